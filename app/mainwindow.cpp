@@ -1,0 +1,107 @@
+#include "app/mainwindow.h"
+
+#include "app/model_table.h"
+#include "archive/archive.h"
+#include "link/io_port.h"
+#include "log/log_class.h"
+#include "settings/settings.h"
+#include "ui_mainwindow.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Конфигуратор счётчика воды с RS485 протокол ModBUS варианты исполнения 2 и 3"));
+    ui->adr_line->setText(QStringLiteral("1"));
+    ui->label_31->setText(QString());
+
+    for (QLineEdit *field : {ui->ver_prot_line, ui->ver_PO_line, ui->ID_PO_line, ui->model_line,
+                             ui->K_line, ui->border_line, ui->type_line, ui->real_state_lin,
+                             ui->real_event_line, ui->real_obr_line, ui->time_houer_line,
+                             ui->state_houer_line, ui->event_houer_line, ui->obr_houer_line,
+                             ui->time_sut_line, ui->state_sut_line, ui->event_sut_line,
+                             ui->obr_sut_line, ui->time_jurnal_line, ui->state_jurnal_line,
+                             ui->event_jurnal_line, ui->obr_jurnal_line, ui->serial_num_line}) {
+        field->setReadOnly(true);
+        field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line,
+                             ui->sereal_num_line_w})
+        field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    poll_timer = new QTimer(this);
+    archive_timer = new QTimer(this);
+    connect(poll_timer, SIGNAL(timeout()), this, SLOT(printer()));
+    connect(archive_timer, SIGNAL(timeout()), this, SLOT(printer_arc()));
+
+    settings_window = std::make_unique<settings>(nullptr);
+    port = std::make_unique<io_port>(nullptr);
+
+    switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
+    case SettingsLoad::loaded:
+    case SettingsLoad::missing:
+        break;
+    case SettingsLoad::unreadable:
+        ui->label_31->setText(QStringLiteral("Настройки не считаны"));
+        break;
+    }
+    settings_window->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits,
+                          port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
+                          port_settings.archive_ok_ms, port_settings.archive_fail_ms);
+    connect(settings_window.get(), &settings::accepted, this, &MainWindow::settings_accepted);
+
+    write_timer = new QTimer(this);
+    connect(write_timer, SIGNAL(timeout()), this, SLOT(write_data()));
+
+    archive_window = std::make_unique<archive>(nullptr);
+
+    for (QLabel *label : {ui->label_4, ui->label_9, ui->label_10, ui->num_build_v, ui->date_comp_w,
+                          ui->time_comp_w})
+        label->setText(QString());
+
+    log_window = std::make_unique<LOG_class>(nullptr);
+
+    if (!load_model_table(QLatin1String(models_file), model_table))
+        ui->label_31->setText(QStringLiteral("Модели не прочитаны"));
+}
+
+MainWindow::~MainWindow()
+{
+    save_settings(); // nothing to tell anyone at exit if it fails
+    if (port_started)
+        port->close_port();
+    delete ui;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    settings_window->close();
+    log_window->close();
+    archive_window->close();
+    event->accept();
+}
+
+bool MainWindow::save_settings()
+{
+    return save_port_settings(QLatin1String(settings_file), port_settings);
+}
+
+// OK in the settings window stores the record and saves it at once, so a
+// crash or a power cut later does not lose what the operator chose.
+void MainWindow::settings_accepted()
+{
+    if (!save_settings())
+        set_status(QStringLiteral("Настройки не сохранены"), "QLabel {color:red;}");
+}
+
+void MainWindow::set_status(const QString &text, const char *style)
+{
+    if (style)
+        ui->label_31->setStyleSheet(QLatin1String(style));
+    ui->label_31->setText(text);
+}

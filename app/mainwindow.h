@@ -1,0 +1,111 @@
+#pragma once
+
+#include "app/port_settings.h"
+#include "link/frames.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+namespace Ui { class MainWindow; }
+class QTimer;
+QT_END_NAMESPACE
+
+class io_port;
+class settings;
+class archive;
+class LOG_class;
+
+// The configurator's main window. It owns the serial channel, the three
+// auxiliary windows, the three step sequences' timers and all state they share
+// between ticks. Its slots are kept thin and live beside their subsystem:
+// the poll cycle in meter/poll_cycle.cpp, the write sequence in
+// meter/write_sequence.cpp, the archive read in archive/archive_read.cpp,
+// the port start in link/port_start.cpp, the other commands in app/commands.cpp.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The files beside the program, in the working directory.
+    static constexpr const char *settings_file = "settings.txt";
+    static constexpr const char *models_file = "models_counter.csv";
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private slots:
+    void printer();
+    void write_data();
+    void printer_arc();
+    void clear_filds();
+    void closeEvent(QCloseEvent *event) override;
+    void on_setting_btn_clicked();
+    void on_start_btn_clicked();
+    void on_param_btn_clicked();
+    void on_open_btn_clicked();
+    void on_write_btn_clicked();
+    void on_s_num_click_stateChanged(int state);
+    void on_write_time_click_stateChanged(int state);
+    void on_adr_click_w_stateChanged(int state);
+    void on_speed_click_w_stateChanged(int state);
+    void on_bit_click_w_stateChanged(int state);
+    void on_date_save_w_stateChanged(int state);
+    void on_arch_btn_clicked();
+    void on_hend_time_stateChanged(int state);
+    void on_log_btn_clicked();
+    void on_adr_click_stateChanged(int state);
+
+private:
+    bool save_settings();
+    void settings_accepted();
+    void set_status(const QString &text, const char *style = nullptr);
+
+    Ui::MainWindow *ui = nullptr;
+    std::unique_ptr<io_port> port;
+    bool port_opened = false;          // result of the last open
+    QList<QByteArray> received_chunks; // what the last take brought
+    QTimer *poll_timer = nullptr;
+    int poll_step = 0;
+    bool by_serial = false;            // "Обращ. по сер. номеру" is checked
+    PortSettings port_settings;
+    std::unique_ptr<settings> settings_window;
+    QTimer *archive_timer = nullptr;
+    double volume_factor = 0.0;        // m3 per counted unit of the recognised model
+    bool port_started = false;         // "Запуск порта" was pressed at least once
+    QTimer *write_timer = nullptr;
+    int write_step = 0;
+    std::unique_ptr<archive> archive_window;
+    bool write_address_enabled = false;
+    bool write_rate_enabled = false;
+    bool write_parity_enabled = false;
+    bool write_save_date_enabled = false;
+    bool write_clock_enabled = false;
+    int archive_type = 1;
+    QString build_number_text;
+    QString compile_date_text;
+    QString compile_time_text;
+    bool build_info_shown = false;
+    bool manual_time = false;          // clock write takes real_time_line
+    int archive_index = 0;
+    std::unique_ptr<LOG_class> log_window;
+    SerialBytes serial_bytes{};
+    bool by_address = false;           // "Обращ. по адресу устр." is checked
+    QList<QByteArray> archive_frames;
+    bool serial_chosen_last = false;   // which addressing box was checked last
+    QStringList model_table;
+    int no_answer_count = 0;
+    int bad_data_count = 0;
+    bool skip_tick = false;
+    int bad_answer_count = 0;
+    int factor_decimals = 0;
+
+    friend class MainWindowProbe; // tests reach the state through this
+};

@@ -1,0 +1,73 @@
+#include "link/answer_check.h"
+
+#include "link/crc.h"
+#include "link/frames.h"
+
+bool is_exception_answer(const QByteArray &answer)
+{
+    return answer.size() == 5 && (quint8(answer[1]) & 0x80) && crc_matches(answer);
+}
+
+int exception_code(const QByteArray &answer)
+{
+    return is_exception_answer(answer) ? quint8(answer[2]) : 0;
+}
+
+QString exception_message(int code)
+{
+    switch (code) {
+    case 1: return QStringLiteral("Неизвестная команда");
+    case 2: return QStringLiteral("Неизвестный адрес регистра");
+    case 3: return QStringLiteral("Неверное значение параметра");
+    default: return QString();
+    }
+}
+
+AnswerStatus check_answer(const QByteArray &answer, const QByteArray &request, int expected_length)
+{
+    if (is_exception_answer(answer))
+        return AnswerStatus::exception;
+    if (answer.size() < expected_length)
+        return AnswerStatus::too_short;
+    if (answer.size() > expected_length)
+        return AnswerStatus::too_long;
+    if (!crc_matches(answer))
+        return AnswerStatus::bad_crc;
+
+    const bool by_serial = !request.isEmpty() && quint8(request[0]) == modbus::serial_address;
+    const int address_part = modbus::address_part_length(by_serial);
+    if (request.size() < address_part || answer.size() < address_part)
+        return AnswerStatus::too_short;
+    if (answer[0] != request[0])
+        return AnswerStatus::wrong_address;
+    if (by_serial && answer.mid(2, 6) != request.mid(2, 6))
+        return AnswerStatus::wrong_address;
+    if (answer[1] != request[1])
+        return AnswerStatus::wrong_function;
+
+    const quint8 function = quint8(request[1]);
+    if (function == modbus::read_registers || function == modbus::read_registers_sn) {
+        // Register count: the 16-bit field after the start register.
+        if (request.size() < address_part + 4 || answer.size() <= address_part)
+            return AnswerStatus::too_short;
+        const int registers = quint8(request[address_part + 2]) * 256 + quint8(request[address_part + 3]);
+        if (quint8(answer[address_part]) != 2 * registers)
+            return AnswerStatus::wrong_byte_count;
+    }
+    return AnswerStatus::ok;
+}
+
+const char *answer_status_name(AnswerStatus status)
+{
+    switch (status) {
+    case AnswerStatus::ok: return "ok";
+    case AnswerStatus::too_short: return "too short";
+    case AnswerStatus::too_long: return "too long";
+    case AnswerStatus::bad_crc: return "bad CRC";
+    case AnswerStatus::wrong_address: return "wrong address";
+    case AnswerStatus::wrong_function: return "wrong function";
+    case AnswerStatus::wrong_byte_count: return "wrong byte count";
+    case AnswerStatus::exception: return "exception";
+    }
+    return "?";
+}

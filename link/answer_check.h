@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Why an answer was refused. Every refusal is handled by the sequences as an
+// answer of the wrong length: wait, resend, give up.
+enum class AnswerStatus {
+    ok,
+    too_short,
+    too_long,
+    bad_crc,
+    wrong_address,    // device address, or 0xFD and the six serial bytes
+    wrong_function,
+    wrong_byte_count, // register reads: the count must be twice the registers asked for
+    exception,        // a well-formed Modbus exception answer
+};
+
+// Judges an answer to `request` that must be `expected_length` bytes long.
+AnswerStatus check_answer(const QByteArray &answer, const QByteArray &request, int expected_length);
+
+// An exception answer: 5 bytes, correct CRC, bit 7 set in the function code.
+// A garbled 5-byte answer is not one.
+bool is_exception_answer(const QByteArray &answer);
+
+// The exception code of an exception answer, 0 for any other answer.
+int exception_code(const QByteArray &answer);
+
+// The operator's text for exception codes 1 to 3; empty for any other code.
+QString exception_message(int code);
+
+// A short English name of the status, for test failures and diagnostics.
+const char *answer_status_name(AnswerStatus status);

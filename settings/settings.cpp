@@ -1,0 +1,90 @@
+#include "settings/settings.h"
+
+#include "app/port_settings.h"
+#include "link/io_port.h"
+#include "ui_settings.h"
+
+#include <QLineEdit>
+
+namespace {
+
+const char *const bad_field_style = "QLineEdit {background-color: yellow;}";
+
+} // namespace
+
+settings::settings(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::settings)
+{
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Параметры СОМ порта"));
+    ui->name_box->addItems(openable_port_names());
+}
+
+settings::~settings()
+{
+    delete ui;
+}
+
+void settings::load(int parity, int baud_rate, int stop_bits, const QString &port_name,
+                    int main_ok_ms, int main_fail_ms, int archive_ok_ms, int archive_fail_ms)
+{
+    if (parity >= 0 && parity <= 2)
+        ui->parity_box->setCurrentIndex(parity);
+
+    const int speed_index = QList<int>{1200, 2400, 4800, 9600}.indexOf(baud_rate);
+    if (speed_index >= 0)
+        ui->speed_box->setCurrentIndex(speed_index);
+
+    if (stop_bits == 1 || stop_bits == 2)
+        ui->bot_box_param->setCurrentIndex(stop_bits - 1);
+
+    // A configured port that is not listed (busy, not plugged in yet, or a
+    // path the system does not list) is kept rather than silently replaced.
+    if (!port_name.isEmpty() && ui->name_box->findText(port_name) < 0)
+        ui->name_box->addItem(port_name);
+    // No name configured: the last openable port, the one the open would probe.
+    const int name_index = port_name.isEmpty() ? ui->name_box->count() - 1
+                                               : ui->name_box->findText(port_name);
+    if (name_index >= 0)
+        ui->name_box->setCurrentIndex(name_index);
+
+    ui->time_yes->setText(QString::number(main_ok_ms, 10));
+    ui->time_no->setText(QString::number(main_fail_ms, 10));
+    ui->time_arc_y->setText(QString::number(archive_ok_ms, 10));
+    ui->time_arc_n->setText(QString::number(archive_fail_ms, 10));
+}
+
+void settings::attach(PortSettings *target)
+{
+    record = target;
+}
+
+void settings::on_set_btn_clicked()
+{
+    // A period of 0 or a typo would make the exchanges fire without waiting
+    // for the meter: refuse the whole form and mark what is wrong.
+    int periods[4] = {};
+    QLineEdit *fields[4] = {ui->time_yes, ui->time_no, ui->time_arc_y, ui->time_arc_n};
+    bool all_valid = true;
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        periods[i] = fields[i]->text().trimmed().toInt(&ok, 10);
+        const bool valid = ok && is_valid_period(periods[i]);
+        fields[i]->setStyleSheet(valid ? QString() : QLatin1String(bad_field_style));
+        all_valid = all_valid && valid;
+    }
+    if (!all_valid || !record)
+        return;
+
+    record->baud_rate = ui->speed_box->currentText().toInt(nullptr, 10);
+    record->parity = ui->parity_box->currentIndex();
+    record->stop_bits = ui->bot_box_param->currentText().toInt(nullptr, 10);
+    record->port_name = ui->name_box->currentText();
+    record->main_ok_ms = periods[0];
+    record->main_fail_ms = periods[1];
+    record->archive_ok_ms = periods[2];
+    record->archive_fail_ms = periods[3];
+    emit accepted();
+    close();
+}

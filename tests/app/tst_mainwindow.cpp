@@ -1,0 +1,277 @@
+#include "app/mainwindow.h"
+#include "app/port_settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+// Reaches the main window's state that no widget shows.
+class MainWindowProbe
+{
+public:
+    static bool by_serial(const MainWindow &w) { return w.by_serial; }
+    static bool by_address(const MainWindow &w) { return w.by_address; }
+    static bool serial_chosen_last(const MainWindow &w) { return w.serial_chosen_last; }
+    static void set_build_texts(MainWindow &w, const QString &n, const QString &d, const QString &t)
+    {
+        w.build_number_text = n;
+        w.compile_date_text = d;
+        w.compile_time_text = t;
+    }
+};
+
+namespace {
+
+const QByteArray models = "Модель,Код,Примечание,Множитель\nN,1A,,0.001\n";
+
+void write_file(const QString &name, const QByteArray &content)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+
+} // namespace
+
+class tst_mainwindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void construction();
+    void start_messages_data();
+    void start_messages();
+    void settings_written_at_exit();
+    void addressing_boxes_exclude_each_other();
+    void ctrl_n_toggles_build_info();
+    void clear_filds_empties_the_meter_data();
+    void closing_closes_the_other_windows();
+    void settings_ok_saves_at_once();
+
+private:
+    template<typename T> static T *widget(QWidget &w, const char *name)
+    {
+        T *child = w.findChild<T *>(QLatin1String(name));
+        if (!child)
+            qFatal("no widget %s", name);
+        return child;
+    }
+    QTemporaryDir *dir = nullptr;
+    QString previous_dir;
+};
+
+void tst_mainwindow::init()
+{
+    // The program reads and writes its files in the working directory.
+    dir = new QTemporaryDir;
+    previous_dir = QDir::currentPath();
+    QDir::setCurrent(dir->path());
+}
+
+void tst_mainwindow::cleanup()
+{
+    QDir::setCurrent(previous_dir);
+    delete dir;
+}
+
+void tst_mainwindow::construction()
+{
+    write_file("models_counter.csv", models);
+    MainWindow w;
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral("Конфигуратор счётчика воды с RS485 протокол ModBUS варианты исполнения 2 и 3"));
+    QCOMPARE(widget<QLineEdit>(w, "adr_line")->text(), QStringLiteral("1"));
+    QCOMPARE(widget<QLabel>(w, "label_31")->text(), QString());
+    for (const char *name : {"label_4", "label_9", "label_10", "num_build_v", "date_comp_w", "time_comp_w"})
+        QVERIFY2(widget<QLabel>(w, name)->text().isEmpty(), name);
+
+    const char *read_only[] = {"ver_prot_line", "ver_PO_line", "ID_PO_line", "model_line", "K_line",
+                               "border_line", "type_line", "real_state_lin", "real_event_line",
+                               "real_obr_line", "time_houer_line", "state_houer_line",
+                               "event_houer_line", "obr_houer_line", "time_sut_line", "state_sut_line",
+                               "event_sut_line", "obr_sut_line", "time_jurnal_line",
+                               "state_jurnal_line", "event_jurnal_line", "obr_jurnal_line",
+                               "serial_num_line"};
+    for (const char *name : read_only) {
+        QLineEdit *field = widget<QLineEdit>(w, name);
+        QVERIFY2(field->isReadOnly(), name);
+        QVERIFY2(field->alignment() & Qt::AlignRight, name);
+    }
+    for (const char *name : {"real_time_line", "adr_line_w", "date_line_w", "adr_line", "sereal_num_line_w"}) {
+        QLineEdit *field = widget<QLineEdit>(w, name);
+        QVERIFY2(!field->isReadOnly(), name);
+        QVERIFY2(field->alignment() & Qt::AlignRight, name);
+    }
+    // Every line edit of the form is either in one list or the other.
+    QCOMPARE(w.findChildren<QLineEdit *>().size(), int(std::size(read_only)) + 5);
+}
+
+void tst_mainwindow::start_messages_data()
+{
+    QTest::addColumn<QString>("settings_file"); // "file", "none", or "folder": exists but cannot be opened
+    QTest::addColumn<bool>("models_present");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("both files") << "file" << true << "";
+    QTest::newRow("no settings.txt yet: defaults, no message") << "none" << true << "";
+    QTest::newRow("models missing") << "file" << false << "Модели не прочитаны";
+    QTest::newRow("settings unreadable") << "folder" << true << "Настройки не считаны";
+    QTest::newRow("both fail: the models message stays") << "folder" << false << "Модели не прочитаны";
+}
+
+void tst_mainwindow::start_messages()
+{
+    QFETCH(QString, settings_file);
+    QFETCH(bool, models_present);
+    QFETCH(QString, status);
+    if (settings_file == "file")
+        write_file("settings.txt", "COM7\n2400\n1\n300\n1000\n700\n2000\n0\n");
+    else if (settings_file == "folder")
+        QVERIFY(QDir().mkdir("settings.txt")); // even root cannot open a folder as a file
+    if (models_present)
+        write_file("models_counter.csv", models);
+    MainWindow w;
+    QCOMPARE(widget<QLabel>(w, "label_31")->text(), status);
+}
+
+void tst_mainwindow::settings_written_at_exit()
+{
+    write_file("models_counter.csv", models);
+    {
+        MainWindow w;
+        QVERIFY(!QFile::exists("settings.txt"));
+    }
+    QFile file("settings.txt");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\n9600\n1\n300\n1000\n700\n2000\n0\n"));
+}
+
+void tst_mainwindow::addressing_boxes_exclude_each_other()
+{
+    MainWindow w;
+    QCheckBox *by_address = widget<QCheckBox>(w, "adr_click");
+    QCheckBox *by_serial = widget<QCheckBox>(w, "s_num_click");
+
+    by_address->setChecked(true);
+    QVERIFY(MainWindowProbe::by_address(w));
+    QVERIFY(!MainWindowProbe::serial_chosen_last(w));
+
+    by_serial->setChecked(true);
+    QVERIFY(!by_address->isChecked());
+    QVERIFY(!MainWindowProbe::by_address(w));
+    QVERIFY(MainWindowProbe::by_serial(w));
+    QVERIFY(MainWindowProbe::serial_chosen_last(w));
+
+    // Unchecking keeps the record of which box was checked last.
+    by_serial->setChecked(false);
+    QVERIFY(!MainWindowProbe::by_serial(w));
+    QVERIFY(!MainWindowProbe::by_address(w));
+    QVERIFY(MainWindowProbe::serial_chosen_last(w));
+
+    // A partially checked box counts as on.
+    by_address->setTristate(true);
+    by_address->setCheckState(Qt::PartiallyChecked);
+    QVERIFY(MainWindowProbe::by_address(w));
+    QVERIFY(!MainWindowProbe::serial_chosen_last(w));
+}
+
+void tst_mainwindow::ctrl_n_toggles_build_info()
+{
+    MainWindow w;
+    MainWindowProbe::set_build_texts(w, "42", "20240130", "15000000");
+    QLabel *caption = widget<QLabel>(w, "label_4");
+    QLabel *number = widget<QLabel>(w, "num_build_v");
+
+    QTest::keyClick(&w, Qt::Key_N);
+    QVERIFY(caption->text().isEmpty());
+
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(caption->text(), QStringLiteral("Номер сборки"));
+    QCOMPARE(widget<QLabel>(w, "label_9")->text(), QStringLiteral("Дата компиляции"));
+    QCOMPARE(widget<QLabel>(w, "label_10")->text(), QStringLiteral("Время компиляции"));
+    QCOMPARE(number->text(), QStringLiteral("42"));
+    QCOMPARE(widget<QLabel>(w, "date_comp_w")->text(), QStringLiteral("20240130"));
+    QCOMPARE(widget<QLabel>(w, "time_comp_w")->text(), QStringLiteral("15000000"));
+
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    for (const char *name : {"label_4", "label_9", "label_10", "num_build_v", "date_comp_w", "time_comp_w"})
+        QVERIFY2(widget<QLabel>(w, name)->text().isEmpty(), name);
+}
+
+void tst_mainwindow::clear_filds_empties_the_meter_data()
+{
+    MainWindow w;
+    const QList<QLineEdit *> fields = w.findChildren<QLineEdit *>();
+    for (QLineEdit *field : fields)
+        field->setText("x");
+    for (const char *name : {"num_build_v", "date_comp_w", "time_comp_w", "label_4", "label_31"})
+        widget<QLabel>(w, name)->setText("x");
+    widget<QComboBox>(w, "speed_box_w")->setCurrentIndex(3);
+    widget<QComboBox>(w, "bit_box_w")->setCurrentIndex(5);
+
+    QVERIFY(QMetaObject::invokeMethod(&w, "clear_filds"));
+
+    for (QLineEdit *field : fields) {
+        const bool addressing = field->objectName() == "adr_line" || field->objectName() == "sereal_num_line_w";
+        QCOMPARE(field->text(), addressing ? QStringLiteral("x") : QString());
+    }
+    for (const char *name : {"num_build_v", "date_comp_w", "time_comp_w"})
+        QVERIFY2(widget<QLabel>(w, name)->text().isEmpty(), name);
+    QCOMPARE(widget<QLabel>(w, "label_4")->text(), QStringLiteral("x"));
+    QCOMPARE(widget<QLabel>(w, "label_31")->text(), QStringLiteral("x"));
+    QCOMPARE(widget<QComboBox>(w, "speed_box_w")->currentIndex(), 0);
+    QCOMPARE(widget<QComboBox>(w, "bit_box_w")->currentIndex(), 0);
+}
+
+void tst_mainwindow::closing_closes_the_other_windows()
+{
+    MainWindow w;
+    w.show();
+    widget<QPushButton>(w, "setting_btn")->click();
+    widget<QPushButton>(w, "log_btn")->click();
+    widget<QPushButton>(w, "open_btn")->click();
+    const QStringList titles{"Параметры СОМ порта", "Логи", "Архив"};
+    QList<QWidget *> others;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (titles.contains(top->windowTitle()))
+            others += top;
+    }
+    QCOMPARE(others.size(), 3);
+    for (QWidget *other : others)
+        QVERIFY2(other->isVisible(), qPrintable(other->windowTitle()));
+    QVERIFY(w.close());
+    for (QWidget *other : others)
+        QVERIFY2(!other->isVisible(), qPrintable(other->windowTitle()));
+}
+
+void tst_mainwindow::settings_ok_saves_at_once()
+{
+    write_file("settings.txt", "COM7\n2400\n2\n300\n1000\n700\n2000\n1\n");
+    MainWindow w;
+    widget<QPushButton>(w, "setting_btn")->click();
+    QWidget *window = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == "settings")
+            window = top;
+    }
+    QVERIFY(window);
+    window->findChild<QLineEdit *>("time_yes")->setText("450");
+    window->findChild<QPushButton *>("set_btn")->click();
+    QVERIFY(!window->isVisible());
+
+    PortSettings saved;
+    QCOMPARE(int(load_port_settings("settings.txt", saved)), int(SettingsLoad::loaded));
+    QCOMPARE(saved.main_ok_ms, 450);
+    QCOMPARE(saved.port_name, QStringLiteral("COM7")); // kept although no such port is listed
+    QCOMPARE(saved.baud_rate, 2400);
+    QCOMPARE(saved.stop_bits, 2);
+    QCOMPARE(saved.parity, 1);
+}
+
+QTEST_MAIN(tst_mainwindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,142 @@
+#include "app/port_settings.h"
+#include "settings/settings.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+class tst_settings_window : public QObject
+{
+    Q_OBJECT
+private slots:
+    void form_texts();
+    void load_selects_the_record();
+    void load_keeps_an_unlisted_port();
+    void load_leaves_unknown_values();
+    void ok_stores_the_form();
+    void ok_refuses_bad_periods_data();
+    void ok_refuses_bad_periods();
+
+private:
+    template<typename T> static T *field(settings &w, const char *name)
+    {
+        T *child = w.findChild<T *>(QLatin1String(name));
+        if (!child)
+            qFatal("no widget %s", name);
+        return child;
+    }
+};
+
+void tst_settings_window::form_texts()
+{
+    settings w;
+    QCOMPARE(w.windowTitle(), QString::fromUtf8("\u041f\u0430\u0440\u0430\u043c\u0435\u0442\u0440\u044b "
+                                                "\u0421\u041e\u041c \u043f\u043e\u0440\u0442\u0430"));
+}
+
+void tst_settings_window::load_selects_the_record()
+{
+    settings w;
+    w.load(2, 4800, 2, "/dev/pts/998", 11, 22, 33, 44);
+    QCOMPARE(field<QComboBox>(w, "parity_box")->currentIndex(), 2);
+    QCOMPARE(field<QComboBox>(w, "speed_box")->currentText(), QStringLiteral("4800"));
+    QCOMPARE(field<QComboBox>(w, "bot_box_param")->currentText(), QStringLiteral("2"));
+    QCOMPARE(field<QLineEdit>(w, "time_yes")->text(), QStringLiteral("11"));
+    QCOMPARE(field<QLineEdit>(w, "time_no")->text(), QStringLiteral("22"));
+    QCOMPARE(field<QLineEdit>(w, "time_arc_y")->text(), QStringLiteral("33"));
+    QCOMPARE(field<QLineEdit>(w, "time_arc_n")->text(), QStringLiteral("44"));
+}
+
+void tst_settings_window::load_keeps_an_unlisted_port()
+{
+    // A busy port or a path the system does not list must not be swapped for
+    // another port behind the operator's back.
+    settings w;
+    QComboBox *names = field<QComboBox>(w, "name_box");
+    const int listed = names->count();
+    w.load(0, 9600, 1, "/dev/pts/999", 300, 1000, 700, 2000);
+    QCOMPARE(names->currentText(), QStringLiteral("/dev/pts/999"));
+    QCOMPARE(names->count(), listed + 1);
+    w.load(0, 9600, 1, "/dev/pts/999", 300, 1000, 700, 2000);
+    QCOMPARE(names->count(), listed + 1); // not added twice
+}
+
+void tst_settings_window::load_leaves_unknown_values()
+{
+    settings w;
+    w.load(1, 2400, 2, "", 1, 1, 1, 1);
+    w.load(7, 19200, 0, "", 1, 1, 1, 1);
+    QCOMPARE(field<QComboBox>(w, "parity_box")->currentIndex(), 1);
+    QCOMPARE(field<QComboBox>(w, "speed_box")->currentText(), QStringLiteral("2400"));
+    QCOMPARE(field<QComboBox>(w, "bot_box_param")->currentText(), QStringLiteral("2"));
+}
+
+void tst_settings_window::ok_stores_the_form()
+{
+    settings w;
+    PortSettings record;
+    w.load(1, 1200, 2, "/dev/pts/997", 123, 456, 789, 1011);
+    w.attach(&record);
+    w.show();
+    QSignalSpy accepted(&w, &settings::accepted);
+    field<QPushButton>(w, "set_btn")->click();
+    QCOMPARE(accepted.count(), 1);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(record.baud_rate, 1200);
+    QCOMPARE(record.parity, 1);
+    QCOMPARE(record.stop_bits, 2);
+    QCOMPARE(record.port_name, QStringLiteral("/dev/pts/997"));
+    QCOMPARE(record.main_ok_ms, 123);
+    QCOMPARE(record.main_fail_ms, 456);
+    QCOMPARE(record.archive_ok_ms, 789);
+    QCOMPARE(record.archive_fail_ms, 1011);
+}
+
+void tst_settings_window::ok_refuses_bad_periods_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero") << "0";
+    QTest::newRow("letters") << "abc";
+    QTest::newRow("empty") << "";
+    QTest::newRow("negative") << "-300";
+    QTest::newRow("too long") << "600001";
+    QTest::newRow("fraction") << "300.5";
+}
+
+void tst_settings_window::ok_refuses_bad_periods()
+{
+    QFETCH(QString, text);
+    settings w;
+    PortSettings record;
+    const PortSettings before = record;
+    w.load(0, 9600, 1, "", 300, 1000, 700, 2000);
+    w.attach(&record);
+    w.show();
+    QSignalSpy accepted(&w, &settings::accepted);
+
+    field<QLineEdit>(w, "time_no")->setText(text);
+    field<QLineEdit>(w, "time_arc_n")->setText(text);
+    field<QPushButton>(w, "set_btn")->click();
+
+    QCOMPARE(accepted.count(), 0);
+    QVERIFY(w.isVisible());
+    QVERIFY(record == before);
+    const QString yellow = QStringLiteral("QLineEdit {background-color: yellow;}");
+    QCOMPARE(field<QLineEdit>(w, "time_no")->styleSheet(), yellow);
+    QCOMPARE(field<QLineEdit>(w, "time_arc_n")->styleSheet(), yellow);
+    QVERIFY(field<QLineEdit>(w, "time_yes")->styleSheet().isEmpty());
+
+    // Corrected, OK goes through and the marks go.
+    field<QLineEdit>(w, "time_no")->setText("1000");
+    field<QLineEdit>(w, "time_arc_n")->setText("600000");
+    field<QPushButton>(w, "set_btn")->click();
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(record.archive_fail_ms, 600000);
+    QVERIFY(field<QLineEdit>(w, "time_no")->styleSheet().isEmpty());
+    QVERIFY(field<QLineEdit>(w, "time_arc_n")->styleSheet().isEmpty());
+}
+
+QTEST_MAIN(tst_settings_window)
+#include "tst_settings_window.moc"

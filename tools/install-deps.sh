@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing the configurator need (Debian 12).
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends \
+    build-essential cmake \
+    qtbase5-dev libqt5serialport5-dev qttools5-dev-tools \
+    socat mbpoll
