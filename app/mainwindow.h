@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class MainWindow; }
@@ -64,6 +65,22 @@ private slots:
     void on_adr_click_stateChanged(int state);
 
 private:
+    // Shared by the step sequences (link/sequence_support.cpp).
+    void report_line_busy();
+    std::optional<MeterTarget> sequence_target(bool serial_mode);
+    void drop_stale_bytes();
+    QByteArray take_answer();
+    void log_line(const QString &line);
+
+    // The poll cycle (meter/poll_cycle.cpp).
+    void start_poll();
+    void poll_answer_step();
+    void send_poll_request(int step, bool line_end);
+    void resend_poll_request();
+    void empty_poll_field(int step);
+    void show_poll_answer(int step, const QByteArray &data);
+    bool reverse_flow_read() const;
+
     bool save_settings();
     void settings_accepted();
     void set_status(const QString &text, const char *style = nullptr);
@@ -106,6 +123,12 @@ private:
     bool skip_tick = false;
     int bad_answer_count = 0;
     int factor_decimals = 0;
+
+    // The poll cycle's outstanding request, kept for a resend.
+    MeterTarget poll_target;
+    QByteArray poll_request;
+    QString poll_request_line;
+    int poll_answer_length = 0;
 
     friend class MainWindowProbe; // tests reach the state through this
 };

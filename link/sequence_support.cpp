@@ -1,0 +1,72 @@
+// What the three step sequences share: one exchange at a time on the line,
+// the addressing of a run, the receive queue and the log.
+#include "app/mainwindow.h"
+
+#include "link/io_port.h"
+#include "link/serial_number.h"
+#include "log/log_class.h"
+#include "ui_mainwindow.h"
+
+#include <QTimer>
+
+namespace {
+
+const char *const red_label = "QLabel {color:red;}";
+
+} // namespace
+
+// The sequences share one line and one receive queue: a second sequence
+// would take the first one's answers.
+void MainWindow::report_line_busy()
+{
+    set_status(QStringLiteral("Дождитесь окончания обмена"), red_label);
+}
+
+// The meter a run talks to, taken once at its start. An invalid address is
+// never sent: 0 is the broadcast that every meter on the line obeys, and an
+// address above 247 would be cut to another meter's address.
+std::optional<MeterTarget> MainWindow::sequence_target(bool serial_mode)
+{
+    MeterTarget target;
+    target.by_serial = serial_mode;
+    if (serial_mode) {
+        const std::optional<SerialBytes> serial = pack_serial_number(ui->sereal_num_line_w->text());
+        if (!serial) {
+            set_status(QStringLiteral("Неверный серийный номер"), red_label);
+            return std::nullopt;
+        }
+        target.serial = *serial;
+        serial_bytes = *serial;
+    } else {
+        const std::optional<quint8> address = parse_device_address(ui->adr_line->text());
+        if (!address) {
+            set_status(QStringLiteral("Неверный адрес устройства"), red_label);
+            return std::nullopt;
+        }
+        target.address = *address;
+    }
+    return target;
+}
+
+// Bytes queued before a run's first request answer nothing of this run.
+void MainWindow::drop_stale_bytes()
+{
+    received_chunks.clear();
+    port->take(received_chunks);
+    received_chunks.clear();
+}
+
+QByteArray MainWindow::take_answer()
+{
+    received_chunks.clear();
+    port->take(received_chunks);
+    QByteArray answer;
+    for (const QByteArray &chunk : qAsConst(received_chunks))
+        answer += chunk;
+    return answer;
+}
+
+void MainWindow::log_line(const QString &line)
+{
+    log_window->append(line);
+}

@@ -1,0 +1,166 @@
+#include "meter/register_map.h"
+
+#include <QDateTime>
+
+namespace poll {
+
+namespace {
+
+const Step steps[step_count] = {
+    {},               // 0: sends the first read
+    {0x0009, 1},      // 1: protocol version
+    {0x0000, 1},      // 2: software version
+    {0x0001, 1},      // 3: software identifier
+    {0x0090, 1},      // 4: build number
+    {0x0008, 1},      // 5: model code
+    {0x0002, 1},      // 6: K number
+    {0x0003, 1},      // 7: electronics-block threshold
+    {0x0004, 3},      // 8: serial number
+    {0x0304, 1},      // 9: device type
+    {0x0300, 1},      // 10: device address
+    {0x0301, 1},      // 11: exchange-rate code
+    {0x0302, 1},      // 12: parity and stop bits
+    {0x1000, 2},      // 13: meter time
+    {0x1002, 2},      // 14: current volume
+    {0x1004, 1},      // 15: current event
+    {0x1005, 2, true}, // 16: current reverse flow
+    {0x1100, 2},      // 17: start of the hour: time
+    {0x1102, 2},      // 18: volume
+    {0x1104, 1},      // 19: event
+    {0x1105, 2, true}, // 20: reverse flow
+    {0x1200, 2},      // 21: last day: time
+    {0x1202, 2},      // 22: volume
+    {0x1204, 1},      // 23: event
+    {0x1205, 2, true}, // 24: reverse flow
+    {0x1300, 2},      // 25: monthly journal: time
+    {0x1302, 2},      // 26: volume
+    {0x1304, 1},      // 27: event
+    {0x1305, 2, true}, // 28: reverse flow
+    {0x0303, 1},      // 29: save date
+    {0x0092, 2},      // 30: compile date
+    {0x0094, 2},      // 31: compile time
+};
+
+} // namespace
+
+const Step &step(int k)
+{
+    return steps[qBound(0, k, step_count - 1)];
+}
+
+} // namespace poll
+
+qint32 dword_at(const QByteArray &data, int offset)
+{
+    const quint32 low = word_at(data, offset);
+    const quint32 high = word_at(data, offset + 2);
+    return qint32(high << 16 | low);
+}
+
+namespace {
+
+QString hex(unsigned value)
+{
+    return QString::number(value, 16);
+}
+
+} // namespace
+
+QString software_version_text(quint8 major, quint8 minor)
+{
+    return hex(major) + QLatin1Char('.') + hex(minor).rightJustified(2, QLatin1Char('0'));
+}
+
+QString software_identifier_text(quint8 high, quint8 low)
+{
+    return hex(high) + hex(low);
+}
+
+QString serial_number_text(const QByteArray &data)
+{
+    QString text;
+    for (int i : {4, 5, 2, 3, 0, 1}) {
+        const quint8 byte = quint8(data[i]);
+        text += byte == 0 ? QStringLiteral("00") : hex(byte);
+    }
+    return text;
+}
+
+QString device_type_text(quint16 type)
+{
+    QString name;
+    switch (type) {
+    case 6: name = QStringLiteral("хол. воды"); break;
+    case 7: name = QStringLiteral("вода"); break;
+    case 16: name = QStringLiteral("гор. вод"); break;
+    default: break;
+    }
+    return QString::number(type) + QLatin1Char(' ') + name;
+}
+
+int exchange_rate_index(quint16 code)
+{
+    return code <= 3 ? int(code) : -1;
+}
+
+namespace {
+
+const quint16 parity_codes[] = {0x0001, 0x0002, 0x0201, 0x0202, 0x0301, 0x0302};
+
+} // namespace
+
+int parity_index(quint16 code)
+{
+    for (int i = 0; i < 6; ++i) {
+        if (parity_codes[i] == code)
+            return i;
+    }
+    return -1;
+}
+
+quint16 parity_code(int index)
+{
+    return index >= 0 && index < 6 ? parity_codes[index] : parity_codes[0];
+}
+
+QString meter_time_text(qint32 seconds)
+{
+    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC, 0).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+}
+
+QString archived_time_text(qint32 seconds)
+{
+    return seconds < 0 ? QStringLiteral("--") : meter_time_text(seconds);
+}
+
+QString volume_text(qint64 units, double factor, int decimals)
+{
+    if (factor == 0.0)
+        return QString::number(units);
+    return QString::number(double(units) * factor, 'f', decimals);
+}
+
+QString current_volume_text(qint32 units, double factor, int decimals)
+{
+    return volume_text(qMax(units, 0), factor, decimals);
+}
+
+QString archived_volume_text(qint32 units, double factor, int decimals)
+{
+    return units < 0 ? QStringLiteral("--") : volume_text(units, factor, decimals);
+}
+
+QString archived_event_text(quint16 event)
+{
+    return event == 7 ? QStringLiteral("--") : QString::number(event);
+}
+
+QString build_text(const QByteArray &data, int offset)
+{
+    return data.mid(offset, 4).toHex();
+}
+
+QString model_text(quint16 code, const QString &name)
+{
+    return hex(code) + QLatin1Char(' ') + name;
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// The poll cycle's register map and the decoders of the meter's values.
+// All of it is widget-free; the poll cycle moves the results into the form.
+
+namespace poll {
+
+constexpr int step_count = 32; // step 0 sends the first read, steps 1..31 take the answers
+
+struct Step
+{
+    quint16 reg = 0;         // first register read for this step
+    quint16 count = 0;       // registers read
+    bool reverse_flow = false; // read only from protocol version 3 meters
+};
+
+// The registers that step k (1..31) awaits; step 0 has none.
+const Step &step(int k);
+
+// Steps 15, 19, 23 and 27 precede a reverse-flow read that version 2 meters lack.
+constexpr int reverse_flow_version = 3;
+
+} // namespace poll
+
+// One register, high byte first.
+inline quint16 word_at(const QByteArray &data, int offset)
+{
+    return quint16(quint8(data[offset]) << 8 | quint8(data[offset + 1]));
+}
+
+// Two registers, the lower-numbered one holding the low 16 bits.
+qint32 dword_at(const QByteArray &data, int offset);
+
+// Register 0x0000: "1.05" from 01 05; the minor part always has two digits.
+QString software_version_text(quint8 major, quint8 minor);
+
+// Register 0x0001: both bytes in hex without leading zeros, joined.
+QString software_identifier_text(quint8 high, quint8 low);
+
+// Registers 0x0004..0x0006, least significant register first (6 data bytes).
+// A zero byte shows as "00", any other byte without a leading zero.
+QString serial_number_text(const QByteArray &data);
+
+// Register 0x0304: the number, a space and the kind of water, if known.
+QString device_type_text(quint16 type);
+
+// Register 0x0301: the item of "0 - 1200" .. "3 - 9600", -1 for an unknown code.
+int exchange_rate_index(quint16 code);
+
+// Register 0x0302: the item of the parity/stop-bit list, -1 for an unknown code.
+int parity_index(quint16 code);
+// The code written for an item of that list.
+quint16 parity_code(int index);
+
+// Seconds since 1970 of local wall time taken as UTC, "dd.MM.yyyy hh:mm:ss".
+QString meter_time_text(qint32 seconds);
+// The same, "--" for a negative (empty) archive slot.
+QString archived_time_text(qint32 seconds);
+
+// Counted units as shown: a raw count while no model factor is known,
+// otherwise cubic metres with the factor's decimals.
+QString volume_text(qint64 units, double factor, int decimals);
+// Current readings never go below 0.
+QString current_volume_text(qint32 units, double factor, int decimals);
+// Archived readings: "--" for a negative (empty) slot.
+QString archived_volume_text(qint32 units, double factor, int decimals);
+// Archived events: code 7 marks an empty slot.
+QString archived_event_text(quint16 event);
+
+// Build date and time: four bytes as eight lower-case hex digits.
+QString build_text(const QByteArray &data, int offset);
+
+// The model as shown: its code in hex, a space and its name.
+QString model_text(quint16 code, const QString &name);
