@@ -2,12 +2,15 @@
 
 #include "app/port_settings.h"
 #include "link/frames.h"
+#include "meter/write_values.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -81,6 +84,12 @@ private:
     void show_poll_answer(int step, const QByteArray &data);
     bool reverse_flow_read() const;
 
+    // The write sequence (meter/write_sequence.cpp).
+    enum class WriteConfirmation { confirmed, waiting, failed };
+    bool prepare_write_run();
+    WriteConfirmation confirm_write();
+    void send_write_item(int item);
+
     bool save_settings();
     void settings_accepted();
     void set_status(const QString &text, const char *style = nullptr);
@@ -129,6 +138,15 @@ private:
     QByteArray poll_request;
     QString poll_request_line;
     int poll_answer_length = 0;
+
+    // The write sequence's run: the values taken at its start (none for an
+    // item not checked), and the write awaiting the meter's confirmation.
+    MeterTarget write_target;
+    std::array<std::optional<quint32>, write_item::count> write_values;
+    bool clock_from_computer = false;
+    QByteArray write_request;
+    QByteArray write_answer;
+    QElapsedTimer write_waited;
 
     friend class MainWindowProbe; // tests reach the state through this
 };
