@@ -90,6 +90,13 @@ private:
     WriteConfirmation confirm_write();
     void send_write_item(int item);
 
+    // The archive read (archive/archive_read.cpp).
+    void start_archive_read();
+    bool handle_archive_answer();
+    void send_archive_block();
+    void resend_archive_block();
+    void archive_read_failed(const QString &button_text, const QString &status);
+
     bool save_settings();
     void settings_accepted();
     void set_status(const QString &text, const char *style = nullptr);
@@ -147,6 +154,13 @@ private:
     QByteArray write_request;
     QByteArray write_answer;
     QElapsedTimer write_waited;
+
+    // The archive read's run: version and addressing are fixed at its start.
+    int archive_version = 0;
+    MeterTarget archive_target;
+    bool archive_target_ready = false;
+    QByteArray archive_request; // the block awaiting its answer; empty when none
+    int archive_answer_length = 0;
 
     friend class MainWindowProbe; // tests reach the state through this
 };

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QWidget>
+
+class QTableWidget;
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class archive; }
 QT_END_NAMESPACE
 
 // The archive window: the hourly, daily and monthly archives as three tables.
+// The archive read prepares it once per read and hands it each complete archive.
 class archive : public QWidget
 {
     Q_OBJECT
@@ -14,6 +19,29 @@ public:
     explicit archive(QWidget *parent = nullptr);
     ~archive() override;
 
+    // Removes every item of the three tables; row and column counts stay.
+    void clear_tables();
+    void set_version_scale(int version, double scale);
+    void set_decimals(int decimals);
+    // True: answers carry the 12-byte serial-number header, else 6 bytes.
+    void set_by_serial(bool by_serial);
+    // Answer frames of one archive (1 hourly, 2 daily, 3 monthly) into its table.
+    void add_archive(QList<QByteArray> frames, int type);
+
+    // The table of archive type 1..3, nullptr for any other type.
+    QTableWidget *table(int type) const;
+
 private:
+    void split_records();
+    void setup_table();
+    void fill_table();
+
     Ui::archive *ui;
+    QList<QByteArray> records;
+    QList<QByteArray> frames;
+    int version = 0;
+    double scale = 0.0;
+    int decimals = 0;
+    bool by_serial = false;
+    int current_type = 0;
 };

@@ -1,0 +1,68 @@
+#include "archive/records.h"
+
+#include "meter/register_map.h"
+
+namespace arc {
+
+namespace {
+
+constexpr int reverse_flow_version = 3;
+constexpr int reverse_flow_offset = 10;
+
+} // namespace
+
+int record_length(int version)
+{
+    switch (version) {
+    case 2:
+        return 10;
+    case 3:
+        return 14;
+    default:
+        return 0;
+    }
+}
+
+QList<QByteArray> split_records(const QList<QByteArray> &frames, int header_length, int record_length)
+{
+    QList<QByteArray> records;
+    if (record_length <= 0)
+        return records;
+    for (const QByteArray &frame : frames) {
+        const int payload = frame.size() - 2 - header_length;
+        for (int at = 0; at + record_length <= payload; at += record_length)
+            records.append(frame.mid(header_length + at, record_length));
+    }
+    return records;
+}
+
+Record decode_record(const QByteArray &record, int version)
+{
+    Record r;
+    r.time = dword_at(record, 0);
+    r.reading = dword_at(record, 4);
+    r.event = word_at(record, 8);
+    if (version == reverse_flow_version && record.size() >= reverse_flow_offset + 4)
+        r.reverse_flow = dword_at(record, reverse_flow_offset);
+    return r;
+}
+
+QStringList column_titles()
+{
+    return {QStringLiteral("Номер записи"), QStringLiteral("Время"), QStringLiteral("Показания, м3"),
+            QStringLiteral("Событие"), QStringLiteral("Пок. обр. потока, м3")};
+}
+
+QStringList record_row(int k, const QByteArray &record, int version, double scale, int decimals)
+{
+    const QString none = QStringLiteral("--");
+    const Record r = decode_record(record, version);
+    if (r.event == event_empty)
+        return {QString::number(k), none, none, none, none};
+    // The forward reading never shows below 0; reverse flow keeps its sign.
+    return {QString::number(k), meter_time_text(r.time), volume_text(qMax(r.reading, 0), scale, decimals),
+            QString::number(r.event),
+            version == reverse_flow_version ? volume_text(r.reverse_flow, scale, decimals) : none};
+}
+
+} // namespace arc

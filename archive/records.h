@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+#include <QtGlobal>
+
+// Archive answers and records: cutting answer frames into records and
+// turning a record into the texts of one table row. Widget-free.
+
+namespace arc {
+
+constexpr int column_count = 5;
+constexpr int event_empty = 7; // the meter marks an unused slot with this event
+
+// Bytes per record for a protocol version; 0 for a version without archives.
+int record_length(int version);
+
+// Records of every frame, in order: the bytes between the header and the two
+// CRC bytes cut into whole records; a short tail of a frame is dropped.
+QList<QByteArray> split_records(const QList<QByteArray> &frames, int header_length, int record_length);
+
+struct Record
+{
+    qint32 time = 0;         // seconds since 1970 UTC
+    qint32 reading = 0;      // counted units
+    quint16 event = 0;
+    qint32 reverse_flow = 0; // counted units; version 3 only, else 0
+};
+
+// One record of record_length(version) bytes.
+Record decode_record(const QByteArray &record, int version);
+
+// Row 0 of every archive table.
+QStringList column_titles();
+
+// The column_count texts of record k (numbered from 0).
+QStringList record_row(int k, const QByteArray &record, int version, double scale, int decimals);
+
+} // namespace arc

@@ -1,0 +1,257 @@
+#include "archive/archive.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+// 30.01.2024 15:00:00, reading 12345, event 0; version 3 adds reverse flow -1.
+const QByteArray v2_record = QByteArray::fromHex("0ef065b9303900000000");
+const QByteArray v3_record = v2_record + QByteArray::fromHex("ffffffff");
+const QByteArray empty_slot_v2 = QByteArray::fromHex("0ef065b9303900000007");
+
+// Two registers, low word first, each high byte first.
+QByteArray dword(qint32 value)
+{
+    const quint32 v = quint32(value);
+    QByteArray bytes;
+    bytes += char(v >> 8);
+    bytes += char(v);
+    bytes += char(v >> 24);
+    bytes += char(v >> 16);
+    return bytes;
+}
+
+// A version 3 record whose reading is n, so rows can be told apart.
+QByteArray v3_numbered(int n)
+{
+    return QByteArray::fromHex("0ef065b9") + dword(n) + QByteArray::fromHex("0000") + dword(-n);
+}
+
+QByteArray answer(int header, const QByteArray &records)
+{
+    return QByteArray(header, '\x01') + records + QByteArray::fromHex("abcd");
+}
+
+QStringList row_texts(const QTableWidget *t, int row)
+{
+    QStringList texts;
+    for (int c = 0; c < t->columnCount(); ++c)
+        texts << (t->item(row, c) ? t->item(row, c)->text() : QStringLiteral("<none>"));
+    return texts;
+}
+
+const QStringList titles{"Номер записи", "Время", "Показания, м3", "Событие", "Пок. обр. потока, м3"};
+
+} // namespace
+
+class tst_archive_window : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void tables_by_type();
+    void fills_the_table_of_its_type_data();
+    void fills_the_table_of_its_type();
+    void whole_hourly_archive_v3();
+    void no_records_data();
+    void no_records();
+    void nothing_carried_to_the_next_archive();
+    void clear_tables_keeps_counts();
+    void table_look();
+    void serial_header_on_address_answers();
+
+private:
+    archive *w = nullptr;
+};
+
+void tst_archive_window::init()
+{
+    w = new archive(nullptr);
+    w->set_version_scale(3, 0.001);
+    w->set_decimals(3);
+    w->set_by_serial(false);
+}
+
+void tst_archive_window::cleanup()
+{
+    delete w;
+    w = nullptr;
+}
+
+void tst_archive_window::tables_by_type()
+{
+    QCOMPARE(w->table(1)->objectName(), QStringLiteral("tableWidget"));
+    QCOMPARE(w->table(2)->objectName(), QStringLiteral("tableWidget_2"));
+    QCOMPARE(w->table(3)->objectName(), QStringLiteral("tableWidget_3"));
+    QVERIFY(!w->table(0));
+    QVERIFY(!w->table(4));
+}
+
+void tst_archive_window::fills_the_table_of_its_type_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("by_serial");
+    QTest::addColumn<QList<QByteArray>>("frames");
+    QTest::addColumn<QList<QStringList>>("rows");
+
+    QTest::newRow("hourly v2") << 1 << 2 << false
+                               << QList<QByteArray>{answer(6, v2_record + empty_slot_v2)}
+                               << QList<QStringList>{
+                                      {"0", "30.01.2024 15:00:00", "12.345", "0", "--"},
+                                      {"1", "--", "--", "--", "--"}};
+    QTest::newRow("daily v3") << 2 << 3 << false
+                              << QList<QByteArray>{answer(6, v3_record), answer(6, v3_numbered(5))}
+                              << QList<QStringList>{
+                                     {"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"},
+                                     {"1", "30.01.2024 15:00:00", "0.005", "0", "-0.005"}};
+    QTest::newRow("monthly v3 by serial") << 3 << 3 << true
+                                          << QList<QByteArray>{answer(12, v3_numbered(7) + v3_record)}
+                                          << QList<QStringList>{
+                                                 {"0", "30.01.2024 15:00:00", "0.007", "0", "-0.007"},
+                                                 {"1", "30.01.2024 15:00:00", "12.345", "0", "-0.001"}};
+}
+
+void tst_archive_window::fills_the_table_of_its_type()
+{
+    QFETCH(int, type);
+    QFETCH(int, version);
+    QFETCH(bool, by_serial);
+    QFETCH(QList<QByteArray>, frames);
+    QFETCH(QList<QStringList>, rows);
+
+    w->set_version_scale(version, 0.001);
+    w->set_by_serial(by_serial);
+    w->add_archive(frames, type);
+
+    QTableWidget *t = w->table(type);
+    QCOMPARE(t->rowCount(), rows.size() + 1);
+    QCOMPARE(t->columnCount(), 5);
+    QCOMPARE(row_texts(t, 0), titles);
+    for (int k = 0; k < rows.size(); ++k)
+        QCOMPARE(row_texts(t, k + 1), rows.at(k));
+    for (int other = 1; other <= 3; ++other) {
+        if (other != type)
+            QCOMPARE(w->table(other)->rowCount(), 0);
+    }
+}
+
+void tst_archive_window::whole_hourly_archive_v3()
+{
+    // 19 blocks of 17 records and a last block of 13, records numbered throughout.
+    QList<QByteArray> frames;
+    int n = 0;
+    for (int block = 0; block < 20; ++block) {
+        QByteArray records;
+        for (int i = 0; i < (block < 19 ? 17 : 13); ++i)
+            records += v3_numbered(n++);
+        frames << answer(6, records);
+    }
+    w->set_version_scale(3, 0.0);
+    w->add_archive(frames, 1);
+
+    QTableWidget *t = w->table(1);
+    QCOMPARE(t->rowCount(), 337);
+    QCOMPARE(row_texts(t, 0), titles);
+    for (int k = 0; k < 336; ++k) {
+        QCOMPARE(t->item(k + 1, 0)->text(), QString::number(k));
+        QCOMPARE(t->item(k + 1, 2)->text(), QString::number(k));
+        QCOMPARE(t->item(k + 1, 4)->text(), QString::number(-k));
+    }
+}
+
+void tst_archive_window::no_records_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<QList<QByteArray>>("frames");
+    QTest::newRow("no frames") << 3 << QList<QByteArray>{};
+    QTest::newRow("version 0") << 0 << QList<QByteArray>{answer(6, v3_record)};
+    QTest::newRow("version 4") << 4 << QList<QByteArray>{answer(6, v3_record)};
+    QTest::newRow("frame shorter than a record") << 3 << QList<QByteArray>{answer(6, v2_record)};
+}
+
+void tst_archive_window::no_records()
+{
+    QFETCH(int, version);
+    QFETCH(QList<QByteArray>, frames);
+    w->set_version_scale(version, 0.001);
+    w->add_archive(frames, 2);
+    QTableWidget *t = w->table(2);
+    QCOMPARE(t->rowCount(), 1);
+    QCOMPARE(t->columnCount(), 5);
+    QCOMPARE(row_texts(t, 0), titles);
+}
+
+void tst_archive_window::nothing_carried_to_the_next_archive()
+{
+    w->add_archive({answer(6, v3_record + v3_record)}, 1);
+    w->add_archive({}, 2);
+    QCOMPARE(w->table(2)->rowCount(), 1);
+
+    // A type without a table must not leave its records for the next one.
+    w->add_archive({answer(6, v3_record)}, 0);
+    w->add_archive({answer(6, v3_numbered(3))}, 3);
+    QCOMPARE(w->table(3)->rowCount(), 2);
+    QCOMPARE(w->table(3)->item(1, 2)->text(), QStringLiteral("0.003"));
+
+    QCOMPARE(w->table(1)->rowCount(), 3);
+}
+
+void tst_archive_window::clear_tables_keeps_counts()
+{
+    w->add_archive({answer(6, v3_record + v3_record)}, 1);
+    w->add_archive({answer(6, v3_record)}, 3);
+    w->clear_tables();
+    const int rows[] = {0, 3, 0, 2};
+    for (int type = 1; type <= 3; ++type) {
+        QTableWidget *t = w->table(type);
+        QCOMPARE(t->rowCount(), rows[type]);
+        QCOMPARE(t->columnCount(), type == 2 ? 0 : 5);
+        for (int r = 0; r < t->rowCount(); ++r)
+            for (int c = 0; c < t->columnCount(); ++c)
+                QVERIFY2(!t->item(r, c), qPrintable(QStringLiteral("item left at %1,%2").arg(r).arg(c)));
+    }
+}
+
+void tst_archive_window::table_look()
+{
+    w->set_version_scale(2, 0.001);
+    w->add_archive({answer(6, v2_record + empty_slot_v2)}, 1);
+    QTableWidget *t = w->table(1);
+
+    QVERIFY(t->horizontalHeader()->isHidden());
+    QVERIFY(t->verticalHeader()->isHidden());
+    for (int c = 0; c < 5; ++c)
+        QCOMPARE(t->horizontalHeader()->sectionResizeMode(c), QHeaderView::Stretch);
+
+    // Titles and record numbers keep the default; every value cell, "--" included, is right-aligned.
+    for (int c = 0; c < 5; ++c)
+        QVERIFY(!t->item(0, c)->data(Qt::TextAlignmentRole).isValid());
+    for (int r = 1; r < t->rowCount(); ++r) {
+        QVERIFY(!t->item(r, 0)->data(Qt::TextAlignmentRole).isValid());
+        for (int c = 1; c < 5; ++c)
+            QCOMPARE(t->item(r, c)->data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight));
+    }
+}
+
+void tst_archive_window::serial_header_on_address_answers()
+{
+    // Serial-number addressing left chosen while the meter was asked by address:
+    // the window skips 12 bytes of each 6-byte header and every record starts 6 bytes late.
+    w->set_version_scale(2, 0.0);
+    w->set_by_serial(true);
+    w->add_archive({answer(6, v2_record + v2_record)}, 1);
+
+    QTableWidget *t = w->table(1);
+    // 6 + 20 + 2 bytes: the 14 bytes after the skipped 12 hold one record,
+    // 00 00 00 00 0e f0 65 b9 30 39 (the tail of one record and the head of the next).
+    QCOMPARE(t->rowCount(), 2);
+    QCOMPARE(row_texts(t, 1), (QStringList{"0", "01.01.1970 00:00:00", "1706626800", "12345", "--"}));
+}
+
+QTEST_MAIN(tst_archive_window)
+#include "tst_archive_window.moc"
