@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/port_settings.h"
+#include "mainwindow_probe.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -7,21 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
-
-// Reaches the main window's state that no widget shows.
-class MainWindowProbe
-{
-public:
-    static bool by_serial(const MainWindow &w) { return w.by_serial; }
-    static bool by_address(const MainWindow &w) { return w.by_address; }
-    static bool serial_chosen_last(const MainWindow &w) { return w.serial_chosen_last; }
-    static void set_build_texts(MainWindow &w, const QString &n, const QString &d, const QString &t)
-    {
-        w.build_number_text = n;
-        w.compile_date_text = d;
-        w.compile_time_text = t;
-    }
-};
 
 namespace {
 
@@ -158,32 +144,32 @@ void tst_mainwindow::addressing_boxes_exclude_each_other()
     QCheckBox *by_serial = widget<QCheckBox>(w, "s_num_click");
 
     by_address->setChecked(true);
-    QVERIFY(MainWindowProbe::by_address(w));
-    QVERIFY(!MainWindowProbe::serial_chosen_last(w));
+    QVERIFY(MainWindowProbe(w).by_address());
+    QVERIFY(!MainWindowProbe(w).serial_chosen_last());
 
     by_serial->setChecked(true);
     QVERIFY(!by_address->isChecked());
-    QVERIFY(!MainWindowProbe::by_address(w));
-    QVERIFY(MainWindowProbe::by_serial(w));
-    QVERIFY(MainWindowProbe::serial_chosen_last(w));
+    QVERIFY(!MainWindowProbe(w).by_address());
+    QVERIFY(MainWindowProbe(w).by_serial());
+    QVERIFY(MainWindowProbe(w).serial_chosen_last());
 
     // Unchecking keeps the record of which box was checked last.
     by_serial->setChecked(false);
-    QVERIFY(!MainWindowProbe::by_serial(w));
-    QVERIFY(!MainWindowProbe::by_address(w));
-    QVERIFY(MainWindowProbe::serial_chosen_last(w));
+    QVERIFY(!MainWindowProbe(w).by_serial());
+    QVERIFY(!MainWindowProbe(w).by_address());
+    QVERIFY(MainWindowProbe(w).serial_chosen_last());
 
     // A partially checked box counts as on.
     by_address->setTristate(true);
     by_address->setCheckState(Qt::PartiallyChecked);
-    QVERIFY(MainWindowProbe::by_address(w));
-    QVERIFY(!MainWindowProbe::serial_chosen_last(w));
+    QVERIFY(MainWindowProbe(w).by_address());
+    QVERIFY(!MainWindowProbe(w).serial_chosen_last());
 }
 
 void tst_mainwindow::ctrl_n_toggles_build_info()
 {
     MainWindow w;
-    MainWindowProbe::set_build_texts(w, "42", "20240130", "15000000");
+    MainWindowProbe(w).set_build_texts("42", "20240130", "15000000");
     QLabel *caption = widget<QLabel>(w, "label_4");
     QLabel *number = widget<QLabel>(w, "num_build_v");
 

@@ -1,0 +1,136 @@
+#include "app_on_line.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextEdit>
+#include <QtTest>
+
+AppOnLine::AppOnLine()
+{
+    previous_dir_ = QDir::currentPath();
+}
+
+AppOnLine::~AppOnLine()
+{
+    window_.reset();
+    QDir::setCurrent(previous_dir_);
+}
+
+bool AppOnLine::start(const QStringList &sim_args, const QString &meter_file, const LinePeriods &periods)
+{
+    if (!line_.start(sim_args, meter_file)) {
+        error_ = line_.error();
+        return false;
+    }
+    // The program keeps its files in the working directory.
+    QDir::setCurrent(work_dir_.path());
+    QFile settings("settings.txt");
+    if (!settings.open(QIODevice::WriteOnly)) {
+        error_ = "cannot write settings.txt";
+        return false;
+    }
+    settings.write(QString("%1\n9600\n1\n%2\n%3\n%4\n%5\n0\n")
+                       .arg(line_.program_port())
+                       .arg(periods.main_ok_ms)
+                       .arg(periods.main_fail_ms)
+                       .arg(periods.archive_ok_ms)
+                       .arg(periods.archive_fail_ms)
+                       .toLocal8Bit());
+    settings.close();
+    QFile::remove("models_counter.csv");
+    if (!QFile::copy(QStringLiteral(MODELS_CSV), "models_counter.csv")) {
+        error_ = "cannot copy " MODELS_CSV;
+        return false;
+    }
+    window_ = std::make_unique<MainWindow>();
+    click("start_btn");
+    if (text("start_btn") != QStringLiteral("Соединение установлено")) {
+        error_ = "the port did not open: " + text("start_btn");
+        return false;
+    }
+    return true;
+}
+
+template<typename T> T *AppOnLine::find(const char *name)
+{
+    T *child = window_->findChild<T *>(QLatin1String(name));
+    if (!child)
+        qFatal("no widget %s", name);
+    return child;
+}
+
+QString AppOnLine::text(const char *name)
+{
+    QObject *object = window_->findChild<QObject *>(QLatin1String(name));
+    if (auto *edit = qobject_cast<QLineEdit *>(object))
+        return edit->text();
+    if (auto *label = qobject_cast<QLabel *>(object))
+        return label->text();
+    if (auto *button = qobject_cast<QAbstractButton *>(object))
+        return button->text();
+    qFatal("no text widget %s", name);
+    return {};
+}
+
+void AppOnLine::set_text(const char *name, const QString &text)
+{
+    find<QLineEdit>(name)->setText(text);
+}
+
+void AppOnLine::check(const char *name, bool on)
+{
+    find<QCheckBox>(name)->setChecked(on);
+}
+
+void AppOnLine::click(const char *name)
+{
+    find<QPushButton>(name)->click();
+}
+
+int AppOnLine::combo_index(const char *name)
+{
+    return find<QComboBox>(name)->currentIndex();
+}
+
+QString AppOnLine::status_style()
+{
+    return find<QLabel>("label_31")->styleSheet();
+}
+
+QString AppOnLine::log_text()
+{
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("LOG_class"))
+            return top->findChild<QTextEdit *>("textEdit")->toPlainText();
+    }
+    return {};
+}
+
+QStringList AppOnLine::sent_frames()
+{
+    QStringList frames;
+    for (const QString &line : log_text().split('\n')) {
+        if (line.startsWith("->"))
+            frames << line.mid(3);
+    }
+    return frames;
+}
+
+bool AppOnLine::wait_idle(int timeout_ms)
+{
+    return QTest::qWaitFor([this] { return !probe().exchanging(); }, timeout_ms);
+}
+
+bool AppOnLine::wait_for(const std::function<bool()> &condition, int timeout_ms)
+{
+    return QTest::qWaitFor(condition, timeout_ms);
+}
+
+long AppOnLine::sim_register(int reg)
+{
+    const QString reply = line_.command(QString("get 0x%1").arg(reg, 4, 16, QLatin1Char('0')));
+    const QStringList parts = reply.split(' ');
+    if (parts.size() < 2 || parts[0] != "ok")
+        return -1;
+    return parts[1].toLong();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// The real main window on one end of a virtual serial line, with the meter
+// stand-in on the other: what a technician has at the desk, minus the hardware.
+
+#include "app/mainwindow.h"
+#include "mainwindow_probe.h"
+#include "sim_line.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+struct LinePeriods
+{
+    int main_ok_ms = 100;
+    int main_fail_ms = 400;
+    int archive_ok_ms = 60;
+    int archive_fail_ms = 400;
+};
+
+class AppOnLine
+{
+public:
+    AppOnLine();
+    ~AppOnLine();
+
+    // Starts the line and the stand-in (arguments and meter file as SimLine
+    // takes them), writes settings.txt for its port and models_counter.csv,
+    // builds the main window and presses "Запуск порта".
+    bool start(const QStringList &sim_args = {}, const QString &meter_file = {},
+               const LinePeriods &periods = {});
+    QString error() const { return error_; }
+
+    MainWindow &window() { return *window_; }
+    MainWindowProbe probe() { return MainWindowProbe(*window_); }
+    SimLine &line() { return line_; }
+
+    QString text(const char *name);           // line edit, label or button caption
+    void set_text(const char *name, const QString &text);
+    void check(const char *name, bool on = true);
+    void click(const char *name);
+    int combo_index(const char *name);
+    QString status() { return text("label_31"); }
+    QString status_style();
+    QString log_text();
+    QStringList sent_frames();                // the "->" lines of the log, as hex without the mark
+
+    // Waits for the running sequence to stop its timer.
+    bool wait_idle(int timeout_ms = 60000);
+    bool wait_for(const std::function<bool()> &condition, int timeout_ms = 30000);
+
+    // The stand-in's answer to `get REG`, as a number (-1 when it has none).
+    long sim_register(int reg);
+
+private:
+    template<typename T> T *find(const char *name);
+
+    QTemporaryDir work_dir_;
+    QString previous_dir_;
+    SimLine line_;
+    std::unique_ptr<MainWindow> window_;
+    QString error_;
+};

@@ -1,0 +1,219 @@
+// "Считать из счетчика архивные показания" against the meter stand-in.
+#include "app_on_line.h"
+#include "archive/archive.h"
+#include "archive/records.h"
+
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+archive *archive_window()
+{
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<archive *>(top))
+            return window;
+    }
+    return nullptr;
+}
+
+const char *const type_names[] = {"", "hourly", "daily", "monthly"};
+
+// Every row of the table holds what the stand-in holds for that record.
+void compare_table(AppOnLine &app, int type, int version, int depth, double factor, int decimals)
+{
+    QTableWidget *table = archive_window()->table(type);
+    QCOMPARE(table->rowCount(), depth + 1);
+    QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Номер записи"));
+    for (int k = 0; k < depth; ++k) {
+        const QString reply = app.line().command(QString("record %1 %2").arg(type_names[type]).arg(k));
+        QVERIFY2(reply.startsWith("ok "), qPrintable(reply));
+        const QByteArray bytes = QByteArray::fromHex(reply.mid(3).toLatin1());
+        const QStringList expected = arc::record_row(k, bytes, version, factor, decimals);
+        for (int c = 0; c < arc::column_count; ++c)
+            QCOMPARE(table->item(k + 1, c)->text(), expected[c]);
+    }
+}
+
+} // namespace
+
+class tst_e2e_archive : public QObject
+{
+    Q_OBJECT
+private slots:
+    void full_read_data();
+    void full_read();
+    void first_records_as_shown();
+    void silent_meter();
+    void garbled_block_is_asked_again_data();
+    void garbled_block_is_asked_again();
+    void bad_data_gives_up();
+    void failure_in_the_daily_archive();
+    void unsupported_version();
+    void port_not_started();
+};
+
+void tst_e2e_archive::full_read_data()
+{
+    QTest::addColumn<bool>("by_serial");
+    QTest::addColumn<int>("version");
+    QTest::newRow("address, version 2") << false << 2;
+    QTest::newRow("address, version 3") << false << 3;
+    QTest::newRow("serial, version 2") << true << 2;
+    QTest::newRow("serial, version 3") << true << 3;
+}
+
+void tst_e2e_archive::full_read()
+{
+    QFETCH(bool, by_serial);
+    QFETCH(int, version);
+    AppOnLine app;
+    QVERIFY2(app.start({}, QString("version = %1\n").arg(version)), qPrintable(app.error()));
+    if (by_serial) {
+        app.check("s_num_click");
+        app.set_text("sereal_num_line_w", "0012345678AB");
+    } else {
+        app.check("adr_click");
+    }
+    // A poll first: it names the model, whose factor scales the archive.
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QString());
+
+    const int polled = app.sent_frames().size();
+    app.click("arch_btn");
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Идет чтение архива"));
+    QVERIFY(app.wait_idle(120000));
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
+    QVERIFY(app.window().findChild<QPushButton *>("arch_btn")->styleSheet().contains("black"));
+
+    const QStringList sent = app.sent_frames().mid(polled);
+    QCOMPARE(sent.size(), version == 2 ? 44 : 40);
+    if (!by_serial)
+        QCOMPARE(sent.first(), version == 2 ? QStringLiteral("01 44 01 00 00 18 f0 33")
+                                            : QStringLiteral("01 44 01 00 00 11 30 35"));
+    const int depths[2][3] = {{512, 384, 128}, {336, 252, 84}};
+    for (int type = 1; type <= 3; ++type)
+        compare_table(app, type, version, depths[version - 2][type - 1], 0.001, 3);
+}
+
+void tst_e2e_archive::first_records_as_shown()
+{
+    // Checked by hand against the stand-in's built-in meter.
+    AppOnLine app;
+    QVERIFY2(app.start({}, "version = 2\n"), qPrintable(app.error()));
+    app.check("adr_click");
+    app.set_text("ver_prot_line", "2");
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle(120000));
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
+    QTableWidget *hourly = archive_window()->table(1);
+    // No poll ran, so no model factor: raw counts.
+    const QStringList first{"0", "30.01.2024 15:00:00", "12345", "0", "--"};
+    for (int c = 0; c < 5; ++c)
+        QCOMPARE(hourly->item(1, c)->text(), first[c]);
+    QCOMPARE(hourly->item(2, 1)->text(), QStringLiteral("30.01.2024 14:00:00"));
+    QCOMPARE(hourly->item(2, 2)->text(), QStringLiteral("12342"));
+    QCOMPARE(hourly->item(6, 1)->text(), QStringLiteral("--")); // record 5 carries event 7
+}
+
+void tst_e2e_archive::silent_meter()
+{
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    QVERIFY(app.line().command("fault silence").startsWith("ok"));
+    app.check("adr_click");
+    app.set_text("ver_prot_line", "3");
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
+    QCOMPARE(app.status(), QStringLiteral("Соединение отсутствует"));
+    QCOMPARE(app.status_style(), QStringLiteral("QLabel {color:red;}"));
+    QCOMPARE(app.sent_frames().size(), 2);
+}
+
+void tst_e2e_archive::garbled_block_is_asked_again_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("bad CRC") << "badcrc";
+    QTest::newRow("short") << "short";
+    QTest::newRow("long") << "long";
+    QTest::newRow("other meter") << "wrongaddr";
+    QTest::newRow("split in pieces") << "split 4 5";
+}
+
+void tst_e2e_archive::garbled_block_is_asked_again()
+{
+    QFETCH(QString, fault);
+    AppOnLine app;
+    QVERIFY2(app.start({}, "version = 3\n"), qPrintable(app.error()));
+    QVERIFY(app.line().command(QString("fault %1 count=1 after=3").arg(fault)).startsWith("ok"));
+    app.check("adr_click");
+    app.set_text("ver_prot_line", "3");
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle(120000));
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
+    compare_table(app, 1, 3, 336, 0.0, 0); // no gap where the garbled block was
+}
+
+void tst_e2e_archive::bad_data_gives_up()
+{
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    QVERIFY(app.line().command("fault long").startsWith("ok"));
+    app.check("adr_click");
+    app.set_text("ver_prot_line", "3");
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Некорректные данные архива"));
+    QCOMPARE(app.status(), QStringLiteral("Неверные данные"));
+    QCOMPARE(archive_window()->table(1)->item(0, 0), nullptr);
+}
+
+void tst_e2e_archive::failure_in_the_daily_archive()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({}, "version = 3\n"), qPrintable(app.error()));
+    QVERIFY(app.line().command("fault silence after=20").startsWith("ok"));
+    app.check("adr_click");
+    app.set_text("ver_prot_line", "3");
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
+    QCOMPARE(archive_window()->table(1)->rowCount(), 337);
+    QVERIFY(archive_window()->table(1)->item(336, 0));
+    QCOMPARE(archive_window()->table(2)->item(0, 0), nullptr);
+    QCOMPARE(archive_window()->table(3)->item(0, 0), nullptr);
+}
+
+void tst_e2e_archive::unsupported_version()
+{
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    app.check("adr_click");
+    app.set_text("ver_prot_line", "4");
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Некорректные параметры чтения"));
+    QVERIFY(app.sent_frames().isEmpty());
+}
+
+void tst_e2e_archive::port_not_started()
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        MainWindow w;
+        MainWindowProbe probe(w);
+        w.findChild<QLineEdit *>("ver_prot_line")->setText("3");
+        w.findChild<QPushButton *>("arch_btn")->click();
+        QVERIFY(QTest::qWaitFor([&] { return !probe.reading_archive(); }, 10000));
+        QCOMPARE(w.findChild<QLabel *>("label_31")->text(), QStringLiteral("Порт не открыт"));
+        QCOMPARE(w.findChild<QPushButton *>("arch_btn")->text(), QStringLiteral("Архив не прочитан"));
+    }
+    QDir::setCurrent(previous);
+}
+
+QTEST_MAIN(tst_e2e_archive)
+#include "tst_e2e_archive.moc"

@@ -1,0 +1,39 @@
+#pragma once
+
+// Lets tests see the main window's state that no widget shows. The main
+// window names this class its friend; nothing in the program uses it.
+
+#include "app/mainwindow.h"
+
+#include <QTimer>
+
+class MainWindowProbe
+{
+public:
+    explicit MainWindowProbe(MainWindow &window) : w(window) {}
+
+    bool by_serial() const { return w.by_serial; }
+    bool by_address() const { return w.by_address; }
+    bool serial_chosen_last() const { return w.serial_chosen_last; }
+    bool polling() const { return w.poll_timer->isActive(); }
+    bool writing() const { return w.write_timer->isActive(); }
+    bool reading_archive() const { return w.archive_timer->isActive(); }
+    bool exchanging() const { return polling() || writing() || reading_archive(); }
+    int poll_step() const { return w.poll_step; }
+    int write_step() const { return w.write_step; }
+    double volume_factor() const { return w.volume_factor; }
+    int factor_decimals() const { return w.factor_decimals; }
+    QString build_number() const { return w.build_number_text; }
+    QString compile_date() const { return w.compile_date_text; }
+    QString compile_time() const { return w.compile_time_text; }
+
+    void set_build_texts(const QString &number, const QString &date, const QString &time)
+    {
+        w.build_number_text = number;
+        w.compile_date_text = date;
+        w.compile_time_text = time;
+    }
+
+private:
+    MainWindow &w;
+};

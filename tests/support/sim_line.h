@@ -1,0 +1,65 @@
+#pragma once
+
+// A virtual RS-485 line for end-to-end tests: a socat pty pair with the meter
+// stand-in on one end and the port for the program (or a test's own master)
+// on the other. Everything it starts is stopped again in the destructor.
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class SimLine : public QObject {
+    Q_OBJECT
+public:
+    explicit SimLine(QObject *parent = nullptr);
+    ~SimLine() override;
+
+    // Starts socat and meter_sim (path from the METER_SIM environment
+    // variable) and waits until the stand-in is ready. extra_args go to
+    // meter_sim; a non-empty meter_file is written to a file and passed with
+    // --config. False, with error() saying why, when anything is missing or
+    // does not come up.
+    bool start(const QStringList &extra_args = QStringList(),
+               const QString &meter_file = QString());
+    QString error() const { return error_; }
+
+    // The program's end of the pair, resolved to its /dev/pts/N path.
+    QString program_port() const { return program_port_; }
+    QString meter_port() const { return meter_port_; }
+    // Scratch directory of this line (logs, meter file); gone after the test.
+    QString dir() const;
+
+    // Sends one control line and returns the stand-in's reply line, or a
+    // line starting "error" when no reply comes in time.
+    QString command(const QString &line, int timeout_ms = 10000);
+
+    // The stand-in's stderr lines so far (received frames, answers, notes).
+    QStringList sim_log();
+    // Waits until a log line at or after index `from` contains `needle`.
+    bool wait_for_log(const QString &needle, int from = 0, int timeout_ms = 10000);
+
+    bool sim_running() const;
+    // Kills socat, as if the adapter were pulled out.
+    void unplug();
+    // Stops the stand-in and socat (also done by the destructor).
+    void stop();
+
+private:
+    void read_stdout();
+    void read_stderr();
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<QProcess> socat_;
+    std::unique_ptr<QProcess> sim_;
+    QString error_;
+    QString program_port_;
+    QString meter_port_;
+    QByteArray stdout_rest_;
+    QByteArray stderr_rest_;
+    QStringList replies_;
+    QStringList log_;
+};
