@@ -41,6 +41,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     settings_window = std::make_unique<settings>(nullptr);
     port = std::make_unique<io_port>(nullptr);
+    connect(port.get(), &io_port::bytes_arrived, this, &MainWindow::answer_arrived);
 
     switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
     case SettingsLoad::loaded:

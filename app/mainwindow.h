@@ -70,6 +70,8 @@ private slots:
 private:
     // Shared by the step sequences (link/sequence_support.cpp).
     void report_line_busy();
+    void answer_arrived();
+    void start_answer_wait(QTimer *timer, int period_ms, const QByteArray &request, int answer_length);
     std::optional<MeterTarget> sequence_target(bool serial_mode);
     void drop_stale_bytes();
     QByteArray take_answer();
@@ -92,6 +94,7 @@ private:
 
     // The archive read (archive/archive_read.cpp).
     void start_archive_read();
+    void archive_step();
     bool handle_archive_answer();
     void send_archive_block();
     void resend_archive_block();
@@ -145,6 +148,7 @@ private:
     QByteArray poll_request;
     QString poll_request_line;
     int poll_answer_length = 0;
+    int poll_period = 0; // the success period, and the failure period after a first wait
 
     // The write sequence's run: the values taken at its start (none for an
     // item not checked), and the write awaiting the meter's confirmation.
@@ -154,6 +158,7 @@ private:
     QByteArray write_request;
     QByteArray write_answer;
     QElapsedTimer write_waited;
+    int write_wait_ms = 0;
 
     // The archive read's run: version and addressing are fixed at its start.
     int archive_version = 0;
@@ -161,6 +166,7 @@ private:
     bool archive_target_ready = false;
     QByteArray archive_request; // the block awaiting its answer; empty when none
     int archive_answer_length = 0;
+    int archive_period = 0;
 
     friend class MainWindowProbe; // tests reach the state through this
 };

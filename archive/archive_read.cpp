@@ -48,7 +48,9 @@ void MainWindow::on_arch_btn_clicked()
     archive_frames.clear();
     no_answer_count = 0;
     skip_tick = false;
-    archive_timer->start(port_settings.archive_ok_ms);
+    archive_period = port_settings.archive_ok_ms;
+    // The first tick comes at once; sending sets the timer to the wait.
+    archive_timer->start(0);
 }
 
 void MainWindow::printer_arc()
@@ -75,6 +77,12 @@ void MainWindow::printer_arc()
         start_archive_read();
         return;
     }
+    archive_step();
+}
+
+// Takes the answer to the outstanding block, if any, and asks for the next.
+void MainWindow::archive_step()
+{
     if (!archive_request.isEmpty() && !handle_archive_answer())
         return;
 
@@ -123,6 +131,7 @@ void MainWindow::send_archive_block()
 
 void MainWindow::resend_archive_block()
 {
+    start_answer_wait(archive_timer, archive_period, archive_request, archive_answer_length);
     port->send(archive_request);
     log_line(sent_line(archive_request));
 }
@@ -145,7 +154,8 @@ bool MainWindow::handle_archive_answer()
             no_answer_count = 1;
             archive_timer->stop();
             skip_tick = true;
-            archive_timer->start(port_settings.archive_fail_ms);
+            archive_period = port_settings.archive_fail_ms;
+            archive_timer->start(archive_period);
             break;
         case 1:
             no_answer_count = 2;
@@ -174,7 +184,8 @@ bool MainWindow::handle_archive_answer()
         bad_data_count = 1;
         archive_timer->stop();
         skip_tick = true;
-        archive_timer->start(port_settings.archive_fail_ms);
+        archive_period = port_settings.archive_fail_ms;
+        archive_timer->start(archive_period);
         break;
     case 1:
         bad_data_count = 2;

@@ -4,6 +4,10 @@
 
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 QStringList openable_port_names()
 {
@@ -28,7 +32,23 @@ QString choose_port_name(const QString &configured, const QStringList &openable)
 
 io_port::io_port(QObject *parent)
     : QObject(parent)
+    , send_timer(new QTimer(this))
 {
+    clock.start();
+    send_timer->setSingleShot(true);
+    send_timer->setTimerType(Qt::PreciseTimer);
+    connect(send_timer, &QTimer::timeout, this, &io_port::send_waiting);
+}
+
+qint64 io_port::now_us() const
+{
+    return clock.nsecsElapsed() / 1000;
+}
+
+int io_port::ms_until_line_free() const
+{
+    const qint64 wait_us = line_free_at_us - now_us();
+    return wait_us > 0 ? int((wait_us + 999) / 1000) : 0;
 }
 
 bool io_port::open_port(const QString &name, int baud_rate, int stop_bits, int parity, PortSettings *record)
@@ -62,6 +82,11 @@ bool io_port::open_port(const QString &name, int baud_rate, int stop_bits, int p
         port->setStopBits(QSerialPort::OneStop);
     }
 
+    line.baud_rate = rate;
+    line.parity = (parity == 1 || parity == 2) ? parity : 0;
+    line.stop_bits = stop_bits == 2 ? 2 : 1;
+    line_free_at_us = 0;
+
     opened = port->open(QIODevice::ReadWrite);
     connect(port, SIGNAL(readyRead()), this, SLOT(serialReceive()));
     return opened;
@@ -72,12 +97,39 @@ void io_port::close_port()
     if (port)
         port->close();
     opened = false;
+    outbox.clear();
+    send_timer->stop();
 }
 
 void io_port::send(const QByteArray &frame)
 {
+    if (outbox.isEmpty() && ms_until_line_free() == 0) {
+        write_now(frame);
+        return;
+    }
+    outbox.append(frame);
+    if (!send_timer->isActive())
+        send_timer->start(ms_until_line_free());
+}
+
+void io_port::send_waiting()
+{
+    while (!outbox.isEmpty()) {
+        const int wait_ms = ms_until_line_free();
+        if (wait_ms > 0) {
+            send_timer->start(wait_ms);
+            return;
+        }
+        write_now(outbox.takeFirst());
+    }
+}
+
+void io_port::write_now(const QByteArray &frame)
+{
     if (port && port->isOpen())
         port->write(frame);
+    // The frame takes its wire time to leave, then the line must fall silent.
+    line_free_at_us = now_us() + qint64(std::ceil((line.frame_ms(frame.size()) + line.inter_frame_ms()) * 1000));
 }
 
 void io_port::take(QList<QByteArray> &chunks)
@@ -86,11 +138,22 @@ void io_port::take(QList<QByteArray> &chunks)
     queue.clear();
 }
 
+QByteArray io_port::queued_bytes() const
+{
+    QByteArray bytes;
+    for (const QByteArray &chunk : queue)
+        bytes += chunk;
+    return bytes;
+}
+
 void io_port::serialReceive()
 {
     if (!port)
         return;
     const QByteArray chunk = port->readAll();
-    if (!chunk.isEmpty())
-        queue.append(chunk);
+    if (chunk.isEmpty())
+        return;
+    queue.append(chunk);
+    line_free_at_us = std::max(line_free_at_us, now_us() + qint64(std::ceil(line.inter_frame_ms() * 1000)));
+    emit bytes_arrived();
 }

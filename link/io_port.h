@@ -1,12 +1,16 @@
 #pragma once
 
+#include "link/line_timing.h"
+
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 class QSerialPort;
+class QTimer;
 struct PortSettings;
 
 // Names of the serial ports that can be opened right now, in the system's
@@ -16,9 +20,11 @@ QStringList openable_port_names();
 // The name an open uses: the configured one, or else the last openable port.
 QString choose_port_name(const QString &configured, const QStringList &openable);
 
-// The program's only access to the RS-485 line. It does not frame, time or
-// judge anything: it sends whole frames and queues every chunk that arrives,
-// and the step sequences take the queue and judge it themselves.
+// The program's only access to the RS-485 line. It sends whole frames and
+// queues every chunk that arrives; the step sequences take the queue and
+// judge it themselves. The one rule of timing it keeps is the line's: a frame
+// never starts sooner than 3.5 characters after the last byte on the line, so
+// a frame handed over too early waits here, without blocking anyone.
 class io_port : public QObject
 {
     Q_OBJECT
@@ -33,14 +39,35 @@ public:
 
     // Moves every queued chunk, oldest first, to the end of `chunks`.
     void take(QList<QByteArray> &chunks);
+    // Everything queued, joined, without taking it.
+    QByteArray queued_bytes() const;
 
     bool is_open() const { return opened; }
+    const LineTiming &timing() const { return line; }
+    // How long a frame handed over now would wait for the line.
+    int ms_until_line_free() const;
+
+signals:
+    // A chunk was queued.
+    void bytes_arrived();
 
 public slots:
     void serialReceive();
 
+private slots:
+    void send_waiting();
+
 private:
+    qint64 now_us() const;
+    void write_now(const QByteArray &frame);
+
     QSerialPort *port = nullptr;
     bool opened = false;
     QList<QByteArray> queue;
+
+    LineTiming line;
+    QElapsedTimer clock;
+    qint64 line_free_at_us = 0;
+    QList<QByteArray> outbox; // frames waiting for the line to fall silent
+    QTimer *send_timer = nullptr;
 };

@@ -2,6 +2,7 @@
 // the addressing of a run, the receive queue and the log.
 #include "app/mainwindow.h"
 
+#include "link/answer_check.h"
 #include "link/io_port.h"
 #include "link/serial_number.h"
 #include "log/log_class.h"
@@ -64,6 +65,36 @@ QByteArray MainWindow::take_answer()
     for (const QByteArray &chunk : qAsConst(received_chunks))
         answer += chunk;
     return answer;
+}
+
+// A sequence's timer is the longest wait for an answer, never shorter than
+// the line needs for the request and the answer at the configured rate.
+void MainWindow::start_answer_wait(QTimer *timer, int period_ms, const QByteArray &request, int answer_length)
+{
+    const int wait_ms = port->timing().answer_wait_ms(period_ms, request.size(), answer_length);
+    timer->start(wait_ms + port->ms_until_line_free());
+}
+
+// Answers are handled the moment they are complete; the timers only bound
+// the wait. Anything short of a whole, valid answer waits for the timer, which
+// judges it as before.
+void MainWindow::answer_arrived()
+{
+    const QByteArray bytes = port->queued_bytes();
+    if (poll_timer->isActive() && !poll_request.isEmpty()
+        && check_answer(bytes, poll_request, poll_answer_length) == AnswerStatus::ok) {
+        skip_tick = false;
+        poll_answer_step();
+    } else if (archive_timer->isActive() && !archive_request.isEmpty()
+               && check_answer(bytes, archive_request, archive_answer_length) == AnswerStatus::ok) {
+        skip_tick = false;
+        archive_step();
+    } else if (write_timer->isActive() && !write_request.isEmpty()) {
+        const AnswerStatus status = check_answer(write_answer + bytes, write_request,
+                                                 modbus::write_answer_length(write_target.by_serial));
+        if (status == AnswerStatus::ok || status == AnswerStatus::exception)
+            write_data();
+    }
 }
 
 void MainWindow::log_line(const QString &line)

@@ -24,7 +24,11 @@ void MainWindow::on_param_btn_clicked()
     skip_tick = false;
     ui->label_31->setText(QString());
     bad_answer_count = 0;
-    poll_timer->start(port_settings.main_ok_ms);
+    poll_request.clear();
+    poll_period = port_settings.main_ok_ms;
+    // The first tick comes at once: the first request leaves at the press,
+    // and sending it sets the timer to the wait for its answer.
+    poll_timer->start(0);
 }
 
 void MainWindow::printer()
@@ -83,6 +87,7 @@ void MainWindow::send_poll_request(int step, bool line_end)
 
 void MainWindow::resend_poll_request()
 {
+    start_answer_wait(poll_timer, poll_period, poll_request, poll_answer_length);
     port->send(poll_request);
     log_line(poll_request_line);
 }
@@ -107,7 +112,8 @@ void MainWindow::poll_answer_step()
             poll_timer->stop();
             skip_tick = true;
             no_answer_count = 1;
-            poll_timer->start(port_settings.main_fail_ms);
+            poll_period = port_settings.main_fail_ms;
+            poll_timer->start(poll_period);
             break;
         case 1:
             resend_poll_request();
@@ -130,7 +136,8 @@ void MainWindow::poll_answer_step()
             poll_timer->stop();
             skip_tick = true;
             bad_answer_count = 1;
-            poll_timer->start(port_settings.main_fail_ms);
+            poll_period = port_settings.main_fail_ms;
+            poll_timer->start(poll_period);
             break;
         case 1:
             log_line(received_line(answer) + QLatin1Char('\n'));
@@ -146,6 +153,7 @@ void MainWindow::poll_answer_step()
         return;
     }
 
+    poll_request.clear();
     show_poll_answer(step, answer.mid(modbus::read_data_offset(poll_target.by_serial)));
     log_line(received_line(answer) + QLatin1Char('\n'));
 
@@ -155,8 +163,10 @@ void MainWindow::poll_answer_step()
         return;
     }
     ++poll_step;
-    if (poll::step(poll_step).reverse_flow && !reverse_flow_read())
-        return; // the next tick passes through
+    if (poll::step(poll_step).reverse_flow && !reverse_flow_read()) {
+        poll_timer->start(0); // nothing to ask here: pass through at once
+        return;
+    }
     send_poll_request(poll_step, device_mode && step == 23);
 }
 

@@ -26,7 +26,8 @@ void MainWindow::on_write_btn_clicked()
         return;
     }
     write_step = 0;
-    write_timer->start(write_period_ms);
+    write_request.clear();
+    write_timer->start(0); // the first write leaves at the press
     ui->label_31->setText(QString());
 }
 
@@ -57,14 +58,16 @@ void MainWindow::write_data()
         }
     }
 
+    // Items not checked cost no time on the line.
+    while (write_step < finish_step && !write_values[size_t(write_step)])
+        ++write_step;
     if (write_step == finish_step) {
         write_step = 0;
         set_status(QStringLiteral("Запись завершена"), "QLabel {color:black;}");
         write_timer->stop();
         return;
     }
-    if (write_values[size_t(write_step)])
-        send_write_item(write_step);
+    send_write_item(write_step);
     ++write_step;
 }
 
@@ -125,14 +128,18 @@ void MainWindow::send_write_item(int item)
         value = meter_clock_value(wall_time_as_utc(QDateTime::currentDateTime()));
     write_request = write_item_request(write_target, item, value);
     write_answer.clear();
+    write_wait_ms = port->timing().answer_wait_ms(port_settings.main_fail_ms, write_request.size(),
+                                                  modbus::write_answer_length(write_target.by_serial))
+        + port->ms_until_line_free();
     write_waited.start();
+    write_timer->start(write_period_ms);
     port->send(write_request);
     log_line(sent_line(write_request) + QLatin1Char('\n'));
 }
 
 // A write counts only when the meter confirms it: a correct answer from the
 // meter written to. A slow line may need several ticks; the wait ends after
-// the main failure period.
+// the main failure period, or the line time of the exchange if longer.
 MainWindow::WriteConfirmation MainWindow::confirm_write()
 {
     if (write_request.isEmpty())
@@ -141,7 +148,7 @@ MainWindow::WriteConfirmation MainWindow::confirm_write()
     write_answer += take_answer();
     const AnswerStatus status =
         check_answer(write_answer, write_request, modbus::write_answer_length(write_target.by_serial));
-    const bool timed_out = write_waited.elapsed() >= port_settings.main_fail_ms;
+    const bool timed_out = write_waited.elapsed() >= write_wait_ms;
     if (status == AnswerStatus::too_short && !timed_out)
         return WriteConfirmation::waiting;
 

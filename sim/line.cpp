@@ -114,6 +114,13 @@ void line::read_bytes()
     if (data.isEmpty())
         return;
     const qint64 now = now_us();
+    if (options_.wire_time && rx_.isEmpty() && last_tx_end_us_ > 0 && tx_queue_.isEmpty()) {
+        // A master must leave 3.5 characters of silence after our answer
+        // before its next request; a little less is timer jitter, not a fault.
+        const qint64 gap_us = now - last_tx_end_us_;
+        if (gap_us < qint64(3.0 * char_us()))
+            log_line(QStringLiteral("rx too early: %1 us after the answer").arg(gap_us));
+    }
     for (int i = 0; i < data.size(); ++i) {
         if (options_.wire_time) {
             // Bytes written to a pty arrive at once; on a real line each one

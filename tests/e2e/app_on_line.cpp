@@ -29,12 +29,13 @@ bool AppOnLine::start(const QStringList &sim_args, const QString &meter_file, co
         error_ = "cannot write settings.txt";
         return false;
     }
-    settings.write(QString("%1\n9600\n1\n%2\n%3\n%4\n%5\n0\n")
+    settings.write(QString("%1\n%6\n1\n%2\n%3\n%4\n%5\n0\n")
                        .arg(line_.program_port())
                        .arg(periods.main_ok_ms)
                        .arg(periods.main_fail_ms)
                        .arg(periods.archive_ok_ms)
                        .arg(periods.archive_fail_ms)
+                       .arg(periods.baud_rate)
                        .toLocal8Bit());
     settings.close();
     QFile::remove("models_counter.csv");

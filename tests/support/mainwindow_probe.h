@@ -21,6 +21,11 @@ public:
     bool exchanging() const { return polling() || writing() || reading_archive(); }
     int poll_step() const { return w.poll_step; }
     int write_step() const { return w.write_step; }
+    // Waits and resends of the current run: the no-answer counter (shared by
+    // the poll and the archive read), the poll's and the archive's bad-answer counters.
+    int no_answer_count() const { return w.no_answer_count; }
+    int bad_answer_count() const { return w.bad_answer_count; }
+    int bad_data_count() const { return w.bad_data_count; }
     double volume_factor() const { return w.volume_factor; }
     int factor_decimals() const { return w.factor_decimals; }
     QString build_number() const { return w.build_number_text; }
