@@ -1,6 +1,8 @@
 #include "app_on_line.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QTextEdit>
 #include <QtTest>
@@ -119,12 +121,28 @@ QStringList AppOnLine::sent_frames()
 
 bool AppOnLine::wait_idle(int timeout_ms)
 {
-    return QTest::qWaitFor([this] { return !probe().exchanging(); }, timeout_ms);
+    return wait_for([this] { return !probe().exchanging(); }, timeout_ms);
 }
 
+// A real event loop, as the program has in the field: QTest::qWaitFor sleeps
+// between its looks, and the program would stall with it.
 bool AppOnLine::wait_for(const std::function<bool()> &condition, int timeout_ms)
 {
-    return QTest::qWaitFor(condition, timeout_ms);
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer look;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    look.start(2);
+    deadline.start(timeout_ms);
+    loop.exec();
+    return condition();
 }
 
 long AppOnLine::sim_register(int reg)
