@@ -74,7 +74,7 @@ private:
     void start_answer_wait(QTimer *timer, int period_ms, const QByteArray &request, int answer_length);
     std::optional<MeterTarget> sequence_target(bool serial_mode);
     void drop_stale_bytes();
-    QByteArray take_answer();
+    QByteArray take_answer(const QByteArray &request, QByteArray *received);
     void log_line(const QString &line);
 
     // The poll cycle (meter/poll_cycle.cpp).
@@ -142,6 +142,7 @@ private:
     bool skip_tick = false;
     int bad_answer_count = 0;
     int factor_decimals = 0;
+    bool line_echoes = false; // the adapter was seen to hand back what is sent
 
     // The poll cycle's outstanding request, kept for a resend.
     MeterTarget poll_target;

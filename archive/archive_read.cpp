@@ -147,7 +147,10 @@ void MainWindow::archive_read_failed(const QString &button_text, const QString &
 // True when the block came whole and the run goes on with the next request.
 bool MainWindow::handle_archive_answer()
 {
-    const QByteArray answer = take_answer();
+    QByteArray received;
+    const QByteArray answer = take_answer(archive_request, &received);
+    if (!received.isEmpty())
+        log_line(received_line(received) + QLatin1Char('\n'));
     if (answer.isEmpty()) {
         switch (no_answer_count) {
         case 0: // wait two failure periods for a slow meter
@@ -171,7 +174,6 @@ bool MainWindow::handle_archive_answer()
         return false;
     }
 
-    log_line(received_line(answer) + QLatin1Char('\n'));
     // Only the exact answer to this block counts: a short, garbled or shifted
     // block would show an archive with records missing or misplaced.
     if (check_answer(answer, archive_request, archive_answer_length) == AnswerStatus::ok) {

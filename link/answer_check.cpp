@@ -57,6 +57,19 @@ AnswerStatus check_answer(const QByteArray &answer, const QByteArray &request, i
     return AnswerStatus::ok;
 }
 
+QByteArray strip_echo(const QByteArray &bytes, const QByteArray &request, bool *line_echoes)
+{
+    if (request.isEmpty())
+        return bytes;
+    if (bytes.size() > request.size() && bytes.startsWith(request)) {
+        *line_echoes = true;
+        return bytes.mid(request.size());
+    }
+    if (*line_echoes && bytes == request)
+        return QByteArray();
+    return bytes;
+}
+
 const char *answer_status_name(AnswerStatus status)
 {
     switch (status) {

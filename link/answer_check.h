@@ -29,5 +29,13 @@ int exception_code(const QByteArray &answer);
 // The operator's text for exception codes 1 to 3; empty for any other code.
 QString exception_message(int code);
 
+// Many USB-RS485 adapters hand back every byte sent before the meter's
+// answer. Bytes that start with an exact copy of the request and go on beyond
+// it lose the copy, and the line is known to echo (`line_echoes` set). On such
+// a line the copy alone is not an answer: nothing from the meter yet (empty).
+// An answer equal to the request on a line not known to echo is left as it is:
+// a write's standard answer is its echo.
+QByteArray strip_echo(const QByteArray &bytes, const QByteArray &request, bool *line_echoes);
+
 // A short English name of the status, for test failures and diagnostics.
 const char *answer_status_name(AnswerStatus status);

@@ -89,6 +89,10 @@ bool io_port::open_port(const QString &name, int baud_rate, int stop_bits, int p
 
     opened = port->open(QIODevice::ReadWrite);
     connect(port, SIGNAL(readyRead()), this, SLOT(serialReceive()));
+    connect(port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+            QMetaObject::invokeMethod(this, "port_failed", Qt::QueuedConnection);
+    });
     return opened;
 }
 
@@ -99,6 +103,16 @@ void io_port::close_port()
     opened = false;
     outbox.clear();
     send_timer->stop();
+}
+
+// An adapter pulled out, or a line gone: the port would report the same
+// error on every turn of the event loop. Close it; the sequences then see no
+// answer and end with their messages, and "Запуск порта" opens it anew.
+void io_port::port_failed()
+{
+    if (port && port->isOpen())
+        port->close();
+    opened = false;
 }
 
 void io_port::send(const QByteArray &frame)

@@ -56,6 +56,7 @@ public slots:
 
 private slots:
     void send_waiting();
+    void port_failed();
 
 private:
     qint64 now_us() const;

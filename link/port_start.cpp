@@ -9,6 +9,7 @@ void MainWindow::on_start_btn_clicked()
     if (port_started)
         port->close_port();
     port_started = true;
+    line_echoes = false; // another port, or an adapter plugged in anew
     port_opened = port->open_port(port_settings.port_name, port_settings.baud_rate,
                                   port_settings.stop_bits, port_settings.parity, &port_settings);
     ui->start_btn->setText(port_opened ? QStringLiteral("Соединение установлено")

@@ -57,14 +57,16 @@ void MainWindow::drop_stale_bytes()
     received_chunks.clear();
 }
 
-QByteArray MainWindow::take_answer()
+// Everything that arrived since the last take (`received`, for the log) and
+// the meter's part of it: an echoing adapter's copy of the request dropped.
+QByteArray MainWindow::take_answer(const QByteArray &request, QByteArray *received)
 {
     received_chunks.clear();
     port->take(received_chunks);
-    QByteArray answer;
+    received->clear();
     for (const QByteArray &chunk : qAsConst(received_chunks))
-        answer += chunk;
-    return answer;
+        *received += chunk;
+    return strip_echo(*received, request, &line_echoes);
 }
 
 // A sequence's timer is the longest wait for an answer, never shorter than
@@ -81,18 +83,25 @@ void MainWindow::start_answer_wait(QTimer *timer, int period_ms, const QByteArra
 void MainWindow::answer_arrived()
 {
     const QByteArray bytes = port->queued_bytes();
+    const auto whole = [&](const QByteArray &received, const QByteArray &request, int length) {
+        return check_answer(strip_echo(received, request, &line_echoes), request, length);
+    };
     if (poll_timer->isActive() && !poll_request.isEmpty()
-        && check_answer(bytes, poll_request, poll_answer_length) == AnswerStatus::ok) {
+        && whole(bytes, poll_request, poll_answer_length) == AnswerStatus::ok) {
         skip_tick = false;
         poll_answer_step();
     } else if (archive_timer->isActive() && !archive_request.isEmpty()
-               && check_answer(bytes, archive_request, archive_answer_length) == AnswerStatus::ok) {
+               && whole(bytes, archive_request, archive_answer_length) == AnswerStatus::ok) {
         skip_tick = false;
         archive_step();
     } else if (write_timer->isActive() && !write_request.isEmpty()) {
-        const AnswerStatus status = check_answer(write_answer + bytes, write_request,
-                                                 modbus::write_answer_length(write_target.by_serial));
-        if (status == AnswerStatus::ok || status == AnswerStatus::exception)
+        const AnswerStatus status = whole(write_answer + bytes, write_request,
+                                          modbus::write_answer_length(write_target.by_serial));
+        // A write's answer is a copy of its request, and so is an echoing
+        // adapter's: on a line not yet known to echo, let the write's own tick
+        // judge it, by when the meter's copy has followed if there is one.
+        const bool maybe_echo = !line_echoes && write_answer + bytes == write_request;
+        if ((status == AnswerStatus::ok && !maybe_echo) || status == AnswerStatus::exception)
             write_data();
     }
 }

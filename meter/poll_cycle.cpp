@@ -105,8 +105,11 @@ void MainWindow::poll_answer_step()
         return;
     }
 
-    const QByteArray answer = take_answer();
+    QByteArray received;
+    const QByteArray answer = take_answer(poll_request, &received);
     if (answer.isEmpty()) {
+        if (!received.isEmpty())
+            log_line(received_line(received) + QLatin1Char('\n')); // only the adapter's copy
         switch (no_answer_count) {
         case 0: // wait: skip one tick, then look again
             poll_timer->stop();
@@ -140,13 +143,13 @@ void MainWindow::poll_answer_step()
             poll_timer->start(poll_period);
             break;
         case 1:
-            log_line(received_line(answer) + QLatin1Char('\n'));
+            log_line(received_line(received) + QLatin1Char('\n'));
             resend_poll_request();
             bad_answer_count = 2;
             break;
         default:
             poll_timer->stop();
-            log_line(received_line(answer) + QLatin1Char('\n'));
+            log_line(received_line(received) + QLatin1Char('\n'));
             ui->label_31->setText(QStringLiteral("Некорректные данные"));
             break;
         }
@@ -155,7 +158,7 @@ void MainWindow::poll_answer_step()
 
     poll_request.clear();
     show_poll_answer(step, answer.mid(modbus::read_data_offset(poll_target.by_serial)));
-    log_line(received_line(answer) + QLatin1Char('\n'));
+    log_line(received_line(received) + QLatin1Char('\n'));
 
     if (step == poll::step_count - 1) {
         poll_timer->stop();

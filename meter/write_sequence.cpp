@@ -128,6 +128,7 @@ void MainWindow::send_write_item(int item)
         value = meter_clock_value(wall_time_as_utc(QDateTime::currentDateTime()));
     write_request = write_item_request(write_target, item, value);
     write_answer.clear();
+    drop_stale_bytes(); // a late copy of the last answer confirms nothing of this one
     write_wait_ms = port->timing().answer_wait_ms(port_settings.main_fail_ms, write_request.size(),
                                                   modbus::write_answer_length(write_target.by_serial))
         + port->ms_until_line_free();
@@ -145,16 +146,18 @@ MainWindow::WriteConfirmation MainWindow::confirm_write()
     if (write_request.isEmpty())
         return WriteConfirmation::confirmed; // nothing was sent for the previous item
 
-    write_answer += take_answer();
+    QByteArray received;
+    take_answer(write_request, &received);
+    write_answer += received;
+    const QByteArray answer = strip_echo(write_answer, write_request, &line_echoes);
     const AnswerStatus status =
-        check_answer(write_answer, write_request, modbus::write_answer_length(write_target.by_serial));
+        check_answer(answer, write_request, modbus::write_answer_length(write_target.by_serial));
     const bool timed_out = write_waited.elapsed() >= write_wait_ms;
     if (status == AnswerStatus::too_short && !timed_out)
         return WriteConfirmation::waiting;
 
     if (!write_answer.isEmpty())
         log_line(received_line(write_answer) + QLatin1Char('\n'));
-    const QByteArray answer = write_answer;
     write_request.clear();
     write_answer.clear();
     if (status == AnswerStatus::ok)

@@ -39,6 +39,8 @@ private slots:
     void exceptions_data();
     void exceptions();
     void messages();
+    void echo_data();
+    void echo();
 };
 
 void tst_answer_check::check_data()
@@ -116,6 +118,40 @@ void tst_answer_check::messages()
     QCOMPARE(exception_message(3), QStringLiteral("Неверное значение параметра"));
     QVERIFY(exception_message(0).isEmpty());
     QVERIFY(exception_message(4).isEmpty());
+}
+
+void tst_answer_check::echo_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("known_echo");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("echoes_after");
+
+    const QByteArray read = modbus::read_registers_request(MeterTarget{}, 0x0009, 1);
+    const QByteArray write = modbus::write_register_request(MeterTarget{}, 0x0300, 5);
+    const QByteArray answer = framed("0103020003");
+
+    QTest::newRow("plain answer") << read << answer << false << answer << false;
+    QTest::newRow("copy, then the answer") << read << read + answer << false << answer << true;
+    QTest::newRow("copy, then part of the answer") << read << read + answer.left(3) << false << answer.left(3) << true;
+    QTest::newRow("write echo answer on a plain line") << write << write << false << write << false;
+    QTest::newRow("write: copy, then the echo answer") << write << write + write << false << write << true;
+    QTest::newRow("only the copy on an echoing line") << write << write << true << QByteArray() << true;
+    QTest::newRow("only part of the copy") << read << read.left(4) << true << read.left(4) << true;
+    QTest::newRow("nothing") << read << QByteArray() << true << QByteArray() << true;
+}
+
+void tst_answer_check::echo()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, known_echo);
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, echoes_after);
+    bool echoes = known_echo;
+    QCOMPARE(strip_echo(bytes, request, &echoes).toHex(' '), answer.toHex(' '));
+    QCOMPARE(echoes, echoes_after);
 }
 
 QTEST_APPLESS_MAIN(tst_answer_check)

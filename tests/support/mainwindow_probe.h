@@ -32,6 +32,9 @@ public:
     QString compile_date() const { return w.compile_date_text; }
     QString compile_time() const { return w.compile_time_text; }
 
+    // The port a later "Запуск порта" opens, as the settings window's OK sets it.
+    void set_port_name(const QString &name) { w.port_settings.port_name = name; }
+
     void set_build_texts(const QString &number, const QString &date, const QString &time)
     {
         w.build_number_text = number;
