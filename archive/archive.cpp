@@ -1,11 +1,41 @@
 #include "archive/archive.h"
 
+#include "archive/archive_chart_data.h"
+#include "archive/archive_export.h"
+#include "archive/consumption_chart.h"
 #include "archive/records.h"
 #include "link/frames.h"
 #include "ui_archive.h"
 
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QTableWidget>
+
+namespace {
+
+// A table's texts row by row; rows left without items (cleared) are skipped.
+QList<QStringList> table_rows(const QTableWidget *t)
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        QStringList row;
+        bool shown = false;
+        for (int c = 0; c < t->columnCount(); ++c) {
+            const QTableWidgetItem *item = t->item(r, c);
+            row << (item ? item->text() : QString());
+            shown = shown || item;
+        }
+        if (shown)
+            rows << row;
+    }
+    return rows;
+}
+
+} // namespace
 
 archive::archive(QWidget *parent)
     : QWidget(parent)
@@ -16,6 +46,15 @@ archive::archive(QWidget *parent)
     ui->tabWidget->setTabText(0, QStringLiteral("Часовой"));
     ui->tabWidget->setTabText(1, QStringLiteral("Суточный"));
     ui->tabWidget->setTabText(2, QStringLiteral("Месячный"));
+
+    // Beside the tables, over the height of the tabs and the button.
+    chart = new consumption_chart(this);
+    chart->setObjectName(QStringLiteral("chart"));
+    ui->gridLayout->addWidget(chart, 0, 1, 2, 1);
+    ui->gridLayout->setColumnStretch(0, 3);
+    ui->gridLayout->setColumnStretch(1, 2);
+    resize(width() * 5 / 3, height()); // the tables keep the form's width
+    update_chart();
 }
 
 archive::~archive()
@@ -39,8 +78,11 @@ QTableWidget *archive::table(int type) const
 
 void archive::clear_tables()
 {
-    for (int type = 1; type <= 3; ++type)
+    for (int type = 1; type <= 3; ++type) {
         table(type)->clear();
+        shown[type - 1] = shown_archive();
+    }
+    update_chart();
 }
 
 void archive::set_version_scale(int version, double scale)
@@ -65,7 +107,9 @@ void archive::add_archive(QList<QByteArray> frames, int type)
     split_records();
     current_type = type;
     if (table(type)) {
+        shown[type - 1] = {records, version, scale};
         setup_table();
+        update_chart();
     } else {
         // Nothing to show them in; they must not leak into the next archive.
         records.clear();
@@ -110,4 +154,48 @@ void archive::fill_table()
     }
     current_type = 0;
     records.clear();
+}
+
+void archive::set_meter_serial(const QString &serial)
+{
+    meter_serial = serial;
+}
+
+bool archive::save_to(const QString &path, QString *error)
+{
+    QList<arc::CsvSection> sections;
+    for (int type = 1; type <= 3; ++type)
+        sections.append({ui->tabWidget->tabText(type - 1), table_rows(table(type))});
+    return write_file_atomically(path, arc::archive_csv(sections), error);
+}
+
+void archive::on_save_btn_clicked()
+{
+    const QString name = arc::suggested_file_name(meter_serial, QDate::currentDate());
+    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить архив"),
+                                                      last_dir.isEmpty() ? name : QDir(last_dir).filePath(name),
+                                                      tr("Файлы CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!save_to(path, &error)) {
+        QMessageBox::warning(this, windowTitle(), tr("Не удалось сохранить файл: ") + error);
+        return;
+    }
+    last_dir = QFileInfo(path).absolutePath();
+}
+
+void archive::on_tabWidget_currentChanged(int)
+{
+    update_chart();
+}
+
+void archive::update_chart()
+{
+    const int index = ui->tabWidget->currentIndex();
+    if (!chart || index < 0 || index > 2)
+        return;
+    const shown_archive &a = shown[index];
+    chart->set_series(arc::consumption_series(a.records, a.version, a.scale),
+                      a.scale == 0.0 ? tr("ед.") : tr("м3"));
 }

@@ -2,16 +2,20 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QWidget>
 
 class QTableWidget;
+class consumption_chart;
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class archive; }
 QT_END_NAMESPACE
 
-// The archive window: the hourly, daily and monthly archives as three tables.
-// The archive read prepares it once per read and hands it each complete archive.
+// The archive window: the hourly, daily and monthly archives as three tables,
+// the consumption of the archive on the current tab as a chart, and the
+// tables saved to a CSV file. The archive read prepares it once per read and
+// hands it each complete archive.
 class archive : public QWidget
 {
     Q_OBJECT
@@ -31,7 +35,28 @@ public:
     // The table of archive type 1..3, nullptr for any other type.
     QTableWidget *table(int type) const;
 
+    // Names the file the save button suggests; empty: a generic name.
+    void set_meter_serial(const QString &serial);
+
+    // The three tables as they are shown, into one CSV file.
+    bool save_to(const QString &path, QString *error);
+
+private slots:
+    void on_save_btn_clicked();
+    void on_tabWidget_currentChanged(int index);
+
 private:
+    // Records of the archive a table shows, with the version and factor it
+    // was read with: the chart is drawn from them.
+    struct shown_archive
+    {
+        QList<QByteArray> records;
+        int version = 0;
+        double scale = 0.0;
+    };
+
+    void update_chart();
+
     void split_records();
     void setup_table();
     void fill_table();
@@ -44,4 +69,8 @@ private:
     int decimals = 0;
     bool by_serial = false;
     int current_type = 0;
+    shown_archive shown[3];
+    consumption_chart *chart = nullptr;
+    QString meter_serial;
+    QString last_dir; // where the last file went, offered again
 };

@@ -40,6 +40,9 @@ void MainWindow::on_arch_btn_clicked()
     archive_window->set_version_scale(archive_version, volume_factor);
     archive_window->set_decimals(factor_decimals);
     archive_window->set_by_serial(by_serial);
+    // Names the file the archive is saved to.
+    const QString serial = ui->serial_num_line->text();
+    archive_window->set_meter_serial(serial.isEmpty() && by_serial ? ui->sereal_num_line_w->text() : serial);
 
     archive_index = 0;
     archive_target_ready = false;

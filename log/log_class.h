@@ -18,9 +18,14 @@ public:
     void append(const QString &line);
     QString text() const;
 
+    // The text as shown, UTF-8 with LF line ends, into the file at `path`.
+    bool save_to(const QString &path, QString *error);
+
 private slots:
     void on_clear_btn_clicked();
+    void on_save_btn_clicked();
 
 private:
     Ui::LOG_class *ui;
+    QString last_dir; // where the last file went, offered again
 };

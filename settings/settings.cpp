@@ -5,6 +5,7 @@
 #include "ui_settings.h"
 
 #include <QLineEdit>
+#include <QShowEvent>
 
 namespace {
 
@@ -12,13 +13,42 @@ const char *const bad_field_style = "QLineEdit {background-color: yellow;}";
 
 } // namespace
 
-settings::settings(QWidget *parent)
+settings::settings(QWidget *parent, port_lister lister)
     : QWidget(parent)
     , ui(new Ui::settings)
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Параметры СОМ порта"));
-    ui->name_box->addItems(openable_port_names());
+    set_port_lister(std::move(lister));
+    ui->name_box->addItems(port_source());
+}
+
+void settings::set_port_lister(port_lister lister)
+{
+    port_source = lister ? std::move(lister) : port_lister(openable_port_names);
+}
+
+void settings::showEvent(QShowEvent *event)
+{
+    // Adapters come and go while the program runs: list them anew each time
+    // the window is opened (not when it is merely restored from the taskbar).
+    if (!event->spontaneous())
+        list_ports();
+    QWidget::showEvent(event);
+}
+
+void settings::list_ports()
+{
+    const QString selected = ui->name_box->currentText();
+    QStringList names = port_source();
+    // The selection stays even when the system no longer lists it, like a
+    // configured port that load() added.
+    if (!selected.isEmpty() && !names.contains(selected))
+        names.append(selected);
+    ui->name_box->clear();
+    ui->name_box->addItems(names);
+    // Nothing selected yet: the last openable port, as load() does.
+    ui->name_box->setCurrentIndex(selected.isEmpty() ? names.size() - 1 : names.indexOf(selected));
 }
 
 settings::~settings()

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
+
+#include <functional>
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class settings; }
@@ -15,8 +18,14 @@ class settings : public QWidget
 {
     Q_OBJECT
 public:
-    explicit settings(QWidget *parent = nullptr);
+    using port_lister = std::function<QStringList()>;
+
+    // An empty lister stands for openable_port_names().
+    explicit settings(QWidget *parent = nullptr, port_lister lister = {});
     ~settings() override;
+
+    // Where the port list comes from; used from the next show on.
+    void set_port_lister(port_lister lister);
 
     void load(int parity, int baud_rate, int stop_bits, const QString &port_name,
               int main_ok_ms, int main_fail_ms, int archive_ok_ms, int archive_fail_ms);
@@ -26,10 +35,16 @@ signals:
     // OK stored the form into the record.
     void accepted();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private slots:
     void on_set_btn_clicked();
 
 private:
+    void list_ports();
+
     Ui::settings *ui;
+    port_lister port_source;
     PortSettings *record = nullptr;
 };

@@ -165,6 +165,7 @@ const Cell cells[] = {
     {MW, "gridLayout_4", "time_comp_w", "QLabel", 2, 1},
 
     {AR, "gridLayout", "tabWidget", "QTabWidget", 0, 0},
+    {AR, "gridLayout", "save_btn", "QPushButton", 1, 0},
     {AR, "gridLayout_2", "tableWidget", "QTableWidget", 0, 0},
     {AR, "gridLayout_3", "tableWidget_2", "QTableWidget", 0, 0},
     {AR, "gridLayout_4", "tableWidget_3", "QTableWidget", 0, 0},
@@ -192,7 +193,8 @@ const Cell cells[] = {
     {LG, "gridLayout", "textEdit", "QTextEdit", 2, 0},
     {LG, "gridLayout", "gridLayout_2", "QGridLayout", 3, 0},
     {LG, "gridLayout_2", "horizontalSpacer", "QSpacerItem", 0, 0},
-    {LG, "gridLayout_2", "clear_btn", "QPushButton", 0, 1},
+    {LG, "gridLayout_2", "save_btn", "QPushButton", 0, 1},
+    {LG, "gridLayout_2", "clear_btn", "QPushButton", 0, 2},
 };
 
 // Removes the marking translator and restores the plain texts even when a
@@ -549,6 +551,7 @@ void TestForms::captions_data()
     row(AR, "tab", "Tab 1");
     row(AR, "tab_2", "Tab 2");
     row(AR, "tab_3", "Страница");
+    row(AR, "save_btn", "Сохранить в файл");
 
     row(ST, "settings", "Form");
     row(ST, "label", "Порт");
@@ -562,6 +565,7 @@ void TestForms::captions_data()
     row(ST, "set_btn", "OK");
 
     row(LG, "LOG_class", "Form");
+    row(LG, "save_btn", "Сохранить");
     row(LG, "clear_btn", "Очистить");
 }
 

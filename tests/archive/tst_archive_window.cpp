@@ -1,7 +1,12 @@
 #include "archive/archive.h"
+#include "archive/consumption_chart.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
+#include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -27,6 +32,12 @@ QByteArray dword(qint32 value)
 QByteArray v3_numbered(int n)
 {
     return QByteArray::fromHex("0ef065b9") + dword(n) + QByteArray::fromHex("0000") + dword(-n);
+}
+
+// A version 3 record at `time` with reading n.
+QByteArray v3_at(qint32 time, int n, quint16 event = 0)
+{
+    return dword(time) + dword(n) + char(event >> 8) + char(event) + dword(0);
 }
 
 QByteArray answer(int header, const QByteArray &records)
@@ -63,6 +74,11 @@ private slots:
     void clear_tables_keeps_counts();
     void table_look();
     void serial_header_on_address_answers();
+    void save_writes_what_the_tables_show();
+    void save_after_clear_data();
+    void save_after_clear();
+    void save_failure_reported();
+    void chart_follows_the_current_tab();
 
 private:
     archive *w = nullptr;
@@ -251,6 +267,116 @@ void tst_archive_window::serial_header_on_address_answers()
     // 00 00 00 00 0e f0 65 b9 30 39 (the tail of one record and the head of the next).
     QCOMPARE(t->rowCount(), 2);
     QCOMPARE(row_texts(t, 1), (QStringList{"0", "01.01.1970 00:00:00", "1706626800", "12345", "--"}));
+}
+
+void tst_archive_window::save_writes_what_the_tables_show()
+{
+    w->set_version_scale(2, 0.001);
+    w->add_archive({answer(6, v2_record + empty_slot_v2)}, 1);
+    w->add_archive({}, 2);
+    w->set_version_scale(3, 0.001);
+    w->add_archive({answer(6, v3_record)}, 3);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("archive.csv");
+    QString error;
+    QVERIFY2(w->save_to(path, &error), qPrintable(error));
+
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray title_line = "Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n";
+    QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF")
+                              + "Часовой\r\n" + title_line
+                              + "0;30.01.2024 15:00:00;12.345;0;--\r\n"
+                                "1;--;--;--;--\r\n"
+                                "\r\n"
+                                "Суточный\r\n" + title_line
+                              + "\r\n"
+                                "Месячный\r\n" + title_line
+                              + "0;30.01.2024 15:00:00;12.345;0;-0.001\r\n"
+                                "\r\n");
+}
+
+void tst_archive_window::save_after_clear_data()
+{
+    QTest::addColumn<bool>("refilled");
+    QTest::newRow("cleared") << false;
+    QTest::newRow("cleared, then the daily archive read") << true;
+}
+
+void tst_archive_window::save_after_clear()
+{
+    // The tables keep their sizes when a read starts; the file must not get
+    // rows of empty fields from them.
+    QFETCH(bool, refilled);
+    w->add_archive({answer(6, v3_record + v3_record)}, 1);
+    w->add_archive({answer(6, v3_record)}, 2);
+    w->clear_tables();
+    if (refilled)
+        w->add_archive({answer(6, v3_numbered(4))}, 2);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("a.csv");
+    QVERIFY(w->save_to(path, nullptr));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray daily = refilled ? QByteArray("Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n"
+                                                   "0;30.01.2024 15:00:00;0.004;0;-0.004\r\n")
+                                      : QByteArray();
+    QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF") + "Часовой\r\n\r\nСуточный\r\n" + daily
+                              + "\r\nМесячный\r\n\r\n");
+}
+
+void tst_archive_window::save_failure_reported()
+{
+    w->add_archive({answer(6, v3_record)}, 1);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString error;
+    QVERIFY(!w->save_to(dir.filePath("no such folder/a.csv"), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void tst_archive_window::chart_follows_the_current_tab()
+{
+    auto *chart = w->findChild<consumption_chart *>();
+    QVERIFY(chart);
+    auto *tabs = w->findChild<QTabWidget *>("tabWidget");
+    QVERIFY(tabs);
+    auto values = [chart] {
+        QList<double> list;
+        for (const arc::ConsumptionPoint &p : chart->points())
+            list << p.value;
+        return list;
+    };
+    const qint32 t0 = 1706626800;
+
+    QVERIFY(chart->points().isEmpty());
+    // Newest first; the empty slot in between is left out.
+    w->add_archive({answer(6, v3_at(t0 + 7200, 1500) + v3_at(t0 + 3600, 99999, 7) + v3_at(t0, 1000))}, 1);
+    QCOMPARE(values(), (QList<double>{0.5}));
+    QCOMPARE(chart->points().first().end, QDateTime::fromSecsSinceEpoch(t0 + 7200, Qt::UTC));
+    QCOMPARE(chart->unit(), QStringLiteral("м3"));
+
+    // Read with no factor known: counted units, on its own tab only.
+    w->set_version_scale(3, 0.0);
+    w->add_archive({answer(6, v3_at(t0 + 2 * 86400, 400) + v3_at(t0 + 86400, 100) + v3_at(t0, 40))}, 2);
+    QCOMPARE(values(), (QList<double>{0.5}));
+    tabs->setCurrentIndex(1);
+    QCOMPARE(values(), (QList<double>{60, 300}));
+    QCOMPARE(chart->unit(), QStringLiteral("ед."));
+    tabs->setCurrentIndex(2);
+    QVERIFY(chart->points().isEmpty());
+    tabs->setCurrentIndex(0);
+    QCOMPARE(values(), (QList<double>{0.5}));
+
+    w->clear_tables();
+    QVERIFY(chart->points().isEmpty());
+    tabs->setCurrentIndex(1);
+    QVERIFY(chart->points().isEmpty());
 }
 
 QTEST_MAIN(tst_archive_window)

@@ -1,7 +1,10 @@
 #include "log/hex_line.h"
 #include "log/log_class.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -12,6 +15,8 @@ private slots:
     void frame_lines_data();
     void frame_lines();
     void append_and_clear();
+    void save_writes_the_shown_text();
+    void save_failure_leaves_no_file();
 };
 
 void tst_log::frame_lines_data()
@@ -43,6 +48,40 @@ void tst_log::append_and_clear()
     QCOMPARE(log.text(), QString());
     log.append("-> 03");
     QCOMPARE(log.text(), QStringLiteral("-> 03"));
+}
+
+void tst_log::save_writes_the_shown_text()
+{
+    LOG_class log;
+    log.append("-> 01 03 00 09 00 01 54 08");
+    log.append("<- 01 03 02 00 03 f8 45\n");
+    log.append(QStringLiteral("Ошибка"));
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("log.txt");
+    QString error;
+    QVERIFY2(log.save_to(path, &error), qPrintable(error));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray saved = f.readAll();
+    QCOMPARE(saved, log.text().toUtf8());
+    // Plain UTF-8, LF only, the empty line after an answer kept.
+    QCOMPARE(saved, QByteArray("-> 01 03 00 09 00 01 54 08\n<- 01 03 02 00 03 f8 45\n\nОшибка"));
+}
+
+void tst_log::save_failure_leaves_no_file()
+{
+    LOG_class log;
+    log.append("-> 01");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString error;
+    QVERIFY(!log.save_to(dir.path(), &error)); // a folder is in the way
+    QVERIFY(!error.isEmpty());
+    QVERIFY(QDir(dir.path()).isEmpty());
+    QVERIFY(!log.save_to(dir.filePath("missing/log.txt"), &error));
+    QVERIFY(QDir(dir.path()).isEmpty());
 }
 
 QTEST_MAIN(tst_log)

@@ -18,6 +18,9 @@ private slots:
     void ok_stores_the_form();
     void ok_refuses_bad_periods_data();
     void ok_refuses_bad_periods();
+    void ports_listed_anew_on_show_data();
+    void ports_listed_anew_on_show();
+    void port_plugged_in_while_running();
 
 private:
     template<typename T> static T *field(settings &w, const char *name)
@@ -136,6 +139,78 @@ void tst_settings_window::ok_refuses_bad_periods()
     QCOMPARE(record.archive_fail_ms, 600000);
     QVERIFY(field<QLineEdit>(w, "time_no")->styleSheet().isEmpty());
     QVERIFY(field<QLineEdit>(w, "time_arc_n")->styleSheet().isEmpty());
+}
+
+void tst_settings_window::ports_listed_anew_on_show_data()
+{
+    QTest::addColumn<QStringList>("at_start");
+    QTest::addColumn<QString>("configured");
+    QTest::addColumn<QString>("chosen"); // picked by the operator before closing; empty: none
+    QTest::addColumn<QStringList>("at_show");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("selected");
+
+    QTest::newRow("port plugged in") << QStringList{"COM1"} << "COM1" << "" << QStringList{"COM1", "COM7"}
+                                     << QStringList{"COM1", "COM7"} << "COM1";
+    QTest::newRow("selected port unplugged stays") << QStringList{"COM1", "COM3"} << "COM3" << ""
+                                                   << QStringList{"COM1"} << QStringList{"COM1", "COM3"} << "COM3";
+    QTest::newRow("configured unlisted port stays") << QStringList{"COM1"} << "COM9" << ""
+                                                    << QStringList{"COM1", "COM4"}
+                                                    << QStringList{"COM1", "COM4", "COM9"} << "COM9";
+    QTest::newRow("nothing at start: the last port") << QStringList{} << "" << "" << QStringList{"COM2", "COM5"}
+                                                     << QStringList{"COM2", "COM5"} << "COM5";
+    QTest::newRow("operator's choice kept") << QStringList{"COM1", "COM2"} << "COM9" << "COM2"
+                                            << QStringList{"COM2", "COM3"} << QStringList{"COM2", "COM3"} << "COM2";
+    QTest::newRow("nothing at all") << QStringList{} << "" << "" << QStringList{} << QStringList{} << "";
+}
+
+void tst_settings_window::ports_listed_anew_on_show()
+{
+    QFETCH(QStringList, at_start);
+    QFETCH(QString, configured);
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, at_show);
+    QFETCH(QStringList, listed);
+    QFETCH(QString, selected);
+
+    QStringList ports = at_start;
+    settings w(nullptr, [&ports] { return ports; });
+    w.load(0, 9600, 1, configured, 300, 1000, 700, 2000);
+    QComboBox *names = field<QComboBox>(w, "name_box");
+    if (!chosen.isEmpty())
+        names->setCurrentIndex(names->findText(chosen));
+
+    ports = at_show;
+    w.show();
+    QStringList shown;
+    for (int i = 0; i < names->count(); ++i)
+        shown << names->itemText(i);
+    QCOMPARE(shown, listed);
+    QCOMPARE(names->currentText(), selected);
+}
+
+void tst_settings_window::port_plugged_in_while_running()
+{
+    // The window lives for the whole run and is opened again and again.
+    QStringList ports{"/dev/ttyUSB0"};
+    settings w;
+    w.set_port_lister([&ports] { return ports; });
+    w.load(0, 9600, 1, "/dev/ttyUSB0", 300, 1000, 700, 2000);
+    QComboBox *names = field<QComboBox>(w, "name_box");
+
+    w.show();
+    QCOMPARE(names->findText("/dev/ttyUSB1"), -1);
+    w.close();
+    ports << "/dev/ttyUSB1";
+    QCOMPARE(names->findText("/dev/ttyUSB1"), -1); // not while hidden
+    w.show();
+    QVERIFY(names->findText("/dev/ttyUSB1") >= 0);
+    QCOMPARE(names->currentText(), QStringLiteral("/dev/ttyUSB0"));
+
+    PortSettings record;
+    w.attach(&record);
+    field<QPushButton>(w, "set_btn")->click();
+    QCOMPARE(record.port_name, QStringLiteral("/dev/ttyUSB0"));
 }
 
 QTEST_MAIN(tst_settings_window)

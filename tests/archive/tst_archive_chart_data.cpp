@@ -1,0 +1,210 @@
+#include "archive/archive_chart_data.h"
+
+#include <QtTest>
+
+namespace {
+
+// Two registers, low word first, each high byte first.
+QByteArray dword(qint32 value)
+{
+    const quint32 v = quint32(value);
+    QByteArray bytes;
+    bytes += char(v >> 8);
+    bytes += char(v);
+    bytes += char(v >> 24);
+    bytes += char(v >> 16);
+    return bytes;
+}
+
+QByteArray record(qint32 time, qint32 reading, quint16 event = 0)
+{
+    return dword(time) + dword(reading) + char(event >> 8) + char(event);
+}
+
+// 30.01.2024 15:00:00 UTC
+const qint32 t0 = 1706626800;
+const qint32 h = 3600;
+
+QDateTime at(qint32 seconds)
+{
+    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+}
+
+QList<QDateTime> times(const QList<arc::ConsumptionPoint> &points)
+{
+    QList<QDateTime> ends;
+    for (const arc::ConsumptionPoint &p : points)
+        ends << p.end;
+    return ends;
+}
+
+QList<double> values(const QList<arc::ConsumptionPoint> &points)
+{
+    QList<double> list;
+    for (const arc::ConsumptionPoint &p : points)
+        list << p.value;
+    return list;
+}
+
+bool near(const QList<double> &a, const QList<double> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i)
+        if (std::abs(a.at(i) - b.at(i)) > 1e-9)
+            return false;
+    return true;
+}
+
+QString text(const QList<double> &list)
+{
+    QStringList parts;
+    for (double v : list)
+        parts << QString::number(v, 'g', 12);
+    return parts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+class tst_archive_chart_data : public QObject
+{
+    Q_OBJECT
+private slots:
+    void series_data();
+    void series();
+    void value_ticks_data();
+    void value_ticks();
+    void time_ticks_data();
+    void time_ticks();
+};
+
+void tst_archive_chart_data::series_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QList<QByteArray>>("records");
+    QTest::addColumn<QList<QDateTime>>("ends");
+    QTest::addColumn<QList<double>>("values");
+
+    // As the meter keeps them: the newest first.
+    const QList<QByteArray> newest_first{record(t0 + 2 * h, 1500), record(t0 + h, 1200), record(t0, 1000)};
+
+    QTest::newRow("newest first, factor applied")
+        << 2 << 0.001 << newest_first << QList<QDateTime>{at(t0 + h), at(t0 + 2 * h)} << QList<double>{0.2, 0.3};
+    QTest::newRow("no factor: counted units")
+        << 2 << 0.0 << newest_first << QList<QDateTime>{at(t0 + h), at(t0 + 2 * h)} << QList<double>{200, 300};
+    QTest::newRow("any order")
+        << 2 << 0.01 << QList<QByteArray>{record(t0 + h, 1200), record(t0 + 3 * h, 1250), record(t0, 1000)}
+        << QList<QDateTime>{at(t0 + h), at(t0 + 3 * h)} << QList<double>{2.0, 0.5};
+    QTest::newRow("empty slots and times before 1970 left out")
+        << 2 << 1.0
+        << QList<QByteArray>{record(t0 + 2 * h, 30), record(t0 + h, 99999, 7), record(-1, 5), record(t0, 10)}
+        << QList<QDateTime>{at(t0 + 2 * h)} << QList<double>{20};
+    QTest::newRow("an event other than 7 counts")
+        << 2 << 1.0 << QList<QByteArray>{record(t0 + h, 30, 1792), record(t0, 10)} << QList<QDateTime>{at(t0 + h)}
+        << QList<double>{20};
+    QTest::newRow("meter replaced: a drop stays negative")
+        << 2 << 0.001 << QList<QByteArray>{record(t0 + 2 * h, 40), record(t0 + h, 5000), record(t0, 4000)}
+        << QList<QDateTime>{at(t0 + h), at(t0 + 2 * h)} << QList<double>{1.0, -4.96};
+    QTest::newRow("reading below 0 taken as 0, like the table")
+        << 2 << 1.0 << QList<QByteArray>{record(t0 + h, 7), record(t0, -1)} << QList<QDateTime>{at(t0 + h)}
+        << QList<double>{7};
+    QTest::newRow("version 3: reverse flow plays no part")
+        << 3 << 1.0 << QList<QByteArray>{record(t0 + h, 12) + dword(-500), record(t0, 10) + dword(900)}
+        << QList<QDateTime>{at(t0 + h)} << QList<double>{2};
+    QTest::newRow("one valid record") << 2 << 1.0 << QList<QByteArray>{record(t0, 10), record(t0 + h, 20, 7)}
+                                      << QList<QDateTime>{} << QList<double>{};
+    QTest::newRow("no records") << 2 << 1.0 << QList<QByteArray>{} << QList<QDateTime>{} << QList<double>{};
+}
+
+void tst_archive_chart_data::series()
+{
+    QFETCH(int, version);
+    QFETCH(double, scale);
+    QFETCH(QList<QByteArray>, records);
+    QFETCH(QList<QDateTime>, ends);
+    QFETCH(QList<double>, values);
+
+    const QList<arc::ConsumptionPoint> points = arc::consumption_series(records, version, scale);
+    QCOMPARE(times(points), ends);
+    for (const arc::ConsumptionPoint &p : points)
+        QCOMPARE(p.end.timeSpec(), Qt::UTC);
+    QVERIFY2(near(::values(points), values), qPrintable(text(::values(points))));
+}
+
+void tst_archive_chart_data::value_ticks_data()
+{
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<int>("max_count");
+    QTest::addColumn<QList<double>>("ticks");
+
+    QTest::newRow("whole numbers") << 0.0 << 10.0 << 6 << QList<double>{0, 2, 4, 6, 8, 10};
+    QTest::newRow("bounds between ticks") << 0.0 << 9.1 << 6 << QList<double>{0, 2, 4, 6, 8, 10};
+    QTest::newRow("thousandths") << 0.0 << 0.0123 << 5 << QList<double>{0, 0.005, 0.01, 0.015};
+    QTest::newRow("below zero") << -3.0 << 7.0 << 6 << QList<double>{-5, 0, 5, 10};
+    QTest::newRow("large") << 0.0 << 123456.0 << 6 << QList<double>{0, 50000, 100000, 150000};
+    QTest::newRow("nothing but zero") << 0.0 << 0.0 << 6 << QList<double>{0, 0.2, 0.4, 0.6, 0.8, 1.0};
+}
+
+void tst_archive_chart_data::value_ticks()
+{
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(int, max_count);
+    QFETCH(QList<double>, ticks);
+
+    const QList<double> got = arc::value_ticks(low, high, max_count);
+    QVERIFY2(near(got, ticks), qPrintable(text(got)));
+}
+
+void tst_archive_chart_data::time_ticks_data()
+{
+    QTest::addColumn<QDateTime>("from");
+    QTest::addColumn<QDateTime>("to");
+    QTest::addColumn<int>("max_count");
+    QTest::addColumn<QList<QDateTime>>("ticks");
+    QTest::addColumn<QString>("format");
+
+    auto utc = [](int y, int mo, int d, int hh = 0, int mm = 0) {
+        return QDateTime(QDate(y, mo, d), QTime(hh, mm), Qt::UTC);
+    };
+
+    QTest::newRow("a day of hours")
+        << utc(2024, 1, 30, 0, 30) << utc(2024, 1, 30, 23, 30) << 6
+        << QList<QDateTime>{utc(2024, 1, 30, 6), utc(2024, 1, 30, 12), utc(2024, 1, 30, 18)} << "dd.MM\nhh:mm";
+    QTest::newRow("two weeks of hours")
+        << utc(2024, 1, 16) << utc(2024, 1, 30) << 8
+        << QList<QDateTime>{utc(2024, 1, 16), utc(2024, 1, 18), utc(2024, 1, 20), utc(2024, 1, 22),
+                            utc(2024, 1, 24), utc(2024, 1, 26), utc(2024, 1, 28), utc(2024, 1, 30)}
+        << "dd.MM.yy";
+    QTest::newRow("a year of months")
+        << utc(2023, 1, 15) << utc(2024, 1, 15) << 6
+        << QList<QDateTime>{utc(2023, 3, 1), utc(2023, 5, 1), utc(2023, 7, 1), utc(2023, 9, 1),
+                            utc(2023, 11, 1), utc(2024, 1, 1)}
+        << "MM.yyyy";
+    QTest::newRow("under an hour")
+        << utc(2024, 1, 30, 10, 5) << utc(2024, 1, 30, 10, 55) << 5
+        << QList<QDateTime>{utc(2024, 1, 30, 10, 10), utc(2024, 1, 30, 10, 20), utc(2024, 1, 30, 10, 30),
+                            utc(2024, 1, 30, 10, 40), utc(2024, 1, 30, 10, 50)}
+        << "dd.MM\nhh:mm";
+    QTest::newRow("narrower than any step")
+        << utc(2024, 1, 30, 10, 1) << utc(2024, 1, 30, 10, 2) << 5 << QList<QDateTime>{utc(2024, 1, 30, 10, 1)}
+        << "dd.MM\nhh:mm";
+}
+
+void tst_archive_chart_data::time_ticks()
+{
+    QFETCH(QDateTime, from);
+    QFETCH(QDateTime, to);
+    QFETCH(int, max_count);
+    QFETCH(QList<QDateTime>, ticks);
+    QFETCH(QString, format);
+
+    const arc::TimeTicks got = arc::time_ticks(from, to, max_count);
+    QCOMPARE(got.ticks, ticks);
+    QCOMPARE(got.format, format);
+}
+
+QTEST_MAIN(tst_archive_chart_data)
+#include "tst_archive_chart_data.moc"

@@ -1,0 +1,72 @@
+#include "archive/consumption_chart.h"
+
+#include <QImage>
+#include <QtTest>
+
+namespace {
+
+int pixels_of(const QImage &image, const QColor &color)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == color;
+    return count;
+}
+
+arc::ConsumptionPoint point(qint64 seconds, double value)
+{
+    arc::ConsumptionPoint p;
+    p.end = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+    p.value = value;
+    return p;
+}
+
+const qint64 t0 = 1706626800;
+
+} // namespace
+
+Q_DECLARE_METATYPE(arc::ConsumptionPoint)
+
+class tst_consumption_chart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void bars_by_sign_data();
+    void bars_by_sign();
+};
+
+void tst_consumption_chart::bars_by_sign_data()
+{
+    QTest::addColumn<QList<arc::ConsumptionPoint>>("points");
+    QTest::addColumn<bool>("rises");
+    QTest::addColumn<bool>("drops");
+
+    QTest::newRow("no data") << QList<arc::ConsumptionPoint>{} << false << false;
+    QTest::newRow("consumption and a reset")
+        << QList<arc::ConsumptionPoint>{point(t0, 0.2), point(t0 + 3600, -4.96), point(t0 + 7200, 0.3)} << true
+        << true;
+    QTest::newRow("only drops") << QList<arc::ConsumptionPoint>{point(t0, -1), point(t0 + 86400, -2)} << false
+                                << true;
+    // Degenerate ranges: one time, no spread of values.
+    QTest::newRow("a single point") << QList<arc::ConsumptionPoint>{point(t0, 5)} << true << false;
+    QTest::newRow("all zero, same time") << QList<arc::ConsumptionPoint>{point(t0, 0), point(t0, 0)} << false
+                                         << false;
+}
+
+void tst_consumption_chart::bars_by_sign()
+{
+    QFETCH(QList<arc::ConsumptionPoint>, points);
+    QFETCH(bool, rises);
+    QFETCH(bool, drops);
+
+    consumption_chart chart;
+    chart.resize(400, 300);
+    chart.set_series(points, QStringLiteral("м3"));
+    const QImage image = chart.grab().toImage();
+    QCOMPARE(pixels_of(image, consumption_chart::rise_color()) > 0, rises);
+    QCOMPARE(pixels_of(image, consumption_chart::drop_color()) > 0, drops);
+}
+
+QTEST_MAIN(tst_consumption_chart)
+#include "tst_consumption_chart.moc"
