@@ -3,6 +3,7 @@
 #include "app/model_table.h"
 #include "archive/archive.h"
 #include "link/io_port.h"
+#include "log/hex_line.h"
 #include "log/log_class.h"
 #include "settings/settings.h"
 #include "ui_mainwindow.h"
@@ -42,6 +43,8 @@ MainWindow::MainWindow(QWidget *parent)
     settings_window = std::make_unique<settings>(nullptr);
     port = std::make_unique<io_port>(nullptr);
     connect(port.get(), &io_port::bytes_arrived, this, &MainWindow::answer_arrived);
+    connect(port.get(), &io_port::stale_bytes_dropped, this,
+            [this](const QByteArray &bytes) { log_line(received_line(bytes) + QLatin1Char('\n')); });
 
     switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
     case SettingsLoad::loaded:

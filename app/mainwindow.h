@@ -23,6 +23,7 @@ class io_port;
 class settings;
 class archive;
 class LOG_class;
+class ScanWindow;
 
 // The configurator's main window. It owns the serial channel, the three
 // auxiliary windows, the three step sequences' timers and all state they share
@@ -66,6 +67,10 @@ private slots:
     void on_hend_time_stateChanged(int state);
     void on_log_btn_clicked();
     void on_adr_click_stateChanged(int state);
+    // The search for meters on the line (scan/scan_commands.cpp).
+    void on_scan_btn_clicked();
+    void start_scan();
+    void choose_meter(int address, const QString &serial);
 
 private:
     // Shared by the step sequences (link/sequence_support.cpp).
@@ -73,9 +78,10 @@ private:
     void answer_arrived();
     void start_answer_wait(QTimer *timer, int period_ms, const QByteArray &request, int answer_length);
     std::optional<MeterTarget> sequence_target(bool serial_mode);
-    void drop_stale_bytes();
     QByteArray take_answer(const QByteArray &request, QByteArray *received);
     void log_line(const QString &line);
+    // A search for meters holds the line (scan/scan_commands.cpp).
+    bool scan_running() const;
 
     // The poll cycle (meter/poll_cycle.cpp).
     void start_poll();
@@ -168,6 +174,9 @@ private:
     QByteArray archive_request; // the block awaiting its answer; empty when none
     int archive_answer_length = 0;
     int archive_period = 0;
+
+    // Made at its first opening; a child window, deleted with this one.
+    ScanWindow *scan_window = nullptr;
 
     friend class MainWindowProbe; // tests reach the state through this
 };

@@ -5,11 +5,21 @@
 
 QStringList parse_model_fields(const QByteArray &content)
 {
+    QByteArray text = content;
+    if (text.size() > max_model_file_bytes) {
+        text.truncate(max_model_file_bytes);
+        text.truncate(text.lastIndexOf('\n') + 1);
+    }
     QStringList fields;
-    QTextStream stream(content);
+    QTextStream stream(text);
     stream.setCodec("System"); // the file is in the local 8-bit encoding
-    while (!stream.atEnd())
-        fields += stream.readLine().split(QLatin1Char(','));
+    while (!stream.atEnd()) {
+        const QString line = stream.readLine();
+        // Counted before splitting: a line of a million commas is never split.
+        if (fields.size() + line.count(QLatin1Char(',')) + 1 > max_model_fields)
+            break;
+        fields += line.split(QLatin1Char(','));
+    }
     return fields;
 }
 
@@ -19,7 +29,8 @@ bool load_model_table(const QString &path, QStringList &fields)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    fields = parse_model_fields(file.readAll());
+    // One byte past the cap tells parse_model_fields that the file goes on.
+    fields = parse_model_fields(file.read(max_model_file_bytes + 1));
     return true;
 }
 

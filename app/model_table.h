@@ -8,9 +8,18 @@
 // of every line. Records are four fields (name, code, unused, volume factor)
 // after a four-field header; a line with more or fewer fields shifts every
 // later record, as the meter software's own tools expect of this file.
+//
+// A real table lists a few hundred models. A damaged or foreign file must not
+// exhaust memory or stall the start, so only its first max_model_file_bytes
+// count, and fields stop at max_model_fields (10,000 models). Past either cap
+// whole lines are dropped, never part of one: a cut line could yield a wrong
+// factor.
+constexpr int max_model_file_bytes = 1024 * 1024;
+constexpr int max_model_fields = 40000;
 QStringList parse_model_fields(const QByteArray &content);
 
-// False when the file cannot be opened; `fields` is then left empty.
+// False when the file cannot be opened; `fields` is then left empty. Reads no
+// more of the file than the cap.
 bool load_model_table(const QString &path, QStringList &fields);
 
 // The code field as a number: scanned from its last character backwards up to

@@ -38,18 +38,36 @@ void read_period(const QList<QByteArray> &lines, int index, int &field)
         field = value;
 }
 
+// A damaged file's first line may be binary or huge: such a name is not
+// taken, and the open probes for a port as with no file. Real names are short
+// and printable ("COM3", "\\.\COM12", "/dev/ttyUSB0"). Control bytes are
+// looked for before decoding, which would stop at a NUL.
+bool read_port_name(const QByteArray &line, QString &name)
+{
+    for (const char c : line) {
+        if (quint8(c) < 0x20 || quint8(c) == 0x7F)
+            return false;
+    }
+    const QString decoded = QString::fromLocal8Bit(line);
+    if (decoded.size() > max_port_name_length)
+        return false;
+    name = decoded;
+    return true;
+}
+
 } // namespace
 
 PortSettings parse_port_settings(const QByteArray &content)
 {
     QList<QByteArray> lines = content.split('\n');
     for (QByteArray &line : lines) {
-        if (line.endsWith('\r'))
+        // Every CR, not just one: "COM2\r\r" must read as the "COM2" a save writes back.
+        while (line.endsWith('\r'))
             line.chop(1);
     }
     PortSettings s;
     if (!lines.isEmpty())
-        s.port_name = QString::fromLocal8Bit(lines[0]);
+        read_port_name(lines[0], s.port_name);
     read_number(lines, 1, s.baud_rate);
     read_number(lines, 2, s.stop_bits);
     read_period(lines, 3, s.main_ok_ms);

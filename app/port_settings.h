@@ -33,7 +33,9 @@ bool is_valid_period(int ms);
 // settings.txt: eight lines (port name, baud rate, stop bits, the main success
 // and failure periods, the archive success and failure periods, parity code),
 // each ended by "\n", in the local 8-bit encoding. A line that is missing or not
-// a number, or a period that is not positive, keeps the default.
+// a number, or a period that is not positive, keeps the default; so does a
+// port name longer than max_port_name_length or holding control characters.
+constexpr int max_port_name_length = 255;
 PortSettings parse_port_settings(const QByteArray &content);
 QByteArray format_port_settings(const PortSettings &settings);
 

@@ -22,7 +22,7 @@ const char *const red_label = "QLabel {color:red;}";
 
 void MainWindow::on_arch_btn_clicked()
 {
-    if (poll_timer->isActive() || write_timer->isActive()) {
+    if (poll_timer->isActive() || write_timer->isActive() || scan_running()) {
         report_line_busy();
         return;
     }
@@ -117,7 +117,6 @@ void MainWindow::start_archive_read()
     }
     archive_target = *target;
     archive_target_ready = true;
-    drop_stale_bytes();
     send_archive_block();
 }
 
@@ -169,6 +168,7 @@ bool MainWindow::handle_archive_answer()
             break;
         default:
             poll_step = 0;
+            port->hold_line(port_settings.archive_fail_ms); // for a late answer to the last block
             archive_read_failed(QStringLiteral("Архив не прочитан"), QStringLiteral("Соединение отсутствует"));
             archive_type = archive_geometry::hourly;
             archive_index = 0;

@@ -39,6 +39,10 @@ QList<QByteArray> split_records(const QList<QByteArray> &frames, int header_leng
 Record decode_record(const QByteArray &record, int version)
 {
     Record r;
+    if (record.size() < 10) {
+        r.event = event_empty; // not a record: shown as an empty slot
+        return r;
+    }
     r.time = dword_at(record, 0);
     r.reading = dword_at(record, 4);
     r.event = word_at(record, 8);

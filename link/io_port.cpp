@@ -115,6 +115,11 @@ void io_port::port_failed()
     opened = false;
 }
 
+void io_port::hold_line(int ms)
+{
+    line_free_at_us = std::max(line_free_at_us, now_us() + qint64(ms) * 1000);
+}
+
 void io_port::send(const QByteArray &frame)
 {
     if (outbox.isEmpty() && ms_until_line_free() == 0) {
@@ -140,6 +145,11 @@ void io_port::send_waiting()
 
 void io_port::write_now(const QByteArray &frame)
 {
+    if (!queue.isEmpty()) {
+        const QByteArray stale = queued_bytes();
+        queue.clear();
+        emit stale_bytes_dropped(stale);
+    }
     if (port && port->isOpen())
         port->write(frame);
     // The frame takes its wire time to leave, then the line must fall silent.

@@ -46,10 +46,19 @@ public:
     const LineTiming &timing() const { return line; }
     // How long a frame handed over now would wait for the line.
     int ms_until_line_free() const;
+    // Keeps the next frame back for `ms`: after a request that was never
+    // answered, a late answer may still be on its way, and must come (and be
+    // dropped) before the next request leaves rather than pass for its answer.
+    void hold_line(int ms);
+    // A frame handed over is still waiting for the line.
+    bool frames_waiting() const { return !outbox.isEmpty(); }
 
 signals:
     // A chunk was queued.
     void bytes_arrived();
+    // Bytes that nobody took before the next frame left: they cannot be its
+    // answer, so they are dropped, and told here for the log.
+    void stale_bytes_dropped(const QByteArray &bytes);
 
 public slots:
     void serialReceive();

@@ -49,14 +49,6 @@ std::optional<MeterTarget> MainWindow::sequence_target(bool serial_mode)
     return target;
 }
 
-// Bytes queued before a run's first request answer nothing of this run.
-void MainWindow::drop_stale_bytes()
-{
-    received_chunks.clear();
-    port->take(received_chunks);
-    received_chunks.clear();
-}
-
 // Everything that arrived since the last take (`received`, for the log) and
 // the meter's part of it: an echoing adapter's copy of the request dropped.
 QByteArray MainWindow::take_answer(const QByteArray &request, QByteArray *received)
@@ -82,6 +74,10 @@ void MainWindow::start_answer_wait(QTimer *timer, int period_ms, const QByteArra
 // judges it as before.
 void MainWindow::answer_arrived()
 {
+    // Bytes that come before the request has left answer something else;
+    // they are dropped when it leaves.
+    if (port->frames_waiting())
+        return;
     const QByteArray bytes = port->queued_bytes();
     const auto whole = [&](const QByteArray &received, const QByteArray &request, int length) {
         return check_answer(strip_echo(received, request, &line_echoes), request, length);

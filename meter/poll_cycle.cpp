@@ -13,11 +13,13 @@
 
 void MainWindow::on_param_btn_clicked()
 {
-    if (write_timer->isActive() || archive_timer->isActive()) {
+    if (write_timer->isActive() || archive_timer->isActive() || scan_running()) {
         report_line_busy();
         return;
     }
-    factor_decimals = 0;
+    // The volume factor and its decimals stay a pair until the model step
+    // names the meter: a run that fails before it must not show the old
+    // factor's volumes rounded to whole numbers.
     poll_step = 0;
     no_answer_count = 0;
     received_chunks.clear();
@@ -61,7 +63,6 @@ void MainWindow::start_poll()
         return;
     }
     poll_target = *target;
-    drop_stale_bytes();
     clear_filds();
     poll_step = 1;
     send_poll_request(1, false);
@@ -127,6 +128,7 @@ void MainWindow::poll_answer_step()
             poll_timer->stop();
             ui->label_31->setText(QStringLiteral("Соединение отсутствует"));
             received_chunks.clear();
+            port->hold_line(port_settings.main_fail_ms); // for a late answer to the last request
             no_answer_count = 0;
             break;
         }
@@ -208,8 +210,7 @@ void MainWindow::show_poll_answer(int step, const QByteArray &d)
         QString name = model.name;
         if (model.end == ModelLookup::End::matched) {
             volume_factor = model.factor;
-            if (model.factor_has_point)
-                factor_decimals += model.factor_decimals;
+            factor_decimals = model.factor_has_point ? model.factor_decimals : 0;
         } else {
             ui->model_line->setStyleSheet(QStringLiteral("QLineEdit {background-color: yellow;}"));
             const bool searched_all = model.end == ModelLookup::End::not_found;

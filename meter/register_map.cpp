@@ -78,6 +78,8 @@ QString software_identifier_text(quint8 high, quint8 low)
 
 QString serial_number_text(const QByteArray &data)
 {
+    if (data.size() < 6)
+        return QString();
     QString text;
     for (int i : {4, 5, 2, 3, 0, 1}) {
         const quint8 byte = quint8(data[i]);

@@ -26,9 +26,11 @@ constexpr int reverse_flow_version = 3;
 
 } // namespace poll
 
-// One register, high byte first.
+// One register, high byte first; 0 past the end of the data.
 inline quint16 word_at(const QByteArray &data, int offset)
 {
+    if (offset < 0 || offset + 2 > data.size())
+        return 0;
     return quint16(quint8(data[offset]) << 8 | quint8(data[offset + 1]));
 }
 

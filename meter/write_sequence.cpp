@@ -21,7 +21,7 @@ constexpr int finish_step = write_item::count;
 
 void MainWindow::on_write_btn_clicked()
 {
-    if (poll_timer->isActive() || archive_timer->isActive()) {
+    if (poll_timer->isActive() || archive_timer->isActive() || scan_running()) {
         report_line_busy();
         return;
     }
@@ -115,7 +115,6 @@ bool MainWindow::prepare_write_run()
     }
 
     write_target = *target;
-    drop_stale_bytes();
     write_request.clear();
     write_answer.clear();
     return true;
@@ -128,7 +127,6 @@ void MainWindow::send_write_item(int item)
         value = meter_clock_value(wall_time_as_utc(QDateTime::currentDateTime()));
     write_request = write_item_request(write_target, item, value);
     write_answer.clear();
-    drop_stale_bytes(); // a late copy of the last answer confirms nothing of this one
     write_wait_ms = port->timing().answer_wait_ms(port_settings.main_fail_ms, write_request.size(),
                                                   modbus::write_answer_length(write_target.by_serial))
         + port->ms_until_line_free();
@@ -158,6 +156,8 @@ MainWindow::WriteConfirmation MainWindow::confirm_write()
 
     if (!write_answer.isEmpty())
         log_line(received_line(write_answer) + QLatin1Char('\n'));
+    else
+        port->hold_line(port_settings.main_fail_ms); // for a late answer to the last write
     write_request.clear();
     write_answer.clear();
     if (status == AnswerStatus::ok)

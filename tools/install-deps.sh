@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing the configurator need (Debian 12).
+# clang-14 and libclang-rt-14-dev (libFuzzer and the sanitizer runtimes) build
+# the fuzz harnesses only (tools/fuzz.sh); the program builds with g++.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \
     build-essential cmake \
     qtbase5-dev libqt5serialport5-dev qttools5-dev-tools \
-    socat mbpoll
+    socat mbpoll \
+    clang-14 libclang-rt-14-dev

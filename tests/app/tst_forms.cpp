@@ -1,4 +1,4 @@
-// The four designer forms, built on bare windows: object names and kinds,
+// The five designer forms, built on bare windows: object names and kinds,
 // grid cells, captions and combo items letter for letter, fonts and sizes.
 //
 // Captions that mix scripts spell the look-alike letters as escapes:
@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QSpacerItem>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -27,6 +29,7 @@
 #include "ui_archive.h"
 #include "ui_settings.h"
 #include "ui_log_class.h"
+#include "ui_scan.h"
 
 namespace {
 
@@ -67,6 +70,7 @@ const char *const MW = "MainWindow";
 const char *const AR = "archive";
 const char *const ST = "settings";
 const char *const LG = "LOG_class";
+const char *const SC = "ScanWindow";
 
 const Cell cells[] = {
     // top-level grid of the main window: the blocks, the status label, the spacer
@@ -86,6 +90,7 @@ const Cell cells[] = {
     {MW, "gridLayout", "open_btn", "QPushButton", 4, 0},
     {MW, "gridLayout", "write_btn", "QPushButton", 5, 0},
     {MW, "gridLayout", "log_btn", "QPushButton", 6, 0},
+    {MW, "gridLayout", "scan_btn", "QPushButton", 7, 0},
     // write block
     {MW, "gridLayout_2", "adr_click_w", "QCheckBox", 0, 0},
     {MW, "gridLayout_2", "adr_line_w", "QLineEdit", 0, 1},
@@ -195,6 +200,19 @@ const Cell cells[] = {
     {LG, "gridLayout_2", "horizontalSpacer", "QSpacerItem", 0, 0},
     {LG, "gridLayout_2", "save_btn", "QPushButton", 0, 1},
     {LG, "gridLayout_2", "clear_btn", "QPushButton", 0, 2},
+
+    {SC, "gridLayout", "scan_from_label", "QLabel", 0, 0},
+    {SC, "gridLayout", "scan_from_box", "QSpinBox", 0, 1},
+    {SC, "gridLayout", "scan_to_label", "QLabel", 0, 2},
+    {SC, "gridLayout", "scan_to_box", "QSpinBox", 0, 3},
+    {SC, "gridLayout", "scan_wait_label", "QLabel", 0, 4},
+    {SC, "gridLayout", "scan_wait_box", "QSpinBox", 0, 5},
+    {SC, "gridLayout", "scan_start_btn", "QPushButton", 1, 0, 1, 2},
+    {SC, "gridLayout", "scan_stop_btn", "QPushButton", 1, 2, 1, 2},
+    {SC, "gridLayout", "scan_choose_btn", "QPushButton", 1, 4, 1, 2},
+    {SC, "gridLayout", "scan_progress", "QProgressBar", 2, 0, 1, 6},
+    {SC, "gridLayout", "scan_table", "QTableWidget", 3, 0, 1, 6},
+    {SC, "gridLayout", "scan_status", "QLabel", 4, 0, 1, 6},
 };
 
 // Removes the marking translator and restores the plain texts even when a
@@ -253,6 +271,8 @@ private slots:
     void mainWindowFrame();
     void archivePages();
     void editorsUnrestricted();
+    void scanInputs();
+    void scanTable();
 
 private:
     QObject *unique(const QString &form, const QString &name) const;
@@ -262,10 +282,12 @@ private:
     QWidget m_archiveWin;
     QWidget m_settingsWin;
     QWidget m_logWin;
+    QWidget m_scanWin;
     Ui::MainWindow m_main;
     Ui::archive m_archive;
     Ui::settings m_settings;
     Ui::LOG_class m_log;
+    Ui::ScanWindow m_scan;
     QHash<QString, Form> m_forms;
 };
 
@@ -275,6 +297,7 @@ TestForms::TestForms()
     m_archive.setupUi(&m_archiveWin);
     m_settings.setupUi(&m_settingsWin);
     m_log.setupUi(&m_logWin);
+    m_scan.setupUi(&m_scanWin);
 
     m_forms[MW] = {&m_mainWin, [this] { m_main.retranslateUi(&m_mainWin); },
                    {{"verticalSpacer", m_main.verticalSpacer}}};
@@ -282,6 +305,7 @@ TestForms::TestForms()
     m_forms[ST] = {&m_settingsWin, [this] { m_settings.retranslateUi(&m_settingsWin); }, {}};
     m_forms[LG] = {&m_logWin, [this] { m_log.retranslateUi(&m_logWin); },
                    {{"horizontalSpacer", m_log.horizontalSpacer}}};
+    m_forms[SC] = {&m_scanWin, [this] { m_scan.retranslateUi(&m_scanWin); }, {}};
 }
 
 // The one object of the form with that name (the root included), or null when
@@ -312,6 +336,7 @@ void TestForms::windows_data()
     QTest::newRow(AR) << AR << "QWidget" << QSize(663, 489);
     QTest::newRow(ST) << ST << "QWidget" << QSize(503, 339);
     QTest::newRow(LG) << LG << "QWidget" << QSize(514, 479);
+    QTest::newRow(SC) << SC << "QWidget" << QSize(780, 460);
 }
 
 void TestForms::windows()
@@ -426,6 +451,7 @@ void TestForms::holders_data()
         {AR, "gridLayout_4", "QGridLayout", "tab_3"},
         {ST, "gridLayout_2", "QGridLayout", "settings"},
         {LG, "gridLayout_3", "QGridLayout", "LOG_class"},
+        {SC, "gridLayout", "QGridLayout", "ScanWindow"},
     };
     for (const auto &r : rows)
         QTest::addRow("%s/%s", r[0], r[1]) << r[0] << r[1] << r[2] << r[3];
@@ -510,6 +536,7 @@ void TestForms::captions_data()
     row(MW, "open_btn", "Открыть архив "); // trailing space
     row(MW, "write_btn", "Записать в счетчик");
     row(MW, "log_btn", "Лог");
+    row(MW, "scan_btn", "Поиск счетчиков");
     row(MW, "adr_click_w", "Адрес устройств");
     row(MW, "speed_click_w", "Код скорости обмена");
     row(MW, "bit_click_w", "Параметры битов четности");
@@ -567,6 +594,14 @@ void TestForms::captions_data()
     row(LG, "LOG_class", "Form");
     row(LG, "save_btn", "Сохранить");
     row(LG, "clear_btn", "Очистить");
+
+    row(SC, "ScanWindow", "Поиск счетчиков");
+    row(SC, "scan_from_label", "С адреса");
+    row(SC, "scan_to_label", "По адрес");
+    row(SC, "scan_wait_label", "Ожидание ответа, мс");
+    row(SC, "scan_start_btn", "Начать");
+    row(SC, "scan_stop_btn", "Стоп");
+    row(SC, "scan_choose_btn", "Выбрать");
 }
 
 void TestForms::captions()
@@ -654,6 +689,7 @@ void TestForms::fonts_data()
 
     QTest::newRow("main window grid") << MW << "centralWidget" << 10 << "label_31" << 12;
     QTest::newRow("settings") << ST << "settings" << 10 << QString() << 0;
+    QTest::newRow("scan") << SC << "ScanWindow" << 10 << QString() << 0;
 }
 
 // Each widget carries its own font (size only, default family), rather than
@@ -767,6 +803,49 @@ void TestForms::editorsUnrestricted()
         QVERIFY2(!line->validator(), qPrintable(line->objectName()));
         QVERIFY2(line->inputMask().isEmpty(), qPrintable(line->objectName()));
     }
+}
+
+// The range, wait and buttons as the scan window opens for the first time.
+void TestForms::scanInputs()
+{
+    struct Box { QSpinBox *box; int minimum, maximum, value; };
+    for (const Box &b : {Box{m_scan.scan_from_box, 1, 247, 1}, Box{m_scan.scan_to_box, 1, 247, 247},
+                         Box{m_scan.scan_wait_box, 10, 10000, 100}}) {
+        const QByteArray what = b.box->objectName().toLatin1();
+        QVERIFY2(b.box->minimum() == b.minimum, what.constData());
+        QVERIFY2(b.box->maximum() == b.maximum, what.constData());
+        QVERIFY2(b.box->value() == b.value, what.constData());
+    }
+    QVERIFY(m_scan.scan_start_btn->isEnabled());
+    QVERIFY(!m_scan.scan_stop_btn->isEnabled());
+    QVERIFY(!m_scan.scan_choose_btn->isEnabled());
+    QVERIFY(m_scan.scan_status->text().isEmpty());
+    QCOMPARE(m_scan.scan_progress->value(), 0);
+}
+
+void TestForms::scanTable()
+{
+    QTableWidget *table = m_scan.scan_table;
+    QCOMPARE(table->rowCount(), 0);
+    QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(table->selectionMode(), QAbstractItemView::SingleSelection);
+
+    const QStringList titles{QStringLiteral("Адрес"), QStringLiteral("Серийный номер"), QStringLiteral("Модель"),
+                             QStringLiteral("Версия протокола"), QStringLiteral("Версия ПО"),
+                             QStringLiteral("Тип устройства")};
+    const auto shown = [table] {
+        QStringList all;
+        for (int c = 0; c < table->columnCount(); ++c)
+            all << table->horizontalHeaderItem(c)->text();
+        return all;
+    };
+    QCOMPARE(shown(), titles);
+    const MarkedTexts marks(m_forms.value(SC).retranslate);
+    QStringList expected;
+    for (const QString &title : titles)
+        expected << marked(SC, title);
+    QCOMPARE(shown(), expected);
 }
 
 QTEST_MAIN(TestForms)

@@ -20,6 +20,16 @@ void write_file(const QString &name, const QByteArray &content)
     file.write(content);
 }
 
+// Deterministic binary garbage: every byte value, newlines and commas included.
+QByteArray garbage(int size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &c : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        c = char(seed >> 24);
+    }
+    return bytes;
+}
 
 } // namespace
 
@@ -34,6 +44,8 @@ private slots:
     void start_messages_data();
     void start_messages();
     void settings_written_at_exit();
+    void damaged_files_data();
+    void damaged_files();
     void addressing_boxes_exclude_each_other();
     void ctrl_n_toggles_build_info();
     void clear_filds_empties_the_meter_data();
@@ -135,6 +147,58 @@ void tst_mainwindow::settings_written_at_exit()
     QFile file("settings.txt");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("\n9600\n1\n300\n1000\n700\n2000\n0\n"));
+}
+
+void tst_mainwindow::damaged_files_data()
+{
+    // File contents; "folder" makes a folder of that name, which cannot be opened.
+    QTest::addColumn<QByteArray>("settings_file");
+    QTest::addColumn<QByteArray>("models_file");
+    QTest::addColumn<QString>("status");
+    const int mb = 1024 * 1024;
+    const QByteArray folder = "folder";
+    QTest::newRow("binary settings.txt") << garbage(100 * 1024, 1) << models << "";
+    QTest::newRow("settings.txt: one 8 MB line") << QByteArray(8 * mb, 'A') << models << "";
+    QTest::newRow("settings.txt: four million lines") << QByteArray(4 * mb, '\n') << models << "";
+    QTest::newRow("binary models") << QByteArray() << garbage(3 * mb, 2) << "";
+    QTest::newRow("models: 8 million fields") << QByteArray() << QByteArray(8 * mb, ',') << "";
+    QTest::newRow("models: one 8 MB line") << QByteArray() << models + QByteArray(8 * mb, 'B') << "";
+    QTest::newRow("models unreadable") << QByteArray() << folder << "Модели не прочитаны";
+    QTest::newRow("settings unreadable, binary models") << folder << garbage(mb, 3) << "Настройки не считаны";
+}
+
+// The program starts with its usual message, takes the defaults for whatever it
+// could not read, and at exit writes a whole, sane settings.txt in place of the
+// damaged one.
+void tst_mainwindow::damaged_files()
+{
+    QFETCH(QByteArray, settings_file);
+    QFETCH(QByteArray, models_file);
+    QFETCH(QString, status);
+    for (const auto &file : {qMakePair(QStringLiteral("settings.txt"), settings_file),
+                             qMakePair(QStringLiteral("models_counter.csv"), models_file)}) {
+        if (file.second == "folder")
+            QVERIFY(QDir().mkdir(file.first));
+        else if (!file.second.isEmpty())
+            write_file(file.first, file.second);
+    }
+    {
+        MainWindow w;
+        QCOMPARE(widget<QLabel>(w, "label_31")->text(), status);
+        QWidget *window = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == "settings")
+                window = top;
+        }
+        QVERIFY(window);
+        QCOMPARE(window->findChild<QLineEdit *>("time_yes")->text(), QStringLiteral("300"));
+        QCOMPARE(window->findChild<QLineEdit *>("time_arc_n")->text(), QStringLiteral("2000"));
+    }
+    if (settings_file == "folder")
+        return; // nothing can replace a folder
+    QFile saved("settings.txt");
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("\n9600\n1\n300\n1000\n700\n2000\n0\n"));
 }
 
 void tst_mainwindow::addressing_boxes_exclude_each_other()

@@ -1,6 +1,7 @@
 #include "app/model_table.h"
 
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 
@@ -9,6 +10,33 @@ const QByteArray header = "Модель,Код,Примечание,Множит
 QStringList table(const QByteArray &records)
 {
     return parse_model_fields(header + records);
+}
+
+// Deterministic binary garbage: every byte value, newlines and commas included.
+QByteArray garbage_bytes(int size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &c : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        c = char(seed >> 24);
+    }
+    return bytes;
+}
+
+// Records "M<i>,<i in hex>,,0.001" for i = first..first+count-1.
+QByteArray records(int first, int count)
+{
+    QByteArray text;
+    for (int i = first; i < first + count; ++i)
+        text += "M" + QByteArray::number(i) + "," + QByteArray::number(i, 16).toUpper() + ",,0.001\n";
+    return text;
+}
+
+void write_file(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), qint64(content.size()));
 }
 
 } // namespace
@@ -23,6 +51,13 @@ private slots:
     void lookup();
     void fields_are_flat();
     void load_file();
+    void garbage();
+    void field_cap();
+    void a_line_past_the_field_cap_is_dropped_whole();
+    void byte_cap_keeps_whole_lines();
+    void huge_file_is_read_only_to_the_cap();
+    void folder_cannot_be_read();
+    void unreadable_file();
 };
 
 void tst_model_table::code_value_data()
@@ -105,6 +140,100 @@ void tst_model_table::load_file()
     file.close();
     QVERIFY(load_model_table(file.fileName(), fields));
     QCOMPARE(lookup_model(fields, 26).name, QStringLiteral("N"));
+}
+
+void tst_model_table::garbage()
+{
+    for (quint32 seed = 1; seed <= 50; ++seed) {
+        const QStringList fields = parse_model_fields(garbage_bytes(20000, seed));
+        QVERIFY(fields.size() <= max_model_fields);
+        lookup_model(fields, int(seed));
+    }
+    // Records after garbage lines are still found where the fields line up.
+    const QStringList fields = table(records(1, 3) + garbage_bytes(500, 9).replace('\n', ' ').replace(',', ';') + "\n"
+                                     + "x,x,x\n" + records(4, 1));
+    QCOMPARE(lookup_model(fields, 2).name, QStringLiteral("M2"));
+    QCOMPARE(lookup_model(fields, 4).name, QStringLiteral("M4"));
+}
+
+void tst_model_table::field_cap()
+{
+    // 12,000 models: only the first 10,000 lines (the header and 9,999 models) fit.
+    const QStringList fields = table(records(1, 12000));
+    QCOMPARE(fields.size(), max_model_fields);
+    QCOMPARE(lookup_model(fields, 9999).name, QStringLiteral("M9999"));
+    QCOMPARE(int(lookup_model(fields, 10000).end), int(ModelLookup::End::not_found));
+}
+
+void tst_model_table::a_line_past_the_field_cap_is_dropped_whole()
+{
+    // A million fields on one line, under the byte cap.
+    const QByteArray commas(1000 * 1000, ',');
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList fields = table(records(1, 2) + "N,1F," + commas + "\n" + records(3, 1));
+    QCOMPARE(fields.size(), 12); // nothing of that line or after it
+    QCOMPARE(lookup_model(fields, 2).name, QStringLiteral("M2"));
+    QCOMPARE(int(lookup_model(fields, 3).end), int(ModelLookup::End::not_found));
+    QVERIFY2(timer.elapsed() < 5000, "a million commas took seconds");
+}
+
+void tst_model_table::byte_cap_keeps_whole_lines()
+{
+    // A padding model's name brings the last model's line one byte across the
+    // cap: that line is dropped, not cut into a record with a shortened factor.
+    const QByteArray head = header + records(1, 1);
+    const QByteArray last = "M2,2,,0.0012345\n";
+    const auto padding = [](int size) { return "P" + QByteArray(size - 7, ' ') + ",0,,1\n"; };
+    const int room = max_model_file_bytes - head.size() - last.size();
+
+    const QStringList cut = parse_model_fields(head + padding(room + 1) + last);
+    QCOMPARE(lookup_model(cut, 1).name, QStringLiteral("M1"));
+    QCOMPARE(int(lookup_model(cut, 2).end), int(ModelLookup::End::not_found));
+    QCOMPARE(cut.size(), 12);
+
+    const QStringList whole = parse_model_fields(head + padding(room) + last);
+    QCOMPARE(lookup_model(whole, 2).factor_decimals, 7);
+}
+
+void tst_model_table::huge_file_is_read_only_to_the_cap()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("models_counter.csv");
+    // 8 MB: the table, then a flood of fields and binary garbage.
+    write_file(path, header + records(1, 5) + QByteArray(4 * 1024 * 1024, ',') + garbage_bytes(4 * 1024 * 1024, 5));
+    QStringList fields;
+    QVERIFY(load_model_table(path, fields));
+    QCOMPARE(fields.size(), 24);
+    QCOMPARE(lookup_model(fields, 5).name, QStringLiteral("M5"));
+
+    // Garbage without a newline in the first megabyte: no table, but the file was read.
+    write_file(path, QByteArray(3 * 1024 * 1024, 'A'));
+    QVERIFY(load_model_table(path, fields));
+    QVERIFY(fields.isEmpty());
+    QCOMPARE(int(lookup_model(fields, 1).end), int(ModelLookup::End::not_found));
+}
+
+void tst_model_table::folder_cannot_be_read()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("models_counter.csv")); // even root cannot open a folder as a file
+    QStringList fields{"stale"};
+    QVERIFY(!load_model_table(dir.filePath("models_counter.csv"), fields));
+    QVERIFY(fields.isEmpty());
+}
+
+void tst_model_table::unreadable_file()
+{
+    if (geteuid() == 0)
+        QSKIP("root reads files whatever their permissions");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("models_counter.csv");
+    write_file(path, header + records(1, 1));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    QStringList fields{"stale"};
+    QVERIFY(!load_model_table(path, fields));
+    QVERIFY(fields.isEmpty());
 }
 
 QTEST_APPLESS_MAIN(tst_model_table)

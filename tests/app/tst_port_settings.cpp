@@ -15,6 +15,12 @@ private slots:
     void unreadable_file();
     void save_is_atomic();
     void save_into_missing_folder_fails();
+    void damaged_port_name_data();
+    void damaged_port_name();
+    void garbage_survives_a_save_unchanged();
+    void huge_files_read_only_their_start_data();
+    void huge_files_read_only_their_start();
+    void save_replaces_a_damaged_file_whole();
 };
 
 namespace {
@@ -32,6 +38,19 @@ PortSettings make(const QString &name, int baud, int stop, int ok, int fail, int
     s.parity = parity;
     return s;
 }
+
+// Deterministic binary garbage: every byte value, newlines included.
+QByteArray garbage(int size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &c : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        c = char(seed >> 24);
+    }
+    return bytes;
+}
+
+const QByteArray good_lines = "COM4\n2400\n2\n250\n900\n600\n1500\n1\n";
 
 } // namespace
 
@@ -127,6 +146,95 @@ void tst_port_settings::save_into_missing_folder_fails()
     PortSettings s;
     QCOMPARE(int(load_port_settings(dir.filePath("no/such/folder/settings.txt"), s)),
              int(SettingsLoad::unreadable));
+}
+
+void tst_port_settings::damaged_port_name_data()
+{
+    QTest::addColumn<QByteArray>("first_line");
+    QTest::addColumn<QString>("port_name");
+    QTest::newRow("two CRs") << QByteArray("COM2\r\r") << "COM2";
+    QTest::newRow("NUL") << QByteArray("COM2\0\x01\x02", 7) << "";
+    QTest::newRow("control byte") << QByteArray("COM\x1b[2J") << "";
+    QTest::newRow("DEL") << QByteArray("COM2\x7f") << "";
+    QTest::newRow("CR inside") << QByteArray("COM\r2") << "";
+    QTest::newRow("255 characters") << QByteArray(255, 'A') << QString(255, 'A');
+    QTest::newRow("256 characters") << QByteArray(256, 'A') << "";
+    QTest::newRow("Windows device path") << QByteArray("\\\\.\\COM12") << "\\\\.\\COM12";
+    QTest::newRow("spaces kept") << QByteArray("my port ") << "my port ";
+}
+
+void tst_port_settings::damaged_port_name()
+{
+    QFETCH(QByteArray, first_line);
+    QFETCH(QString, port_name);
+    const PortSettings s = parse_port_settings(first_line + "\n2400\n2\n250\n900\n600\n1500\n1\n");
+    QCOMPARE(s.port_name, port_name);
+    // The other lines are read whatever the name was.
+    QVERIFY(s == make(port_name, 2400, 2, 250, 900, 600, 1500, 1));
+    // What was read is what a save writes back.
+    QVERIFY(parse_port_settings(format_port_settings(s)) == s);
+}
+
+void tst_port_settings::garbage_survives_a_save_unchanged()
+{
+    for (quint32 seed = 1; seed <= 200; ++seed) {
+        const QByteArray content = garbage(int(seed % 97) * 7, seed);
+        const PortSettings s = parse_port_settings(content);
+        QVERIFY2(parse_port_settings(format_port_settings(s)) == s, content.toHex().constData());
+    }
+    // Garbage lines are defaults, one by one.
+    const PortSettings s = parse_port_settings(garbage(300, 7).replace('\n', 'x') + "\n"
+                                               + garbage(50, 8).replace('\n', 'x') + "\n2\n");
+    QCOMPARE(s.port_name, QString());
+    QCOMPARE(s.baud_rate, PortSettings::default_baud_rate);
+    QCOMPARE(s.stop_bits, 2);
+}
+
+void tst_port_settings::huge_files_read_only_their_start_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<PortSettings>("expected");
+    const int mb = 1024 * 1024;
+    QTest::newRow("good lines, then 4 MB of garbage")
+        << good_lines + garbage(4 * mb, 1) << make("COM4", 2400, 2, 250, 900, 600, 1500, 1);
+    QTest::newRow("one 4 MB line") << QByteArray(4 * mb, 'A') << PortSettings();
+    QTest::newRow("4 MB of digits") << QByteArray("COM4\n") + QByteArray(4 * mb, '7') << make("COM4", 9600, 1, 300, 1000, 700, 2000, 0);
+    QTest::newRow("millions of lines") << QByteArray(4 * mb, '\n') << PortSettings();
+    QTest::newRow("lines past 64 KiB are not read")
+        << QByteArray(70 * 1024, ' ') + "\n" + good_lines.mid(5) << make("", 9600, 1, 300, 1000, 700, 2000, 0);
+}
+
+void tst_port_settings::huge_files_read_only_their_start()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(PortSettings, expected);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("settings.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), qint64(content.size()));
+    file.close();
+    PortSettings s;
+    QCOMPARE(int(load_port_settings(file.fileName(), s)), int(SettingsLoad::loaded));
+    QVERIFY(s == expected);
+}
+
+void tst_port_settings::save_replaces_a_damaged_file_whole()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("settings.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(garbage(2 * 1024 * 1024, 3));
+    file.close();
+
+    PortSettings s;
+    QCOMPARE(int(load_port_settings(path, s)), int(SettingsLoad::loaded));
+    s.baud_rate = 4800;
+    QVERIFY(save_port_settings(path, s));
+    // Nothing of the old file's tail is left behind the new lines.
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), format_port_settings(s));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"settings.txt"});
 }
 
 QTEST_APPLESS_MAIN(tst_port_settings)

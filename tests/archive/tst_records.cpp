@@ -102,6 +102,8 @@ void tst_records::rows_data()
                              << QStringList{"0", "31.12.1969 23:59:59", "0.000", "0", "--"};
     QTest::newRow("other version") << 0 << v3_record << 4 << 0.001 << 3
                                    << QStringList{"0", "30.01.2024 15:00:00", "12.345", "0", "--"};
+    QTest::newRow("cut short: an empty slot") << 4 << QByteArray::fromHex("0ef065b930") << 2 << 0.001 << 3
+                                              << QStringList{"4", "--", "--", "--", "--"};
 }
 
 void tst_records::rows()

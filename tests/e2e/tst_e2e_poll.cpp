@@ -1,47 +1,10 @@
 // "Считать из счетчика параметры и показания" against the meter stand-in.
 #include "app_on_line.h"
+#include "default_meter.h"
 
 #include <QtTest>
 
 namespace {
-
-// What the poll shows for the stand-in's built-in meter (see sim/default.meter)
-// with the models_counter.csv of the repository (model 0x0C15, factor 0.001).
-struct Shown
-{
-    const char *field;
-    const char *text;
-};
-
-const Shown identification[] = {
-    {"ver_PO_line", "1.05"},
-    {"ID_PO_line", "125"},
-    {"K_line", "3a7c"},
-    {"border_line", "150"},
-    {"serial_num_line", "0012345678ab"},
-    {"type_line", "6 хол. воды"},
-    {"adr_line_w", "1"},
-    {"date_line_w", "1"},
-    {"real_time_line", "30.01.2024 15:42:10"},
-    {"real_state_lin", "12.346"},
-    {"real_event_line", "0"},
-    {"time_houer_line", "30.01.2024 15:00:00"},
-    {"state_houer_line", "12.345"},
-    {"event_houer_line", "0"},
-    {"time_sut_line", "30.01.2024 00:00:00"},
-    {"state_sut_line", "12.300"},
-    {"event_sut_line", "0"},
-    {"time_jurnal_line", "01.01.2024 00:00:00"},
-    {"state_jurnal_line", "12.000"},
-    {"event_jurnal_line", "0"},
-};
-
-const Shown reverse_flow[] = {
-    {"real_obr_line", "0.040"},
-    {"obr_houer_line", "0.040"},
-    {"obr_sut_line", "0.040"},
-    {"obr_jurnal_line", "0.038"},
-};
 
 const char *const version_2_meter = "version = 2\n";
 
@@ -55,6 +18,7 @@ private slots:
     void full_read();
     void meter_values_that_show_as_dashes();
     void unknown_model_shows_raw_counts();
+    void failed_poll_keeps_the_factor_whole();
     void silent_meter();
     void wrong_length_answers();
     void bad_crc_is_never_shown();
@@ -63,6 +27,7 @@ private slots:
     void refused_before_sending_data();
     void refused_before_sending();
     void stale_bytes_are_dropped();
+    void late_answer_after_a_give_up();
     void waits_for_other_exchanges();
 };
 
@@ -95,11 +60,11 @@ void tst_e2e_poll::full_read()
     QCOMPARE(app.status(), QString());
     QCOMPARE(app.probe().poll_step(), 0);
     QCOMPARE(app.text("ver_prot_line"), QString::number(version));
-    for (const Shown &s : identification)
+    for (const ShownField &s : default_meter_fields)
         QCOMPARE(app.text(s.field), QString::fromUtf8(s.text));
-    for (const Shown &s : reverse_flow)
+    for (const ShownField &s : default_meter_reverse_flow)
         QCOMPARE(app.text(s.field), version == 3 ? QString::fromUtf8(s.text) : QString());
-    QVERIFY(app.text("model_line").startsWith("c15 "));
+    QCOMPARE(app.text("model_line"), QString::fromUtf8(default_meter_model));
     QCOMPARE(app.combo_index("speed_box_w"), 3);
     QCOMPARE(app.combo_index("bit_box_w"), 0);
     QCOMPARE(app.probe().build_number(), QStringLiteral("1342"));
@@ -145,6 +110,25 @@ void tst_e2e_poll::unknown_model_shows_raw_counts()
     QCOMPARE(app.text("model_line"), QStringLiteral("7777 неизвестная-"));
     QVERIFY(app.window().findChild<QLineEdit *>("model_line")->styleSheet().contains("yellow"));
     QCOMPARE(app.text("real_state_lin"), QStringLiteral("12346"));
+}
+
+void tst_e2e_poll::failed_poll_keeps_the_factor_whole()
+{
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    app.check("adr_click");
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.probe().factor_decimals(), 3);
+
+    // A run that gives up before the model step leaves factor and decimals as
+    // a pair, so the archive read after it still shows 12.345, not 12.
+    QVERIFY(app.line().command("fault silence after=2").startsWith("ok"));
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QStringLiteral("Соединение отсутствует"));
+    QCOMPARE(app.probe().volume_factor(), 0.001);
+    QCOMPARE(app.probe().factor_decimals(), 3);
 }
 
 void tst_e2e_poll::silent_meter()
@@ -269,15 +253,40 @@ void tst_e2e_poll::stale_bytes_are_dropped()
 {
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
-    QVERIFY(app.line().command("inject 01 03 02 00 07").startsWith("ok"));
-    QVERIFY(app.wait_for([&] { return app.line().sim_log().join('\n').contains("injected"); }));
-    QTest::qWait(0);
+    // Bytes out of turn, as a late answer of an earlier exchange: they
+    // arrive before the first request and must not pass for its answer.
+    QVERIFY(app.line().command("inject 01 03 02 00 07 f9 86").startsWith("ok"));
+    QVERIFY(app.wait_for([&] { return !app.probe().queued_bytes().isEmpty(); }));
     app.check("adr_click");
     app.click("param_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());
     QCOMPARE(app.text("ver_prot_line"), QStringLiteral("3"));
     QCOMPARE(app.sent_frames().size(), 31); // nothing repeated
+    QVERIFY(app.log_text().contains("<- 01 03 02 00 07 f9 86\n")); // but shown
+}
+
+void tst_e2e_poll::late_answer_after_a_give_up()
+{
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    app.check("adr_click");
+    // The first request goes unanswered; the answer to its repetition comes
+    // after the cycle has given up on it (the wait is 400 ms, the answer 600).
+    QVERIFY(app.line().command("fault silence count=1").startsWith("ok"));
+    QVERIFY(app.line().command("fault delay 600 count=1 after=1").startsWith("ok"));
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QStringLiteral("Соединение отсутствует"));
+
+    // Pressed again at once: the late answer must not be taken for an answer
+    // of the new run (answers to reads of one register all look alike).
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QString());
+    QCOMPARE(app.text("ver_prot_line"), QStringLiteral("3"));
+    QCOMPARE(app.text("ver_PO_line"), QStringLiteral("1.05"));
+    QCOMPARE(app.text("real_state_lin"), QStringLiteral("12.346"));
 }
 
 void tst_e2e_poll::waits_for_other_exchanges()

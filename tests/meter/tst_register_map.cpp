@@ -47,6 +47,11 @@ void tst_register_map::values()
     QCOMPARE(dword_at(d, 0), 1577836800);
     QCOMPARE(dword_at(QByteArray::fromHex("ffffffff"), 0), -1);
     QCOMPARE(dword_at(QByteArray::fromHex("00008000"), 0), qint32(0x80000000u));
+    // Short data never reads past its end.
+    QCOMPARE(int(word_at(QByteArray::fromHex("01"), 0)), 0);
+    QCOMPARE(int(word_at(QByteArray::fromHex("0102"), -1)), 0);
+    QCOMPARE(dword_at(QByteArray::fromHex("010203"), 0), 0x0102);
+    QCOMPARE(serial_number_text(QByteArray::fromHex("0012345678")), QString());
 }
 
 void tst_register_map::software_version_data()

@@ -4,6 +4,7 @@
 // window names this class its friend; nothing in the program uses it.
 
 #include "app/mainwindow.h"
+#include "link/io_port.h"
 
 #include <QTimer>
 
@@ -23,6 +24,7 @@ public:
     int write_step() const { return w.write_step; }
     // Waits and resends of the current run: the no-answer counter (shared by
     // the poll and the archive read), the poll's and the archive's bad-answer counters.
+    QByteArray queued_bytes() const { return w.port->queued_bytes(); }
     int no_answer_count() const { return w.no_answer_count; }
     int bad_answer_count() const { return w.bad_answer_count; }
     int bad_data_count() const { return w.bad_data_count; }

@@ -1,0 +1,50 @@
+// "Поиск счетчиков": the main window's side of the search for meters.
+#include "app/mainwindow.h"
+
+#include "link/io_port.h"
+#include "scan/scan_window.h"
+#include "ui_mainwindow.h"
+
+#include <QTimer>
+
+void MainWindow::on_scan_btn_clicked()
+{
+    if (!scan_window) {
+        scan_window = new ScanWindow(port.get(), &line_echoes, this);
+        connect(scan_window, &ScanWindow::start_requested, this, &MainWindow::start_scan);
+        connect(scan_window, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
+        connect(scan_window, &ScanWindow::traffic, this, [this](const QString &line) { log_line(line); });
+    }
+    scan_window->show();
+    scan_window->raise();
+    scan_window->activateWindow();
+}
+
+bool MainWindow::scan_running() const
+{
+    return scan_window && scan_window->running();
+}
+
+// The search shares the line and the receive queue with the step sequences.
+void MainWindow::start_scan()
+{
+    if (poll_timer->isActive() || write_timer->isActive() || archive_timer->isActive()) {
+        report_line_busy();
+        scan_window->refuse(ScanWindow::Refusal::line_busy);
+        return;
+    }
+    if (!port_started || !port->is_open()) {
+        scan_window->refuse(ScanWindow::Refusal::port_closed);
+        return;
+    }
+    scan_window->start(port_settings.main_fail_ms, model_table);
+}
+
+// The chosen meter is addressed by its device address from now on; its
+// serial number is at hand for the serial addressing.
+void MainWindow::choose_meter(int address, const QString &serial)
+{
+    ui->adr_line->setText(QString::number(address));
+    ui->adr_click->setChecked(true);
+    ui->sereal_num_line_w->setText(serial);
+}
