@@ -76,6 +76,7 @@ private:
     // Shared by the step sequences (link/sequence_support.cpp).
     void report_line_busy();
     void answer_arrived();
+    void wait_longer(QTimer *timer, int &period, int failure_ms);
     void start_answer_wait(QTimer *timer, int period_ms, const QByteArray &request, int answer_length);
     std::optional<MeterTarget> sequence_target(bool serial_mode);
     QByteArray take_answer(const QByteArray &request, QByteArray *received);

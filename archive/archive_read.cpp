@@ -157,10 +157,7 @@ bool MainWindow::handle_archive_answer()
         switch (no_answer_count) {
         case 0: // wait two failure periods for a slow meter
             no_answer_count = 1;
-            archive_timer->stop();
-            skip_tick = true;
-            archive_period = port_settings.archive_fail_ms;
-            archive_timer->start(archive_period);
+            wait_longer(archive_timer, archive_period, port_settings.archive_fail_ms);
             break;
         case 1:
             no_answer_count = 2;
@@ -187,10 +184,7 @@ bool MainWindow::handle_archive_answer()
     switch (bad_data_count) {
     case 0:
         bad_data_count = 1;
-        archive_timer->stop();
-        skip_tick = true;
-        archive_period = port_settings.archive_fail_ms;
-        archive_timer->start(archive_period);
+        wait_longer(archive_timer, archive_period, port_settings.archive_fail_ms);
         break;
     case 1:
         bad_data_count = 2;

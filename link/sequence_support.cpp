@@ -69,6 +69,16 @@ void MainWindow::start_answer_wait(QTimer *timer, int period_ms, const QByteArra
     timer->start(wait_ms + port->ms_until_line_free());
 }
 
+// A first missing or bad answer: skip one tick and look again on the next,
+// with the failure period from now on for the rest of the run.
+void MainWindow::wait_longer(QTimer *timer, int &period, int failure_ms)
+{
+    timer->stop();
+    skip_tick = true;
+    period = failure_ms;
+    timer->start(period);
+}
+
 // Answers are handled the moment they are complete; the timers only bound
 // the wait. Anything short of a whole, valid answer waits for the timer, which
 // judges it as before.

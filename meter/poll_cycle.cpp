@@ -112,12 +112,9 @@ void MainWindow::poll_answer_step()
         if (!received.isEmpty())
             log_line(received_line(received) + QLatin1Char('\n')); // only the adapter's copy
         switch (no_answer_count) {
-        case 0: // wait: skip one tick, then look again
-            poll_timer->stop();
-            skip_tick = true;
+        case 0:
             no_answer_count = 1;
-            poll_period = port_settings.main_fail_ms;
-            poll_timer->start(poll_period);
+            wait_longer(poll_timer, poll_period, port_settings.main_fail_ms);
             break;
         case 1:
             resend_poll_request();
@@ -138,11 +135,8 @@ void MainWindow::poll_answer_step()
     if (check_answer(answer, poll_request, poll_answer_length) != AnswerStatus::ok) {
         switch (bad_answer_count) {
         case 0: // the first bad answer is dropped unlogged, and the cycle waits
-            poll_timer->stop();
-            skip_tick = true;
             bad_answer_count = 1;
-            poll_period = port_settings.main_fail_ms;
-            poll_timer->start(poll_period);
+            wait_longer(poll_timer, poll_period, port_settings.main_fail_ms);
             break;
         case 1:
             log_line(received_line(received) + QLatin1Char('\n'));
