@@ -62,9 +62,10 @@ LineScan::Step LineScan::conclude(const QByteArray &bytes)
     if (identifying) {
         MeterIdentity &meter = found.last();
         step.meter = found.size() - 1;
-        if (!is_exception_answer(answer))
-            meter.data[size_t(current.field)] = answer.mid(modbus::read_data_offset(false),
-                                                           answer.size() - modbus::read_data_offset(false) - 2);
+        if (step.answered && !is_exception_answer(answer)) {
+            const int offset = modbus::read_data_offset(false);
+            meter.data[size_t(current.field)] = answer.mid(offset, answer.size() - offset - 2);
+        }
         const int next = current.field + 1;
         // A meter that falls silent is not asked on: each read would cost the long wait.
         if (step.answered && next < field_count && !stop_requested) {

@@ -37,6 +37,7 @@ void MainWindow::start_scan()
         scan_window->refuse(ScanWindow::Refusal::port_closed);
         return;
     }
+    ui->label_31->setText(QString());
     scan_window->start(port_settings.main_fail_ms, model_table);
 }
 

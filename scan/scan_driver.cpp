@@ -27,7 +27,7 @@ void ScanDriver::start(scan::Settings settings)
     // Bytes queued before the first request answer nothing of this search.
     QList<QByteArray> stale;
     port->take(stale);
-    scan.emplace(settings);
+    run.emplace(settings);
     active = true;
     send_current();
 }
@@ -35,21 +35,21 @@ void ScanDriver::start(scan::Settings settings)
 void ScanDriver::stop()
 {
     if (active)
-        scan->stop();
+        run->stop();
 }
 
 void ScanDriver::send_current()
 {
     if (!port->is_open()) {
         // The adapter is gone: what was not asked is not known.
-        scan->stop();
-        const scan::LineScan::Step step = scan->conclude(QByteArray());
+        run->stop();
+        const scan::LineScan::Step step = run->conclude(QByteArray());
         if (step.meter >= 0)
             emit meter_changed(step.meter);
         finish(End::port_closed);
         return;
     }
-    const scan::Exchange &exchange = scan->exchange();
+    const scan::Exchange &exchange = run->exchange();
     if (exchange.field == scan::protocol_version)
         emit asking(exchange.address);
     // The wait starts now, but the request may first have to wait for the line to fall silent.
@@ -63,7 +63,7 @@ void ScanDriver::answer_arrived()
     if (!active || !wait_timer->isActive())
         return;
     bool echoes = *line_echoes; // only a look: the take below learns it for good
-    if (scan->is_answer(strip_echo(port->queued_bytes(), scan->exchange().request, &echoes)))
+    if (run->is_answer(strip_echo(port->queued_bytes(), run->exchange().request, &echoes)))
         conclude();
 }
 
@@ -78,11 +78,11 @@ void ScanDriver::conclude()
     if (!received.isEmpty())
         emit traffic(received_line(received) + QLatin1Char('\n'));
 
-    const scan::LineScan::Step step = scan->conclude(strip_echo(received, scan->exchange().request, line_echoes));
+    const scan::LineScan::Step step = run->conclude(strip_echo(received, run->exchange().request, line_echoes));
     if (step.meter >= 0)
         emit meter_changed(step.meter);
-    if (scan->finished())
-        finish(scan->stopped() ? End::stopped : End::done);
+    if (run->finished())
+        finish(run->stopped() ? End::stopped : End::done);
     else
         send_current();
 }

@@ -28,7 +28,7 @@ public:
     void stop();
     bool running() const { return active; }
     // The current or last search; null before the first.
-    const scan::LineScan *search() const { return scan ? &*scan : nullptr; }
+    const scan::LineScan *search() const { return run ? &*run : nullptr; }
 
 signals:
     void asking(int address);
@@ -45,6 +45,6 @@ private:
     io_port *port;
     bool *line_echoes;
     QTimer *wait_timer;
-    std::optional<scan::LineScan> scan;
+    std::optional<scan::LineScan> run; // the current or last search
     bool active = false;
 };

@@ -130,6 +130,7 @@ private slots:
     void stop_while_identifying_a_meter();
     void meter_that_falls_silent_keeps_its_row();
     void echoing_line();
+    void adapter_pulled_out();
     void chosen_meter_is_polled_data();
     void chosen_meter_is_polled();
     void refused_while_a_poll_runs();
@@ -208,7 +209,7 @@ void tst_e2e_scan::stop_while_identifying_a_meter()
 {
     AppOnLine app;
     QVERIFY2(app.start({}, riser), qPrintable(app.error()));
-    QVERIFY(app.line().command("meter 1 fault delay 250 reg=0x0008 count=1").startsWith("ok"));
+    QVERIFY(app.line().command("meter 1 fault delay 150 reg=0x0008 count=1").startsWith("ok"));
     Scan scan(app);
     scan.start();
     QVERIFY(app.wait_for([&] { return app.sent_frames().contains(frame_text(3, 0x0008, 1)); }));
@@ -251,6 +252,23 @@ void tst_e2e_scan::echoing_line()
     QCOMPARE(scan.progress(), QStringLiteral("Поиск завершен, найдено 1"));
     QCOMPARE(scan.row(0), row_3);
     QCOMPARE(app.sent_frames(), expected_requests(1, 5, {3}));
+}
+
+// The port closes itself when its line is gone: the search ends at once
+// instead of asking the rest of the range into the void.
+void tst_e2e_scan::adapter_pulled_out()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({}, riser), qPrintable(app.error()));
+    Scan scan(app);
+    scan.start();
+    QVERIFY(app.wait_for([&] { return scan.progress_value() >= 5; }));
+    app.line().unplug();
+    QVERIFY(scan.wait_end());
+    QCOMPARE(scan.progress(), QStringLiteral("Поиск прерван, найдено 1"));
+    QCOMPARE(scan.status(), QStringLiteral("Порт не открыт"));
+    QCOMPARE(scan.row(0), row_3);
+    QVERIFY(app.sent_frames().size() < 20);
 }
 
 void tst_e2e_scan::chosen_meter_is_polled_data()
@@ -335,6 +353,7 @@ void tst_e2e_scan::refused_while_a_poll_runs()
     // Once the poll is over the search may start.
     scan.start();
     QVERIFY(scan.window->running());
+    QCOMPARE(app.status(), QString());
     QVERIFY(scan.wait_end());
     QCOMPARE(scan.status(), QString());
     QCOMPARE(scan.row(0), row_3);
