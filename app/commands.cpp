@@ -81,9 +81,9 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         ui->num_build_v->setText(build_number_text);
         ui->date_comp_w->setText(compile_date_text);
         ui->time_comp_w->setText(compile_time_text);
-        ui->label_4->setText(QStringLiteral("Номер сборки"));
-        ui->label_9->setText(QStringLiteral("Дата компиляции"));
-        ui->label_10->setText(QStringLiteral("Время компиляции"));
+        ui->label_4->setText(tr("Номер сборки"));
+        ui->label_9->setText(tr("Дата компиляции"));
+        ui->label_10->setText(tr("Время компиляции"));
         build_info_shown = true;
     } else {
         for (QLabel *label : {ui->label_4, ui->label_9, ui->label_10, ui->num_build_v,

@@ -5,6 +5,7 @@
 #include "link/io_port.h"
 #include "log/hex_line.h"
 #include "log/log_class.h"
+#include "scan/scan_window.h"
 #include "settings/settings.h"
 #include "ui_mainwindow.h"
 
@@ -17,7 +18,7 @@ MainWindow::MainWindow(QWidget *parent)
     , ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
-    setWindowTitle(QStringLiteral("Конфигуратор счётчика воды с RS485 протокол ModBUS варианты исполнения 2 и 3"));
+    setWindowTitle(tr("Конфигуратор счётчика воды с RS485 протокол ModBUS варианты исполнения 2 и 3"));
     ui->adr_line->setText(QStringLiteral("1"));
     ui->label_31->setText(QString());
 
@@ -34,6 +35,18 @@ MainWindow::MainWindow(QWidget *parent)
     for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line,
                              ui->sereal_num_line_w})
         field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The long block headings sit in the caption column; spread over both
+    // columns they leave the value fields room for a whole date and time,
+    // which would otherwise be cut to its last digits.
+    for (auto heading : {std::make_pair(ui->gridLayout_5, ui->label_19), std::make_pair(ui->gridLayout_5, ui->label_25),
+                         std::make_pair(ui->gridLayout_6, ui->label_20), std::make_pair(ui->gridLayout_6, ui->label_30)}) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        heading.first->getItemPosition(heading.first->indexOf(heading.second), &row, &column, &rows, &columns);
+        heading.first->removeWidget(heading.second);
+        heading.first->addWidget(heading.second, row, 0, 1, 2);
+    }
+    for (QLineEdit *time : {ui->real_time_line, ui->time_houer_line, ui->time_sut_line, ui->time_jurnal_line})
+        time->setMinimumWidth(time->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 12);
 
     poll_timer = new QTimer(this);
     archive_timer = new QTimer(this);
@@ -51,7 +64,7 @@ MainWindow::MainWindow(QWidget *parent)
     case SettingsLoad::missing:
         break;
     case SettingsLoad::unreadable:
-        ui->label_31->setText(QStringLiteral("Настройки не считаны"));
+        ui->label_31->setText(tr("Настройки не считаны"));
         break;
     }
     settings_window->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits,
@@ -71,7 +84,7 @@ MainWindow::MainWindow(QWidget *parent)
     log_window = std::make_unique<LOG_class>(nullptr);
 
     if (!load_model_table(QLatin1String(models_file), model_table))
-        ui->label_31->setText(QStringLiteral("Модели не прочитаны"));
+        ui->label_31->setText(tr("Модели не прочитаны"));
 }
 
 MainWindow::~MainWindow()
@@ -87,6 +100,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings_window->close();
     log_window->close();
     archive_window->close();
+    if (scan_window)
+        scan_window->close(); // stops a search still running
     event->accept();
 }
 
@@ -100,7 +115,7 @@ bool MainWindow::save_settings()
 void MainWindow::settings_accepted()
 {
     if (!save_settings())
-        set_status(QStringLiteral("Настройки не сохранены"), "QLabel {color:red;}");
+        set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
 }
 
 void MainWindow::set_status(const QString &text, const char *style)

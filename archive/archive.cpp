@@ -42,10 +42,10 @@ archive::archive(QWidget *parent)
     , ui(new Ui::archive)
 {
     ui->setupUi(this);
-    setWindowTitle(QStringLiteral("Архив"));
-    ui->tabWidget->setTabText(0, QStringLiteral("Часовой"));
-    ui->tabWidget->setTabText(1, QStringLiteral("Суточный"));
-    ui->tabWidget->setTabText(2, QStringLiteral("Месячный"));
+    setWindowTitle(tr("Архив"));
+    ui->tabWidget->setTabText(0, tr("Часовой"));
+    ui->tabWidget->setTabText(1, tr("Суточный"));
+    ui->tabWidget->setTabText(2, tr("Месячный"));
 
     // Beside the tables, over the height of the tabs and the button.
     chart = new consumption_chart(this);

@@ -27,7 +27,7 @@ void MainWindow::on_arch_btn_clicked()
         return;
     }
     ui->arch_btn->setStyleSheet(QStringLiteral("QPushButton {color:green;}"));
-    ui->arch_btn->setText(QStringLiteral("Идет чтение архива"));
+    ui->arch_btn->setText(tr("Идет чтение архива"));
     bad_data_count = 0;
     ui->label_31->setText(QString());
     archive_window->clear_tables();
@@ -61,9 +61,9 @@ void MainWindow::printer_arc()
     received_chunks.clear();
     if (!port_started) {
         archive_timer->stop();
-        ui->label_31->setText(QStringLiteral("Порт не открыт"));
+        ui->label_31->setText(tr("Порт не открыт"));
         ui->arch_btn->setStyleSheet(QLatin1String(red_button));
-        ui->arch_btn->setText(QStringLiteral("Архив не прочитан"));
+        ui->arch_btn->setText(tr("Архив не прочитан"));
         return;
     }
     if (skip_tick) {
@@ -73,7 +73,7 @@ void MainWindow::printer_arc()
     if (!archive_geometry::is_supported_version(archive_version)) {
         archive_timer->stop();
         ui->arch_btn->setStyleSheet(QLatin1String(red_button));
-        ui->arch_btn->setText(QStringLiteral("Некорректные параметры чтения"));
+        ui->arch_btn->setText(tr("Некорректные параметры чтения"));
         return;
     }
     if (!archive_target_ready) {
@@ -97,7 +97,7 @@ void MainWindow::archive_step()
             archive_type = archive_geometry::hourly;
             archive_timer->stop();
             ui->arch_btn->setStyleSheet(QStringLiteral("QPushButton {color:black;}"));
-            ui->arch_btn->setText(QStringLiteral("Архив прочитан"));
+            ui->arch_btn->setText(tr("Архив прочитан"));
             return;
         }
         ++archive_type;
@@ -112,7 +112,7 @@ void MainWindow::start_archive_read()
     if (!target) {
         archive_timer->stop();
         ui->arch_btn->setStyleSheet(QLatin1String(red_button));
-        ui->arch_btn->setText(QStringLiteral("Архив не прочитан"));
+        ui->arch_btn->setText(tr("Архив не прочитан"));
         return;
     }
     archive_target = *target;
@@ -166,7 +166,7 @@ bool MainWindow::handle_archive_answer()
         default:
             poll_step = 0;
             port->hold_line(port_settings.archive_fail_ms); // for a late answer to the last block
-            archive_read_failed(QStringLiteral("Архив не прочитан"), QStringLiteral("Соединение отсутствует"));
+            archive_read_failed(tr("Архив не прочитан"), tr("Соединение отсутствует"));
             archive_type = archive_geometry::hourly;
             archive_index = 0;
             break;
@@ -191,7 +191,7 @@ bool MainWindow::handle_archive_answer()
         resend_archive_block();
         break;
     default:
-        archive_read_failed(QStringLiteral("Некорректные данные архива"), QStringLiteral("Неверные данные"));
+        archive_read_failed(tr("Некорректные данные архива"), tr("Неверные данные"));
         break;
     }
     return false;

@@ -1,5 +1,7 @@
 #include "archive/records.h"
 
+#include <QCoreApplication>
+
 #include "meter/register_map.h"
 
 namespace arc {
@@ -53,8 +55,8 @@ Record decode_record(const QByteArray &record, int version)
 
 QStringList column_titles()
 {
-    return {QStringLiteral("Номер записи"), QStringLiteral("Время"), QStringLiteral("Показания, м3"),
-            QStringLiteral("Событие"), QStringLiteral("Пок. обр. потока, м3")};
+    return {QCoreApplication::translate("archive", "Номер записи"), QCoreApplication::translate("archive", "Время"), QCoreApplication::translate("archive", "Показания, м3"),
+            QCoreApplication::translate("archive", "Событие"), QCoreApplication::translate("archive", "Пок. обр. потока, м3")};
 }
 
 QStringList record_row(int k, const QByteArray &record, int version, double scale, int decimals)

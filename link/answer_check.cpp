@@ -1,5 +1,7 @@
 #include "link/answer_check.h"
 
+#include <QCoreApplication>
+
 #include "link/crc.h"
 #include "link/frames.h"
 
@@ -16,9 +18,9 @@ int exception_code(const QByteArray &answer)
 QString exception_message(int code)
 {
     switch (code) {
-    case 1: return QStringLiteral("Неизвестная команда");
-    case 2: return QStringLiteral("Неизвестный адрес регистра");
-    case 3: return QStringLiteral("Неверное значение параметра");
+    case 1: return QCoreApplication::translate("modbus", "Неизвестная команда");
+    case 2: return QCoreApplication::translate("modbus", "Неизвестный адрес регистра");
+    case 3: return QCoreApplication::translate("modbus", "Неверное значение параметра");
     default: return QString();
     }
 }

@@ -12,6 +12,6 @@ void MainWindow::on_start_btn_clicked()
     line_echoes = false; // another port, or an adapter plugged in anew
     port_opened = port->open_port(port_settings.port_name, port_settings.baud_rate,
                                   port_settings.stop_bits, port_settings.parity, &port_settings);
-    ui->start_btn->setText(port_opened ? QStringLiteral("Соединение установлено")
-                                       : QStringLiteral("Нет соединения"));
+    ui->start_btn->setText(port_opened ? tr("Соединение установлено")
+                                       : tr("Нет соединения"));
 }

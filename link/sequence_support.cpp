@@ -20,7 +20,7 @@ const char *const red_label = "QLabel {color:red;}";
 // would take the first one's answers.
 void MainWindow::report_line_busy()
 {
-    set_status(QStringLiteral("Дождитесь окончания обмена"), red_label);
+    set_status(tr("Дождитесь окончания обмена"), red_label);
 }
 
 // The meter a run talks to, taken once at its start. An invalid address is
@@ -33,7 +33,7 @@ std::optional<MeterTarget> MainWindow::sequence_target(bool serial_mode)
     if (serial_mode) {
         const std::optional<SerialBytes> serial = pack_serial_number(ui->sereal_num_line_w->text());
         if (!serial) {
-            set_status(QStringLiteral("Неверный серийный номер"), red_label);
+            set_status(tr("Неверный серийный номер"), red_label);
             return std::nullopt;
         }
         target.serial = *serial;
@@ -41,7 +41,7 @@ std::optional<MeterTarget> MainWindow::sequence_target(bool serial_mode)
     } else {
         const std::optional<quint8> address = parse_device_address(ui->adr_line->text());
         if (!address) {
-            set_status(QStringLiteral("Неверный адрес устройства"), red_label);
+            set_status(tr("Неверный адрес устройства"), red_label);
             return std::nullopt;
         }
         target.address = *address;

@@ -14,7 +14,7 @@ LOG_class::LOG_class(QWidget *parent)
     , ui(new Ui::LOG_class)
 {
     ui->setupUi(this);
-    setWindowTitle(QStringLiteral("Логи"));
+    setWindowTitle(tr("Логи"));
 }
 
 LOG_class::~LOG_class()

@@ -37,7 +37,7 @@ void MainWindow::printer()
 {
     if (!port_started) {
         poll_timer->stop();
-        ui->label_31->setText(QStringLiteral("Порт не открыт"));
+        ui->label_31->setText(tr("Порт не открыт"));
         return;
     }
     if (skip_tick) {
@@ -54,7 +54,7 @@ void MainWindow::start_poll()
 {
     if (!by_serial && !by_address) {
         poll_timer->stop();
-        set_status(QStringLiteral("Не выбран способ обращения к счетчику"), "QLabel {color:red;}");
+        set_status(tr("Не выбран способ обращения к счетчику"), "QLabel {color:red;}");
         return;
     }
     const std::optional<MeterTarget> target = sequence_target(by_serial);
@@ -123,7 +123,7 @@ void MainWindow::poll_answer_step()
         default:
             poll_step = 0;
             poll_timer->stop();
-            ui->label_31->setText(QStringLiteral("Соединение отсутствует"));
+            ui->label_31->setText(tr("Соединение отсутствует"));
             received_chunks.clear();
             port->hold_line(port_settings.main_fail_ms); // for a late answer to the last request
             no_answer_count = 0;
@@ -146,7 +146,7 @@ void MainWindow::poll_answer_step()
         default:
             poll_timer->stop();
             log_line(received_line(received) + QLatin1Char('\n'));
-            ui->label_31->setText(QStringLiteral("Некорректные данные"));
+            ui->label_31->setText(tr("Некорректные данные"));
             break;
         }
         return;
@@ -208,8 +208,8 @@ void MainWindow::show_poll_answer(int step, const QByteArray &d)
         } else {
             ui->model_line->setStyleSheet(QStringLiteral("QLineEdit {background-color: yellow;}"));
             const bool searched_all = model.end == ModelLookup::End::not_found;
-            name = poll_target.by_serial && searched_all ? QStringLiteral("неизвестная-")
-                                                         : QStringLiteral("неизвестная");
+            name = poll_target.by_serial && searched_all ? tr("неизвестная-")
+                                                         : tr("неизвестная");
             // A factor left from another meter would scale this one's volumes
             // wrongly: show raw counts instead.
             volume_factor = 0.0;

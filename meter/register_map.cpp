@@ -1,5 +1,7 @@
 #include "meter/register_map.h"
 
+#include <QCoreApplication>
+
 #include <QDateTime>
 
 namespace poll {
@@ -92,9 +94,9 @@ QString device_type_text(quint16 type)
 {
     QString name;
     switch (type) {
-    case 6: name = QStringLiteral("хол. воды"); break;
-    case 7: name = QStringLiteral("вода"); break;
-    case 16: name = QStringLiteral("гор. вод"); break;
+    case 6: name = QCoreApplication::translate("meter", "хол. воды"); break;
+    case 7: name = QCoreApplication::translate("meter", "вода"); break;
+    case 16: name = QCoreApplication::translate("meter", "гор. вод"); break;
     default: break;
     }
     return QString::number(type) + QLatin1Char(' ') + name;

@@ -35,7 +35,7 @@ void MainWindow::write_data()
 {
     if (!port_started) {
         write_timer->stop();
-        ui->label_31->setText(QStringLiteral("Порт не открыт"));
+        ui->label_31->setText(tr("Порт не открыт"));
         return;
     }
     if (write_step < 0 || write_step > finish_step)
@@ -63,7 +63,7 @@ void MainWindow::write_data()
         ++write_step;
     if (write_step == finish_step) {
         write_step = 0;
-        set_status(QStringLiteral("Запись завершена"), "QLabel {color:black;}");
+        set_status(tr("Запись завершена"), "QLabel {color:black;}");
         write_timer->stop();
         return;
     }
@@ -83,7 +83,7 @@ bool MainWindow::prepare_write_run()
     if (write_address_enabled) {
         const std::optional<quint8> address = parse_device_address(ui->adr_line_w->text());
         if (!address) {
-            set_status(QStringLiteral("Неверный новый адрес устройства"), red_label);
+            set_status(tr("Неверный новый адрес устройства"), red_label);
             return false;
         }
         write_values[write_item::address] = *address;
@@ -95,7 +95,7 @@ bool MainWindow::prepare_write_run()
     if (write_save_date_enabled) {
         const std::optional<quint16> date = parse_save_date(ui->date_line_w->text());
         if (!date) {
-            set_status(QStringLiteral("Неверная дата сохранения"), red_label);
+            set_status(tr("Неверная дата сохранения"), red_label);
             return false;
         }
         write_values[write_item::save_date] = *date;
@@ -105,7 +105,7 @@ bool MainWindow::prepare_write_run()
         if (manual_time) {
             const std::optional<QDateTime> typed = parse_meter_time(ui->real_time_line->text());
             if (!typed) {
-                set_status(QStringLiteral("Неверный формат времени"), red_label);
+                set_status(tr("Неверный формат времени"), red_label);
                 return false;
             }
             write_values[write_item::clock] = meter_clock_value(*typed);
@@ -164,6 +164,6 @@ MainWindow::WriteConfirmation MainWindow::confirm_write()
         return WriteConfirmation::confirmed;
 
     const QString exception = exception_message(exception_code(answer));
-    set_status(exception.isEmpty() ? QStringLiteral("Запись не подтверждена") : exception, red_label);
+    set_status(exception.isEmpty() ? tr("Запись не подтверждена") : exception, red_label);
     return WriteConfirmation::failed;
 }

@@ -18,7 +18,7 @@ settings::settings(QWidget *parent, port_lister lister)
     , ui(new Ui::settings)
 {
     ui->setupUi(this);
-    setWindowTitle(QStringLiteral("Параметры СОМ порта"));
+    setWindowTitle(tr("Параметры СОМ порта"));
     set_port_lister(std::move(lister));
     ui->name_box->addItems(port_source());
 }

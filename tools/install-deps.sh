@@ -7,6 +7,6 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \
     build-essential cmake \
-    qtbase5-dev libqt5serialport5-dev qttools5-dev-tools \
+    qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools \
     socat mbpoll \
     clang-14 libclang-rt-14-dev

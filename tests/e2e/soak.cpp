@@ -107,6 +107,7 @@ public:
 private:
     bool inject(const QString &fault)
     {
+        app.line().clear_log(); // only the program's memory is measured
         app.line().command("fault clear");
         if (fault.isEmpty())
             return true;

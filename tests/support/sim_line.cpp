@@ -177,6 +177,12 @@ QStringList SimLine::sim_log()
     return log_;
 }
 
+void SimLine::clear_log()
+{
+    read_stderr();
+    log_.clear();
+}
+
 bool SimLine::wait_for_log(const QString &needle, int from, int timeout_ms)
 {
     return QTest::qWaitFor([&] {

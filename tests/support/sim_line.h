@@ -39,6 +39,8 @@ public:
 
     // The stand-in's stderr lines so far (received frames, answers, notes).
     QStringList sim_log();
+    // Forgets them, so a long run does not hold every line in memory.
+    void clear_log();
     // Waits until a log line at or after index `from` contains `needle`.
     bool wait_for_log(const QString &needle, int from = 0, int timeout_ms = 10000);
 

@@ -1,0 +1,622 @@
+<?xml version='1.0' encoding='utf-8'?>
+<TS version="2.1" language="en_US">
+<context>
+    <name>LOG_class</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Очистить</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Логи</source>
+        <translation>Log</translation>
+    </message>
+    <message>
+        <source>Сохранить лог</source>
+        <translation>Save log</translation>
+    </message>
+    <message>
+        <source>Текстовые файлы (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить файл: </source>
+        <translation>Could not save the file: </translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>Настройка порта</source>
+        <translation>Port settings</translation>
+    </message>
+    <message>
+        <source>Запуск порта</source>
+        <translation>Open port</translation>
+    </message>
+    <message>
+        <source>Считать из счетчика параметры и показания</source>
+        <translation>Read parameters and readings from the meter</translation>
+    </message>
+    <message>
+        <source>Считать из счетчика архивные показания</source>
+        <translation>Read archives from the meter</translation>
+    </message>
+    <message>
+        <source>Открыть архив </source>
+        <translation>Open archive </translation>
+    </message>
+    <message>
+        <source>Записать в счетчик</source>
+        <translation>Write to the meter</translation>
+    </message>
+    <message>
+        <source>Лог</source>
+        <translation>Log</translation>
+    </message>
+    <message>
+        <source>Поиск счетчиков</source>
+        <translation>Find meters</translation>
+    </message>
+    <message>
+        <source>Адрес устройств</source>
+        <translation>Device address</translation>
+    </message>
+    <message>
+        <source>Код скорости обмена</source>
+        <translation>Baud rate code</translation>
+    </message>
+    <message>
+        <source>0 - 1200</source>
+        <translation>0 - 1200</translation>
+    </message>
+    <message>
+        <source>1 - 2400</source>
+        <translation>1 - 2400</translation>
+    </message>
+    <message>
+        <source>2 - 4800</source>
+        <translation>2 - 4800</translation>
+    </message>
+    <message>
+        <source>3 - 9600</source>
+        <translation>3 - 9600</translation>
+    </message>
+    <message>
+        <source>Параметры битов четности</source>
+        <translation>Parity and stop bits</translation>
+    </message>
+    <message>
+        <source>0x0001 - 1 cт.бит нет проверки на четность</source>
+        <translation>0x0001 - 1 stop bit, no parity</translation>
+    </message>
+    <message>
+        <source>0х0002 - 2 ст.бита, нет проверки на четность</source>
+        <translation>0x0002 - 2 stop bits, no parity</translation>
+    </message>
+    <message>
+        <source>0х0201 - 1 ст.бит, проверка на нечетность</source>
+        <translation>0x0201 - 1 stop bit, odd parity</translation>
+    </message>
+    <message>
+        <source>0x0202 - 2 ст.бит, проверка на нечетность</source>
+        <translation>0x0202 - 2 stop bits, odd parity</translation>
+    </message>
+    <message>
+        <source>0х0301 - 1 ст.бит, проверка на четность</source>
+        <translation>0x0301 - 1 stop bit, even parity</translation>
+    </message>
+    <message>
+        <source>0х0302 - 2 ст.бит, проверка на четность</source>
+        <translation>0x0302 - 2 stop bits, even parity</translation>
+    </message>
+    <message>
+        <source>Дата сохранения</source>
+        <translation>Save date</translation>
+    </message>
+    <message>
+        <source>Обращ. по адресу устр.</source>
+        <translation>By device address</translation>
+    </message>
+    <message>
+        <source>Обращ. по сер. номеру</source>
+        <translation>By serial number</translation>
+    </message>
+    <message>
+        <source>Версия протокола</source>
+        <translation>Protocol version</translation>
+    </message>
+    <message>
+        <source>Версия ПО</source>
+        <translation>Software version</translation>
+    </message>
+    <message>
+        <source>Идентификатор ПО</source>
+        <translation>Software identifier</translation>
+    </message>
+    <message>
+        <source>Модель счетчика</source>
+        <translation>Meter model</translation>
+    </message>
+    <message>
+        <source>Число К</source>
+        <translation>K number</translation>
+    </message>
+    <message>
+        <source>Порог эл. блока</source>
+        <translation>Electronics threshold</translation>
+    </message>
+    <message>
+        <source>Тип устройства</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Текущие показания</source>
+        <translation>Current readings</translation>
+    </message>
+    <message>
+        <source>Записывать время</source>
+        <translation>Write the time</translation>
+    </message>
+    <message>
+        <source>Ручной ввод</source>
+        <translation>Typed by hand</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Показания, м3</source>
+        <translation>Reading, m3</translation>
+    </message>
+    <message>
+        <source>События</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <source>Пок. обр. потока, м3</source>
+        <translation>Reverse flow, m3</translation>
+    </message>
+    <message>
+        <source>Пок. на посл. сутки</source>
+        <translation>Last day</translation>
+    </message>
+    <message>
+        <source>Показания на начало часа</source>
+        <translation>Start of the hour</translation>
+    </message>
+    <message>
+        <source>Пок. на начало сохр. в мес. журнал</source>
+        <translation>Start of the monthly journal</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+    <message>
+        <source>Номер сборки</source>
+        <translation>Build number</translation>
+    </message>
+    <message>
+        <source>Дата компиляции</source>
+        <translation>Compile date</translation>
+    </message>
+    <message>
+        <source>Время компиляции</source>
+        <translation>Compile time</translation>
+    </message>
+    <message>
+        <source>Конфигуратор счётчика воды с RS485 протокол ModBUS варианты исполнения 2 и 3</source>
+        <translation>Water meter configurator, RS485, Modbus protocol versions 2 and 3</translation>
+    </message>
+    <message>
+        <source>Настройки не считаны</source>
+        <translation>Settings not read</translation>
+    </message>
+    <message>
+        <source>Модели не прочитаны</source>
+        <translation>Models not read</translation>
+    </message>
+    <message>
+        <source>Настройки не сохранены</source>
+        <translation>Settings not saved</translation>
+    </message>
+    <message>
+        <source>Соединение установлено</source>
+        <translation>Port open</translation>
+    </message>
+    <message>
+        <source>Нет соединения</source>
+        <translation>Port not opened</translation>
+    </message>
+    <message>
+        <source>Дождитесь окончания обмена</source>
+        <translation>Wait until the exchange ends</translation>
+    </message>
+    <message>
+        <source>Неверный серийный номер</source>
+        <translation>Invalid serial number</translation>
+    </message>
+    <message>
+        <source>Неверный адрес устройства</source>
+        <translation>Invalid device address</translation>
+    </message>
+    <message>
+        <source>Порт не открыт</source>
+        <translation>Port not open</translation>
+    </message>
+    <message>
+        <source>Не выбран способ обращения к счетчику</source>
+        <translation>Choose how to address the meter</translation>
+    </message>
+    <message>
+        <source>Соединение отсутствует</source>
+        <translation>No connection</translation>
+    </message>
+    <message>
+        <source>Некорректные данные</source>
+        <translation>Invalid data</translation>
+    </message>
+    <message>
+        <source>неизвестная-</source>
+        <translation>unknown-</translation>
+    </message>
+    <message>
+        <source>неизвестная</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>Запись завершена</source>
+        <translation>Write complete</translation>
+    </message>
+    <message>
+        <source>Неверный новый адрес устройства</source>
+        <translation>Invalid new device address</translation>
+    </message>
+    <message>
+        <source>Неверная дата сохранения</source>
+        <translation>Invalid save date</translation>
+    </message>
+    <message>
+        <source>Неверный формат времени</source>
+        <translation>Invalid time format</translation>
+    </message>
+    <message>
+        <source>Запись не подтверждена</source>
+        <translation>Write not confirmed</translation>
+    </message>
+    <message>
+        <source>Идет чтение архива</source>
+        <translation>Reading the archive</translation>
+    </message>
+    <message>
+        <source>Архив не прочитан</source>
+        <translation>Archive not read</translation>
+    </message>
+    <message>
+        <source>Некорректные параметры чтения</source>
+        <translation>Invalid read parameters</translation>
+    </message>
+    <message>
+        <source>Архив прочитан</source>
+        <translation>Archive read</translation>
+    </message>
+    <message>
+        <source>Некорректные данные архива</source>
+        <translation>Invalid archive data</translation>
+    </message>
+    <message>
+        <source>Неверные данные</source>
+        <translation>Invalid data</translation>
+    </message>
+</context>
+<context>
+    <name>Rows</name>
+    <message>
+        <source>неизвестная</source>
+        <translation>unknown</translation>
+    </message>
+</context>
+<context>
+    <name>ScanWindow</name>
+    <message>
+        <source>Поиск счетчиков</source>
+        <translation>Find meters</translation>
+    </message>
+    <message>
+        <source>С адреса</source>
+        <translation>From address</translation>
+    </message>
+    <message>
+        <source>По адрес</source>
+        <translation>To address</translation>
+    </message>
+    <message>
+        <source>Ожидание ответа, мс</source>
+        <translation>Answer wait, ms</translation>
+    </message>
+    <message>
+        <source>Начать</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Стоп</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Выбрать</source>
+        <translation>Choose</translation>
+    </message>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Версия протокола</source>
+        <translation>Protocol version</translation>
+    </message>
+    <message>
+        <source>Версия ПО</source>
+        <translation>Software version</translation>
+    </message>
+    <message>
+        <source>Тип устройства</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>Неверный диапазон адресов</source>
+        <translation>Invalid address range</translation>
+    </message>
+    <message>
+        <source>Порт не открыт</source>
+        <translation>Port not open</translation>
+    </message>
+    <message>
+        <source>Дождитесь окончания обмена</source>
+        <translation>Wait until the exchange ends</translation>
+    </message>
+    <message>
+        <source>Адрес %1 из %2, найдено %3</source>
+        <translation>Address %1 of %2, found %3</translation>
+    </message>
+    <message>
+        <source>Поиск завершен, найдено %1</source>
+        <translation>Search complete, found %1</translation>
+    </message>
+    <message>
+        <source>Поиск остановлен, найдено %1</source>
+        <translation>Search stopped, found %1</translation>
+    </message>
+    <message>
+        <source>Поиск прерван, найдено %1</source>
+        <translation>Search interrupted, found %1</translation>
+    </message>
+</context>
+<context>
+    <name>archive</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>Tab 1</source>
+        <translation>Tab 1</translation>
+    </message>
+    <message>
+        <source>Tab 2</source>
+        <translation>Tab 2</translation>
+    </message>
+    <message>
+        <source>Страница</source>
+        <translation>Page</translation>
+    </message>
+    <message>
+        <source>Сохранить в файл</source>
+        <translation>Save to file</translation>
+    </message>
+    <message>
+        <source>Архив</source>
+        <translation>Archive</translation>
+    </message>
+    <message>
+        <source>Часовой</source>
+        <translation>Hourly</translation>
+    </message>
+    <message>
+        <source>Суточный</source>
+        <translation>Daily</translation>
+    </message>
+    <message>
+        <source>Месячный</source>
+        <translation>Monthly</translation>
+    </message>
+    <message>
+        <source>Сохранить архив</source>
+        <translation>Save archive</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Не удалось сохранить файл: </source>
+        <translation>Could not save the file: </translation>
+    </message>
+    <message>
+        <source>ед.</source>
+        <translation>units</translation>
+    </message>
+    <message>
+        <source>м3</source>
+        <translation>m3</translation>
+    </message>
+    <message>
+        <source>Номер записи</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Показания, м3</source>
+        <translation>Reading, m3</translation>
+    </message>
+    <message>
+        <source>Событие</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>Пок. обр. потока, м3</source>
+        <translation>Reverse flow, m3</translation>
+    </message>
+</context>
+<context>
+    <name>consumption_chart</name>
+    <message>
+        <source>Нет данных</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>Расход за интервал, %1</source>
+        <translation>Consumption per interval, %1</translation>
+    </message>
+</context>
+<context>
+    <name>meter</name>
+    <message>
+        <source>хол. воды</source>
+        <translation>cold water</translation>
+    </message>
+    <message>
+        <source>вода</source>
+        <translation>water</translation>
+    </message>
+    <message>
+        <source>гор. вод</source>
+        <translation>hot water</translation>
+    </message>
+</context>
+<context>
+    <name>modbus</name>
+    <message>
+        <source>Неизвестная команда</source>
+        <translation>Unknown command</translation>
+    </message>
+    <message>
+        <source>Неизвестный адрес регистра</source>
+        <translation>Unknown register address</translation>
+    </message>
+    <message>
+        <source>Неверное значение параметра</source>
+        <translation>Invalid parameter value</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>Порт</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Скорость</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>1200</source>
+        <translation>1200</translation>
+    </message>
+    <message>
+        <source>2400</source>
+        <translation>2400</translation>
+    </message>
+    <message>
+        <source>4800</source>
+        <translation>4800</translation>
+    </message>
+    <message>
+        <source>9600</source>
+        <translation>9600</translation>
+    </message>
+    <message>
+        <source>Количество стоп битов</source>
+        <translation>Stop bits</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>Проверка на четность</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>нет проверки</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>проверка на нечетность</source>
+        <translation>odd</translation>
+    </message>
+    <message>
+        <source>проверка на четность</source>
+        <translation>even</translation>
+    </message>
+    <message>
+        <source>Время успешныx посылок(осн. окно), мс</source>
+        <translation>Answer wait (main window), ms</translation>
+    </message>
+    <message>
+        <source>Время неуспешных посылок(осн. окно), мс</source>
+        <translation>Wait after a failure (main window), ms</translation>
+    </message>
+    <message>
+        <source>Время успешныx посылок(архив), мс</source>
+        <translation>Answer wait (archive), ms</translation>
+    </message>
+    <message>
+        <source>Время неуспешных посылок(архив), мс</source>
+        <translation>Wait after a failure (archive), ms</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Параметры СОМ порта</source>
+        <translation>COM port settings</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""Fills configurator_en.ts with the English texts below.
+
+After `lupdate` has added new source texts, add their English here and run
+this script; the test suite fails while any text lacks a translation.
+"""
+import sys
+import xml.etree.ElementTree as ET
+
+ENGLISH = {
+    # Shared captions
+    'Form': 'Form', 'MainWindow': 'MainWindow', 'TextLabel': 'TextLabel', 'Tab 1': 'Tab 1', 'Tab 2': 'Tab 2',
+    'Страница': 'Page', 'OK': 'OK', '1': '1', '2': '2', '1200': '1200', '2400': '2400', '4800': '4800',
+    '9600': '9600',
+    # Log window
+    'Сохранить': 'Save', 'Очистить': 'Clear', 'Логи': 'Log', 'Сохранить лог': 'Save log',
+    'Текстовые файлы (*.txt)': 'Text files (*.txt)', 'Не удалось сохранить файл: ': 'Could not save the file: ',
+    # Main window
+    'Настройка порта': 'Port settings', 'Запуск порта': 'Open port',
+    'Считать из счетчика параметры и показания': 'Read parameters and readings from the meter',
+    'Считать из счетчика архивные показания': 'Read archives from the meter',
+    'Открыть архив ': 'Open archive ', 'Записать в счетчик': 'Write to the meter', 'Лог': 'Log',
+    'Поиск счетчиков': 'Find meters', 'Адрес устройств': 'Device address', 'Код скорости обмена': 'Baud rate code',
+    '0 - 1200': '0 - 1200', '1 - 2400': '1 - 2400', '2 - 4800': '2 - 4800', '3 - 9600': '3 - 9600',
+    'Параметры битов четности': 'Parity and stop bits',
+    '0x0001 - 1 cт.бит нет проверки на четность': '0x0001 - 1 stop bit, no parity',
+    '0х0002 - 2 ст.бита, нет проверки на четность': '0x0002 - 2 stop bits, no parity',
+    '0х0201 - 1 ст.бит, проверка на нечетность': '0x0201 - 1 stop bit, odd parity',
+    '0x0202 - 2 ст.бит, проверка на нечетность': '0x0202 - 2 stop bits, odd parity',
+    '0х0301 - 1 ст.бит, проверка на четность': '0x0301 - 1 stop bit, even parity',
+    '0х0302 - 2 ст.бит, проверка на четность': '0x0302 - 2 stop bits, even parity',
+    'Дата сохранения': 'Save date', 'Обращ. по адресу устр.': 'By device address',
+    'Обращ. по сер. номеру': 'By serial number', 'Версия протокола': 'Protocol version',
+    'Версия ПО': 'Software version', 'Идентификатор ПО': 'Software identifier', 'Модель счетчика': 'Meter model',
+    'Число К': 'K number', 'Порог эл. блока': 'Electronics threshold', 'Тип устройства': 'Device type',
+    'Серийный номер': 'Serial number', 'Текущие показания': 'Current readings', 'Записывать время': 'Write the time',
+    'Ручной ввод': 'Typed by hand', 'Время': 'Time', 'Показания, м3': 'Reading, m3', 'События': 'Events',
+    'Пок. обр. потока, м3': 'Reverse flow, m3', 'Пок. на посл. сутки': 'Last day',
+    'Показания на начало часа': 'Start of the hour',
+    'Пок. на начало сохр. в мес. журнал': 'Start of the monthly journal',
+    'Номер сборки': 'Build number', 'Дата компиляции': 'Compile date', 'Время компиляции': 'Compile time',
+    'Конфигуратор счётчика воды с RS485 протокол ModBUS варианты исполнения 2 и 3':
+        'Water meter configurator, RS485, Modbus protocol versions 2 and 3',
+    'Настройки не считаны': 'Settings not read', 'Модели не прочитаны': 'Models not read',
+    'Настройки не сохранены': 'Settings not saved', 'Соединение установлено': 'Port open',
+    'Нет соединения': 'Port not opened', 'Дождитесь окончания обмена': 'Wait until the exchange ends',
+    'Неверный серийный номер': 'Invalid serial number', 'Неверный адрес устройства': 'Invalid device address',
+    'Порт не открыт': 'Port not open', 'Не выбран способ обращения к счетчику': 'Choose how to address the meter',
+    'Соединение отсутствует': 'No connection', 'Некорректные данные': 'Invalid data',
+    'неизвестная-': 'unknown-', 'неизвестная': 'unknown', 'Запись завершена': 'Write complete',
+    'Неверный новый адрес устройства': 'Invalid new device address', 'Неверная дата сохранения': 'Invalid save date',
+    'Неверный формат времени': 'Invalid time format', 'Запись не подтверждена': 'Write not confirmed',
+    'Идет чтение архива': 'Reading the archive', 'Архив не прочитан': 'Archive not read',
+    'Некорректные параметры чтения': 'Invalid read parameters', 'Архив прочитан': 'Archive read',
+    'Некорректные данные архива': 'Invalid archive data', 'Неверные данные': 'Invalid data',
+    # Scan window
+    'С адреса': 'From address', 'По адрес': 'To address', 'Ожидание ответа, мс': 'Answer wait, ms',
+    'Начать': 'Start', 'Стоп': 'Stop', 'Выбрать': 'Choose', 'Адрес': 'Address', 'Модель': 'Model',
+    'Неверный диапазон адресов': 'Invalid address range', 'Адрес %1 из %2, найдено %3': 'Address %1 of %2, found %3',
+    'Поиск завершен, найдено %1': 'Search complete, found %1', 'Поиск остановлен, найдено %1': 'Search stopped, found %1',
+    'Поиск прерван, найдено %1': 'Search interrupted, found %1',
+    # Archive window
+    'Сохранить в файл': 'Save to file', 'Архив': 'Archive', 'Часовой': 'Hourly', 'Суточный': 'Daily',
+    'Месячный': 'Monthly', 'Сохранить архив': 'Save archive', 'Файлы CSV (*.csv)': 'CSV files (*.csv)',
+    'ед.': 'units', 'м3': 'm3', 'Номер записи': 'Record', 'Событие': 'Event',
+    'Нет данных': 'No data', 'Расход за интервал, %1': 'Consumption per interval, %1',
+    # Meter values and Modbus exceptions
+    'хол. воды': 'cold water', 'вода': 'water', 'гор. вод': 'hot water',
+    'Неизвестная команда': 'Unknown command', 'Неизвестный адрес регистра': 'Unknown register address',
+    'Неверное значение параметра': 'Invalid parameter value',
+    # Settings window
+    'Порт': 'Port', 'Скорость': 'Baud rate', 'Количество стоп битов': 'Stop bits', 'Проверка на четность': 'Parity',
+    'нет проверки': 'none', 'проверка на нечетность': 'odd', 'проверка на четность': 'even',
+    'Время успешныx посылок(осн. окно), мс': 'Answer wait (main window), ms',
+    'Время неуспешных посылок(осн. окно), мс': 'Wait after a failure (main window), ms',
+    'Время успешныx посылок(архив), мс': 'Answer wait (archive), ms',
+    'Время неуспешных посылок(архив), мс': 'Wait after a failure (archive), ms',
+    'Параметры СОМ порта': 'COM port settings',
+}
+
+
+def main(path):
+    tree = ET.parse(path)
+    missing = []
+    for message in tree.getroot().iter('message'):
+        source = message.find('source').text
+        translation = message.find('translation')
+        if source in ENGLISH:
+            translation.text = ENGLISH[source]
+            translation.attrib.pop('type', None)
+        else:
+            missing.append(source)
+    tree.write(path, encoding='utf-8', xml_declaration=True)
+    for source in missing:
+        print('no English for:', source, file=sys.stderr)
+    return 1 if missing else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else 'translations/configurator_en.ts'))
