@@ -139,10 +139,11 @@ private:
     bool manual_time = false;          // clock write takes real_time_line
     int archive_index = 0;
     std::unique_ptr<LOG_class> log_window;
-    SerialBytes serial_bytes{};
     bool by_address = false;           // "Обращ. по адресу устр." is checked
     QList<QByteArray> archive_frames;
-    bool serial_chosen_last = false;   // which addressing box was checked last
+    // Which addressing box was checked last; unchecking does not change it.
+    // The sequences go by the boxes' present state instead (by_serial).
+    bool serial_chosen_last = false;
     QStringList model_table;
     int no_answer_count = 0;
     int bad_data_count = 0;

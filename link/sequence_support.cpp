@@ -37,7 +37,6 @@ std::optional<MeterTarget> MainWindow::sequence_target(bool serial_mode)
             return std::nullopt;
         }
         target.serial = *serial;
-        serial_bytes = *serial;
     } else {
         const std::optional<quint8> address = parse_device_address(ui->adr_line->text());
         if (!address) {
