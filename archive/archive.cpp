@@ -1,5 +1,6 @@
 #include "archive/archive.h"
 
+#include "app/save_dialog.h"
 #include "archive/archive_chart_data.h"
 #include "archive/archive_export.h"
 #include "archive/consumption_chart.h"
@@ -8,11 +9,7 @@
 #include "ui_archive.h"
 
 #include <QDate>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QTableWidget>
 
 namespace {
@@ -171,18 +168,9 @@ bool archive::save_to(const QString &path, QString *error)
 
 void archive::on_save_btn_clicked()
 {
-    const QString name = arc::suggested_file_name(meter_serial, QDate::currentDate());
-    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить архив"),
-                                                      last_dir.isEmpty() ? name : QDir(last_dir).filePath(name),
-                                                      tr("Файлы CSV (*.csv)"));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!save_to(path, &error)) {
-        QMessageBox::warning(this, windowTitle(), tr("Не удалось сохранить файл: ") + error);
-        return;
-    }
-    last_dir = QFileInfo(path).absolutePath();
+    save_with_dialog(this, tr("Сохранить архив"), arc::suggested_file_name(meter_serial, QDate::currentDate()),
+                     tr("Файлы CSV (*.csv)"), &last_dir,
+                     [this](const QString &path, QString *error) { return save_to(path, error); });
 }
 
 void archive::on_tabWidget_currentChanged(int)

@@ -1,13 +1,10 @@
 #include "log/log_class.h"
 
+#include "app/save_dialog.h"
 #include "archive/archive_export.h"
 #include "ui_log_class.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QMessageBox>
 
 LOG_class::LOG_class(QWidget *parent)
     : QWidget(parent)
@@ -47,15 +44,6 @@ void LOG_class::on_save_btn_clicked()
 {
     const QString name = QStringLiteral("log_%1.txt")
                              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss")));
-    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить лог"),
-                                                      last_dir.isEmpty() ? name : QDir(last_dir).filePath(name),
-                                                      tr("Текстовые файлы (*.txt)"));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!save_to(path, &error)) {
-        QMessageBox::warning(this, windowTitle(), tr("Не удалось сохранить файл: ") + error);
-        return;
-    }
-    last_dir = QFileInfo(path).absolutePath();
+    save_with_dialog(this, tr("Сохранить лог"), name, tr("Текстовые файлы (*.txt)"), &last_dir,
+                     [this](const QString &path, QString *error) { return save_to(path, error); });
 }

@@ -26,10 +26,6 @@
         <source>Текстовые файлы (*.txt)</source>
         <translation>Text files (*.txt)</translation>
     </message>
-    <message>
-        <source>Не удалось сохранить файл: </source>
-        <translation>Could not save the file: </translation>
-    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -463,10 +459,6 @@
         <translation>CSV files (*.csv)</translation>
     </message>
     <message>
-        <source>Не удалось сохранить файл: </source>
-        <translation>Could not save the file: </translation>
-    </message>
-    <message>
         <source>ед.</source>
         <translation>units</translation>
     </message>
@@ -504,6 +496,13 @@
     <message>
         <source>Расход за интервал, %1</source>
         <translation>Consumption per interval, %1</translation>
+    </message>
+</context>
+<context>
+    <name>file</name>
+    <message>
+        <source>Не удалось сохранить файл: </source>
+        <translation>Could not save the file: </translation>
     </message>
 </context>
 <context>
