@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Builds and runs the line benchmark: tools/bench.sh [BAUD...]
-# Without arguments it measures 1200, 2400, 4800 and 9600 baud (about ten minutes).
+# Builds and runs the benchmarks against the wire-time stand-in:
+#   tools/bench.sh [BAUD...]        poll, archives and write (all four rates: about ten minutes)
+#   tools/bench.sh scan [BAUD...]   the search for meters, addresses 1..247 (9600 baud by default)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+program=line_bench
+if [ "${1:-}" = scan ]; then
+    program=scan_bench
+    shift
+fi
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target line_bench meter_sim
+cmake --build "$build" -j"$(nproc)" --target "$program" meter_sim
 cd "$build"
-METER_SIM="$build/sim/meter_sim" ./bench/line_bench "$@"
+METER_SIM="$build/sim/meter_sim" "./bench/$program" "$@"
