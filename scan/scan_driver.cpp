@@ -60,7 +60,8 @@ void ScanDriver::send_current()
 
 void ScanDriver::answer_arrived()
 {
-    if (!active || !wait_timer->isActive())
+    // Bytes that come before the request has left answer something else.
+    if (!active || !wait_timer->isActive() || port->frames_waiting())
         return;
     bool echoes = *line_echoes; // only a look: the take below learns it for good
     if (run->is_answer(strip_echo(port->queued_bytes(), run->exchange().request, &echoes)))
