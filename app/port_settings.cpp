@@ -1,9 +1,10 @@
 #include "app/port_settings.h"
 
+#include "app/atomic_file.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 bool PortSettings::operator==(const PortSettings &o) const
 {
@@ -104,9 +105,5 @@ SettingsLoad load_port_settings(const QString &path, PortSettings &settings)
 
 bool save_port_settings(const QString &path, const PortSettings &settings)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(format_port_settings(settings));
-    return file.commit();
+    return write_file_atomically(path, format_port_settings(settings));
 }

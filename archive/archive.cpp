@@ -1,5 +1,6 @@
 #include "archive/archive.h"
 
+#include "app/atomic_file.h"
 #include "app/save_dialog.h"
 #include "archive/archive_chart_data.h"
 #include "archive/archive_export.h"

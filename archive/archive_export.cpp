@@ -1,6 +1,5 @@
 #include "archive/archive_export.h"
 
-#include <QSaveFile>
 
 namespace arc {
 
@@ -54,22 +53,3 @@ QString suggested_file_name(const QString &serial, const QDate &date)
 }
 
 } // namespace arc
-
-bool write_file_atomically(const QString &path, const QByteArray &data, QString *error)
-{
-    QSaveFile file(path);
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
-    } else if (file.write(data) != data.size()) {
-        reason = file.errorString(); // taken before the cancel replaces it
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        reason = file.errorString();
-    } else {
-        return true;
-    }
-    if (error)
-        *error = reason;
-    return false;
-}

@@ -31,6 +31,3 @@ QString suggested_file_name(const QString &serial, const QDate &date);
 
 } // namespace arc
 
-// Writes the whole of `data` to `path` or nothing: the old file, if any, stays
-// until the new one is complete. On failure returns false with the reason.
-bool write_file_atomically(const QString &path, const QByteArray &data, QString *error);

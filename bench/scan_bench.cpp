@@ -9,6 +9,7 @@
 // other one, the operator's wait, which is how long an absent answer must be
 // waited for.
 #include "app_on_line.h"
+#include "riser.h"
 #include "link/answer_check.h"
 #include "link/line_timing.h"
 #include "scan/scan_window.h"
@@ -24,26 +25,6 @@ namespace {
 
 constexpr int turnaround_ms = 5;
 constexpr int operator_wait_ms = 100;
-
-const char *const riser = R"(
-[meter]
-address = 3
-serial  = 0012345678AB
-[meter]
-address = 17
-serial  = 00A1B2C3D405
-[meter]
-address = 200
-serial  = 0031415926F0
-[meter]
-address = 100
-serial  = 0000000000E1
-fault = garbage
-[meter]
-address = 50
-serial  = 0000000000E2
-fault = silence
-)";
 
 struct Result
 {

@@ -1,7 +1,7 @@
 #include "log/log_class.h"
 
+#include "app/atomic_file.h"
 #include "app/save_dialog.h"
-#include "archive/archive_export.h"
 #include "ui_log_class.h"
 
 #include <QDateTime>

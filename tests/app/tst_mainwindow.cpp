@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/port_settings.h"
 #include "mainwindow_probe.h"
+#include "test_bytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,16 +21,6 @@ void write_file(const QString &name, const QByteArray &content)
     file.write(content);
 }
 
-// Deterministic binary garbage: every byte value, newlines and commas included.
-QByteArray garbage(int size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &c : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        c = char(seed >> 24);
-    }
-    return bytes;
-}
 
 } // namespace
 

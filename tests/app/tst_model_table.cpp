@@ -1,4 +1,5 @@
 #include "app/model_table.h"
+#include "test_bytes.h"
 
 #include <QtTest>
 #include <unistd.h>
@@ -10,17 +11,6 @@ const QByteArray header = "Модель,Код,Примечание,Множит
 QStringList table(const QByteArray &records)
 {
     return parse_model_fields(header + records);
-}
-
-// Deterministic binary garbage: every byte value, newlines and commas included.
-QByteArray garbage_bytes(int size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &c : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        c = char(seed >> 24);
-    }
-    return bytes;
 }
 
 // Records "M<i>,<i in hex>,,0.001" for i = first..first+count-1.
@@ -145,12 +135,12 @@ void tst_model_table::load_file()
 void tst_model_table::garbage()
 {
     for (quint32 seed = 1; seed <= 50; ++seed) {
-        const QStringList fields = parse_model_fields(garbage_bytes(20000, seed));
+        const QStringList fields = parse_model_fields(::garbage(20000, seed));
         QVERIFY(fields.size() <= max_model_fields);
         lookup_model(fields, int(seed));
     }
     // Records after garbage lines are still found where the fields line up.
-    const QStringList fields = table(records(1, 3) + garbage_bytes(500, 9).replace('\n', ' ').replace(',', ';') + "\n"
+    const QStringList fields = table(records(1, 3) + ::garbage(500, 9).replace('\n', ' ').replace(',', ';') + "\n"
                                      + "x,x,x\n" + records(4, 1));
     QCOMPARE(lookup_model(fields, 2).name, QStringLiteral("M2"));
     QCOMPARE(lookup_model(fields, 4).name, QStringLiteral("M4"));
@@ -201,7 +191,7 @@ void tst_model_table::huge_file_is_read_only_to_the_cap()
     QTemporaryDir dir;
     const QString path = dir.filePath("models_counter.csv");
     // 8 MB: the table, then a flood of fields and binary garbage.
-    write_file(path, header + records(1, 5) + QByteArray(4 * 1024 * 1024, ',') + garbage_bytes(4 * 1024 * 1024, 5));
+    write_file(path, header + records(1, 5) + QByteArray(4 * 1024 * 1024, ',') + ::garbage(4 * 1024 * 1024, 5));
     QStringList fields;
     QVERIFY(load_model_table(path, fields));
     QCOMPARE(fields.size(), 24);

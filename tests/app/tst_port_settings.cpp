@@ -1,4 +1,5 @@
 #include "app/port_settings.h"
+#include "test_bytes.h"
 
 #include <QtTest>
 #include <unistd.h>
@@ -39,16 +40,6 @@ PortSettings make(const QString &name, int baud, int stop, int ok, int fail, int
     return s;
 }
 
-// Deterministic binary garbage: every byte value, newlines included.
-QByteArray garbage(int size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &c : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        c = char(seed >> 24);
-    }
-    return bytes;
-}
 
 const QByteArray good_lines = "COM4\n2400\n2\n250\n900\n600\n1500\n1\n";
 

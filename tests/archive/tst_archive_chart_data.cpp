@@ -1,20 +1,9 @@
 #include "archive/archive_chart_data.h"
+#include "test_bytes.h"
 
 #include <QtTest>
 
 namespace {
-
-// Two registers, low word first, each high byte first.
-QByteArray dword(qint32 value)
-{
-    const quint32 v = quint32(value);
-    QByteArray bytes;
-    bytes += char(v >> 8);
-    bytes += char(v);
-    bytes += char(v >> 24);
-    bytes += char(v >> 16);
-    return bytes;
-}
 
 QByteArray record(qint32 time, qint32 reading, quint16 event = 0)
 {

@@ -1,3 +1,4 @@
+#include "app/atomic_file.h"
 #include "archive/archive_export.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "archive/archive.h"
 #include "archive/consumption_chart.h"
+#include "test_bytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,18 +16,6 @@ namespace {
 const QByteArray v2_record = QByteArray::fromHex("0ef065b9303900000000");
 const QByteArray v3_record = v2_record + QByteArray::fromHex("ffffffff");
 const QByteArray empty_slot_v2 = QByteArray::fromHex("0ef065b9303900000007");
-
-// Two registers, low word first, each high byte first.
-QByteArray dword(qint32 value)
-{
-    const quint32 v = quint32(value);
-    QByteArray bytes;
-    bytes += char(v >> 8);
-    bytes += char(v);
-    bytes += char(v >> 24);
-    bytes += char(v >> 16);
-    return bytes;
-}
 
 // A version 3 record whose reading is n, so rows can be told apart.
 QByteArray v3_numbered(int n)

@@ -1,5 +1,6 @@
 // "Поиск счетчиков" against the stand-in playing several devices on one line.
 #include "app_on_line.h"
+#include "riser.h"
 #include "link/frames.h"
 #include "log/hex_line.h"
 #include "scan/scan_window.h"
@@ -12,36 +13,7 @@
 namespace {
 
 // Three meters, a device that answers garbage and one that never answers.
-const char *const riser = R"(
-[meter]
-address = 3
-serial  = 0012345678AB
 
-[meter]
-address = 17
-serial  = 00A1B2C3D405
-version = 2
-software = 0x0203
-model = 0x0C16
-device_type = 16
-
-[meter]
-address = 200
-serial  = 0031415926F0
-software = 0x0110
-model = 0x7777
-device_type = 7
-
-[meter]
-address = 100
-serial  = 0000000000E1
-fault = garbage
-
-[meter]
-address = 50
-serial  = 0000000000E2
-fault = silence
-)";
 
 // Address, serial number, model, protocol version, software version, device type.
 const QStringList row_3{"3", "0012345678ab", "c15 СВК-15 RS485", "3", "1.05", "6 хол. воды"};
