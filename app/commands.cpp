@@ -1,7 +1,7 @@
 // The operator's commands that only set state or show a window.
 #include "app/mainwindow.h"
 
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "log/log_class.h"
 #include "settings/settings.h"
 #include "ui_mainwindow.h"

@@ -1,17 +1,19 @@
 #include "app/mainwindow.h"
 
-#include "app/model_table.h"
-#include "archive/archive.h"
+#include "app/archive.h"
+#include "app/scan_window.h"
+#include "archive/archive_reader.h"
+#include "link/exchanger.h"
 #include "link/io_port.h"
-#include "log/hex_line.h"
 #include "log/log_class.h"
-#include "scan/scan_window.h"
+#include "meter/model_table.h"
+#include "meter/poll.h"
+#include "meter/write.h"
 #include "settings/settings.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
-#include <QTimer>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -48,16 +50,15 @@ MainWindow::MainWindow(QWidget *parent)
     for (QLineEdit *time : {ui->real_time_line, ui->time_houer_line, ui->time_sut_line, ui->time_jurnal_line})
         time->setMinimumWidth(time->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 12);
 
-    poll_timer = new QTimer(this);
-    archive_timer = new QTimer(this);
-    connect(poll_timer, SIGNAL(timeout()), this, SLOT(printer()));
-    connect(archive_timer, SIGNAL(timeout()), this, SLOT(printer_arc()));
-
     settings_window = std::make_unique<settings>(nullptr);
     port = std::make_unique<io_port>(nullptr);
-    connect(port.get(), &io_port::bytes_arrived, this, &MainWindow::answer_arrived);
-    connect(port.get(), &io_port::stale_bytes_dropped, this,
-            [this](const QByteArray &bytes) { log_line(received_line(bytes) + QLatin1Char('\n')); });
+    exchanger = std::make_unique<Exchanger>(port.get());
+    connect(exchanger.get(), &Exchanger::traffic, this, &MainWindow::log_line);
+    connect(exchanger.get(), &Exchanger::concluded, this, [this](Sequence *sequence) {
+        if (!sequence->finished())
+            show_run(sequence); // the last step shows with the end of the run
+    });
+    connect(exchanger.get(), &Exchanger::finished, this, &MainWindow::show_run);
 
     switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
     case SettingsLoad::loaded:
@@ -71,9 +72,6 @@ MainWindow::MainWindow(QWidget *parent)
                           port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
                           port_settings.archive_ok_ms, port_settings.archive_fail_ms);
     connect(settings_window.get(), &settings::accepted, this, &MainWindow::settings_accepted);
-
-    write_timer = new QTimer(this);
-    connect(write_timer, SIGNAL(timeout()), this, SLOT(write_data()));
 
     archive_window = std::make_unique<archive>(nullptr);
 

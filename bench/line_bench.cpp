@@ -55,12 +55,14 @@ Result run_once(const Run &run, int baud)
     }
     const char *button = run.kind == Run::poll ? "param_btn" : run.kind == Run::archive ? "arch_btn" : "write_btn";
 
+    const LineStats before = app.probe().line_stats();
     QElapsedTimer clock;
     clock.start();
     app.click(button);
     app.wait_idle(30 * 60 * 1000);
     result.measured_s = clock.nsecsElapsed() / 1e9;
-    result.waits = app.probe().no_answer_count() + app.probe().bad_answer_count() + app.probe().bad_data_count();
+    const LineStats after = app.probe().line_stats();
+    result.waits = after.waits - before.waits + after.resends - before.resends;
     result.outcome = run.kind == Run::archive ? app.text("arch_btn") : app.status();
     if (result.outcome.isEmpty())
         result.outcome = "ok";

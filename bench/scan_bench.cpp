@@ -12,7 +12,7 @@
 #include "riser.h"
 #include "link/answer_check.h"
 #include "link/line_timing.h"
-#include "scan/scan_window.h"
+#include "app/scan_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

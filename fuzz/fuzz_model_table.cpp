@@ -2,7 +2,7 @@
 // code, or by the code of any record in the table, finds a consistent answer.
 #include "fuzz_check.h"
 
-#include "app/model_table.h"
+#include "meter/model_table.h"
 #include "meter/register_map.h"
 
 #include <QTextCodec>

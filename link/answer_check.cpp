@@ -72,6 +72,21 @@ QByteArray strip_echo(const QByteArray &bytes, const QByteArray &request, bool *
     return bytes;
 }
 
+QByteArray answer_at_end(const QByteArray &bytes, const QByteArray &request, int expected_length)
+{
+    if (request.size() < 2)
+        return QByteArray();
+    const QByteArray data = bytes.right(expected_length);
+    if (check_answer(data, request, expected_length) == AnswerStatus::ok)
+        return data;
+    // check_answer takes any well-formed exception, from whichever device.
+    const QByteArray refusal = bytes.right(5);
+    if (is_exception_answer(refusal) && refusal[0] == request[0]
+        && (quint8(refusal[1]) & 0x7F) == quint8(request[1]))
+        return refusal;
+    return QByteArray();
+}
+
 const char *answer_status_name(AnswerStatus status)
 {
     switch (status) {

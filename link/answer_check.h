@@ -37,5 +37,10 @@ QString exception_message(int code);
 // a write's standard answer is its echo.
 QByteArray strip_echo(const QByteArray &bytes, const QByteArray &request, bool *line_echoes);
 
+// The answer at the end of `bytes`: a late answer of a device asked before
+// may sit in front of it. An exception counts only from the device asked and
+// for the function asked. Empty when the bytes do not end in one.
+QByteArray answer_at_end(const QByteArray &bytes, const QByteArray &request, int expected_length);
+
 // A short English name of the status, for test failures and diagnostics.
 const char *answer_status_name(AnswerStatus status);

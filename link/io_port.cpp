@@ -1,7 +1,5 @@
 #include "link/io_port.h"
 
-#include "app/port_settings.h"
-
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QTimer>
@@ -51,68 +49,97 @@ int io_port::ms_until_line_free() const
     return wait_us > 0 ? int((wait_us + 999) / 1000) : 0;
 }
 
-bool io_port::open_port(const QString &name, int baud_rate, int stop_bits, int parity, PortSettings *record)
+bool io_port::open_port(const SerialLine &wanted, SerialLine *used)
 {
-    const QString chosen = choose_port_name(name, openable_port_names());
-    record->port_name = chosen;
+    *used = wanted;
+    const QString chosen = choose_port_name(wanted.port_name, openable_port_names());
+    used->port_name = chosen;
 
     // A new port object per open, so readyRead() is connected exactly once to
     // a live port and nothing of the old one is delivered again.
-    delete port;
-    port = new QSerialPort(this);
-    port->setPortName(chosen);
-    port->setDataBits(QSerialPort::Data8);
-    port->setFlowControl(QSerialPort::NoFlowControl);
+    close_port();
+    delete owned;
+    auto *serial = new QSerialPort(this);
+    owned = serial;
+    serial->setPortName(chosen);
+    serial->setDataBits(QSerialPort::Data8);
+    serial->setFlowControl(QSerialPort::NoFlowControl);
 
-    if (parity == 1)
-        port->setParity(QSerialPort::OddParity);
-    else if (parity == 2)
-        port->setParity(QSerialPort::EvenParity);
+    if (wanted.parity == 1)
+        serial->setParity(QSerialPort::OddParity);
+    else if (wanted.parity == 2)
+        serial->setParity(QSerialPort::EvenParity);
     else
-        port->setParity(QSerialPort::NoParity);
+        serial->setParity(QSerialPort::NoParity);
 
-    const int rate = (baud_rate == 1200 || baud_rate == 2400 || baud_rate == 4800) ? baud_rate : 9600;
-    port->setBaudRate(rate);
-    record->baud_rate = rate;
+    const int rate = (wanted.baud_rate == 1200 || wanted.baud_rate == 2400 || wanted.baud_rate == 4800)
+        ? wanted.baud_rate
+        : 9600;
+    serial->setBaudRate(rate);
+    used->baud_rate = rate;
 
-    if (stop_bits == 1 || stop_bits == 2) {
-        port->setStopBits(stop_bits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-        record->stop_bits = stop_bits;
-    } else {
-        port->setStopBits(QSerialPort::OneStop);
-    }
+    if (wanted.stop_bits == 1 || wanted.stop_bits == 2)
+        serial->setStopBits(wanted.stop_bits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    else
+        serial->setStopBits(QSerialPort::OneStop);
 
     line.baud_rate = rate;
-    line.parity = (parity == 1 || parity == 2) ? parity : 0;
-    line.stop_bits = stop_bits == 2 ? 2 : 1;
-    line_free_at_us = 0;
+    line.parity = (wanted.parity == 1 || wanted.parity == 2) ? wanted.parity : 0;
+    line.stop_bits = wanted.stop_bits == 2 ? 2 : 1;
 
-    opened = port->open(QIODevice::ReadWrite);
-    connect(port, SIGNAL(readyRead()), this, SLOT(serialReceive()));
-    connect(port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+    serial->open(QIODevice::ReadWrite);
+    connect(serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
             QMetaObject::invokeMethod(this, "port_failed", Qt::QueuedConnection);
     });
+    use(serial);
     return opened;
+}
+
+void io_port::attach(QIODevice *line_device, const LineTiming &timing)
+{
+    close_port();
+    line = timing;
+    use(line_device);
+}
+
+void io_port::use(QIODevice *line_device)
+{
+    device = line_device;
+    line_free_at_us = 0;
+    queue.clear();
+    opened = device->isOpen();
+    connect(device, &QIODevice::readyRead, this, &io_port::serialReceive);
+    // A connection that ends is a line gone, like an adapter pulled out.
+    connect(device, &QIODevice::readChannelFinished, this, &io_port::port_failed, Qt::QueuedConnection);
 }
 
 void io_port::close_port()
 {
-    if (port)
-        port->close();
+    if (device) {
+        disconnect(device, nullptr, this, nullptr);
+        if (device == owned)
+            device->close();
+    }
+    device = nullptr;
     opened = false;
     outbox.clear();
     send_timer->stop();
 }
 
 // An adapter pulled out, or a line gone: the port would report the same
-// error on every turn of the event loop. Close it; the sequences then see no
-// answer and end with their messages, and "Запуск порта" opens it anew.
+// error on every turn of the event loop. Close it; the run on the line ends
+// with its messages, and "Запуск порта" opens it anew.
 void io_port::port_failed()
 {
-    if (port && port->isOpen())
-        port->close();
+    if (!opened)
+        return;
+    if (device && device->isOpen())
+        device->close();
     opened = false;
+    outbox.clear();
+    send_timer->stop();
+    emit port_lost();
 }
 
 void io_port::hold_line(int ms)
@@ -150,8 +177,8 @@ void io_port::write_now(const QByteArray &frame)
         queue.clear();
         emit stale_bytes_dropped(stale);
     }
-    if (port && port->isOpen())
-        port->write(frame);
+    if (device && device->isOpen())
+        device->write(frame);
     // The frame takes its wire time to leave, then the line must fall silent.
     line_free_at_us = now_us() + qint64(std::ceil((line.frame_ms(frame.size()) + line.inter_frame_ms()) * 1000));
 }
@@ -172,9 +199,9 @@ QByteArray io_port::queued_bytes() const
 
 void io_port::serialReceive()
 {
-    if (!port)
+    if (!device)
         return;
-    const QByteArray chunk = port->readAll();
+    const QByteArray chunk = device->readAll();
     if (chunk.isEmpty())
         return;
     queue.append(chunk);

@@ -9,9 +9,17 @@
 #include <QString>
 #include <QStringList>
 
-class QSerialPort;
+class QIODevice;
 class QTimer;
-struct PortSettings;
+
+// The line parameters of a serial port as asked for, and as used once open.
+struct SerialLine
+{
+    QString port_name;
+    int baud_rate = 9600;
+    int stop_bits = 1;
+    int parity = 0; // 0 none, 1 odd, 2 even
+};
 
 // Names of the serial ports that can be opened right now, in the system's
 // order; absent and busy ports are passed over.
@@ -21,8 +29,10 @@ QStringList openable_port_names();
 QString choose_port_name(const QString &configured, const QStringList &openable);
 
 // The program's only access to the RS-485 line. It sends whole frames and
-// queues every chunk that arrives; the step sequences take the queue and
-// judge it themselves. The one rule of timing it keeps is the line's: a frame
+// queues every chunk that arrives; the exchanger takes the queue and judges
+// it. The line is any QIODevice: a serial port here, another transport (a
+// TCP connection to a serial device server, an in-process meter in tests)
+// plugs in through attach(). The one rule of timing it keeps is the line's: a frame
 // never starts sooner than 3.5 characters after the last byte on the line, so
 // a frame handed over too early waits here, without blocking anyone.
 class io_port : public QObject
@@ -31,9 +41,11 @@ class io_port : public QObject
 public:
     explicit io_port(QObject *parent = nullptr);
 
-    // Opens the port with the line parameters and writes back into `record`
-    // the values actually used (port name, baud rate, stop bits).
-    bool open_port(const QString &name, int baud_rate, int stop_bits, int parity, PortSettings *record);
+    // Opens the serial port with the line parameters and writes back into
+    // `used` the values actually used (port name, baud rate, stop bits).
+    bool open_port(const SerialLine &wanted, SerialLine *used);
+    // Takes over an open device (not owned) as the line, timed as `timing` says.
+    void attach(QIODevice *device, const LineTiming &timing);
     void close_port();
     void send(const QByteArray &frame);
 
@@ -56,6 +68,8 @@ public:
 signals:
     // A chunk was queued.
     void bytes_arrived();
+    // The device failed (an adapter pulled out) and was closed.
+    void port_lost();
     // Bytes that nobody took before the next frame left: they cannot be its
     // answer, so they are dropped, and told here for the log.
     void stale_bytes_dropped(const QByteArray &bytes);
@@ -71,7 +85,10 @@ private:
     qint64 now_us() const;
     void write_now(const QByteArray &frame);
 
-    QSerialPort *port = nullptr;
+    void use(QIODevice *device);
+
+    QIODevice *device = nullptr;
+    QIODevice *owned = nullptr; // the serial port this object opened
     bool opened = false;
     QList<QByteArray> queue;
 

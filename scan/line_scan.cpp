@@ -25,24 +25,9 @@ void LineScan::prepare(int address, int field)
         : meter_wait_ms(config.line, current.request.size(), current.answer_length, config.fail_period_ms);
 }
 
-// The answer at the end of the bytes: a late answer of a device asked before
-// may sit in front of it. An exception counts only from the device asked,
-// for the function asked: check_answer takes any well-formed one.
-QByteArray LineScan::answer_in(const QByteArray &bytes) const
-{
-    const QByteArray &request = current.request;
-    const QByteArray data = bytes.right(current.answer_length);
-    if (check_answer(data, request, current.answer_length) == AnswerStatus::ok)
-        return data;
-    const QByteArray refusal = bytes.right(5);
-    if (is_exception_answer(refusal) && refusal[0] == request[0] && (quint8(refusal[1]) & 0x7F) == quint8(request[1]))
-        return refusal;
-    return QByteArray();
-}
-
 bool LineScan::is_answer(const QByteArray &answer) const
 {
-    return !finished() && !answer_in(answer).isEmpty();
+    return !finished() && !answer_at_end(answer, current.request, current.answer_length).isEmpty();
 }
 
 LineScan::Step LineScan::conclude(const QByteArray &bytes)
@@ -50,7 +35,7 @@ LineScan::Step LineScan::conclude(const QByteArray &bytes)
     Step step;
     if (finished())
         return step;
-    const QByteArray answer = answer_in(bytes);
+    const QByteArray answer = answer_at_end(bytes, current.request, current.answer_length);
     step.answered = !answer.isEmpty();
 
     if (current.field == protocol_version && step.answered) {
@@ -80,6 +65,26 @@ LineScan::Step LineScan::conclude(const QByteArray &bytes)
     }
     next_address();
     return step;
+}
+
+ExchangeRequest LineScan::next_request()
+{
+    ExchangeRequest request;
+    request.frame = current.request;
+    request.answer_length = current.answer_length;
+    request.wait_ms = current.wait_ms;
+    request.answer_at_end = true;
+    return request;
+}
+
+void LineScan::conclude(const ExchangeOutcome &outcome)
+{
+    if (outcome.kind == ExchangeOutcome::Kind::port_lost) {
+        // The adapter is gone: what was not asked is not known.
+        lost = true;
+        stop();
+    }
+    last = conclude(outcome.answer);
 }
 
 void LineScan::next_address()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/exchange.h"
 #include "scan/scan_plan.h"
 
 #include <QByteArray>
@@ -28,14 +29,14 @@ struct Exchange
 // The search as a state machine without I/O or timers: every address of the
 // range is asked for its protocol version, one at a time; a device that
 // answers is asked for the rest of its identification, one read each.
-// Whoever drives it sends exchange(), waits at most its wait_ms, and hands
-// over what came back with conclude().
-class LineScan
+// The exchanger sends exchange(), waits at most its wait_ms, and hands over
+// what came back with conclude().
+class LineScan : public Sequence
 {
 public:
     explicit LineScan(const Settings &settings);
 
-    bool finished() const { return state != State::running; }
+    bool finished() const override { return state != State::running; }
     bool stopped() const { return state == State::stopped; }
     // The exchange to make now; meaningless once finished.
     const Exchange &exchange() const { return current; }
@@ -57,6 +58,13 @@ public:
     // did) and moves on. Anything but a whole answer counts as none.
     Step conclude(const QByteArray &answer);
 
+    // The exchanger's side: the same, with the adapter gone ending the search.
+    ExchangeRequest next_request() override;
+    void conclude(const ExchangeOutcome &outcome) override;
+    // What the last conclude() changed.
+    const Step &last_step() const { return last; }
+    bool port_lost() const { return lost; }
+
     // Ends the search once the current exchange is concluded; a meter in the
     // middle of its identification keeps what it has given.
     void stop() { stop_requested = true; }
@@ -67,7 +75,6 @@ public:
 private:
     enum class State { running, done, stopped };
 
-    QByteArray answer_in(const QByteArray &bytes) const;
     void prepare(int address, int field);
     void next_address();
 
@@ -75,6 +82,8 @@ private:
     State state = State::running;
     bool stop_requested = false;
     Exchange current;
+    Step last;
+    bool lost = false;
     QVector<MeterIdentity> found;
 };
 

@@ -1,6 +1,6 @@
 #include "scan/scan_plan.h"
 
-#include "app/model_table.h"
+#include "meter/model_table.h"
 #include "meter/register_map.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "soak.h"
 
 #include "app_on_line.h"
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/records.h"
 #include "default_meter.h"
 

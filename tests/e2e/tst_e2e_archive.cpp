@@ -1,6 +1,6 @@
 // "Считать из счетчика архивные показания" against the meter stand-in.
 #include "app_on_line.h"
-#include "archive/archive.h"
+#include "app/archive.h"
 #include "archive/records.h"
 
 #include <QTableWidget>

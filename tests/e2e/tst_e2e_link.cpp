@@ -57,8 +57,9 @@ void tst_e2e_link::split_answer_arrives_whole()
     QCOMPARE(line.command("fault split 3 40 count=1").left(2), QStringLiteral("ok"));
 
     io_port port;
-    PortSettings record;
-    QVERIFY(port.open_port(line.program_port(), 9600, 1, 0, &record));
+    SerialLine wanted, used;
+    wanted.port_name = line.program_port();
+    QVERIFY(port.open_port(wanted, &used));
     port.send(modbus::read_registers_request(MeterTarget{}, 0x0004, 3));
 
     QList<QByteArray> chunks;

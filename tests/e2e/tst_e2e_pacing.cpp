@@ -25,8 +25,8 @@ void tst_e2e_pacing::answer_in_chunks_within_the_period()
     app.click("param_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());
-    QCOMPARE(app.probe().no_answer_count(), 0);
-    QCOMPARE(app.probe().bad_answer_count(), 0);
+    QCOMPARE(app.probe().line_stats().waits, 0);
+    QCOMPARE(app.probe().line_stats().resends, 0);
     QCOMPARE(app.sent_frames().size(), 31);
     QCOMPARE(app.text("serial_num_line"), QStringLiteral("0012345678ab"));
 }
@@ -43,7 +43,8 @@ void tst_e2e_pacing::answer_just_after_the_period()
     QVERIFY(app.wait_idle());
     // The late answer came during the wait and was taken as it came: no resend.
     QCOMPARE(app.status(), QString());
-    QCOMPARE(app.probe().no_answer_count(), 1);
+    QCOMPARE(app.probe().line_stats().waits, 1);
+    QCOMPARE(app.probe().line_stats().resends, 0);
     QCOMPARE(app.sent_frames().size(), 31);
     QCOMPARE(app.text("ver_PO_line"), QStringLiteral("1.05"));
     QCOMPARE(app.probe().compile_time(), QStringLiteral("14253000"));
@@ -60,8 +61,8 @@ void tst_e2e_pacing::slow_line_needs_no_wait()
     app.click("param_btn");
     QVERIFY(app.wait_idle(120000));
     QCOMPARE(app.status(), QString());
-    QCOMPARE(app.probe().no_answer_count(), 0);
-    QCOMPARE(app.probe().bad_answer_count(), 0);
+    QCOMPARE(app.probe().line_stats().waits, 0);
+    QCOMPARE(app.probe().line_stats().resends, 0);
     QCOMPARE(app.sent_frames().size(), 31);
     QCOMPARE(app.text("real_state_lin"), QStringLiteral("12.346"));
 }

@@ -2,8 +2,8 @@
 #include "app_on_line.h"
 #include "riser.h"
 #include "link/frames.h"
-#include "log/hex_line.h"
-#include "scan/scan_window.h"
+#include "link/hex_line.h"
+#include "app/scan_window.h"
 
 #include <QProgressBar>
 #include <QSpinBox>

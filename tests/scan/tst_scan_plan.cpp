@@ -1,5 +1,5 @@
 // The search's pure parts: the address range, the waits and the rows.
-#include "app/model_table.h"
+#include "meter/model_table.h"
 #include "scan/scan_plan.h"
 
 #include <QtTest>

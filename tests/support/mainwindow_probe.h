@@ -4,9 +4,11 @@
 // window names this class its friend; nothing in the program uses it.
 
 #include "app/mainwindow.h"
+#include "archive/archive_reader.h"
+#include "link/exchanger.h"
 #include "link/io_port.h"
-
-#include <QTimer>
+#include "meter/poll.h"
+#include "meter/write.h"
 
 class MainWindowProbe
 {
@@ -16,18 +18,15 @@ public:
     bool by_serial() const { return w.by_serial; }
     bool by_address() const { return w.by_address; }
     bool serial_chosen_last() const { return w.serial_chosen_last; }
-    bool polling() const { return w.poll_timer->isActive(); }
-    bool writing() const { return w.write_timer->isActive(); }
-    bool reading_archive() const { return w.archive_timer->isActive(); }
+    bool polling() const { return runs(w.poll_run.get()); }
+    bool writing() const { return runs(w.write_run.get()); }
+    bool reading_archive() const { return runs(w.archive_run.get()); }
     bool exchanging() const { return polling() || writing() || reading_archive(); }
-    int poll_step() const { return w.poll_step; }
-    int write_step() const { return w.write_step; }
-    // Waits and resends of the current run: the no-answer counter (shared by
-    // the poll and the archive read), the poll's and the archive's bad-answer counters.
+    // The poll step whose outcome came last; 0 before the first.
+    int poll_step() const { return w.poll_run ? w.poll_run->step() : 0; }
     QByteArray queued_bytes() const { return w.port->queued_bytes(); }
-    int no_answer_count() const { return w.no_answer_count; }
-    int bad_answer_count() const { return w.bad_answer_count; }
-    int bad_data_count() const { return w.bad_data_count; }
+    // Waits, resends and give-ups on the line since the window was made.
+    const LineStats &line_stats() const { return w.exchanger->stats(); }
     double volume_factor() const { return w.volume_factor; }
     int factor_decimals() const { return w.factor_decimals; }
     QString build_number() const { return w.build_number_text; }
@@ -45,5 +44,10 @@ public:
     }
 
 private:
+    bool runs(const Sequence *sequence) const
+    {
+        return sequence && w.exchanger->sequence() == sequence;
+    }
+
     MainWindow &w;
 };

@@ -1,35 +1,28 @@
 // "Поиск счетчиков": the main window's side of the search for meters.
 #include "app/mainwindow.h"
 
+#include "link/exchanger.h"
 #include "link/io_port.h"
-#include "scan/scan_window.h"
+#include "app/scan_window.h"
 #include "ui_mainwindow.h"
 
-#include <QTimer>
 
 void MainWindow::on_scan_btn_clicked()
 {
     if (!scan_window) {
-        scan_window = new ScanWindow(port.get(), &line_echoes, this);
+        scan_window = new ScanWindow(exchanger.get(), this);
         connect(scan_window, &ScanWindow::start_requested, this, &MainWindow::start_scan);
         connect(scan_window, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
-        connect(scan_window, &ScanWindow::traffic, this, [this](const QString &line) { log_line(line); });
     }
     scan_window->show();
     scan_window->raise();
     scan_window->activateWindow();
 }
 
-bool MainWindow::scan_running() const
-{
-    return scan_window && scan_window->running();
-}
-
-// The search shares the line and the receive queue with the step sequences.
+// The search shares the line with the other sequences.
 void MainWindow::start_scan()
 {
-    if (poll_timer->isActive() || write_timer->isActive() || archive_timer->isActive()) {
-        report_line_busy();
+    if (line_busy()) {
         scan_window->refuse(ScanWindow::Refusal::line_busy);
         return;
     }

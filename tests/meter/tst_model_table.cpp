@@ -1,4 +1,4 @@
-#include "app/model_table.h"
+#include "meter/model_table.h"
 #include "test_bytes.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "scan/scan_window.h"
+#include "app/scan_window.h"
 
-#include "link/io_port.h"
+#include "link/exchanger.h"
 #include "ui_scan.h"
 
 #include <QCloseEvent>
@@ -8,17 +8,17 @@
 #include <QTableWidgetItem>
 #include <iterator>
 
-ScanWindow::ScanWindow(io_port *port, bool *line_echoes, QWidget *parent)
+ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , ui(new Ui::ScanWindow)
-    , driver(new ScanDriver(port, line_echoes, this))
+    , line(exchanger)
 {
     ui->setupUi(this);
     ui->scan_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->scan_table->horizontalHeader()->setStretchLastSection(true);
 
     connect(ui->scan_start_btn, &QPushButton::clicked, this, &ScanWindow::start_clicked);
-    connect(ui->scan_stop_btn, &QPushButton::clicked, driver, &ScanDriver::stop);
+    connect(ui->scan_stop_btn, &QPushButton::clicked, this, &ScanWindow::stop);
     connect(ui->scan_choose_btn, &QPushButton::clicked, this, [this] {
         const QList<QTableWidgetItem *> selected = ui->scan_table->selectedItems();
         if (!selected.isEmpty())
@@ -29,10 +29,20 @@ ScanWindow::ScanWindow(io_port *port, bool *line_echoes, QWidget *parent)
         ui->scan_choose_btn->setEnabled(!ui->scan_table->selectedItems().isEmpty());
     });
 
-    connect(driver, &ScanDriver::asking, this, &ScanWindow::show_progress);
-    connect(driver, &ScanDriver::meter_changed, this, &ScanWindow::show_meter);
-    connect(driver, &ScanDriver::finished, this, &ScanWindow::search_finished);
-    connect(driver, &ScanDriver::traffic, this, &ScanWindow::traffic);
+    connect(line, &Exchanger::concluded, this, &ScanWindow::step_concluded);
+    connect(line, &Exchanger::finished, this, &ScanWindow::search_finished);
+}
+
+bool ScanWindow::running() const
+{
+    return search && line->sequence() == &*search;
+}
+
+// Ends the search once the current exchange is over.
+void ScanWindow::stop()
+{
+    if (running())
+        search->stop();
 }
 
 ScanWindow::~ScanWindow()
@@ -77,17 +87,35 @@ void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
     settings.range = *range;
     settings.wait_ms = ui->scan_wait_box->value();
     settings.fail_period_ms = fail_period_ms;
-    driver->start(settings);
+    settings.line = line->port_timing();
+    search.emplace(settings);
+    show_progress(search->exchange().address);
+    // One wait per address, and a silent address is no failure of the line.
+    ExchangeRules rules;
+    rules.retry = ExchangeRules::Retry::none;
+    rules.fail_ms = fail_period_ms;
+    rules.quiet_after_no_answer = false;
+    line->run(&*search, rules);
+}
+
+void ScanWindow::step_concluded(Sequence *sequence)
+{
+    if (!search || sequence != &*search)
+        return;
+    if (search->last_step().meter >= 0)
+        show_meter(search->last_step().meter);
+    if (!search->finished() && search->exchange().field == scan::protocol_version)
+        show_progress(search->exchange().address);
 }
 
 int ScanWindow::found_count() const
 {
-    return driver->search() ? driver->search()->meters().size() : 0;
+    return search ? search->meters().size() : 0;
 }
 
 void ScanWindow::show_progress(int address)
 {
-    const scan::AddressRange &range = driver->search()->settings().range;
+    const scan::AddressRange &range = search->settings().range;
     asked_address = address;
     ui->scan_progress->setValue(address - range.first + 1);
     ui->scan_progress->setFormat(
@@ -96,7 +124,7 @@ void ScanWindow::show_progress(int address)
 
 void ScanWindow::show_meter(int index)
 {
-    const scan::MeterRow row = scan::Rows::row(driver->search()->meters().at(index), models);
+    const scan::MeterRow row = scan::Rows::row(search->meters().at(index), models);
     if (index >= ui->scan_table->rowCount()) {
         ui->scan_table->setRowCount(index + 1);
         show_progress(asked_address); // the count found
@@ -113,30 +141,28 @@ void ScanWindow::show_meter(int index)
     }
 }
 
-void ScanWindow::search_finished(ScanDriver::End end)
+void ScanWindow::search_finished(Sequence *sequence)
 {
+    if (!search || sequence != &*search)
+        return;
     ui->scan_start_btn->setEnabled(true);
     ui->scan_stop_btn->setEnabled(false);
-    switch (end) {
-    case ScanDriver::End::done:
-        ui->scan_progress->setValue(ui->scan_progress->maximum());
-        ui->scan_progress->setFormat(tr("Поиск завершен, найдено %1").arg(found_count()));
-        break;
-    case ScanDriver::End::stopped:
-        ui->scan_progress->setFormat(tr("Поиск остановлен, найдено %1").arg(found_count()));
-        break;
-    case ScanDriver::End::port_closed:
+    if (search->port_lost()) {
         ui->scan_progress->setFormat(tr("Поиск прерван, найдено %1").arg(found_count()));
         set_status(tr("Порт не открыт"), true);
-        break;
+    } else if (search->stopped()) {
+        ui->scan_progress->setFormat(tr("Поиск остановлен, найдено %1").arg(found_count()));
+    } else {
+        ui->scan_progress->setValue(ui->scan_progress->maximum());
+        ui->scan_progress->setFormat(tr("Поиск завершен, найдено %1").arg(found_count()));
     }
 }
 
 void ScanWindow::choose(int row)
 {
-    if (!driver->search() || row < 0 || row >= driver->search()->meters().size())
+    if (!search || row < 0 || row >= search->meters().size())
         return;
-    const scan::MeterIdentity &meter = driver->search()->meters().at(row);
+    const scan::MeterIdentity &meter = search->meters().at(row);
     const QString serial = scan::Rows::row(meter, models).addressing_serial;
     emit meter_chosen(meter.address, serial);
     close();
@@ -145,7 +171,7 @@ void ScanWindow::choose(int row)
 // Closing the window ends the search too: nobody would see it go on.
 void ScanWindow::closeEvent(QCloseEvent *event)
 {
-    driver->stop();
+    stop();
     QWidget::closeEvent(event);
 }
 

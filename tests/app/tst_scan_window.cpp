@@ -1,7 +1,7 @@
 // The scan window on a main window without a line: how it opens and what it
 // refuses before anything is sent.
 #include "app/mainwindow.h"
-#include "scan/scan_window.h"
+#include "app/scan_window.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -1,5 +1,5 @@
-#include "archive/archive.h"
-#include "archive/consumption_chart.h"
+#include "app/archive.h"
+#include "app/consumption_chart.h"
 #include "test_bytes.h"
 
 #include <QDir>

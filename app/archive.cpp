@@ -1,10 +1,10 @@
-#include "archive/archive.h"
+#include "app/archive.h"
 
 #include "app/atomic_file.h"
 #include "app/save_dialog.h"
 #include "archive/archive_chart_data.h"
 #include "archive/archive_export.h"
-#include "archive/consumption_chart.h"
+#include "app/consumption_chart.h"
 #include "archive/records.h"
 #include "link/frames.h"
 #include "ui_archive.h"

@@ -1,4 +1,4 @@
-#include "log/hex_line.h"
+#include "link/hex_line.h"
 
 namespace {
 

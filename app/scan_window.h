@@ -1,24 +1,27 @@
 #pragma once
 
-#include "scan/scan_driver.h"
+#include "scan/line_scan.h"
 
 #include <QStringList>
 #include <QWidget>
+
+#include <optional>
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class ScanWindow; }
 QT_END_NAMESPACE
 
-class io_port;
+class Exchanger;
+class Sequence;
 
 // "Поиск счетчиков": the list of meters on the line and the choice of one.
-// The search itself runs in ScanDriver; the main window decides whether it
-// may start and takes the chosen meter.
+// The search itself is a LineScan run on the main window's exchanger; the
+// main window decides whether it may start and takes the chosen meter.
 class ScanWindow : public QWidget
 {
     Q_OBJECT
 public:
-    ScanWindow(io_port *port, bool *line_echoes, QWidget *parent = nullptr);
+    ScanWindow(Exchanger *line, QWidget *parent = nullptr);
     ~ScanWindow() override;
 
     enum class Refusal { port_closed, line_busy };
@@ -27,29 +30,31 @@ public:
     // period (port settings) bounds the wait for a meter that has answered.
     void start(int fail_period_ms, const QStringList &model_table);
     void refuse(Refusal why);
-    bool running() const { return driver->running(); }
+    bool running() const;
 
 signals:
     // "Начать" with a valid range: the main window answers with start() or refuse().
     void start_requested();
     // `serial` as the serial addressing field takes it; empty when unknown.
     void meter_chosen(int address, const QString &serial);
-    void traffic(const QString &line);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void start_clicked();
+    void stop();
+    void step_concluded(Sequence *sequence);
     void show_progress(int address);
     void show_meter(int index);
-    void search_finished(ScanDriver::End end);
+    void search_finished(Sequence *sequence);
     void choose(int row);
     void set_status(const QString &text, bool error);
     int found_count() const;
 
     Ui::ScanWindow *ui;
-    ScanDriver *driver;
+    Exchanger *line;
+    std::optional<scan::LineScan> search; // the current or last search
     QStringList models;
     int asked_address = 0;
 };

@@ -1,4 +1,4 @@
-#include "archive/consumption_chart.h"
+#include "app/consumption_chart.h"
 
 #include <QPainter>
 #include <QPaintEvent>

@@ -1,0 +1,78 @@
+// What the sequences share: one run at a time on the line, the addressing of
+// a run, and the log.
+#include "app/mainwindow.h"
+
+#include "archive/archive_reader.h"
+#include "link/exchanger.h"
+#include "link/serial_number.h"
+#include "log/log_class.h"
+#include "meter/poll.h"
+#include "ui_mainwindow.h"
+
+namespace {
+
+const char *const red_label = "QLabel {color:red;}";
+
+} // namespace
+
+// The sequences share one line: a second one would take the first one's
+// answers.
+bool MainWindow::line_busy()
+{
+    if (!exchanger->busy())
+        return false;
+    set_status(tr("Дождитесь окончания обмена"), red_label);
+    return true;
+}
+
+// The meter a run talks to, taken once at its start. An invalid address is
+// never sent: 0 is the broadcast that every meter on the line obeys, and an
+// address above 247 would be cut to another meter's address.
+std::optional<MeterTarget> MainWindow::sequence_target(bool serial_mode)
+{
+    MeterTarget target;
+    target.by_serial = serial_mode;
+    if (serial_mode) {
+        const std::optional<SerialBytes> serial = pack_serial_number(ui->sereal_num_line_w->text());
+        if (!serial) {
+            set_status(tr("Неверный серийный номер"), red_label);
+            return std::nullopt;
+        }
+        target.serial = *serial;
+    } else {
+        const std::optional<quint8> address = parse_device_address(ui->adr_line->text());
+        if (!address) {
+            set_status(tr("Неверный адрес устройства"), red_label);
+            return std::nullopt;
+        }
+        target.address = *address;
+    }
+    return target;
+}
+
+// The poll's and the archive read's waits: the success period while the
+// meter answers in time, the failure period after a first miss.
+ExchangeRules MainWindow::poll_rules() const
+{
+    ExchangeRules rules;
+    rules.ok_ms = port_settings.main_ok_ms;
+    rules.fail_ms = port_settings.main_fail_ms;
+    rules.log_first_bad_answer = false;
+    return rules;
+}
+
+// Shows a step of a run as it ends, and the run's end.
+void MainWindow::show_run(Sequence *sequence)
+{
+    if (sequence == poll_run.get())
+        printer();
+    else if (sequence == write_run.get())
+        write_data();
+    else if (sequence == archive_run.get())
+        printer_arc();
+}
+
+void MainWindow::log_line(const QString &line)
+{
+    log_window->append(line);
+}

@@ -1,0 +1,25 @@
+# The widget-free core: frames, CRC, answer checking, decoders, file parsing,
+# and the sequences as engines that say which request comes next. Shared by
+# the program's build and the fuzz harnesses' (fuzz/CMakeLists.txt).
+set(meter_core_sources
+    link/crc.cpp
+    link/frames.cpp
+    link/answer_check.cpp
+    link/serial_number.cpp
+    link/line_timing.cpp
+    link/hex_line.cpp
+    app/atomic_file.cpp
+    app/port_settings.cpp
+    meter/model_table.cpp
+    meter/register_map.cpp
+    meter/write_values.cpp
+    meter/poll.cpp
+    meter/write.cpp
+    archive/records.cpp
+    archive/archive_geometry.cpp
+    archive/archive_export.cpp
+    archive/archive_chart_data.cpp
+    archive/archive_reader.cpp
+    scan/scan_plan.cpp
+    scan/line_scan.cpp
+)

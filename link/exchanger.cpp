@@ -1,0 +1,331 @@
+#include "link/exchanger.h"
+
+#include "link/hex_line.h"
+#include "link/io_port.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int max_late_factor = 3;
+// A line that never falls quiet (another master, a babbling device) holds the
+// next request back no longer than this many quiet waits.
+constexpr int max_quiet_waits = 4;
+
+} // namespace
+
+Exchanger::Exchanger(io_port *port, QObject *parent)
+    : QObject(parent)
+    , port(port)
+    , wait_timer(new QTimer(this))
+    , look_timer(new QTimer(this))
+    , quiet_timer(new QTimer(this))
+{
+    wait_timer->setSingleShot(true);
+    // Every silent address of a search costs its whole wait: keep it exact.
+    wait_timer->setTimerType(Qt::PreciseTimer);
+    quiet_timer->setSingleShot(true);
+    connect(wait_timer, &QTimer::timeout, this, &Exchanger::wait_over);
+    connect(look_timer, &QTimer::timeout, this, &Exchanger::look);
+    connect(quiet_timer, &QTimer::timeout, this, &Exchanger::quiet_over);
+    connect(port, &io_port::bytes_arrived, this, &Exchanger::bytes_arrived);
+    connect(port, &io_port::port_lost, this, [this] {
+        if (outstanding)
+            conclude_lost();
+        else if (quiet_timer->isActive())
+            quiet_over(); // the request finds the port closed
+    });
+    connect(port, &io_port::stale_bytes_dropped, this, &Exchanger::log_received);
+}
+
+bool Exchanger::run(Sequence *sequence, const ExchangeRules &run_rules)
+{
+    if (busy() || !sequence)
+        return false;
+    running = sequence;
+    rules = run_rules;
+    period_ms = rules.ok_ms;
+    missing_strikes = 0;
+    bad_strikes = 0;
+    next();
+    return true;
+}
+
+const LineTiming &Exchanger::port_timing() const
+{
+    return port->timing();
+}
+
+void Exchanger::reset_line()
+{
+    echoes = false;
+    quiet_due = false;
+    late_factor = 1;
+}
+
+void Exchanger::next()
+{
+    if (running->finished()) {
+        Sequence *done = running;
+        running = nullptr;
+        emit finished(done);
+        return;
+    }
+    if (quiet_due)
+        start_quiet();
+    else
+        send(false);
+}
+
+void Exchanger::send(bool again)
+{
+    if (!port->is_open()) {
+        conclude_lost();
+        return;
+    }
+    if (again) {
+        ++counts.resends;
+        resent = true;
+    } else {
+        request = running->next_request();
+        resent = false;
+    }
+    collected.clear();
+    outstanding = true;
+    late_counted = false;
+    ++counts.requests;
+
+    // The wait starts now, but the request may first have to wait for the
+    // line to fall silent.
+    const int line_wait = port->ms_until_line_free();
+    const LineTiming &line = port->timing();
+    if (rules.retry == ExchangeRules::Retry::wait_resend_give_up) {
+        wait_timer->start(line.answer_wait_ms(period_ms, request.frame.size(), request.answer_length) + line_wait);
+    } else {
+        const int wait = request.wait_ms > 0
+            ? request.wait_ms
+            : line.answer_wait_ms(rules.fail_ms, request.frame.size(), request.answer_length);
+        wait_total_ms = wait + line_wait;
+        waited.start();
+        if (rules.look_ms > 0)
+            look_timer->start(rules.look_ms);
+        else
+            wait_timer->start(wait_total_ms);
+    }
+    port->send(request.frame);
+    emit traffic(sent_line(request.frame) + (request.blank_line_after ? QStringLiteral("\n") : QString()));
+}
+
+// Answers are handled the moment they are whole; the timers only bound the
+// wait. Anything short of a whole answer waits for them.
+void Exchanger::bytes_arrived()
+{
+    if (!outstanding) {
+        // Nothing asked: a meter slower than the failure period.
+        const QByteArray stray = take_received();
+        log_received(stray);
+        if (!late_counted)
+            late_factor = std::min(late_factor + 1, max_late_factor);
+        late_counted = true;
+        quiet_due = true;
+        if (quiet_base_ms == 0)
+            quiet_base_ms = rules.fail_ms;
+        if (quiet_timer->isActive() && quiet_since.elapsed() < max_quiet_waits * quiet_base_ms * late_factor)
+            quiet_timer->start(quiet_base_ms * late_factor);
+        return;
+    }
+    // Bytes that come before the request has left answer something else;
+    // they are dropped when it leaves.
+    if (port->frames_waiting() || !is_whole(collected + port->queued_bytes()))
+        return;
+    if (rules.retry == ExchangeRules::Retry::wait_resend_give_up)
+        judge_retried();
+    else
+        judge_single(true);
+}
+
+bool Exchanger::is_whole(const QByteArray &bytes) const
+{
+    bool echo_seen = echoes; // only a look: the take learns it for good
+    const QByteArray answer = strip_echo(bytes, request.frame, &echo_seen);
+    if (request.answer_at_end)
+        return !answer_at_end(answer, request.frame, request.answer_length).isEmpty();
+    const AnswerStatus status = check_answer(answer, request.frame, request.answer_length);
+    if (rules.retry == ExchangeRules::Retry::wait_resend_give_up)
+        return status == AnswerStatus::ok;
+    // A write's answer is a copy of its request, and so is an echoing
+    // adapter's: on a line not yet known to echo, let the next look judge it,
+    // by when the meter's copy has followed if there is one.
+    const bool maybe_echo = !echo_seen && bytes == request.frame;
+    return (status == AnswerStatus::ok && !maybe_echo) || status == AnswerStatus::exception;
+}
+
+void Exchanger::wait_over()
+{
+    if (rules.retry == ExchangeRules::Retry::wait_resend_give_up)
+        judge_retried();
+    else
+        judge_single(true);
+}
+
+void Exchanger::look()
+{
+    judge_single(waited.elapsed() >= wait_total_ms);
+}
+
+void Exchanger::judge_retried()
+{
+    wait_timer->stop();
+    const QByteArray received = take_received();
+    const QByteArray answer = strip_echo(received, request.frame, &echoes);
+    if (answer.isEmpty()) {
+        log_received(received); // only the adapter's copy, if anything
+        if (missing_strikes < 2) {
+            strike(missing_strikes);
+            return;
+        }
+        ++counts.missing;
+        conclude(outcome_of(answer));
+        return;
+    }
+    const AnswerStatus status = check_answer(answer, request.frame, request.answer_length);
+    if (status != AnswerStatus::ok && bad_strikes == 0 && !rules.log_first_bad_answer) {
+        strike(bad_strikes); // dropped without a log line
+        return;
+    }
+    log_received(received);
+    if (status == AnswerStatus::ok) {
+        ++counts.answers;
+        conclude(outcome_of(answer));
+    } else if (bad_strikes < 2) {
+        strike(bad_strikes);
+    } else {
+        ++counts.bad;
+        conclude(outcome_of(answer));
+    }
+}
+
+// A first miss waits two failure periods more, with the failure period as the
+// wait for the rest of the run; a second resends.
+void Exchanger::strike(int &strikes)
+{
+    if (strikes == 0) {
+        strikes = 1;
+        ++counts.waits;
+        period_ms = rules.fail_ms;
+        wait_timer->start(2 * rules.fail_ms);
+        return;
+    }
+    strikes = 2;
+    send(true);
+}
+
+void Exchanger::judge_single(bool wait_is_over)
+{
+    collected += take_received();
+    QByteArray answer = strip_echo(collected, request.frame, &echoes);
+    if (request.answer_at_end)
+        answer = answer_at_end(answer, request.frame, request.answer_length);
+    const bool whole = !answer.isEmpty()
+        && check_answer(answer, request.frame, request.answer_length) != AnswerStatus::too_short;
+    if (!whole && !wait_is_over)
+        return;
+    log_received(collected);
+    if (!collected.isEmpty() && answer.isEmpty() && request.answer_at_end)
+        answer = collected; // none of it is an answer: judged as it came
+    const ExchangeOutcome outcome = outcome_of(answer);
+    if (outcome.kind == ExchangeOutcome::Kind::no_answer)
+        ++counts.missing;
+    else if (outcome.kind == ExchangeOutcome::Kind::bad_answer)
+        ++counts.bad;
+    else
+        ++counts.answers;
+    conclude(outcome);
+}
+
+ExchangeOutcome Exchanger::outcome_of(const QByteArray &answer) const
+{
+    ExchangeOutcome outcome;
+    if (answer.isEmpty())
+        return outcome; // no answer
+    outcome.answer = answer;
+    outcome.check = check_answer(answer, request.frame, request.answer_length);
+    if (outcome.check == AnswerStatus::ok) {
+        outcome.kind = ExchangeOutcome::Kind::answered;
+    } else if (outcome.check == AnswerStatus::exception
+               && rules.retry == ExchangeRules::Retry::none) {
+        outcome.kind = ExchangeOutcome::Kind::exception;
+        outcome.exception_code = exception_code(answer);
+    } else {
+        // A poll or an archive read has no use for a refusal: it is a bad answer.
+        outcome.kind = ExchangeOutcome::Kind::bad_answer;
+    }
+    return outcome;
+}
+
+void Exchanger::conclude(const ExchangeOutcome &outcome)
+{
+    outstanding = false;
+    wait_timer->stop();
+    look_timer->stop();
+    const bool failed = outcome.kind == ExchangeOutcome::Kind::no_answer
+        || outcome.kind == ExchangeOutcome::Kind::bad_answer;
+    if (resent || (failed && rules.quiet_after_no_answer)) {
+        quiet_due = true;
+        quiet_base_ms = rules.fail_ms;
+    }
+    Sequence *sequence = running;
+    sequence->conclude(outcome);
+    emit concluded(sequence, outcome);
+    if (running == sequence)
+        next();
+}
+
+// The adapter is gone: the run ends here, whatever its sequence would ask next.
+void Exchanger::conclude_lost()
+{
+    outstanding = false;
+    wait_timer->stop();
+    look_timer->stop();
+    quiet_timer->stop();
+    quiet_due = false;
+    ExchangeOutcome outcome;
+    outcome.kind = ExchangeOutcome::Kind::port_lost;
+    Sequence *sequence = running;
+    running = nullptr;
+    sequence->conclude(outcome);
+    emit concluded(sequence, outcome);
+    emit finished(sequence);
+}
+
+QByteArray Exchanger::take_received()
+{
+    QList<QByteArray> chunks;
+    port->take(chunks);
+    QByteArray received;
+    for (const QByteArray &chunk : qAsConst(chunks))
+        received += chunk;
+    return received;
+}
+
+void Exchanger::log_received(const QByteArray &bytes)
+{
+    if (!bytes.isEmpty())
+        emit traffic(received_line(bytes) + QLatin1Char('\n'));
+}
+
+void Exchanger::start_quiet()
+{
+    quiet_since.start();
+    quiet_timer->start(quiet_base_ms * late_factor);
+}
+
+void Exchanger::quiet_over()
+{
+    quiet_timer->stop();
+    quiet_due = false;
+    if (running)
+        send(false);
+}

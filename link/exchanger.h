@@ -1,0 +1,107 @@
+#pragma once
+
+#include "link/exchange.h"
+#include "link/line_timing.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+class QTimer;
+class io_port;
+
+// What the line has done since the exchanger was made, for the operator.
+struct LineStats
+{
+    int requests = 0;  // frames sent, resends included
+    int answers = 0;   // requests answered (exceptions included)
+    int waits = 0;     // first missing or bad answers waited for
+    int resends = 0;
+    int missing = 0;   // requests given up without an answer
+    int bad = 0;       // requests given up with a bad answer
+};
+
+// The one owner of the line. It runs one sequence at a time and has one
+// request on the line at a time: sends it, waits for its answer, handles it
+// the moment it is whole, waits longer, resends and gives up as the run's
+// rules say, strips an echoing adapter's copy of the request, and reports
+// every frame for the log.
+//
+// Modbus RTU answers carry no transaction number, so an answer that comes
+// late could pass for the answer to the next request. After a request that
+// was resent or given up, the next one therefore leaves only once the line
+// has been quiet for the failure period, and whatever arrives meanwhile is
+// dropped. Bytes that arrive with no request outstanding show a meter slower
+// than the failure period: the quiet wait grows, up to three failure periods,
+// while the port stays open. A line that answers in time never waits for it.
+class Exchanger : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Exchanger(io_port *port, QObject *parent = nullptr);
+
+    // A sequence holds the line (a quiet wait before its first request included).
+    bool busy() const { return running != nullptr; }
+    const Sequence *sequence() const { return running; }
+
+    // Starts `sequence` (not owned; it must outlive its run) unless the line
+    // is busy. The first request leaves at once, or after a quiet wait.
+    bool run(Sequence *sequence, const ExchangeRules &rules);
+
+    const LineTiming &port_timing() const;
+
+    // The port was opened anew: another adapter, another line.
+    void reset_line();
+    bool line_echoes() const { return echoes; }
+    const LineStats &stats() const { return counts; }
+
+signals:
+    void concluded(Sequence *sequence, const ExchangeOutcome &outcome);
+    void finished(Sequence *sequence);
+    // A line for the log: a frame sent or the bytes received.
+    void traffic(const QString &line);
+
+private:
+    void next();
+    void send(bool again);
+    void bytes_arrived();
+    void wait_over();
+    void look();
+    void judge_retried();
+    void judge_single(bool wait_over);
+    void strike(int &strikes);
+    void conclude(const ExchangeOutcome &outcome);
+    void conclude_lost();
+    QByteArray take_received();
+    void log_received(const QByteArray &bytes);
+    bool is_whole(const QByteArray &bytes) const;
+    ExchangeOutcome outcome_of(const QByteArray &answer) const;
+    void start_quiet();
+    void quiet_over();
+
+    io_port *port;
+    QTimer *wait_timer; // the wait for the outstanding request's answer
+    QTimer *look_timer; // Retry::none with look_ms: the looks at what came
+    QTimer *quiet_timer;
+
+    Sequence *running = nullptr;
+    ExchangeRules rules;
+    int period_ms = 0; // the run's current wait: ok_ms, then fail_ms
+    int missing_strikes = 0;
+    int bad_strikes = 0;
+
+    ExchangeRequest request;
+    bool outstanding = false;
+    bool resent = false;
+    QByteArray collected; // Retry::none: what came for the request so far
+    QElapsedTimer waited;
+    int wait_total_ms = 0;
+
+    bool echoes = false;      // the adapter hands back what is sent
+    bool quiet_due = false;   // the next request waits for a quiet line
+    int quiet_base_ms = 0;
+    int late_factor = 1;      // 1..3: how many failure periods the quiet wait lasts
+    bool late_counted = false; // stray bytes since the last request have lengthened it
+    QElapsedTimer quiet_since;
+    LineStats counts;
+};

@@ -1,0 +1,98 @@
+#include "meter/poll.h"
+
+#include "meter/register_map.h"
+
+PollEngine::PollEngine(const MeterTarget &target, const QStringList &model_table)
+    : meter(target)
+    , models(model_table)
+{
+}
+
+bool PollEngine::passes(int step) const
+{
+    return poll::step(step).reverse_flow && read.protocol_version != poll::reverse_flow_version;
+}
+
+ExchangeRequest PollEngine::next_request()
+{
+    const poll::Step &registers = poll::step(current);
+    ExchangeRequest request;
+    request.frame = modbus::read_registers_request(meter, registers.reg, registers.count);
+    request.answer_length = modbus::read_answer_length(meter.by_serial, registers.count);
+    // A handful of request lines end with an empty line; operators are used
+    // to the log's look, so it stays as it always was.
+    request.blank_line_after = blank_line_due;
+    return request;
+}
+
+void PollEngine::conclude(const ExchangeOutcome &outcome)
+{
+    last_step = current;
+    if (!outcome.answered()) {
+        state = State::failed;
+        failed_with = outcome.kind;
+        return;
+    }
+    decode(current, outcome.answer.mid(modbus::read_data_offset(meter.by_serial)));
+    const bool device_mode = !meter.by_serial;
+    blank_line_due = device_mode && current == 23;
+    if (current == poll::step_count - 1) {
+        state = State::complete;
+        return;
+    }
+    ++current;
+    if (passes(current)) {
+        ++current; // nothing to ask here
+        blank_line_due = device_mode;
+    }
+}
+
+void PollEngine::decode(int step, const QByteArray &d)
+{
+    const quint16 w = word_at(d, 0);
+    const qint32 dw = dword_at(d, 0);
+    const auto current_volume = [&] { return current_volume_text(dw, read.volume_factor, read.factor_decimals); };
+    const auto archived_volume = [&] { return archived_volume_text(dw, read.volume_factor, read.factor_decimals); };
+    ArchivedReadingText *const archived[] = {&read.hour, &read.day, &read.month};
+    if (step >= 17 && step <= 28) {
+        ArchivedReadingText &r = *archived[(step - 17) / 4];
+        switch ((step - 17) % 4) {
+        case 0: r.time = archived_time_text(dw); break;
+        case 1: r.volume = archived_volume(); break;
+        case 2: r.event = archived_event_text(w); break;
+        default: r.reverse_volume = archived_volume(); break;
+        }
+        return;
+    }
+    switch (step) {
+    case 1: read.protocol_version = w; break;
+    case 2: read.software_version = software_version_text(quint8(d[0]), quint8(d[1])); break;
+    case 3: read.software_id = software_identifier_text(quint8(d[0]), quint8(d[1])); break;
+    case 4: read.build_number = QString::number(w); break;
+    case 5:
+        read.model_code = w;
+        read.model = lookup_model(models, w);
+        // A factor left from another meter would scale this one's volumes
+        // wrongly: without a match, raw counts are shown.
+        read.volume_factor = read.model.end == ModelLookup::End::matched ? read.model.factor : 0.0;
+        read.factor_decimals = read.model.end == ModelLookup::End::matched && read.model.factor_has_point
+            ? read.model.factor_decimals
+            : 0;
+        break;
+    case 6: read.k_number = QString::number(w, 16); break;
+    case 7: read.border = QString::number(w); break;
+    case 8: read.serial_number = serial_number_text(d); break;
+    case 9: read.device_type = device_type_text(w); break;
+    case 10: read.device_address = QString::number(w); break;
+    case 11: read.rate_index = exchange_rate_index(w); break;
+    case 12: read.parity_index = parity_index(w); break;
+    case 13: read.clock = meter_time_text(dw); break;
+    case 14: read.volume = current_volume(); break;
+    case 15: read.event = QString::number(w); break;
+    case 16: read.reverse_volume = current_volume(); break;
+    case 29: read.save_date = QString::number(w); break;
+    case 30: read.compile_date = build_text(d, 0); break;
+    case 31: read.compile_time = build_text(d, 0); break;
+    default: break;
+    }
+}

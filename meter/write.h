@@ -1,0 +1,45 @@
+#pragma once
+
+#include "link/exchange.h"
+#include "link/frames.h"
+#include "meter/write_values.h"
+
+#include <array>
+#include <optional>
+
+// The items to write, each with its value; an item without one is not written.
+using WriteValues = std::array<std::optional<quint32>, write_item::count>;
+
+// The write: the items of the write block in their order, one request each,
+// each confirmed by the meter before the next leaves. The first item the
+// meter does not confirm ends the write; the items before it stay written.
+class WriteEngine : public Sequence
+{
+public:
+    // `clock_from_computer`: the clock item takes the computer's wall time
+    // at the moment its request leaves, whatever its value says.
+    WriteEngine(const MeterTarget &target, const WriteValues &values, bool clock_from_computer);
+
+    bool finished() const override { return state != State::running; }
+    ExchangeRequest next_request() override;
+    void conclude(const ExchangeOutcome &outcome) override;
+
+    bool succeeded() const { return state == State::confirmed; }
+    // The outcome of the item that was not confirmed.
+    const ExchangeOutcome &refusal() const { return failure; }
+    // Items confirmed so far, in order.
+    const QVector<int> &confirmed_items() const { return confirmed; }
+
+private:
+    enum class State { running, confirmed, failed };
+
+    void skip_unset();
+
+    MeterTarget meter;
+    WriteValues items;
+    bool computer_clock;
+    State state = State::running;
+    int item = 0;
+    ExchangeOutcome failure;
+    QVector<int> confirmed;
+};
