@@ -41,9 +41,15 @@ void clear_log()
 }
 
 // One misbehaviour of the line, in the stand-in's fault syntax, or none.
-QString random_fault(QRandomGenerator &random, int answers)
+// A late answer comes after the failure period, up to three of them: the
+// program has resent by then, and the meter answers the resend too.
+QString random_fault(QRandomGenerator &random, int answers, bool late_answers, int fail_ms)
 {
     const int after = random.bounded(answers);
+    if (late_answers && random.bounded(2) == 0) {
+        const int delay = fail_ms + random.bounded(2 * fail_ms);
+        return QString("delay %1 count=%2 after=%3").arg(delay).arg(1 + random.bounded(2)).arg(after);
+    }
     switch (random.bounded(12)) {
     case 0: return {};
     case 1: return QString("silence count=1 after=%1").arg(after);
@@ -70,7 +76,7 @@ public:
 
     SoakReport run()
     {
-        if (!app.start()) {
+        if (!app.start({}, {}, periods)) {
             report.problems << "could not start: " + app.error();
             return report;
         }
@@ -86,7 +92,8 @@ public:
             // Archive reads spread evenly among the polls.
             const bool archive = config.archives > 0 && (i + 1) % qMax(1, total / config.archives) == 0
                 && archives_done < config.archives;
-            const QString fault = random_fault(random, archive ? 40 : 31);
+            const QString fault = random_fault(random, archive ? 40 : 31, config.late_answers,
+                                               archive ? periods.archive_fail_ms : periods.main_fail_ms);
             if (archive) {
                 ++archives_done;
                 archive_run(fault);
@@ -132,6 +139,7 @@ private:
         inject(fault);
         app.click("param_btn");
         if (!app.wait_idle(120000)) {
+            ++report.hung_runs;
             report.problems << "a poll never ended (" + fault + ")";
             return false;
         }
@@ -170,6 +178,7 @@ private:
         const int decimals = app.probe().factor_decimals();
         app.click("arch_btn");
         if (!app.wait_idle(300000)) {
+            ++report.hung_runs;
             report.problems << "an archive read never ended (" + fault + ")";
             return false;
         }
@@ -225,6 +234,7 @@ private:
     }
 
     SoakConfig config;
+    LinePeriods periods;
     QTextStream *progress;
     QRandomGenerator random;
     AppOnLine app;

@@ -13,6 +13,9 @@ struct SoakConfig
     int archives = 20;
     quint32 seed = 1;
     int clear_log_every = 10;
+    // Half the faults are answers later than the failure period (up to three
+    // of them), to a request and, behind it, to its resend as well.
+    bool late_answers = false;
 };
 
 struct SoakReport
@@ -21,6 +24,7 @@ struct SoakReport
     int faults_injected = 0;
     int give_ups = 0;
     int wrong_values = 0;
+    int hung_runs = 0; // runs that did not end within minutes
     QStringList problems; // every wrong value, unexpected message or failed restart
     long memory_start_kb = 0;
     long memory_end_kb = 0;

@@ -18,6 +18,7 @@ void tst_e2e_soak::random_faults_never_show_wrong_values()
     config.archives = 3;
     config.seed = 7;
     config.clear_log_every = 5;
+    config.late_answers = true;
     const SoakReport report = run_soak(config);
     QVERIFY2(report.problems.isEmpty(), qPrintable(report.problems.mid(0, 10).join('\n')));
     QCOMPARE(report.wrong_values, 0);
