@@ -1,10 +1,10 @@
 #include "app/archive.h"
 
 #include "app/atomic_file.h"
+#include "app/consumption_chart.h"
 #include "app/save_dialog.h"
 #include "archive/archive_chart_data.h"
 #include "archive/archive_export.h"
-#include "app/consumption_chart.h"
 #include "archive/records.h"
 #include "link/frames.h"
 #include "ui_archive.h"
@@ -63,14 +63,10 @@ archive::~archive()
 QTableWidget *archive::table(int type) const
 {
     switch (type) {
-    case 1:
-        return ui->tableWidget;
-    case 2:
-        return ui->tableWidget_2;
-    case 3:
-        return ui->tableWidget_3;
-    default:
-        return nullptr;
+    case 1: return ui->tableWidget;
+    case 2: return ui->tableWidget_2;
+    case 3: return ui->tableWidget_3;
+    default: return nullptr;
     }
 }
 
@@ -117,8 +113,7 @@ void archive::add_archive(QList<QByteArray> frames, int type)
 
 void archive::split_records()
 {
-    records.append(arc::split_records(frames, modbus::archive_header_length(by_serial),
-                                      arc::record_length(version)));
+    records.append(arc::split_records(frames, modbus::archive_header_length(by_serial), arc::record_length(version)));
     frames.clear();
 }
 
@@ -185,6 +180,5 @@ void archive::update_chart()
     if (!chart || index < 0 || index > 2)
         return;
     const shown_archive &a = shown[index];
-    chart->set_series(arc::consumption_series(a.records, a.version, a.scale),
-                      a.scale == 0.0 ? tr("ед.") : tr("м3"));
+    chart->set_series(arc::consumption_series(a.records, a.version, a.scale), a.scale == 0.0 ? tr("ед.") : tr("м3"));
 }

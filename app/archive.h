@@ -9,7 +9,9 @@ class QTableWidget;
 class consumption_chart;
 
 QT_BEGIN_NAMESPACE
-namespace Ui { class archive; }
+namespace Ui {
+class archive;
+}
 QT_END_NAMESPACE
 
 // The archive window: the hourly, daily and monthly archives as three tables,

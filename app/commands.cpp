@@ -44,28 +44,45 @@ void MainWindow::on_adr_click_stateChanged(int state)
     }
 }
 
-void MainWindow::on_adr_click_w_stateChanged(int state) { write_address_enabled = state != 0; }
-void MainWindow::on_speed_click_w_stateChanged(int state) { write_rate_enabled = state != 0; }
-void MainWindow::on_bit_click_w_stateChanged(int state) { write_parity_enabled = state != 0; }
-void MainWindow::on_date_save_w_stateChanged(int state) { write_save_date_enabled = state != 0; }
-void MainWindow::on_write_time_click_stateChanged(int state) { write_clock_enabled = state != 0; }
-void MainWindow::on_hend_time_stateChanged(int state) { manual_time = state != 0; }
+void MainWindow::on_adr_click_w_stateChanged(int state)
+{
+    write_address_enabled = state != 0;
+}
+void MainWindow::on_speed_click_w_stateChanged(int state)
+{
+    write_rate_enabled = state != 0;
+}
+void MainWindow::on_bit_click_w_stateChanged(int state)
+{
+    write_parity_enabled = state != 0;
+}
+void MainWindow::on_date_save_w_stateChanged(int state)
+{
+    write_save_date_enabled = state != 0;
+}
+void MainWindow::on_write_time_click_stateChanged(int state)
+{
+    write_clock_enabled = state != 0;
+}
+void MainWindow::on_hend_time_stateChanged(int state)
+{
+    manual_time = state != 0;
+}
 
 // Empties what a poll shows; the addressing inputs, the check boxes and the
 // status line stay as they are.
 void MainWindow::clear_filds()
 {
-    for (QLineEdit *field : {ui->ver_prot_line, ui->ver_PO_line, ui->ID_PO_line, ui->model_line,
-                             ui->K_line, ui->border_line, ui->type_line, ui->serial_num_line})
+    for (QLineEdit *field : {ui->ver_prot_line, ui->ver_PO_line, ui->ID_PO_line, ui->model_line, ui->K_line,
+                             ui->border_line, ui->type_line, ui->serial_num_line})
         field->setText(QString());
     for (QLabel *label : {ui->num_build_v, ui->date_comp_w, ui->time_comp_w})
         label->setText(QString());
-    for (QLineEdit *field : {ui->adr_line_w, ui->date_line_w, ui->real_time_line, ui->real_state_lin,
-                             ui->real_event_line, ui->real_obr_line, ui->time_houer_line,
-                             ui->state_houer_line, ui->event_houer_line, ui->obr_houer_line,
-                             ui->time_sut_line, ui->state_sut_line, ui->event_sut_line,
-                             ui->obr_sut_line, ui->time_jurnal_line, ui->state_jurnal_line,
-                             ui->event_jurnal_line, ui->obr_jurnal_line})
+    for (QLineEdit *field :
+         {ui->adr_line_w, ui->date_line_w, ui->real_time_line, ui->real_state_lin, ui->real_event_line,
+          ui->real_obr_line, ui->time_houer_line, ui->state_houer_line, ui->event_houer_line, ui->obr_houer_line,
+          ui->time_sut_line, ui->state_sut_line, ui->event_sut_line, ui->obr_sut_line, ui->time_jurnal_line,
+          ui->state_jurnal_line, ui->event_jurnal_line, ui->obr_jurnal_line})
         field->setText(QString());
     ui->speed_box_w->setCurrentIndex(0);
     ui->bit_box_w->setCurrentIndex(0);
@@ -86,8 +103,8 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         ui->label_10->setText(tr("Время компиляции"));
         build_info_shown = true;
     } else {
-        for (QLabel *label : {ui->label_4, ui->label_9, ui->label_10, ui->num_build_v,
-                              ui->date_comp_w, ui->time_comp_w})
+        for (QLabel *label :
+             {ui->label_4, ui->label_9, ui->label_10, ui->num_build_v, ui->date_comp_w, ui->time_comp_w})
             label->setText(QString());
         build_info_shown = false;
     }

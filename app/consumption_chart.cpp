@@ -1,7 +1,7 @@
 #include "app/consumption_chart.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -87,9 +87,7 @@ void consumption_chart::paintEvent(QPaintEvent *)
     if (plot.width() < 10 || plot.height() < 10)
         return;
 
-    auto x_of = [&](qint64 t) {
-        return plot.left() + double(t - x_from) * plot.width() / double(x_to - x_from);
-    };
+    auto x_of = [&](qint64 t) { return plot.left() + double(t - x_from) * plot.width() / double(x_to - x_from); };
     auto y_of = [&](double v) { return plot.bottom() - (v - y_from) * plot.height() / (y_to - y_from); };
 
     const QColor grid_color = palette().color(QPalette::Mid);
@@ -103,8 +101,7 @@ void consumption_chart::paintEvent(QPaintEvent *)
         p.setPen(QPen(grid_color, 0, Qt::DotLine));
         p.drawLine(plot.left(), y, plot.right(), y);
         p.setPen(text_color);
-        p.drawText(QRect(0, y - line / 2, value_width + 6, line), Qt::AlignRight | Qt::AlignVCenter,
-                   v_labels.at(i));
+        p.drawText(QRect(0, y - line / 2, value_width + 6, line), Qt::AlignRight | Qt::AlignVCenter, v_labels.at(i));
     }
 
     // Axes and the zero line under the bars.

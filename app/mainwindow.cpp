@@ -24,24 +24,40 @@ MainWindow::MainWindow(QWidget *parent)
     ui->adr_line->setText(QStringLiteral("1"));
     ui->label_31->setText(QString());
 
-    for (QLineEdit *field : {ui->ver_prot_line, ui->ver_PO_line, ui->ID_PO_line, ui->model_line,
-                             ui->K_line, ui->border_line, ui->type_line, ui->real_state_lin,
-                             ui->real_event_line, ui->real_obr_line, ui->time_houer_line,
-                             ui->state_houer_line, ui->event_houer_line, ui->obr_houer_line,
-                             ui->time_sut_line, ui->state_sut_line, ui->event_sut_line,
-                             ui->obr_sut_line, ui->time_jurnal_line, ui->state_jurnal_line,
-                             ui->event_jurnal_line, ui->obr_jurnal_line, ui->serial_num_line}) {
+    for (QLineEdit *field : {ui->ver_prot_line,
+                             ui->ver_PO_line,
+                             ui->ID_PO_line,
+                             ui->model_line,
+                             ui->K_line,
+                             ui->border_line,
+                             ui->type_line,
+                             ui->real_state_lin,
+                             ui->real_event_line,
+                             ui->real_obr_line,
+                             ui->time_houer_line,
+                             ui->state_houer_line,
+                             ui->event_houer_line,
+                             ui->obr_houer_line,
+                             ui->time_sut_line,
+                             ui->state_sut_line,
+                             ui->event_sut_line,
+                             ui->obr_sut_line,
+                             ui->time_jurnal_line,
+                             ui->state_jurnal_line,
+                             ui->event_jurnal_line,
+                             ui->obr_jurnal_line,
+                             ui->serial_num_line}) {
         field->setReadOnly(true);
         field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line,
-                             ui->sereal_num_line_w})
+    for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line, ui->sereal_num_line_w})
         field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The long block headings sit in the caption column; spread over both
     // columns they leave the value fields room for a whole date and time,
     // which would otherwise be cut to its last digits.
-    for (auto heading : {std::make_pair(ui->gridLayout_5, ui->label_19), std::make_pair(ui->gridLayout_5, ui->label_25),
-                         std::make_pair(ui->gridLayout_6, ui->label_20), std::make_pair(ui->gridLayout_6, ui->label_30)}) {
+    for (auto heading :
+         {std::make_pair(ui->gridLayout_5, ui->label_19), std::make_pair(ui->gridLayout_5, ui->label_25),
+          std::make_pair(ui->gridLayout_6, ui->label_20), std::make_pair(ui->gridLayout_6, ui->label_30)}) {
         int row = 0, column = 0, rows = 0, columns = 0;
         heading.first->getItemPosition(heading.first->indexOf(heading.second), &row, &column, &rows, &columns);
         heading.first->removeWidget(heading.second);
@@ -62,11 +78,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
     case SettingsLoad::loaded:
-    case SettingsLoad::missing:
-        break;
-    case SettingsLoad::unreadable:
-        ui->label_31->setText(tr("Настройки не считаны"));
-        break;
+    case SettingsLoad::missing: break;
+    case SettingsLoad::unreadable: ui->label_31->setText(tr("Настройки не считаны")); break;
     }
     settings_window->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits,
                           port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
@@ -75,8 +88,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     archive_window = std::make_unique<archive>(nullptr);
 
-    for (QLabel *label : {ui->label_4, ui->label_9, ui->label_10, ui->num_build_v, ui->date_comp_w,
-                          ui->time_comp_w})
+    for (QLabel *label : {ui->label_4, ui->label_9, ui->label_10, ui->num_build_v, ui->date_comp_w, ui->time_comp_w})
         label->setText(QString());
 
     log_window = std::make_unique<LOG_class>(nullptr);

@@ -13,7 +13,9 @@
 #include <optional>
 
 QT_BEGIN_NAMESPACE
-namespace Ui { class MainWindow; }
+namespace Ui {
+class MainWindow;
+}
 QT_END_NAMESPACE
 
 class io_port;
@@ -101,13 +103,13 @@ private:
     Ui::MainWindow *ui = nullptr;
     std::unique_ptr<io_port> port;
     std::unique_ptr<Exchanger> exchanger; // runs every sequence on the port
-    bool port_opened = false;          // result of the last open
-    bool by_serial = false;            // "Обращ. по сер. номеру" is checked
+    bool port_opened = false;             // result of the last open
+    bool by_serial = false;               // "Обращ. по сер. номеру" is checked
     PortSettings port_settings;
     std::unique_ptr<settings> settings_window;
-    double volume_factor = 0.0;        // m3 per counted unit of the recognised model
+    double volume_factor = 0.0; // m3 per counted unit of the recognised model
     int factor_decimals = 0;
-    bool port_started = false;         // "Запуск порта" was pressed at least once
+    bool port_started = false; // "Запуск порта" was pressed at least once
     std::unique_ptr<archive> archive_window;
     bool write_address_enabled = false;
     bool write_rate_enabled = false;
@@ -118,9 +120,9 @@ private:
     QString compile_date_text;
     QString compile_time_text;
     bool build_info_shown = false;
-    bool manual_time = false;          // clock write takes real_time_line
+    bool manual_time = false; // clock write takes real_time_line
     std::unique_ptr<LOG_class> log_window;
-    bool by_address = false;           // "Обращ. по адресу устр." is checked
+    bool by_address = false; // "Обращ. по адресу устр." is checked
     // Which addressing box was checked last; unchecking does not change it.
     // The sequences go by the boxes' present state instead (by_serial).
     bool serial_chosen_last = false;

@@ -40,18 +40,17 @@ void MainWindow::printer()
         show_poll_answer(poll_run->step());
         return;
     }
-    ui->label_31->setText(poll_run->failure() == ExchangeOutcome::Kind::bad_answer
-                              ? tr("Некорректные данные")
-                              : tr("Соединение отсутствует"));
+    ui->label_31->setText(poll_run->failure() == ExchangeOutcome::Kind::bad_answer ? tr("Некорректные данные")
+                                                                                   : tr("Соединение отсутствует"));
 }
 
 void MainWindow::show_poll_answer(int step)
 {
     const PollValues &v = poll_run->values();
-    QLineEdit *const archived[3][4] = {
-        {ui->time_houer_line, ui->state_houer_line, ui->event_houer_line, ui->obr_houer_line},
-        {ui->time_sut_line, ui->state_sut_line, ui->event_sut_line, ui->obr_sut_line},
-        {ui->time_jurnal_line, ui->state_jurnal_line, ui->event_jurnal_line, ui->obr_jurnal_line}};
+    QLineEdit *const archived[3][4]
+        = {{ui->time_houer_line, ui->state_houer_line, ui->event_houer_line, ui->obr_houer_line},
+           {ui->time_sut_line, ui->state_sut_line, ui->event_sut_line, ui->obr_sut_line},
+           {ui->time_jurnal_line, ui->state_jurnal_line, ui->event_jurnal_line, ui->obr_jurnal_line}};
     if (step >= 17 && step <= 28) {
         const ArchivedReadingText *const readings[] = {&v.hour, &v.day, &v.month};
         const ArchivedReadingText &r = *readings[(step - 17) / 4];
@@ -67,9 +66,9 @@ void MainWindow::show_poll_answer(int step)
     case 5: {
         const bool matched = v.model.end == ModelLookup::End::matched;
         const bool searched_all = v.model.end == ModelLookup::End::not_found;
-        const QString name = matched ? v.model.name
+        const QString name = matched                       ? v.model.name
             : poll_run->target().by_serial && searched_all ? tr("неизвестная-")
-                                                            : tr("неизвестная");
+                                                           : tr("неизвестная");
         ui->model_line->setStyleSheet(matched ? QStringLiteral("QLineEdit {background-color: white;}")
                                               : QStringLiteral("QLineEdit {background-color: yellow;}"));
         ui->model_line->setText(model_text(quint16(v.model_code), name));

@@ -8,9 +8,8 @@
 
 bool PortSettings::operator==(const PortSettings &o) const
 {
-    return baud_rate == o.baud_rate && stop_bits == o.stop_bits && parity == o.parity
-        && port_name == o.port_name && main_ok_ms == o.main_ok_ms
-        && main_fail_ms == o.main_fail_ms && archive_ok_ms == o.archive_ok_ms
+    return baud_rate == o.baud_rate && stop_bits == o.stop_bits && parity == o.parity && port_name == o.port_name
+        && main_ok_ms == o.main_ok_ms && main_fail_ms == o.main_fail_ms && archive_ok_ms == o.archive_ok_ms
         && archive_fail_ms == o.archive_fail_ms;
 }
 
@@ -82,8 +81,8 @@ PortSettings parse_port_settings(const QByteArray &content)
 QByteArray format_port_settings(const PortSettings &s)
 {
     QByteArray text = s.port_name.toLocal8Bit() + '\n';
-    for (int value : {s.baud_rate, s.stop_bits, s.main_ok_ms, s.main_fail_ms,
-                      s.archive_ok_ms, s.archive_fail_ms, s.parity})
+    for (int value :
+         {s.baud_rate, s.stop_bits, s.main_ok_ms, s.main_fail_ms, s.archive_ok_ms, s.archive_fail_ms, s.parity})
         text += QByteArray::number(value, 10) + '\n';
     return text;
 }

@@ -21,6 +21,5 @@ void MainWindow::on_start_btn_clicked()
     port_settings.port_name = used.port_name;
     port_settings.baud_rate = used.baud_rate;
     port_settings.stop_bits = used.stop_bits;
-    ui->start_btn->setText(port_opened ? tr("Соединение установлено")
-                                       : tr("Нет соединения"));
+    ui->start_btn->setText(port_opened ? tr("Соединение установлено") : tr("Нет соединения"));
 }

@@ -6,9 +6,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-QString save_with_dialog(QWidget *parent, const QString &title, const QString &suggested_name,
-                         const QString &filter, QString *last_dir,
-                         const std::function<bool(const QString &path, QString *error)> &save)
+QString save_with_dialog(QWidget *parent, const QString &title, const QString &suggested_name, const QString &filter,
+                         QString *last_dir, const std::function<bool(const QString &path, QString *error)> &save)
 {
     const QString start = last_dir->isEmpty() ? suggested_name : QDir(*last_dir).filePath(suggested_name);
     const QString path = QFileDialog::getSaveFileName(parent, title, start, filter);

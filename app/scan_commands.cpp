@@ -1,11 +1,10 @@
 // "Поиск счетчиков": the main window's side of the search for meters.
 #include "app/mainwindow.h"
 
+#include "app/scan_window.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
-#include "app/scan_window.h"
 #include "ui_mainwindow.h"
-
 
 void MainWindow::on_scan_btn_clicked()
 {

@@ -25,9 +25,8 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
             choose(selected.first()->row());
     });
     connect(ui->scan_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { choose(row); });
-    connect(ui->scan_table, &QTableWidget::itemSelectionChanged, this, [this] {
-        ui->scan_choose_btn->setEnabled(!ui->scan_table->selectedItems().isEmpty());
-    });
+    connect(ui->scan_table, &QTableWidget::itemSelectionChanged, this,
+            [this] { ui->scan_choose_btn->setEnabled(!ui->scan_table->selectedItems().isEmpty()); });
 
     connect(line, &Exchanger::concluded, this, &ScanWindow::step_concluded);
     connect(line, &Exchanger::finished, this, &ScanWindow::search_finished);
@@ -71,8 +70,8 @@ void ScanWindow::refuse(Refusal why)
 
 void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
 {
-    const std::optional<scan::AddressRange> range =
-        scan::address_range(ui->scan_from_box->value(), ui->scan_to_box->value());
+    const std::optional<scan::AddressRange> range
+        = scan::address_range(ui->scan_from_box->value(), ui->scan_to_box->value());
     if (!range || running())
         return;
     models = model_table;
@@ -118,8 +117,7 @@ void ScanWindow::show_progress(int address)
     const scan::AddressRange &range = search->settings().range;
     asked_address = address;
     ui->scan_progress->setValue(address - range.first + 1);
-    ui->scan_progress->setFormat(
-        tr("Адрес %1 из %2, найдено %3").arg(address).arg(range.last).arg(found_count()));
+    ui->scan_progress->setFormat(tr("Адрес %1 из %2, найдено %3").arg(address).arg(range.last).arg(found_count()));
 }
 
 void ScanWindow::show_meter(int index)
@@ -129,8 +127,8 @@ void ScanWindow::show_meter(int index)
         ui->scan_table->setRowCount(index + 1);
         show_progress(asked_address); // the count found
     }
-    const QString cells[] = {row.address, row.serial_number, row.model,
-                             row.protocol_version, row.software_version, row.device_type};
+    const QString cells[]
+        = {row.address, row.serial_number, row.model, row.protocol_version, row.software_version, row.device_type};
     for (int column = 0; column < int(std::size(cells)); ++column) {
         QTableWidgetItem *item = ui->scan_table->item(index, column);
         if (!item) {

@@ -8,7 +8,9 @@
 #include <optional>
 
 QT_BEGIN_NAMESPACE
-namespace Ui { class ScanWindow; }
+namespace Ui {
+class ScanWindow;
+}
 QT_END_NAMESPACE
 
 class Exchanger;

@@ -115,10 +115,9 @@ TimeTicks time_ticks(const QDateTime &from, const QDateTime &to, int max_count)
         qint64 seconds;
         const char *format;
     } second_steps[] = {
-        {10 * minute, time_format}, {15 * minute, time_format}, {30 * minute, time_format},
-        {hour, time_format},        {2 * hour, time_format},    {3 * hour, time_format},
-        {6 * hour, time_format},    {12 * hour, time_format},   {day, day_format},
-        {2 * day, day_format},      {7 * day, day_format},      {14 * day, day_format},
+        {10 * minute, time_format}, {15 * minute, time_format}, {30 * minute, time_format}, {hour, time_format},
+        {2 * hour, time_format},    {3 * hour, time_format},    {6 * hour, time_format},    {12 * hour, time_format},
+        {day, day_format},          {2 * day, day_format},      {7 * day, day_format},      {14 * day, day_format},
     };
     for (const auto &s : second_steps) {
         QList<QDateTime> ticks = second_ticks(a, b, s.seconds, max_count);

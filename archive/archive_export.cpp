@@ -1,6 +1,5 @@
 #include "archive/archive_export.h"
 
-
 namespace arc {
 
 namespace {
@@ -13,7 +12,7 @@ const char *const line_end = "\r\n";
 QString csv_field(const QString &text)
 {
     const bool needs_quotes = text.contains(separator) || text.contains(QLatin1Char('"'))
-                              || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+        || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
     if (!needs_quotes)
         return text;
     QString quoted = text;

@@ -30,4 +30,3 @@ QString csv_field(const QString &text);
 QString suggested_file_name(const QString &serial, const QDate &date);
 
 } // namespace arc
-

@@ -20,6 +20,9 @@ int depth(int version, int type);
 int block_size(int version, int type, int index);
 
 // The archive is complete once the record index has passed its last record.
-inline bool is_complete(int version, int type, int index) { return index >= depth(version, type); }
+inline bool is_complete(int version, int type, int index)
+{
+    return index >= depth(version, type);
+}
 
 } // namespace archive_geometry

@@ -16,12 +16,9 @@ constexpr int reverse_flow_offset = 10;
 int record_length(int version)
 {
     switch (version) {
-    case 2:
-        return 10;
-    case 3:
-        return 14;
-    default:
-        return 0;
+    case 2: return 10;
+    case 3: return 14;
+    default: return 0;
     }
 }
 
@@ -55,8 +52,9 @@ Record decode_record(const QByteArray &record, int version)
 
 QStringList column_titles()
 {
-    return {QCoreApplication::translate("archive", "Номер записи"), QCoreApplication::translate("archive", "Время"), QCoreApplication::translate("archive", "Показания, м3"),
-            QCoreApplication::translate("archive", "Событие"), QCoreApplication::translate("archive", "Пок. обр. потока, м3")};
+    return {QCoreApplication::translate("archive", "Номер записи"), QCoreApplication::translate("archive", "Время"),
+            QCoreApplication::translate("archive", "Показания, м3"), QCoreApplication::translate("archive", "Событие"),
+            QCoreApplication::translate("archive", "Пок. обр. потока, м3")};
 }
 
 QStringList record_row(int k, const QByteArray &record, int version, double scale, int decimals)

@@ -22,8 +22,8 @@ QList<QByteArray> split_records(const QList<QByteArray> &frames, int header_leng
 
 struct Record
 {
-    qint32 time = 0;         // seconds since 1970 UTC
-    qint32 reading = 0;      // counted units
+    qint32 time = 0;    // seconds since 1970 UTC
+    qint32 reading = 0; // counted units
     quint16 event = 0;
     qint32 reverse_flow = 0; // counted units; version 3 only, else 0
 };

@@ -111,8 +111,14 @@ int main(int argc, char *argv[])
                           {"write, five items", 3, Run::write}};
 
     out << QString("%1 %2 %3 %4 %5 %6 %7  %8\n")
-               .arg("baud", 5).arg("exchange", -20).arg("requests", 8).arg("measured s", 10)
-               .arg("bound s", 9).arg("ratio", 6).arg("waits", 5).arg("outcome");
+               .arg("baud", 5)
+               .arg("exchange", -20)
+               .arg("requests", 8)
+               .arg("measured s", 10)
+               .arg("bound s", 9)
+               .arg("ratio", 6)
+               .arg("waits", 5)
+               .arg("outcome");
     out.flush();
     for (int baud : bauds) {
         for (const Run &run : runs) {

@@ -8,11 +8,11 @@
 // valid answer, the stand-in's turnaround and the answer's bytes; for every
 // other one, the operator's wait, which is how long an absent answer must be
 // waited for.
+#include "app/scan_window.h"
 #include "app_on_line.h"
-#include "riser.h"
 #include "link/answer_check.h"
 #include "link/line_timing.h"
-#include "app/scan_window.h"
+#include "riser.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,8 +30,8 @@ struct Result
 {
     double measured_s = 0;
     double bound_s = 0;
-    double wire_s = 0;      // request and answer bytes, silences, turnarounds
-    double waits_s = 0;     // the operator's wait for every exchange without a valid answer
+    double wire_s = 0;  // request and answer bytes, silences, turnarounds
+    double waits_s = 0; // the operator's wait for every exchange without a valid answer
     int requests = 0;
     int unanswered = 0;
     int found = 0;
@@ -111,8 +111,16 @@ int main(int argc, char *argv[])
     out << QString("search of addresses 1..247, wait %1 ms, meters at 3, 17, 200, garbage at 100, silence at 50\n")
                .arg(operator_wait_ms);
     out << QString("%1 %2 %3 %4 %5 %6 %7 %8 %9  %10\n")
-               .arg("baud", 5).arg("requests", 8).arg("no answer", 9).arg("found", 5).arg("measured s", 10)
-               .arg("wire s", 7).arg("waits s", 7).arg("bound s", 8).arg("ratio", 6).arg("outcome");
+               .arg("baud", 5)
+               .arg("requests", 8)
+               .arg("no answer", 9)
+               .arg("found", 5)
+               .arg("measured s", 10)
+               .arg("wire s", 7)
+               .arg("waits s", 7)
+               .arg("bound s", 8)
+               .arg("ratio", 6)
+               .arg("outcome");
     out.flush();
     for (int baud : bauds) {
         const Result r = run_once(baud);

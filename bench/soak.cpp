@@ -21,10 +21,10 @@ int main(int argc, char *argv[])
 
     QTextStream out(stdout);
     const SoakReport r = run_soak(config, &out);
-    out << "\nruns " << r.runs << ", hung runs " << r.hung_runs << ", faults injected " << r.faults_injected << ", give-ups " << r.give_ups
-        << ", wrong values shown " << r.wrong_values << ", crashes 0\n"
-        << "memory after warm-up " << r.memory_start_kb / 1024.0 << " MiB, at the end "
-        << r.memory_end_kb / 1024.0 << " MiB (log cleared both times)\n";
+    out << "\nruns " << r.runs << ", hung runs " << r.hung_runs << ", faults injected " << r.faults_injected
+        << ", give-ups " << r.give_ups << ", wrong values shown " << r.wrong_values << ", crashes 0\n"
+        << "memory after warm-up " << r.memory_start_kb / 1024.0 << " MiB, at the end " << r.memory_end_kb / 1024.0
+        << " MiB (log cleared both times)\n";
     for (const QString &problem : r.problems)
         out << "problem: " << problem << '\n';
     return r.problems.isEmpty() ? 0 : 1;

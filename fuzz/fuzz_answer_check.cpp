@@ -25,8 +25,8 @@ Request make_request(FuzzedDataProvider &in, const MeterTarget &t)
     switch (in.ConsumeIntegralInRange(0, 3)) {
     case 0: {
         const quint16 reg = in.ConsumeIntegral<quint16>();
-        const quint16 count = in.ConsumeBool() ? in.ConsumeIntegralInRange<quint16>(1, 125)
-                                               : in.ConsumeIntegral<quint16>();
+        const quint16 count
+            = in.ConsumeBool() ? in.ConsumeIntegralInRange<quint16>(1, 125) : in.ConsumeIntegral<quint16>();
         r.frame = modbus::read_registers_request(t, reg, count);
         r.expected_length = modbus::read_answer_length(t.by_serial, count);
         r.registers = count;
@@ -131,8 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check_verdict(to_bytes(in.ConsumeRemainingBytes<uint8_t>()), r.frame, r.expected_length, r.registers);
         break;
     case 1:
-        check_verdict(with_crc(to_bytes(in.ConsumeRemainingBytes<uint8_t>())), r.frame, r.expected_length,
-                      r.registers);
+        check_verdict(with_crc(to_bytes(in.ConsumeRemainingBytes<uint8_t>())), r.frame, r.expected_length, r.registers);
         break;
     default: {
         const bool flip = mode == 3;

@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(saved.count('\n') == 8 && saved.endsWith('\n'));
     const PortSettings again = parse_port_settings(saved);
     if (again != s) {
-        std::fprintf(stderr, "port name before %s\n           after  %s\n",
-                     s.port_name.toUtf8().toHex().constData(), again.port_name.toUtf8().toHex().constData());
+        std::fprintf(stderr, "port name before %s\n           after  %s\n", s.port_name.toUtf8().toHex().constData(),
+                     again.port_name.toUtf8().toHex().constData());
     }
     FUZZ_CHECK(again == s);
     FUZZ_CHECK(format_port_settings(again) == saved);

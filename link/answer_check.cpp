@@ -81,8 +81,7 @@ QByteArray answer_at_end(const QByteArray &bytes, const QByteArray &request, int
         return data;
     // check_answer takes any well-formed exception, from whichever device.
     const QByteArray refusal = bytes.right(5);
-    if (is_exception_answer(refusal) && refusal[0] == request[0]
-        && (quint8(refusal[1]) & 0x7F) == quint8(request[1]))
+    if (is_exception_answer(refusal) && refusal[0] == request[0] && (quint8(refusal[1]) & 0x7F) == quint8(request[1]))
         return refusal;
     return QByteArray();
 }

@@ -10,7 +10,7 @@ enum class AnswerStatus {
     too_short,
     too_long,
     bad_crc,
-    wrong_address,    // device address, or 0xFD and the six serial bytes
+    wrong_address, // device address, or 0xFD and the six serial bytes
     wrong_function,
     wrong_byte_count, // register reads: the count must be twice the registers asked for
     exception,        // a well-formed Modbus exception answer

@@ -22,7 +22,7 @@ struct ExchangeRules
         none,
     };
     Retry retry = Retry::wait_resend_give_up;
-    int ok_ms = 300;   // the wait for an answer while the meter answers in time
+    int ok_ms = 300;    // the wait for an answer while the meter answers in time
     int fail_ms = 1000; // the wait after a first miss; with Retry::none the only one
     // Retry::none: what has come is judged every look_ms (0: only when the
     // wait is over, or the moment a whole answer is there).
@@ -55,8 +55,8 @@ struct ExchangeOutcome
 {
     enum class Kind { answered, exception, no_answer, bad_answer, port_lost };
     Kind kind = Kind::no_answer;
-    QByteArray answer;      // answered, exception: the meter's frame, checked
-    int exception_code = 0; // exception
+    QByteArray answer;                     // answered, exception: the meter's frame, checked
+    int exception_code = 0;                // exception
     AnswerStatus check = AnswerStatus::ok; // bad_answer: the check it failed
 
     bool answered() const { return kind == Kind::answered; }

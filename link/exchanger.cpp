@@ -228,8 +228,8 @@ void Exchanger::judge_single(bool wait_is_over)
     QByteArray answer = strip_echo(collected, request.frame, &echoes);
     if (request.answer_at_end)
         answer = answer_at_end(answer, request.frame, request.answer_length);
-    const bool whole = !answer.isEmpty()
-        && check_answer(answer, request.frame, request.answer_length) != AnswerStatus::too_short;
+    const bool whole
+        = !answer.isEmpty() && check_answer(answer, request.frame, request.answer_length) != AnswerStatus::too_short;
     if (!whole && !wait_is_over)
         return;
     log_received(collected);
@@ -254,8 +254,7 @@ ExchangeOutcome Exchanger::outcome_of(const QByteArray &answer) const
     outcome.check = check_answer(answer, request.frame, request.answer_length);
     if (outcome.check == AnswerStatus::ok) {
         outcome.kind = ExchangeOutcome::Kind::answered;
-    } else if (outcome.check == AnswerStatus::exception
-               && rules.retry == ExchangeRules::Retry::none) {
+    } else if (outcome.check == AnswerStatus::exception && rules.retry == ExchangeRules::Retry::none) {
         outcome.kind = ExchangeOutcome::Kind::exception;
         outcome.exception_code = exception_code(answer);
     } else {
@@ -270,8 +269,8 @@ void Exchanger::conclude(const ExchangeOutcome &outcome)
     outstanding = false;
     wait_timer->stop();
     look_timer->stop();
-    const bool failed = outcome.kind == ExchangeOutcome::Kind::no_answer
-        || outcome.kind == ExchangeOutcome::Kind::bad_answer;
+    const bool failed
+        = outcome.kind == ExchangeOutcome::Kind::no_answer || outcome.kind == ExchangeOutcome::Kind::bad_answer;
     if (resent || (failed && rules.quiet_after_no_answer)) {
         quiet_due = true;
         quiet_base_ms = rules.fail_ms;

@@ -13,12 +13,12 @@ class io_port;
 // What the line has done since the exchanger was made, for the operator.
 struct LineStats
 {
-    int requests = 0;  // frames sent, resends included
-    int answers = 0;   // requests answered (exceptions included)
-    int waits = 0;     // first missing or bad answers waited for
+    int requests = 0; // frames sent, resends included
+    int answers = 0;  // requests answered (exceptions included)
+    int waits = 0;    // first missing or bad answers waited for
     int resends = 0;
-    int missing = 0;   // requests given up without an answer
-    int bad = 0;       // requests given up with a bad answer
+    int missing = 0; // requests given up without an answer
+    int bad = 0;     // requests given up with a bad answer
 };
 
 // The one owner of the line. It runs one sequence at a time and has one
@@ -97,10 +97,10 @@ private:
     QElapsedTimer waited;
     int wait_total_ms = 0;
 
-    bool echoes = false;      // the adapter hands back what is sent
-    bool quiet_due = false;   // the next request waits for a quiet line
+    bool echoes = false;    // the adapter hands back what is sent
+    bool quiet_due = false; // the next request waits for a quiet line
     int quiet_base_ms = 0;
-    int late_factor = 1;      // 1..3: how many failure periods the quiet wait lasts
+    int late_factor = 1;       // 1..3: how many failure periods the quiet wait lasts
     bool late_counted = false; // stray bytes since the last request have lengthened it
     QElapsedTimer quiet_since;
     LineStats counts;

@@ -32,18 +32,30 @@ constexpr quint8 read_archive_sn = 0x45;
 
 // Bytes before the fields of a frame: address and function code, or 0xFD,
 // function code and the six serial bytes.
-inline int address_part_length(bool by_serial) { return by_serial ? 8 : 2; }
+inline int address_part_length(bool by_serial)
+{
+    return by_serial ? 8 : 2;
+}
 
 // Offset of the first data byte in a register-read answer (after the byte count).
-inline int read_data_offset(bool by_serial) { return address_part_length(by_serial) + 1; }
+inline int read_data_offset(bool by_serial)
+{
+    return address_part_length(by_serial) + 1;
+}
 
 // Expected answer lengths.
 inline int read_answer_length(bool by_serial, int registers)
 {
     return address_part_length(by_serial) + 1 + 2 * registers + 2;
 }
-inline int write_answer_length(bool by_serial) { return address_part_length(by_serial) + 6; }
-inline int archive_header_length(bool by_serial) { return address_part_length(by_serial) + 4; }
+inline int write_answer_length(bool by_serial)
+{
+    return address_part_length(by_serial) + 6;
+}
+inline int archive_header_length(bool by_serial)
+{
+    return address_part_length(by_serial) + 4;
+}
 inline int archive_answer_length(bool by_serial, int records, int record_length)
 {
     return archive_header_length(by_serial) + records * record_length + 2;

@@ -15,5 +15,11 @@ QString frame_line(const char *mark, const QByteArray &bytes)
 
 } // namespace
 
-QString sent_line(const QByteArray &frame) { return frame_line("->", frame); }
-QString received_line(const QByteArray &answer) { return frame_line("<-", answer); }
+QString sent_line(const QByteArray &frame)
+{
+    return frame_line("->", frame);
+}
+QString received_line(const QByteArray &answer)
+{
+    return frame_line("<-", answer);
+}

@@ -72,9 +72,8 @@ bool io_port::open_port(const SerialLine &wanted, SerialLine *used)
     else
         serial->setParity(QSerialPort::NoParity);
 
-    const int rate = (wanted.baud_rate == 1200 || wanted.baud_rate == 2400 || wanted.baud_rate == 4800)
-        ? wanted.baud_rate
-        : 9600;
+    const int rate
+        = (wanted.baud_rate == 1200 || wanted.baud_rate == 2400 || wanted.baud_rate == 4800) ? wanted.baud_rate : 9600;
     serial->setBaudRate(rate);
     used->baud_rate = rate;
 

@@ -6,7 +6,7 @@
 struct LineTiming
 {
     int baud_rate = 9600;
-    int parity = 0;    // 0 none, 1 odd, 2 even
+    int parity = 0; // 0 none, 1 odd, 2 even
     int stop_bits = 1;
 
     int bits_per_character() const;

@@ -4,7 +4,9 @@
 #include <QWidget>
 
 QT_BEGIN_NAMESPACE
-namespace Ui { class LOG_class; }
+namespace Ui {
+class LOG_class;
+}
 QT_END_NAMESPACE
 
 // The traffic window: every frame sent and every answer taken, in hex.

@@ -32,9 +32,9 @@ struct ModelLookup
     enum class End { matched, empty_code, not_found };
     End end = End::not_found;
     QString name;
-    double factor = 0.0;       // volume factor: cubic metres per counted unit
+    double factor = 0.0; // volume factor: cubic metres per counted unit
     bool factor_has_point = false;
-    int factor_decimals = 0;   // digits after the last "." of the factor field
+    int factor_decimals = 0; // digits after the last "." of the factor field
 };
 
 ModelLookup lookup_model(const QStringList &fields, int model_code);

@@ -5,8 +5,7 @@
 PollEngine::PollEngine(const MeterTarget &target, const QStringList &model_table)
     : meter(target)
     , models(model_table)
-{
-}
+{ }
 
 bool PollEngine::passes(int step) const
 {

@@ -13,8 +13,8 @@ constexpr int step_count = 32; // step 0 sends the first read, steps 1..31 take 
 
 struct Step
 {
-    quint16 reg = 0;         // first register read for this step
-    quint16 count = 0;       // registers read
+    quint16 reg = 0;           // first register read for this step
+    quint16 count = 0;         // registers read
     bool reverse_flow = false; // read only from protocol version 3 meters
 };
 

@@ -11,8 +11,8 @@ namespace scan {
 struct Settings
 {
     AddressRange range;
-    int wait_ms = default_wait_ms;   // the operator's wait per address
-    int fail_period_ms = 1000;       // the port settings' failure period (main window)
+    int wait_ms = default_wait_ms; // the operator's wait per address
+    int fail_period_ms = 1000;     // the port settings' failure period (main window)
     LineTiming line;
 };
 

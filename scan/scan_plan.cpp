@@ -52,9 +52,8 @@ MeterRow Rows::row(const MeterIdentity &meter, const QStringList &model_table)
 {
     const QString missing = meter.complete ? QStringLiteral("?") : QString();
     const auto word = [&meter](int field) { return word_at(meter.data[size_t(field)], 0); };
-    const auto has = [&meter](int field) {
-        return meter.data[size_t(field)].size() >= 2 * identification_read(field).count;
-    };
+    const auto has
+        = [&meter](int field) { return meter.data[size_t(field)].size() >= 2 * identification_read(field).count; };
 
     MeterRow row;
     row.address = QString::number(meter.address);

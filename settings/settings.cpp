@@ -56,8 +56,8 @@ settings::~settings()
     delete ui;
 }
 
-void settings::load(int parity, int baud_rate, int stop_bits, const QString &port_name,
-                    int main_ok_ms, int main_fail_ms, int archive_ok_ms, int archive_fail_ms)
+void settings::load(int parity, int baud_rate, int stop_bits, const QString &port_name, int main_ok_ms,
+                    int main_fail_ms, int archive_ok_ms, int archive_fail_ms)
 {
     if (parity >= 0 && parity <= 2)
         ui->parity_box->setCurrentIndex(parity);
@@ -74,8 +74,7 @@ void settings::load(int parity, int baud_rate, int stop_bits, const QString &por
     if (!port_name.isEmpty() && ui->name_box->findText(port_name) < 0)
         ui->name_box->addItem(port_name);
     // No name configured: the last openable port, the one the open would probe.
-    const int name_index = port_name.isEmpty() ? ui->name_box->count() - 1
-                                               : ui->name_box->findText(port_name);
+    const int name_index = port_name.isEmpty() ? ui->name_box->count() - 1 : ui->name_box->findText(port_name);
     if (name_index >= 0)
         ui->name_box->setCurrentIndex(name_index);
 

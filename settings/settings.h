@@ -7,7 +7,9 @@
 #include <functional>
 
 QT_BEGIN_NAMESPACE
-namespace Ui { class settings; }
+namespace Ui {
+class settings;
+}
 QT_END_NAMESPACE
 
 struct PortSettings;
@@ -27,8 +29,8 @@ public:
     // Where the port list comes from; used from the next show on.
     void set_port_lister(port_lister lister);
 
-    void load(int parity, int baud_rate, int stop_bits, const QString &port_name,
-              int main_ok_ms, int main_fail_ms, int archive_ok_ms, int archive_fail_ms);
+    void load(int parity, int baud_rate, int stop_bits, const QString &port_name, int main_ok_ms, int main_fail_ms,
+              int archive_ok_ms, int archive_fail_ms);
     void attach(PortSettings *record);
 
 signals:

@@ -8,18 +8,17 @@ namespace sim {
 
 namespace {
 
-struct fault_form {
+struct fault_form
+{
     const char *name;
     fault::kind what;
     int args;
 };
 
 const fault_form forms[] = {
-    {"silence", fault::silence, 0},   {"delay", fault::delay, 1},
-    {"split", fault::split, 2},       {"badcrc", fault::badcrc, 0},
-    {"short", fault::shortened, 0},   {"long", fault::lengthened, 0},
-    {"garbage", fault::garbage, 0},   {"echo", fault::echo, 0},
-    {"wrongaddr", fault::wrongaddr, 0},
+    {"silence", fault::silence, 0}, {"delay", fault::delay, 1},     {"split", fault::split, 2},
+    {"badcrc", fault::badcrc, 0},   {"short", fault::shortened, 0}, {"long", fault::lengthened, 0},
+    {"garbage", fault::garbage, 0}, {"echo", fault::echo, 0},       {"wrongaddr", fault::wrongaddr, 0},
 };
 
 } // namespace
@@ -127,8 +126,8 @@ QVector<QByteArray> split_bytes(const QByteArray &bytes, int parts)
     return chunks;
 }
 
-answer_plan plan_answer(const QByteArray &request, const QByteArray &answer,
-                        QVector<fault> *active, QRandomGenerator *random)
+answer_plan plan_answer(const QByteArray &request, const QByteArray &answer, QVector<fault> *active,
+                        QRandomGenerator *random)
 {
     answer_plan plan;
     plan.bytes = answer;
@@ -169,7 +168,7 @@ answer_plan plan_answer(const QByteArray &request, const QByteArray &answer,
     if (uses(fault::wrongaddr) && b.size() >= 3) {
         QByteArray body = b.left(b.size() - 2);
         if (quint8(body.at(0)) == 0xFD && body.size() >= 8) {
-            body[3] = char(body.at(3) + 1);   // b6: another meter's serial
+            body[3] = char(body.at(3) + 1); // b6: another meter's serial
         } else {
             quint8 other = quint8(quint8(body.at(0)) + 1);
             if (other == 0)
@@ -189,7 +188,10 @@ answer_plan plan_answer(const QByteArray &request, const QByteArray &answer,
         switch (f.what) {
         case fault::silence: plan.silent = true; break;
         case fault::delay: plan.delay_ms += f.a; break;
-        case fault::split: plan.parts = f.a; plan.pause_ms = f.b; break;
+        case fault::split:
+            plan.parts = f.a;
+            plan.pause_ms = f.b;
+            break;
         case fault::echo: plan.echo = request; break;
         default: break;
         }

@@ -11,7 +11,8 @@ class QRandomGenerator;
 
 namespace sim {
 
-struct fault {
+struct fault
+{
     enum kind { silence, delay, split, badcrc, shortened, lengthened, garbage, echo, wrongaddr };
     kind what = silence;
     int a = 0;          // delay: ms; split: parts
@@ -29,11 +30,12 @@ bool parse_fault(const QString &text, fault *out, QString *error);
 QString fault_name(const fault &f);
 
 // How one answer goes out once the faults have had their say.
-struct answer_plan {
-    QByteArray echo;    // written back at once, before the answer
-    QByteArray bytes;   // the answer as it will be written
+struct answer_plan
+{
+    QByteArray echo;  // written back at once, before the answer
+    QByteArray bytes; // the answer as it will be written
     bool silent = false;
-    int delay_ms = 0;   // on top of the turnaround
+    int delay_ms = 0; // on top of the turnaround
     int parts = 1;
     int pause_ms = 0;
     QStringList applied;
@@ -41,8 +43,8 @@ struct answer_plan {
 
 // Applies every active fault to one answer, counts them down and drops the
 // used-up ones.
-answer_plan plan_answer(const QByteArray &request, const QByteArray &answer,
-                        QVector<fault> *active, QRandomGenerator *random);
+answer_plan plan_answer(const QByteArray &request, const QByteArray &answer, QVector<fault> *active,
+                        QRandomGenerator *random);
 
 // Cuts bytes into `parts` nearly equal chunks (at least one byte each).
 QVector<QByteArray> split_bytes(const QByteArray &bytes, int parts);

@@ -38,10 +38,10 @@ int archive_type_of(const QString &text)
 } // namespace
 
 line::line(const QVector<meter> &meters, const line_options &options, QObject *parent)
-    : QObject(parent),
-      options_(options),
-      meters_(meters),
-      random_(quint32(QDateTime::currentMSecsSinceEpoch()))
+    : QObject(parent)
+    , options_(options)
+    , meters_(meters)
+    , random_(quint32(QDateTime::currentMSecsSinceEpoch()))
 {
     clock_.start();
     for (const meter &m : meters_) {
@@ -95,11 +95,10 @@ bool line::open(QString *error)
         return false;
     }
     // A pty ignores these; a real adapter needs them.
-    const bool ok = port_.setBaudRate(options_.baud)
-        && port_.setDataBits(QSerialPort::Data8)
-        && port_.setParity(options_.parity == 1 ? QSerialPort::OddParity
-                           : options_.parity == 2 ? QSerialPort::EvenParity
-                                                  : QSerialPort::NoParity)
+    const bool ok = port_.setBaudRate(options_.baud) && port_.setDataBits(QSerialPort::Data8)
+        && port_.setParity(options_.parity == 1       ? QSerialPort::OddParity
+                               : options_.parity == 2 ? QSerialPort::EvenParity
+                                                      : QSerialPort::NoParity)
         && port_.setStopBits(options_.stop_bits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop)
         && port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok)
@@ -150,7 +149,7 @@ void line::cut_frames()
             return;
         const QByteArray frame = rx_.left(n);
         if (!crc_ok(frame))
-            return;   // left to the silence that follows
+            return; // left to the silence that follows
         const qint64 done = rx_done_us_.at(n - 1);
         rx_.remove(0, n);
         rx_done_us_.remove(0, n);
@@ -199,7 +198,9 @@ void line::silence()
         if (!waiting_) {
             waiting_ = true;
             log_line(QStringLiteral("rx waiting %1 (%2 of %3 bytes)")
-                         .arg(hex(rx_)).arg(rx_.size()).arg(n > 0 ? QString::number(n) : QStringLiteral("?")));
+                         .arg(hex(rx_))
+                         .arg(rx_.size())
+                         .arg(n > 0 ? QString::number(n) : QStringLiteral("?")));
             silence_timer_.start(incomplete_grace_ms);
             return;
         }
@@ -237,9 +238,8 @@ void line::process(const QByteArray &frame, qint64 done_us)
     }
 
     const answer_plan plan = plan_answer(frame, h.answer, &faults_[h.meter], &random_);
-    const QString faults = plan.applied.isEmpty()
-        ? QString()
-        : QStringLiteral(" (fault %1)").arg(plan.applied.join(QLatin1Char(',')));
+    const QString faults
+        = plan.applied.isEmpty() ? QString() : QStringLiteral(" (fault %1)").arg(plan.applied.join(QLatin1Char(',')));
     const qint64 now = now_us();
     if (!plan.echo.isEmpty()) {
         segment s;
@@ -358,8 +358,8 @@ QString line::command(const QString &text)
     if (name == QLatin1String("set")) {
         quint16 reg = 0;
         qint64 value = 0;
-        if (words.size() != 3 || !parse_register(words.at(1), &reg)
-            || !parse_number(words.at(2), &value) || value < -32768 || value > 0xFFFF)
+        if (words.size() != 3 || !parse_register(words.at(1), &reg) || !parse_number(words.at(2), &value)
+            || value < -32768 || value > 0xFFFF)
             return QStringLiteral("error usage: set REG VALUE");
         m.set(reg, quint16(value));
         return QStringLiteral("ok");

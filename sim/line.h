@@ -18,16 +18,18 @@
 
 namespace sim {
 
-struct line_options {
+struct line_options
+{
     QString port;
     int baud = 9600;
-    int parity = 0;        // 0 none, 1 odd, 2 even
+    int parity = 0; // 0 none, 1 odd, 2 even
     int stop_bits = 1;
     bool wire_time = false;
     int turnaround_ms = 5;
 };
 
-class line : public QObject {
+class line : public QObject
+{
     Q_OBJECT
 public:
     line(const QVector<meter> &meters, const line_options &options, QObject *parent = nullptr);
@@ -43,10 +45,11 @@ signals:
     void quit_requested(int code);
 
 private:
-    struct segment {
+    struct segment
+    {
         QByteArray bytes;
         qint64 not_before_us = 0;
-        qint64 gap_us = 0;     // pause after the previous segment
+        qint64 gap_us = 0; // pause after the previous segment
         bool paced = false;
     };
 
@@ -70,10 +73,10 @@ private:
     int valid_requests_ = 0;
 
     QByteArray rx_;
-    QVector<qint64> rx_done_us_;   // when each buffered byte finished crossing the wire
+    QVector<qint64> rx_done_us_; // when each buffered byte finished crossing the wire
     qint64 wire_end_us_ = 0;
     QTimer silence_timer_;
-    bool waiting_ = false;         // an incomplete request has been given its grace time
+    bool waiting_ = false; // an incomplete request has been given its grace time
 
     QList<segment> tx_queue_;
     QTimer tx_timer_;

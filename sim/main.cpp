@@ -50,25 +50,22 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     const QCommandLineOption port_opt(QStringLiteral("port"), QStringLiteral("Serial device to serve."),
                                       QStringLiteral("PATH"));
-    const QCommandLineOption config_opt(QStringLiteral("config"),
-                                        QStringLiteral("Meter file (default: the built-in meter)."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption baud_opt(QStringLiteral("baud"), QStringLiteral("Baud rate (9600)."),
-                                      QStringLiteral("N"), QStringLiteral("9600"));
-    const QCommandLineOption parity_opt(QStringLiteral("parity"),
-                                        QStringLiteral("none, odd or even (none)."),
+    const QCommandLineOption config_opt(
+        QStringLiteral("config"), QStringLiteral("Meter file (default: the built-in meter)."), QStringLiteral("FILE"));
+    const QCommandLineOption baud_opt(QStringLiteral("baud"), QStringLiteral("Baud rate (9600)."), QStringLiteral("N"),
+                                      QStringLiteral("9600"));
+    const QCommandLineOption parity_opt(QStringLiteral("parity"), QStringLiteral("none, odd or even (none)."),
                                         QStringLiteral("PARITY"), QStringLiteral("none"));
     const QCommandLineOption stop_opt(QStringLiteral("stop"), QStringLiteral("Stop bits 1 or 2 (1)."),
                                       QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption wire_opt(QStringLiteral("wire-time"),
                                       QStringLiteral("Take as long as the bytes would on the wire."));
     const QCommandLineOption turn_opt(QStringLiteral("turnaround"),
-                                      QStringLiteral("Ms between a request and its answer (5)."),
-                                      QStringLiteral("MS"), QStringLiteral("5"));
+                                      QStringLiteral("Ms between a request and its answer (5)."), QStringLiteral("MS"),
+                                      QStringLiteral("5"));
     const QCommandLineOption detached_opt(QStringLiteral("detached"),
                                           QStringLiteral("No control channel: ignore stdin, run until killed."));
-    parser.addOptions({port_opt, config_opt, baud_opt, parity_opt, stop_opt, wire_opt, turn_opt,
-                       detached_opt});
+    parser.addOptions({port_opt, config_opt, baud_opt, parity_opt, stop_opt, wire_opt, turn_opt, detached_opt});
     parser.process(app);
 
     sim::line_options options;
@@ -112,9 +109,8 @@ int main(int argc, char *argv[])
 
     for (int i = 0; i < meters.size(); ++i) {
         const sim::meter &m = meters.at(i);
-        std::fprintf(stderr, "meter %d: address %d, serial %012llX (wire %s), version %d\n", i + 1,
-                     m.address, static_cast<unsigned long long>(m.serial),
-                     qPrintable(sim::hex(m.serial_wire())), m.version);
+        std::fprintf(stderr, "meter %d: address %d, serial %012llX (wire %s), version %d\n", i + 1, m.address,
+                     static_cast<unsigned long long>(m.serial), qPrintable(sim::hex(m.serial_wire())), m.version);
     }
 
     QSocketNotifier *control = nullptr;

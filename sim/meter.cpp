@@ -44,12 +44,19 @@ bool in_archive_group(quint16 reg, int *type, int *offset)
     return false;
 }
 
-quint16 low_word(qint64 v) { return quint16(quint32(v) & 0xFFFF); }
-quint16 high_word(qint64 v) { return quint16(quint32(v) >> 16); }
+quint16 low_word(qint64 v)
+{
+    return quint16(quint32(v) & 0xFFFF);
+}
+quint16 high_word(qint64 v)
+{
+    return quint16(quint32(v) >> 16);
+}
 
 } // namespace
 
-meter::meter() : monotonic_ms(&elapsed_ms)
+meter::meter()
+    : monotonic_ms(&elapsed_ms)
 {
     archives[0].step = -3600;
     archives[1].step = -86400;
@@ -75,8 +82,8 @@ bool meter::is_reverse_register(quint16 reg) const
 {
     const quint16 offset = reg & 0x00FF;
     const quint16 group = reg & 0xFF00;
-    const bool in_group = group == current_group || group == archive_groups[0]
-        || group == archive_groups[1] || group == archive_groups[2];
+    const bool in_group = group == current_group || group == archive_groups[0] || group == archive_groups[1]
+        || group == archive_groups[2];
     return in_group && (offset == 5 || offset == 6);
 }
 
@@ -138,22 +145,21 @@ int meter::check_write(quint16 reg, quint16 value) const
     if (!has_register(reg))
         return illegal_address;
     switch (reg) {
-    case 0x0300:
-        return value >= 1 && value <= 247 ? no_exception : illegal_value;
-    case 0x0301:
-        return value <= 3 ? no_exception : illegal_value;
+    case 0x0300: return value >= 1 && value <= 247 ? no_exception : illegal_value;
+    case 0x0301: return value <= 3 ? no_exception : illegal_value;
     case 0x0302:
         switch (value) {
-        case 0x0001: case 0x0002: case 0x0201: case 0x0202: case 0x0301: case 0x0302:
-            return no_exception;
-        default:
-            return illegal_value;
+        case 0x0001:
+        case 0x0002:
+        case 0x0201:
+        case 0x0202:
+        case 0x0301:
+        case 0x0302: return no_exception;
+        default: return illegal_value;
         }
-    case 0x0303:
-        return value >= 1 && value <= 31 ? no_exception : illegal_value;
+    case 0x0303: return value >= 1 && value <= 31 ? no_exception : illegal_value;
     case 0x1000:
-    case 0x1001:
-        return no_exception;
+    case 0x1001: return no_exception;
     default:
         // Everything else is read-only on this meter.
         return illegal_address;
@@ -211,9 +217,8 @@ archive_record meter::record(int type, int index) const
         r.blank = true;
         return r;
     }
-    const auto hits = [index](int every, int first) {
-        return every > 0 && index >= first && (index - first) % every == 0;
-    };
+    const auto hits
+        = [index](int every, int first) { return every > 0 && index >= first && (index - first) % every == 0; };
     if (g.step_months != 0) {
         const QDateTime start = QDateTime::fromSecsSinceEpoch(g.start, Qt::UTC);
         r.time = qint32(start.addMonths(index * g.step_months).toSecsSinceEpoch());
@@ -222,7 +227,7 @@ archive_record meter::record(int type, int index) const
     }
     r.reading = qint32(g.reading + qint64(index) * g.reading_step);
     if (hits(g.negative_reading_every, g.negative_reading_first))
-        r.reading = -1;   // the meter's "no value" marker
+        r.reading = -1; // the meter's "no value" marker
     r.event = hits(g.event7_every, g.event7_first) ? 7 : g.event;
     r.reverse = qint32(g.reverse + qint64(index) * g.reverse_step);
     if (hits(g.negative_reverse_every, g.negative_reverse_first))
@@ -277,8 +282,7 @@ bool parse_number(const QString &text, qint64 *value)
 bool parse_time(const QString &text, qint64 *seconds)
 {
     const QString t = text.trimmed();
-    static const QRegularExpression iso(
-        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[ T](\\d{2}:\\d{2}(?::\\d{2})?))?$"));
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[ T](\\d{2}:\\d{2}(?::\\d{2})?))?$"));
     static const QRegularExpression shown(
         QStringLiteral("^(\\d{2}\\.\\d{2}\\.\\d{4})(?: (\\d{2}:\\d{2}(?::\\d{2})?))?$"));
     QDate date;
@@ -295,8 +299,8 @@ bool parse_time(const QString &text, qint64 *seconds)
     }
     QTime time(0, 0, 0);
     if (!time_text.isEmpty()) {
-        time = QTime::fromString(time_text, time_text.size() == 5 ? QStringLiteral("hh:mm")
-                                                                  : QStringLiteral("hh:mm:ss"));
+        time = QTime::fromString(time_text,
+                                 time_text.size() == 5 ? QStringLiteral("hh:mm") : QStringLiteral("hh:mm:ss"));
     }
     if (!date.isValid() || !time.isValid())
         return false;
@@ -349,18 +353,17 @@ bool hex_digits(const QString &value, int count, quint64 *out)
 const QMap<QString, quint16> &single_registers()
 {
     static const QMap<QString, quint16> map = {
-        {QStringLiteral("software"), 0x0000},   {QStringLiteral("software_id"), 0x0001},
-        {QStringLiteral("k_number"), 0x0002},   {QStringLiteral("threshold"), 0x0003},
-        {QStringLiteral("model"), 0x0008},      {QStringLiteral("build"), 0x0090},
-        {QStringLiteral("rate_code"), 0x0301},  {QStringLiteral("parity_code"), 0x0302},
-        {QStringLiteral("save_date"), 0x0303},  {QStringLiteral("device_type"), 0x0304},
+        {QStringLiteral("software"), 0x0000},  {QStringLiteral("software_id"), 0x0001},
+        {QStringLiteral("k_number"), 0x0002},  {QStringLiteral("threshold"), 0x0003},
+        {QStringLiteral("model"), 0x0008},     {QStringLiteral("build"), 0x0090},
+        {QStringLiteral("rate_code"), 0x0301}, {QStringLiteral("parity_code"), 0x0302},
+        {QStringLiteral("save_date"), 0x0303}, {QStringLiteral("device_type"), 0x0304},
         {QStringLiteral("event"), 0x1004},
     };
     return map;
 }
 
-bool apply_archive_key(archive_generator *g, const QString &key, const QString &value,
-                       QString *error)
+bool apply_archive_key(archive_generator *g, const QString &key, const QString &value, QString *error)
 {
     qint64 v = 0;
     if (key == QLatin1String("start")) {
@@ -389,7 +392,8 @@ bool apply_archive_key(archive_generator *g, const QString &key, const QString &
         g->step_months = 0;
         return true;
     }
-    struct int_key {
+    struct int_key
+    {
         const char *name;
         int archive_generator::*field;
         qint64 low;
@@ -411,7 +415,8 @@ bool apply_archive_key(archive_generator *g, const QString &key, const QString &
             return true;
         }
     }
-    struct value_key {
+    struct value_key
+    {
         const char *name;
         qint32 archive_generator::*field;
     };
@@ -538,8 +543,7 @@ bool apply_key(meter *m, const QString &key, const QString &value, QString *erro
     }
     if (name.startsWith(QLatin1String("archive."))) {
         const QStringList parts = name.split(QLatin1Char('.'));
-        static const QStringList types = {QStringLiteral("hourly"), QStringLiteral("daily"),
-                                          QStringLiteral("monthly")};
+        static const QStringList types = {QStringLiteral("hourly"), QStringLiteral("daily"), QStringLiteral("monthly")};
         const int type = parts.size() == 3 ? types.indexOf(parts.at(1)) : -1;
         if (type < 0) {
             *error = QStringLiteral("unknown key '%1'").arg(key);
@@ -553,8 +557,7 @@ bool apply_key(meter *m, const QString &key, const QString &value, QString *erro
 
 } // namespace
 
-bool parse_meter_file(const QString &text, const meter &base, QVector<meter> *meters,
-                      QString *error)
+bool parse_meter_file(const QString &text, const meter &base, QVector<meter> *meters, QString *error)
 {
     QVector<meter> result;
     QVector<int> section_lines;
@@ -604,13 +607,15 @@ bool parse_meter_file(const QString &text, const meter &base, QVector<meter> *me
         for (int b = a + 1; b < result.size(); ++b) {
             const QString where = QStringLiteral("line %1: ").arg(section_lines.at(b));
             if (result.at(a).address == result.at(b).address) {
-                *error = where + QStringLiteral("meters %1 and %2 share address %3")
-                                     .arg(a + 1).arg(b + 1).arg(result.at(a).address);
+                *error = where
+                    + QStringLiteral("meters %1 and %2 share address %3")
+                          .arg(a + 1)
+                          .arg(b + 1)
+                          .arg(result.at(a).address);
                 return false;
             }
             if (result.at(a).serial == result.at(b).serial) {
-                *error = where + QStringLiteral("meters %1 and %2 share a serial number")
-                                     .arg(a + 1).arg(b + 1);
+                *error = where + QStringLiteral("meters %1 and %2 share a serial number").arg(a + 1).arg(b + 1);
                 return false;
             }
         }

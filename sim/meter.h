@@ -26,10 +26,11 @@ enum archive_type { hourly = 1, daily = 2, monthly = 3 };
 // Record i of an archive is computed, not stored: time, reading and reverse
 // flow move by a fixed step per record, and a few rules sprinkle in the
 // records the program has to show as "--".
-struct archive_generator {
-    qint64 start = 0;          // time of record 0, seconds
-    qint64 step = -3600;       // seconds per record (negative: going back)
-    int step_months = 0;       // when not 0, a calendar step that replaces step
+struct archive_generator
+{
+    qint64 start = 0;    // time of record 0, seconds
+    qint64 step = -3600; // seconds per record (negative: going back)
+    int step_months = 0; // when not 0, a calendar step that replaces step
     qint32 reading = 0;
     qint32 reading_step = 0;
     qint32 reverse = 0;
@@ -38,10 +39,11 @@ struct archive_generator {
     int event7_every = 0, event7_first = 0;
     int negative_reading_every = 0, negative_reading_first = 0;
     int negative_reverse_every = 0, negative_reverse_first = 0;
-    int filled = -1;           // records from this index on are blank (0xFF); -1: none
+    int filled = -1; // records from this index on are blank (0xFF); -1: none
 };
 
-struct archive_record {
+struct archive_record
+{
     bool blank = false;
     qint32 time = -1;
     qint32 reading = -1;
@@ -49,18 +51,19 @@ struct archive_record {
     qint32 reverse = -1;
 };
 
-class meter {
+class meter
+{
 public:
     meter();
 
-    quint8 address = 1;        // the address it answers on (a written 0x0300 waits for a restart)
-    quint64 serial = 0;        // 48 bits, b1 the most significant byte
-    int version = 3;           // protocol version: 2 or 3
+    quint8 address = 1; // the address it answers on (a written 0x0300 waits for a restart)
+    quint64 serial = 0; // 48 bits, b1 the most significant byte
+    int version = 3;    // protocol version: 2 or 3
     bool clock_running = false;
 
-    QMap<quint16, quint16> registers;  // stored and overriding registers
-    archive_generator archives[3];     // hourly, daily, monthly
-    QStringList faults;                // permanent faults from the meter file
+    QMap<quint16, quint16> registers; // stored and overriding registers
+    archive_generator archives[3];    // hourly, daily, monthly
+    QStringList faults;               // permanent faults from the meter file
     QMap<quint16, int> forced_exceptions;
 
     // Time source for a running clock; replaceable by tests.
@@ -70,7 +73,7 @@ public:
     QByteArray serial_wire() const;
 
     bool has_register(quint16 reg) const;
-    quint16 read(quint16 reg) const;      // 0 for a register that does not exist
+    quint16 read(quint16 reg) const; // 0 for a register that does not exist
     // Checks a write without doing it: 0 or an exception code.
     int check_write(quint16 reg, quint16 value) const;
     // Stores the value when check_write allows it; returns check_write's code.
@@ -112,8 +115,7 @@ QString builtin_meter_text();
 // Reads a meter file: `key = value` lines, `#` comments, `[meter]` sections.
 // Every meter starts as a copy of base. Returns false with "line N: ..." in
 // error on the first bad line.
-bool parse_meter_file(const QString &text, const meter &base, QVector<meter> *meters,
-                      QString *error);
+bool parse_meter_file(const QString &text, const meter &base, QVector<meter> *meters, QString *error);
 // The same with the built-in meter as base.
 bool parse_meter_file(const QString &text, QVector<meter> *meters, QString *error);
 

@@ -66,12 +66,9 @@ bool fields_fit(op what, const QByteArray &fields)
     switch (what) {
     case op::read:
     case op::write_one:
-    case op::archive:
-        return fields.size() == 4;
-    case op::write_many:
-        return fields.size() >= 5 && fields.size() == 5 + quint8(fields.at(4));
-    default:
-        return false;
+    case op::archive: return fields.size() == 4;
+    case op::write_many: return fields.size() >= 5 && fields.size() == 5 + quint8(fields.at(4));
+    default: return false;
     }
 }
 
@@ -100,8 +97,7 @@ int apply_write(meter *m, op what, const QByteArray &fields)
     return no_exception;
 }
 
-QByteArray answer_for(meter *m, op what, const QByteArray &frame, int header_size,
-                      QString *note)
+QByteArray answer_for(meter *m, op what, const QByteArray &frame, int header_size, QString *note)
 {
     const QByteArray header = frame.left(header_size);
     const QByteArray fields = frame.mid(header_size, frame.size() - header_size - 2);
@@ -140,7 +136,7 @@ QByteArray answer_for(meter *m, op what, const QByteArray &frame, int header_siz
         if (const int code = apply_write(m, what, fields))
             return exception_answer(frame, code);
         if (what == op::write_one)
-            return frame;   // the standard answer is the request itself
+            return frame; // the standard answer is the request itself
         QByteArray answer = header;
         answer.append(fields.left(4));
         return with_crc(answer);
@@ -163,8 +159,7 @@ QByteArray answer_for(meter *m, op what, const QByteArray &frame, int header_siz
             answer += m->record_bytes(type, index + i);
         return with_crc(answer);
     }
-    default:
-        return exception_answer(frame, illegal_function);
+    default: return exception_answer(frame, illegal_function);
     }
 }
 
@@ -194,8 +189,7 @@ bool crc_ok(const QByteArray &frame)
     if (frame.size() < 3)
         return false;
     const quint16 crc = crc16(frame.left(frame.size() - 2));
-    return quint8(frame.at(frame.size() - 2)) == (crc & 0xFF)
-        && quint8(frame.at(frame.size() - 1)) == (crc >> 8);
+    return quint8(frame.at(frame.size() - 2)) == (crc & 0xFF) && quint8(frame.at(frame.size() - 1)) == (crc >> 8);
 }
 
 QString hex(const QByteArray &bytes)
@@ -239,15 +233,13 @@ int request_length(const QByteArray &buffer)
     switch (operation(quint8(buffer.at(1)), by_serial)) {
     case op::read:
     case op::write_one:
-    case op::archive:
-        return header + 4 + 2;
+    case op::archive: return header + 4 + 2;
     case op::write_many:
         // reg, count, byte count, then the data.
         if (buffer.size() < header + 5)
             return 0;
         return header + 5 + quint8(buffer.at(header + 4)) + 2;
-    default:
-        return -1;
+    default: return -1;
     }
 }
 

@@ -35,11 +35,12 @@ int request_register(const QByteArray &request);
 
 enum class destination { other, meter, broadcast };
 
-struct handled {
+struct handled
+{
     destination to = destination::other;
-    int meter = -1;        // index into the meters for destination::meter
-    QByteArray answer;     // empty: nothing to send
-    QString note;          // a few words for the log
+    int meter = -1;    // index into the meters for destination::meter
+    QByteArray answer; // empty: nothing to send
+    QString note;      // a few words for the log
 };
 
 // The frame has a valid CRC. Writes are applied to the meters.

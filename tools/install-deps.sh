@@ -2,6 +2,7 @@
 # Installs what building, running and testing the configurator need (Debian 12).
 # clang-14 and libclang-rt-14-dev (libFuzzer and the sanitizer runtimes) build
 # the fuzz harnesses only (tools/fuzz.sh); the program builds with g++.
+# clang-format-14 checks the layout of the sources (tools/format.sh).
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 apt-get update
@@ -9,4 +10,4 @@ apt-get install -y --no-install-recommends \
     build-essential cmake \
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools \
     socat mbpoll \
-    clang-14 libclang-rt-14-dev
+    clang-14 libclang-rt-14-dev clang-format-14

@@ -104,21 +104,15 @@ void tst_archive_window::fills_the_table_of_its_type_data()
     QTest::addColumn<QList<QByteArray>>("frames");
     QTest::addColumn<QList<QStringList>>("rows");
 
-    QTest::newRow("hourly v2") << 1 << 2 << false
-                               << QList<QByteArray>{answer(6, v2_record + empty_slot_v2)}
-                               << QList<QStringList>{
-                                      {"0", "30.01.2024 15:00:00", "12.345", "0", "--"},
-                                      {"1", "--", "--", "--", "--"}};
-    QTest::newRow("daily v3") << 2 << 3 << false
-                              << QList<QByteArray>{answer(6, v3_record), answer(6, v3_numbered(5))}
-                              << QList<QStringList>{
-                                     {"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"},
-                                     {"1", "30.01.2024 15:00:00", "0.005", "0", "-0.005"}};
-    QTest::newRow("monthly v3 by serial") << 3 << 3 << true
-                                          << QList<QByteArray>{answer(12, v3_numbered(7) + v3_record)}
-                                          << QList<QStringList>{
-                                                 {"0", "30.01.2024 15:00:00", "0.007", "0", "-0.007"},
-                                                 {"1", "30.01.2024 15:00:00", "12.345", "0", "-0.001"}};
+    QTest::newRow("hourly v2") << 1 << 2 << false << QList<QByteArray>{answer(6, v2_record + empty_slot_v2)}
+                               << QList<QStringList>{{"0", "30.01.2024 15:00:00", "12.345", "0", "--"},
+                                                     {"1", "--", "--", "--", "--"}};
+    QTest::newRow("daily v3") << 2 << 3 << false << QList<QByteArray>{answer(6, v3_record), answer(6, v3_numbered(5))}
+                              << QList<QStringList>{{"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"},
+                                                    {"1", "30.01.2024 15:00:00", "0.005", "0", "-0.005"}};
+    QTest::newRow("monthly v3 by serial") << 3 << 3 << true << QList<QByteArray>{answer(12, v3_numbered(7) + v3_record)}
+                                          << QList<QStringList>{{"0", "30.01.2024 15:00:00", "0.007", "0", "-0.007"},
+                                                                {"1", "30.01.2024 15:00:00", "12.345", "0", "-0.001"}};
 }
 
 void tst_archive_window::fills_the_table_of_its_type()
@@ -275,16 +269,18 @@ void tst_archive_window::save_writes_what_the_tables_show()
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray title_line = "Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n";
-    QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF")
-                              + "Часовой\r\n" + title_line
-                              + "0;30.01.2024 15:00:00;12.345;0;--\r\n"
-                                "1;--;--;--;--\r\n"
-                                "\r\n"
-                                "Суточный\r\n" + title_line
-                              + "\r\n"
-                                "Месячный\r\n" + title_line
-                              + "0;30.01.2024 15:00:00;12.345;0;-0.001\r\n"
-                                "\r\n");
+    QCOMPARE(f.readAll(),
+             QByteArray("\xEF\xBB\xBF") + "Часовой\r\n" + title_line
+                 + "0;30.01.2024 15:00:00;12.345;0;--\r\n"
+                   "1;--;--;--;--\r\n"
+                   "\r\n"
+                   "Суточный\r\n"
+                 + title_line
+                 + "\r\n"
+                   "Месячный\r\n"
+                 + title_line
+                 + "0;30.01.2024 15:00:00;12.345;0;-0.001\r\n"
+                   "\r\n");
 }
 
 void tst_archive_window::save_after_clear_data()
@@ -314,8 +310,7 @@ void tst_archive_window::save_after_clear()
     const QByteArray daily = refilled ? QByteArray("Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n"
                                                    "0;30.01.2024 15:00:00;0.004;0;-0.004\r\n")
                                       : QByteArray();
-    QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF") + "Часовой\r\n\r\nСуточный\r\n" + daily
-                              + "\r\nМесячный\r\n\r\n");
+    QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF") + "Часовой\r\n\r\nСуточный\r\n" + daily + "\r\nМесячный\r\n\r\n");
 }
 
 void tst_archive_window::save_failure_reported()

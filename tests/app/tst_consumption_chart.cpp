@@ -44,14 +44,11 @@ void tst_consumption_chart::bars_by_sign_data()
 
     QTest::newRow("no data") << QList<arc::ConsumptionPoint>{} << false << false;
     QTest::newRow("consumption and a reset")
-        << QList<arc::ConsumptionPoint>{point(t0, 0.2), point(t0 + 3600, -4.96), point(t0 + 7200, 0.3)} << true
-        << true;
-    QTest::newRow("only drops") << QList<arc::ConsumptionPoint>{point(t0, -1), point(t0 + 86400, -2)} << false
-                                << true;
+        << QList<arc::ConsumptionPoint>{point(t0, 0.2), point(t0 + 3600, -4.96), point(t0 + 7200, 0.3)} << true << true;
+    QTest::newRow("only drops") << QList<arc::ConsumptionPoint>{point(t0, -1), point(t0 + 86400, -2)} << false << true;
     // Degenerate ranges: one time, no spread of values.
     QTest::newRow("a single point") << QList<arc::ConsumptionPoint>{point(t0, 5)} << true << false;
-    QTest::newRow("all zero, same time") << QList<arc::ConsumptionPoint>{point(t0, 0), point(t0, 0)} << false
-                                         << false;
+    QTest::newRow("all zero, same time") << QList<arc::ConsumptionPoint>{point(t0, 0), point(t0, 0)} << false << false;
 }
 
 void tst_consumption_chart::bars_by_sign()

@@ -25,11 +25,11 @@
 
 #include <functional>
 
-#include "ui_mainwindow.h"
 #include "ui_archive.h"
-#include "ui_settings.h"
 #include "ui_log_class.h"
+#include "ui_mainwindow.h"
 #include "ui_scan.h"
+#include "ui_settings.h"
 
 namespace {
 
@@ -220,7 +220,8 @@ const Cell cells[] = {
 class MarkedTexts
 {
 public:
-    explicit MarkedTexts(std::function<void()> retranslate) : m_retranslate(std::move(retranslate))
+    explicit MarkedTexts(std::function<void()> retranslate)
+        : m_retranslate(std::move(retranslate))
     {
         QCoreApplication::installTranslator(&m_marks);
         m_retranslate();
@@ -299,12 +300,12 @@ TestForms::TestForms()
     m_log.setupUi(&m_logWin);
     m_scan.setupUi(&m_scanWin);
 
-    m_forms[MW] = {&m_mainWin, [this] { m_main.retranslateUi(&m_mainWin); },
-                   {{"verticalSpacer", m_main.verticalSpacer}}};
+    m_forms[MW]
+        = {&m_mainWin, [this] { m_main.retranslateUi(&m_mainWin); }, {{"verticalSpacer", m_main.verticalSpacer}}};
     m_forms[AR] = {&m_archiveWin, [this] { m_archive.retranslateUi(&m_archiveWin); }, {}};
     m_forms[ST] = {&m_settingsWin, [this] { m_settings.retranslateUi(&m_settingsWin); }, {}};
-    m_forms[LG] = {&m_logWin, [this] { m_log.retranslateUi(&m_logWin); },
-                   {{"horizontalSpacer", m_log.horizontalSpacer}}};
+    m_forms[LG]
+        = {&m_logWin, [this] { m_log.retranslateUi(&m_logWin); }, {{"horizontalSpacer", m_log.horizontalSpacer}}};
     m_forms[SC] = {&m_scanWin, [this] { m_scan.retranslateUi(&m_scanWin); }, {}};
 }
 
@@ -422,8 +423,9 @@ void TestForms::gridsHoldOnlyListed()
                     listed << QString::fromLatin1(c.name);
             held.sort();
             listed.sort();
-            QVERIFY2(held == listed, qPrintable(form + QLatin1Char('/') + g->objectName() + QLatin1String(": ")
-                                                 + held.join(QLatin1Char(' '))));
+            QVERIFY2(held == listed,
+                     qPrintable(form + QLatin1Char('/') + g->objectName() + QLatin1String(": ")
+                                + held.join(QLatin1Char(' '))));
         }
     }
 }
@@ -480,8 +482,7 @@ void TestForms::holders()
             if (auto *toolBar = qobject_cast<QToolBar *>(obj))
                 QCOMPARE(mainWin->toolBarArea(toolBar), Qt::TopToolBarArea);
             else
-                QVERIFY(mainWin->centralWidget() == obj || mainWin->menuWidget() == obj
-                        || mainWin->statusBar() == obj);
+                QVERIFY(mainWin->centralWidget() == obj || mainWin->menuWidget() == obj || mainWin->statusBar() == obj);
         }
     }
 }
@@ -570,8 +571,7 @@ void TestForms::captions_data()
         row(MW, g[2], "События");
         row(MW, g[3], "Пок. обр. потока, м3");
     }
-    for (const char *name : {"label_4", "num_build_v", "label_9", "date_comp_w", "label_10", "time_comp_w",
-                             "label_31"})
+    for (const char *name : {"label_4", "num_build_v", "label_9", "date_comp_w", "label_10", "time_comp_w", "label_31"})
         row(MW, name, "TextLabel");
 
     row(AR, "archive", "Form");
@@ -634,16 +634,15 @@ void TestForms::comboItems_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("items");
 
-    QTest::newRow("speed_box_w") << MW << "speed_box_w"
-                                 << QStringList{"0 - 1200", "1 - 2400", "2 - 4800", "3 - 9600"};
-    QTest::newRow("bit_box_w")
-        << MW << "bit_box_w"
-        << QStringList{QString::fromUtf8("0\u00780001 - 1 \u0063т.бит нет проверки на четность"),
-                       QString::fromUtf8("0\u04450002 - 2 \u0441т.бита, нет проверки на четность"),
-                       QString::fromUtf8("0\u04450201 - 1 \u0441т.бит, проверка на нечетность"),
-                       QString::fromUtf8("0\u00780202 - 2 \u0441т.бит, проверка на нечетность"),
-                       QString::fromUtf8("0\u04450301 - 1 \u0441т.бит, проверка на четность"),
-                       QString::fromUtf8("0\u04450302 - 2 \u0441т.бит, проверка на четность")};
+    QTest::newRow("speed_box_w") << MW << "speed_box_w" << QStringList{"0 - 1200", "1 - 2400", "2 - 4800", "3 - 9600"};
+    QTest::newRow("bit_box_w") << MW << "bit_box_w"
+                               << QStringList{
+                                      QString::fromUtf8("0\u00780001 - 1 \u0063т.бит нет проверки на четность"),
+                                      QString::fromUtf8("0\u04450002 - 2 \u0441т.бита, нет проверки на четность"),
+                                      QString::fromUtf8("0\u04450201 - 1 \u0441т.бит, проверка на нечетность"),
+                                      QString::fromUtf8("0\u00780202 - 2 \u0441т.бит, проверка на нечетность"),
+                                      QString::fromUtf8("0\u04450301 - 1 \u0441т.бит, проверка на четность"),
+                                      QString::fromUtf8("0\u04450302 - 2 \u0441т.бит, проверка на четность")};
     QTest::newRow("name_box") << ST << "name_box" << QStringList(); // filled with the ports at run time
     QTest::newRow("speed_box") << ST << "speed_box" << QStringList{"1200", "2400", "4800", "9600"};
     QTest::newRow("bot_box_param") << ST << "bot_box_param" << QStringList{"1", "2"};
@@ -684,7 +683,7 @@ void TestForms::fonts_data()
     QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("container");
     QTest::addColumn<int>("points");
-    QTest::addColumn<QString>("odd");    // the one widget with another size
+    QTest::addColumn<QString>("odd"); // the one widget with another size
     QTest::addColumn<int>("oddPoints");
 
     QTest::newRow("main window grid") << MW << "centralWidget" << 10 << "label_31" << 12;
@@ -730,8 +729,8 @@ void TestForms::spacers_data()
 
     QTest::newRow("verticalSpacer") << MW << "verticalSpacer" << QSize(20, 40) << int(QSizePolicy::Minimum)
                                     << int(QSizePolicy::Expanding);
-    QTest::newRow("horizontalSpacer") << LG << "horizontalSpacer" << QSize(40, 20)
-                                      << int(QSizePolicy::Expanding) << int(QSizePolicy::Minimum);
+    QTest::newRow("horizontalSpacer") << LG << "horizontalSpacer" << QSize(40, 20) << int(QSizePolicy::Expanding)
+                                      << int(QSizePolicy::Minimum);
 }
 
 void TestForms::spacers()
@@ -808,7 +807,11 @@ void TestForms::editorsUnrestricted()
 // The range, wait and buttons as the scan window opens for the first time.
 void TestForms::scanInputs()
 {
-    struct Box { QSpinBox *box; int minimum, maximum, value; };
+    struct Box
+    {
+        QSpinBox *box;
+        int minimum, maximum, value;
+    };
     for (const Box &b : {Box{m_scan.scan_from_box, 1, 247, 1}, Box{m_scan.scan_to_box, 1, 247, 247},
                          Box{m_scan.scan_wait_box, 10, 10000, 100}}) {
         const QByteArray what = b.box->objectName().toLatin1();
@@ -831,9 +834,9 @@ void TestForms::scanTable()
     QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
     QCOMPARE(table->selectionMode(), QAbstractItemView::SingleSelection);
 
-    const QStringList titles{QStringLiteral("Адрес"), QStringLiteral("Серийный номер"), QStringLiteral("Модель"),
-                             QStringLiteral("Версия протокола"), QStringLiteral("Версия ПО"),
-                             QStringLiteral("Тип устройства")};
+    const QStringList titles{QStringLiteral("Адрес"),     QStringLiteral("Серийный номер"),
+                             QStringLiteral("Модель"),    QStringLiteral("Версия протокола"),
+                             QStringLiteral("Версия ПО"), QStringLiteral("Тип устройства")};
     const auto shown = [table] {
         QStringList all;
         for (int c = 0; c < table->columnCount(); ++c)

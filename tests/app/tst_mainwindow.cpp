@@ -21,7 +21,6 @@ void write_file(const QString &name, const QByteArray &content)
     file.write(content);
 }
 
-
 } // namespace
 
 class tst_mainwindow : public QObject
@@ -80,13 +79,12 @@ void tst_mainwindow::construction()
     for (const char *name : {"label_4", "label_9", "label_10", "num_build_v", "date_comp_w", "time_comp_w"})
         QVERIFY2(widget<QLabel>(w, name)->text().isEmpty(), name);
 
-    const char *read_only[] = {"ver_prot_line", "ver_PO_line", "ID_PO_line", "model_line", "K_line",
-                               "border_line", "type_line", "real_state_lin", "real_event_line",
-                               "real_obr_line", "time_houer_line", "state_houer_line",
-                               "event_houer_line", "obr_houer_line", "time_sut_line", "state_sut_line",
-                               "event_sut_line", "obr_sut_line", "time_jurnal_line",
-                               "state_jurnal_line", "event_jurnal_line", "obr_jurnal_line",
-                               "serial_num_line"};
+    const char *read_only[]
+        = {"ver_prot_line",     "ver_PO_line",      "ID_PO_line",       "model_line",       "K_line",
+           "border_line",       "type_line",        "real_state_lin",   "real_event_line",  "real_obr_line",
+           "time_houer_line",   "state_houer_line", "event_houer_line", "obr_houer_line",   "time_sut_line",
+           "state_sut_line",    "event_sut_line",   "obr_sut_line",     "time_jurnal_line", "state_jurnal_line",
+           "event_jurnal_line", "obr_jurnal_line",  "serial_num_line"};
     for (const char *name : read_only) {
         QLineEdit *field = widget<QLineEdit>(w, name);
         QVERIFY2(field->isReadOnly(), name);

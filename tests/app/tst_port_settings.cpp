@@ -40,7 +40,6 @@ PortSettings make(const QString &name, int baud, int stop, int ok, int fail, int
     return s;
 }
 
-
 const QByteArray good_lines = "COM4\n2400\n2\n250\n900\n600\n1500\n1\n";
 
 } // namespace
@@ -60,8 +59,8 @@ void tst_port_settings::parse_data()
     QTest::newRow("only a port name") << QByteArray("COM5\n") << make("COM5", 9600, 1, 300, 1000, 700, 2000, 0);
     QTest::newRow("not numbers") << QByteArray("COM1\nfast\n\nx\n-5\n0\n 12 \nodd\n")
                                  << make("COM1", 9600, 1, 300, 1000, 700, 12, 0);
-    QTest::newRow("odd rate and stop bits kept") << QByteArray("COM1\n19200\n0\n300\n1000\n700\n2000\n7\n")
-                                                 << make("COM1", 19200, 0, 300, 1000, 700, 2000, 7);
+    QTest::newRow("odd rate and stop bits kept")
+        << QByteArray("COM1\n19200\n0\n300\n1000\n700\n2000\n7\n") << make("COM1", 19200, 0, 300, 1000, 700, 2000, 7);
     QTest::newRow("lines after the eighth ignored")
         << QByteArray("COM1\n1200\n1\n10\n20\n30\n40\n0\n99\n99\n") << make("COM1", 1200, 1, 10, 20, 30, 40, 0);
 }
@@ -135,8 +134,7 @@ void tst_port_settings::save_into_missing_folder_fails()
     QTemporaryDir dir;
     QVERIFY(!save_port_settings(dir.filePath("no/such/folder/settings.txt"), PortSettings()));
     PortSettings s;
-    QCOMPARE(int(load_port_settings(dir.filePath("no/such/folder/settings.txt"), s)),
-             int(SettingsLoad::unreadable));
+    QCOMPARE(int(load_port_settings(dir.filePath("no/such/folder/settings.txt"), s)), int(SettingsLoad::unreadable));
 }
 
 void tst_port_settings::damaged_port_name_data()
@@ -174,8 +172,8 @@ void tst_port_settings::garbage_survives_a_save_unchanged()
         QVERIFY2(parse_port_settings(format_port_settings(s)) == s, content.toHex().constData());
     }
     // Garbage lines are defaults, one by one.
-    const PortSettings s = parse_port_settings(garbage(300, 7).replace('\n', 'x') + "\n"
-                                               + garbage(50, 8).replace('\n', 'x') + "\n2\n");
+    const PortSettings s
+        = parse_port_settings(garbage(300, 7).replace('\n', 'x') + "\n" + garbage(50, 8).replace('\n', 'x') + "\n2\n");
     QCOMPARE(s.port_name, QString());
     QCOMPARE(s.baud_rate, PortSettings::default_baud_rate);
     QCOMPARE(s.stop_bits, 2);
@@ -189,7 +187,8 @@ void tst_port_settings::huge_files_read_only_their_start_data()
     QTest::newRow("good lines, then 4 MB of garbage")
         << good_lines + garbage(4 * mb, 1) << make("COM4", 2400, 2, 250, 900, 600, 1500, 1);
     QTest::newRow("one 4 MB line") << QByteArray(4 * mb, 'A') << PortSettings();
-    QTest::newRow("4 MB of digits") << QByteArray("COM4\n") + QByteArray(4 * mb, '7') << make("COM4", 9600, 1, 300, 1000, 700, 2000, 0);
+    QTest::newRow("4 MB of digits") << QByteArray("COM4\n") + QByteArray(4 * mb, '7')
+                                    << make("COM4", 9600, 1, 300, 1000, 700, 2000, 0);
     QTest::newRow("millions of lines") << QByteArray(4 * mb, '\n') << PortSettings();
     QTest::newRow("lines past 64 KiB are not read")
         << QByteArray(70 * 1024, ' ') + "\n" + good_lines.mid(5) << make("", 9600, 1, 300, 1000, 700, 2000, 0);

@@ -85,7 +85,10 @@ void tst_translation::every_text_of_the_code_is_in_the_translation()
     QStringList args;
     for (const char *folder : {"app", "link", "meter", "archive", "settings", "log", "scan", "forms"})
         args << QStringLiteral(SOURCE_DIR "/") + folder;
-    args << "-locations" << "none" << "-silent" << "-ts" << fresh;
+    args << "-locations"
+         << "none"
+         << "-silent"
+         << "-ts" << fresh;
     QProcess lupdate;
     lupdate.start("lupdate", args);
     if (!lupdate.waitForStarted())

@@ -82,9 +82,9 @@ void tst_archive_chart_data::series_data()
         << 2 << 0.001 << newest_first << QList<QDateTime>{at(t0 + h), at(t0 + 2 * h)} << QList<double>{0.2, 0.3};
     QTest::newRow("no factor: counted units")
         << 2 << 0.0 << newest_first << QList<QDateTime>{at(t0 + h), at(t0 + 2 * h)} << QList<double>{200, 300};
-    QTest::newRow("any order")
-        << 2 << 0.01 << QList<QByteArray>{record(t0 + h, 1200), record(t0 + 3 * h, 1250), record(t0, 1000)}
-        << QList<QDateTime>{at(t0 + h), at(t0 + 3 * h)} << QList<double>{2.0, 0.5};
+    QTest::newRow("any order") << 2 << 0.01
+                               << QList<QByteArray>{record(t0 + h, 1200), record(t0 + 3 * h, 1250), record(t0, 1000)}
+                               << QList<QDateTime>{at(t0 + h), at(t0 + 3 * h)} << QList<double>{2.0, 0.5};
     QTest::newRow("empty slots and times before 1970 left out")
         << 2 << 1.0
         << QList<QByteArray>{record(t0 + 2 * h, 30), record(t0 + h, 99999, 7), record(-1, 5), record(t0, 10)}
@@ -159,27 +159,25 @@ void tst_archive_chart_data::time_ticks_data()
         return QDateTime(QDate(y, mo, d), QTime(hh, mm), Qt::UTC);
     };
 
-    QTest::newRow("a day of hours")
-        << utc(2024, 1, 30, 0, 30) << utc(2024, 1, 30, 23, 30) << 6
-        << QList<QDateTime>{utc(2024, 1, 30, 6), utc(2024, 1, 30, 12), utc(2024, 1, 30, 18)} << "dd.MM\nhh:mm";
-    QTest::newRow("two weeks of hours")
-        << utc(2024, 1, 16) << utc(2024, 1, 30) << 8
-        << QList<QDateTime>{utc(2024, 1, 16), utc(2024, 1, 18), utc(2024, 1, 20), utc(2024, 1, 22),
-                            utc(2024, 1, 24), utc(2024, 1, 26), utc(2024, 1, 28), utc(2024, 1, 30)}
-        << "dd.MM.yy";
-    QTest::newRow("a year of months")
-        << utc(2023, 1, 15) << utc(2024, 1, 15) << 6
-        << QList<QDateTime>{utc(2023, 3, 1), utc(2023, 5, 1), utc(2023, 7, 1), utc(2023, 9, 1),
-                            utc(2023, 11, 1), utc(2024, 1, 1)}
-        << "MM.yyyy";
-    QTest::newRow("under an hour")
-        << utc(2024, 1, 30, 10, 5) << utc(2024, 1, 30, 10, 55) << 5
-        << QList<QDateTime>{utc(2024, 1, 30, 10, 10), utc(2024, 1, 30, 10, 20), utc(2024, 1, 30, 10, 30),
-                            utc(2024, 1, 30, 10, 40), utc(2024, 1, 30, 10, 50)}
-        << "dd.MM\nhh:mm";
-    QTest::newRow("narrower than any step")
-        << utc(2024, 1, 30, 10, 1) << utc(2024, 1, 30, 10, 2) << 5 << QList<QDateTime>{utc(2024, 1, 30, 10, 1)}
-        << "dd.MM\nhh:mm";
+    QTest::newRow("a day of hours") << utc(2024, 1, 30, 0, 30) << utc(2024, 1, 30, 23, 30) << 6
+                                    << QList<QDateTime>{utc(2024, 1, 30, 6), utc(2024, 1, 30, 12), utc(2024, 1, 30, 18)}
+                                    << "dd.MM\nhh:mm";
+    QTest::newRow("two weeks of hours") << utc(2024, 1, 16) << utc(2024, 1, 30) << 8
+                                        << QList<QDateTime>{utc(2024, 1, 16), utc(2024, 1, 18), utc(2024, 1, 20),
+                                                            utc(2024, 1, 22), utc(2024, 1, 24), utc(2024, 1, 26),
+                                                            utc(2024, 1, 28), utc(2024, 1, 30)}
+                                        << "dd.MM.yy";
+    QTest::newRow("a year of months") << utc(2023, 1, 15) << utc(2024, 1, 15) << 6
+                                      << QList<QDateTime>{utc(2023, 3, 1), utc(2023, 5, 1),  utc(2023, 7, 1),
+                                                          utc(2023, 9, 1), utc(2023, 11, 1), utc(2024, 1, 1)}
+                                      << "MM.yyyy";
+    QTest::newRow("under an hour") << utc(2024, 1, 30, 10, 5) << utc(2024, 1, 30, 10, 55) << 5
+                                   << QList<QDateTime>{utc(2024, 1, 30, 10, 10), utc(2024, 1, 30, 10, 20),
+                                                       utc(2024, 1, 30, 10, 30), utc(2024, 1, 30, 10, 40),
+                                                       utc(2024, 1, 30, 10, 50)}
+                                   << "dd.MM\nhh:mm";
+    QTest::newRow("narrower than any step") << utc(2024, 1, 30, 10, 1) << utc(2024, 1, 30, 10, 2) << 5
+                                            << QList<QDateTime>{utc(2024, 1, 30, 10, 1)} << "dd.MM\nhh:mm";
 }
 
 void tst_archive_chart_data::time_ticks()

@@ -39,14 +39,22 @@ void tst_archive_export::fields_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("field");
-    QTest::newRow("plain") << "12.345" << "12.345";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("comma stays bare") << "1,5" << "1,5";
-    QTest::newRow("separator") << "a;b" << "\"a;b\"";
-    QTest::newRow("quote") << "5\" pipe" << "\"5\"\" pipe\"";
-    QTest::newRow("separator and quotes") << "\"x\";y" << "\"\"\"x\"\";y\"";
-    QTest::newRow("line feed") << "a\nb" << "\"a\nb\"";
-    QTest::newRow("carriage return") << "a\rb" << "\"a\rb\"";
+    QTest::newRow("plain") << "12.345"
+                           << "12.345";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("comma stays bare") << "1,5"
+                                      << "1,5";
+    QTest::newRow("separator") << "a;b"
+                               << "\"a;b\"";
+    QTest::newRow("quote") << "5\" pipe"
+                           << "\"5\"\" pipe\"";
+    QTest::newRow("separator and quotes") << "\"x\";y"
+                                          << "\"\"\"x\"\";y\"";
+    QTest::newRow("line feed") << "a\nb"
+                               << "\"a\nb\"";
+    QTest::newRow("carriage return") << "a\rb"
+                                     << "\"a\rb\"";
 }
 
 void tst_archive_export::fields()
@@ -60,8 +68,7 @@ void tst_archive_export::three_archives_byte_for_byte()
 {
     const QStringList titles{"Номер записи", "Время", "Показания, м3", "Событие", "Пок. обр. потока, м3"};
     const QList<arc::CsvSection> sections{
-        {"Часовой",
-         {titles, {"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"}, {"1", "--", "--", "--", "--"}}},
+        {"Часовой", {titles, {"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"}, {"1", "--", "--", "--", "--"}}},
         {"Суточный", {titles}},
         {"Месячный", {titles, {"0", "31.12.1969 23:59:59", "a;b", "1792", "say \"hi\""}}},
     };
@@ -84,8 +91,7 @@ void tst_archive_export::three_archives_byte_for_byte()
 void tst_archive_export::sections_without_rows()
 {
     // A table cleared at the start of a read still has its section.
-    QCOMPARE(arc::archive_csv({{"Часовой", {}}, {"Суточный", {}}}),
-             utf8_bom + "Часовой\r\n\r\nСуточный\r\n\r\n");
+    QCOMPARE(arc::archive_csv({{"Часовой", {}}, {"Суточный", {}}}), utf8_bom + "Часовой\r\n\r\nСуточный\r\n\r\n");
     QCOMPARE(arc::archive_csv({}), utf8_bom);
 }
 
@@ -93,11 +99,16 @@ void tst_archive_export::suggested_names_data()
 {
     QTest::addColumn<QString>("serial");
     QTest::addColumn<QString>("name");
-    QTest::newRow("serial") << "0012345678ab" << "0012345678ab_2024-01-30.csv";
-    QTest::newRow("no serial") << "" << "archive_2024-01-30.csv";
-    QTest::newRow("blank serial") << "  " << "archive_2024-01-30.csv";
-    QTest::newRow("padded serial") << " 42 " << "42_2024-01-30.csv";
-    QTest::newRow("no folders or devices") << "a/b\\c:d*?" << "a_b_c_d___2024-01-30.csv";
+    QTest::newRow("serial") << "0012345678ab"
+                            << "0012345678ab_2024-01-30.csv";
+    QTest::newRow("no serial") << ""
+                               << "archive_2024-01-30.csv";
+    QTest::newRow("blank serial") << "  "
+                                  << "archive_2024-01-30.csv";
+    QTest::newRow("padded serial") << " 42 "
+                                   << "42_2024-01-30.csv";
+    QTest::newRow("no folders or devices") << "a/b\\c:d*?"
+                                           << "a_b_c_d___2024-01-30.csv";
 }
 
 void tst_archive_export::suggested_names()

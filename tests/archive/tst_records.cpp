@@ -5,7 +5,8 @@
 namespace {
 
 // Version 2 record: 30.01.2024 15:00:00, reading 12345, event 0.
-const QByteArray v2_record = QByteArray::fromHex("0ef065b930390000" "0000");
+const QByteArray v2_record = QByteArray::fromHex("0ef065b930390000"
+                                                 "0000");
 
 QByteArray frame(int header, const QByteArray &payload)
 {
@@ -54,7 +55,10 @@ void tst_records::titles()
 void tst_records::decode()
 {
     // Each field in its own word order, so a swapped word or byte shows.
-    const QByteArray bytes = QByteArray::fromHex("0ef065b9" "30390001" "0102" "fffeffff");
+    const QByteArray bytes = QByteArray::fromHex("0ef065b9"
+                                                 "30390001"
+                                                 "0102"
+                                                 "fffeffff");
     const arc::Record v3 = arc::decode_record(bytes, 3);
     QCOMPARE(v3.time, 1706626800);
     QCOMPARE(v3.reading, 0x00013039);
@@ -90,20 +94,27 @@ void tst_records::rows_data()
                                        << QStringList{"0", "30.01.2024 15:00:00", "0.000", "0", "--"};
     QTest::newRow("v3 reverse -1") << 2 << v3_record << 3 << 0.001 << 3
                                    << QStringList{"2", "30.01.2024 15:00:00", "12.345", "0", "-0.001"};
-    QTest::newRow("v3 reverse -1 counted") << 2 << v3_record << 3 << 0.0 << 3
-                                           << QStringList{"2", "30.01.2024 15:00:00", "12345", "0", "-1"};
-    QTest::newRow("event 00 07 v2") << 7 << QByteArray::fromHex("0ef065b930390000" "0007") << 2 << 0.001 << 3
-                                    << QStringList{"7", "--", "--", "--", "--"};
-    QTest::newRow("event 00 07 v3") << 9 << QByteArray::fromHex("0ef065b930390000" "0007" "00010000") << 3 << 0.001 << 3
-                                    << QStringList{"9", "--", "--", "--", "--"};
-    QTest::newRow("event 07 00") << 0 << QByteArray::fromHex("0ef065b930390000" "0700") << 2 << 0.001 << 3
-                                 << QStringList{"0", "30.01.2024 15:00:00", "12.345", "1792", "--"};
+    QTest::newRow("v3 reverse -1 counted")
+        << 2 << v3_record << 3 << 0.0 << 3 << QStringList{"2", "30.01.2024 15:00:00", "12345", "0", "-1"};
+    QTest::newRow("event 00 07 v2") << 7
+                                    << QByteArray::fromHex("0ef065b930390000"
+                                                           "0007")
+                                    << 2 << 0.001 << 3 << QStringList{"7", "--", "--", "--", "--"};
+    QTest::newRow("event 00 07 v3") << 9
+                                    << QByteArray::fromHex("0ef065b930390000"
+                                                           "0007"
+                                                           "00010000")
+                                    << 3 << 0.001 << 3 << QStringList{"9", "--", "--", "--", "--"};
+    QTest::newRow("event 07 00") << 0
+                                 << QByteArray::fromHex("0ef065b930390000"
+                                                        "0700")
+                                 << 2 << 0.001 << 3 << QStringList{"0", "30.01.2024 15:00:00", "12.345", "1792", "--"};
     QTest::newRow("time -1") << 0 << QByteArray::fromHex("ffffffff000000000000") << 2 << 0.001 << 3
                              << QStringList{"0", "31.12.1969 23:59:59", "0.000", "0", "--"};
     QTest::newRow("other version") << 0 << v3_record << 4 << 0.001 << 3
                                    << QStringList{"0", "30.01.2024 15:00:00", "12.345", "0", "--"};
-    QTest::newRow("cut short: an empty slot") << 4 << QByteArray::fromHex("0ef065b930") << 2 << 0.001 << 3
-                                              << QStringList{"4", "--", "--", "--", "--"};
+    QTest::newRow("cut short: an empty slot")
+        << 4 << QByteArray::fromHex("0ef065b930") << 2 << 0.001 << 3 << QStringList{"4", "--", "--", "--", "--"};
 }
 
 void tst_records::rows()
@@ -128,9 +139,8 @@ void tst_records::split_data()
     const QByteArray r14 = numbered_records(17, 14);
 
     // A version 2 answer length (248) read as version 3: 240 bytes, 17 records, 2 over.
-    QTest::newRow("v3, 248-byte frame")
-        << QList<QByteArray>{frame(6, numbered_records(24, 10))} << 6 << 14 << 17
-        << numbered_records(24, 10).mid(16 * 14, 14);
+    QTest::newRow("v3, 248-byte frame") << QList<QByteArray>{frame(6, numbered_records(24, 10))} << 6 << 14 << 17
+                                        << numbered_records(24, 10).mid(16 * 14, 14);
     QTest::newRow("v3, 17 records") << QList<QByteArray>{frame(6, r14)} << 6 << 14 << 17 << QByteArray(14, char(17));
     QTest::newRow("v3, serial header") << QList<QByteArray>{frame(12, r14)} << 12 << 14 << 17
                                        << QByteArray(14, char(17));
@@ -139,13 +149,13 @@ void tst_records::split_data()
     // Addressed by device address but split as by serial number: records start 6 bytes late.
     QTest::newRow("6-byte header split as 12") << QList<QByteArray>{frame(6, numbered_records(8, 10))} << 12 << 10 << 7
                                                << (QByteArray(4, char(7)) + QByteArray(6, char(8)));
-    QTest::newRow("tail shorter than a record") << QList<QByteArray>{frame(6, numbered_records(1, 10) + "abc")} << 6
-                                                << 10 << 1 << QByteArray(10, char(1));
-    QTest::newRow("record would need the crc") << QList<QByteArray>{frame(6, numbered_records(1, 10).left(8))} << 6
-                                               << 10 << 0 << QByteArray();
+    QTest::newRow("tail shorter than a record")
+        << QList<QByteArray>{frame(6, numbered_records(1, 10) + "abc")} << 6 << 10 << 1 << QByteArray(10, char(1));
+    QTest::newRow("record would need the crc")
+        << QList<QByteArray>{frame(6, numbered_records(1, 10).left(8))} << 6 << 10 << 0 << QByteArray();
     QTest::newRow("exactly header and crc") << QList<QByteArray>{frame(6, {})} << 6 << 10 << 0 << QByteArray();
-    QTest::newRow("shorter than a header") << QList<QByteArray>{QByteArray::fromHex("014403")} << 6 << 10 << 0
-                                           << QByteArray();
+    QTest::newRow("shorter than a header")
+        << QList<QByteArray>{QByteArray::fromHex("014403")} << 6 << 10 << 0 << QByteArray();
     QTest::newRow("empty frame") << QList<QByteArray>{QByteArray()} << 12 << 14 << 0 << QByteArray();
     QTest::newRow("no frames") << QList<QByteArray>{} << 6 << 10 << 0 << QByteArray();
     QTest::newRow("no record length") << QList<QByteArray>{frame(6, r14)} << 6 << 0 << 0 << QByteArray();
@@ -171,8 +181,7 @@ void tst_records::split_keeps_frame_order()
     // The tail of the first frame must not join the head of the second.
     const QList<QByteArray> frames{frame(6, numbered_records(2, 10) + "xyz"), frame(6, QByteArray(10, 'b'))};
     const QList<QByteArray> records = arc::split_records(frames, 6, 10);
-    QCOMPARE(records,
-             (QList<QByteArray>{QByteArray(10, char(1)), QByteArray(10, char(2)), QByteArray(10, 'b')}));
+    QCOMPARE(records, (QList<QByteArray>{QByteArray(10, char(1)), QByteArray(10, char(2)), QByteArray(10, 'b')}));
 }
 
 QTEST_APPLESS_MAIN(tst_records)

@@ -2,9 +2,9 @@
 
 #include <QDir>
 #include <QEventLoop>
-#include <QTimer>
 #include <QFile>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 AppOnLine::AppOnLine()

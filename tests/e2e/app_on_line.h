@@ -27,10 +27,7 @@ struct LinePeriods
     int baud_rate = 9600;
 
     // The program's own defaults, as on a fresh installation.
-    static LinePeriods defaults(int baud_rate)
-    {
-        return {300, 1000, 700, 2000, baud_rate};
-    }
+    static LinePeriods defaults(int baud_rate) { return {300, 1000, 700, 2000, baud_rate}; }
 };
 
 class AppOnLine
@@ -42,15 +39,14 @@ public:
     // Starts the line and the stand-in (arguments and meter file as SimLine
     // takes them), writes settings.txt for its port and models_counter.csv,
     // builds the main window and presses "Запуск порта".
-    bool start(const QStringList &sim_args = {}, const QString &meter_file = {},
-               const LinePeriods &periods = {});
+    bool start(const QStringList &sim_args = {}, const QString &meter_file = {}, const LinePeriods &periods = {});
     QString error() const { return error_; }
 
     MainWindow &window() { return *window_; }
     MainWindowProbe probe() { return MainWindowProbe(*window_); }
     SimLine &line() { return line_; }
 
-    QString text(const char *name);           // line edit, label or button caption
+    QString text(const char *name); // line edit, label or button caption
     void set_text(const char *name, const QString &text);
     void check(const char *name, bool on = true);
     void click(const char *name);
@@ -58,7 +54,7 @@ public:
     QString status() { return text("label_31"); }
     QString status_style();
     QString log_text();
-    QStringList sent_frames();                // the "->" lines of the log, as hex without the mark
+    QStringList sent_frames(); // the "->" lines of the log, as hex without the mark
 
     // Waits for the running sequence to stop its timer.
     bool wait_idle(int timeout_ms = 60000);

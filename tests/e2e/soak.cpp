@@ -1,7 +1,7 @@
 #include "soak.h"
 
-#include "app_on_line.h"
 #include "app/archive.h"
+#include "app_on_line.h"
 #include "archive/records.h"
 #include "default_meter.h"
 
@@ -70,9 +70,10 @@ class Soak
 {
 public:
     Soak(const SoakConfig &config, QTextStream *progress)
-        : config(config), progress(progress), random(config.seed)
-    {
-    }
+        : config(config)
+        , progress(progress)
+        , random(config.seed)
+    { }
 
     SoakReport run()
     {
@@ -164,7 +165,9 @@ private:
         for (const ShownField &f : default_meter_reverse_flow)
             check(f.field, QString::fromUtf8(f.text));
         if (progress)
-            *progress << QString("poll %1: %2%3\n").arg(report.runs).arg(complete ? "ok" : status)
+            *progress << QString("poll %1: %2%3\n")
+                             .arg(report.runs)
+                             .arg(complete ? "ok" : status)
                              .arg(fault.isEmpty() ? QString() : " [" + fault + "]");
         return complete;
     }
@@ -210,13 +213,18 @@ private:
                     QTableWidgetItem *item = table->item(k + 1, c);
                     if (!item || item->text() != expected[c])
                         wrong(QString("%1 record %2 column %3 shows '%4', the meter holds '%5' (%6)")
-                                  .arg(names[type]).arg(k).arg(c).arg(item ? item->text() : "nothing")
+                                  .arg(names[type])
+                                  .arg(k)
+                                  .arg(c)
+                                  .arg(item ? item->text() : "nothing")
                                   .arg(expected[c], fault));
                 }
             }
         }
         if (progress)
-            *progress << QString("archive %1: %2%3\n").arg(report.runs).arg(outcome)
+            *progress << QString("archive %1: %2%3\n")
+                             .arg(report.runs)
+                             .arg(outcome)
                              .arg(fault.isEmpty() ? QString() : " [" + fault + "]");
         return complete;
     }

@@ -24,7 +24,7 @@ struct SoakReport
     int faults_injected = 0;
     int give_ups = 0;
     int wrong_values = 0;
-    int hung_runs = 0; // runs that did not end within minutes
+    int hung_runs = 0;    // runs that did not end within minutes
     QStringList problems; // every wrong value, unexpected message or failed restart
     long memory_start_kb = 0;
     long memory_end_kb = 0;

@@ -1,6 +1,6 @@
 // "Считать из счетчика архивные показания" against the meter stand-in.
-#include "app_on_line.h"
 #include "app/archive.h"
+#include "app_on_line.h"
 #include "archive/records.h"
 
 #include <QTableWidget>
@@ -90,8 +90,8 @@ void tst_e2e_archive::full_read()
     const QStringList sent = app.sent_frames().mid(polled);
     QCOMPARE(sent.size(), version == 2 ? 44 : 40);
     if (!by_serial)
-        QCOMPARE(sent.first(), version == 2 ? QStringLiteral("01 44 01 00 00 18 f0 33")
-                                            : QStringLiteral("01 44 01 00 00 11 30 35"));
+        QCOMPARE(sent.first(),
+                 version == 2 ? QStringLiteral("01 44 01 00 00 18 f0 33") : QStringLiteral("01 44 01 00 00 11 30 35"));
     const int depths[2][3] = {{512, 384, 128}, {336, 252, 84}};
     for (int type = 1; type <= 3; ++type)
         compare_table(app, type, version, depths[version - 2][type - 1], 0.001, 3);

@@ -1,6 +1,6 @@
 // Adapters that echo, and an adapter pulled out in the middle of an exchange.
-#include "app_on_line.h"
 #include "app/archive.h"
+#include "app_on_line.h"
 
 #include <QTableWidget>
 #include <QtTest>
@@ -113,8 +113,7 @@ void tst_e2e_faulty_line::adapter_pulled_out()
 {
     QFETCH(QString, sequence);
     AppOnLine app;
-    QVERIFY2(app.start({"--wire-time", "--baud", "1200"}, {}, LinePeriods::defaults(1200)),
-             qPrintable(app.error()));
+    QVERIFY2(app.start({"--wire-time", "--baud", "1200"}, {}, LinePeriods::defaults(1200)), qPrintable(app.error()));
     app.check("adr_click");
     app.set_text("ver_prot_line", "3");
     for (const char *box : {"adr_click_w", "speed_click_w", "bit_click_w", "date_save_w", "write_time_click"})

@@ -64,11 +64,13 @@ void tst_e2e_link::split_answer_arrives_whole()
 
     QList<QByteArray> chunks;
     QByteArray answer;
-    QVERIFY(QTest::qWaitFor([&] {
-        port.take(chunks);
-        answer = chunks.isEmpty() ? QByteArray() : chunks.join();
-        return answer.size() >= 11;
-    }, 10000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            port.take(chunks);
+            answer = chunks.isEmpty() ? QByteArray() : chunks.join();
+            return answer.size() >= 11;
+        },
+        10000));
     QCOMPARE(answer.size(), 11);
     QVERIFY2(chunks.size() >= 2, "the pauses between the parts should give separate chunks");
     QCOMPARE(answer.left(3), QByteArray::fromHex("010306"));

@@ -55,8 +55,7 @@ void tst_e2e_pacing::slow_line_needs_no_wait()
     // At 1200 baud a poll exchange takes longer on the wire than at 9600; the
     // default periods must still see every answer in time.
     AppOnLine app;
-    QVERIFY2(app.start({"--wire-time", "--baud", "1200"}, {}, LinePeriods::defaults(1200)),
-             qPrintable(app.error()));
+    QVERIFY2(app.start({"--wire-time", "--baud", "1200"}, {}, LinePeriods::defaults(1200)), qPrintable(app.error()));
     app.check("adr_click");
     app.click("param_btn");
     QVERIFY(app.wait_idle(120000));
@@ -70,8 +69,7 @@ void tst_e2e_pacing::slow_line_needs_no_wait()
 void tst_e2e_pacing::slow_line_write()
 {
     AppOnLine app;
-    QVERIFY2(app.start({"--wire-time", "--baud", "1200"}, {}, LinePeriods::defaults(1200)),
-             qPrintable(app.error()));
+    QVERIFY2(app.start({"--wire-time", "--baud", "1200"}, {}, LinePeriods::defaults(1200)), qPrintable(app.error()));
     app.check("adr_click");
     for (const char *box : {"adr_click_w", "speed_click_w", "bit_click_w", "date_save_w", "write_time_click"})
         app.check(box);
@@ -89,8 +87,7 @@ void tst_e2e_pacing::frames_keep_the_silence_between_them()
     // The stand-in notes any request that starts sooner than the silence a
     // real line needs after its answer.
     AppOnLine app;
-    QVERIFY2(app.start({"--wire-time", "--baud", "9600"}, {}, LinePeriods::defaults(9600)),
-             qPrintable(app.error()));
+    QVERIFY2(app.start({"--wire-time", "--baud", "9600"}, {}, LinePeriods::defaults(9600)), qPrintable(app.error()));
     app.check("adr_click");
     app.click("param_btn");
     QVERIFY(app.wait_idle(60000));

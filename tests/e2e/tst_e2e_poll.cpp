@@ -72,8 +72,9 @@ void tst_e2e_poll::full_read()
 
     const QStringList sent = app.sent_frames();
     QCOMPARE(sent.size(), version == 3 ? 31 : 27);
-    QCOMPARE(sent.first(), by_serial ? QStringLiteral("fd 41 78 ab 34 56 00 12 00 09 00 01 0e 38")
-                                     : QStringLiteral("01 03 00 09 00 01 54 08"));
+    QCOMPARE(sent.first(),
+             by_serial ? QStringLiteral("fd 41 78 ab 34 56 00 12 00 09 00 01 0e 38")
+                       : QStringLiteral("01 03 00 09 00 01 54 08"));
     // Version 2 meters are never asked for reverse flow.
     const QString reverse_reads = by_serial ? " 10 05 00 02" : "01 03 10 05";
     QCOMPARE(app.log_text().contains(reverse_reads), version == 3);
@@ -82,8 +83,9 @@ void tst_e2e_poll::full_read()
 void tst_e2e_poll::meter_values_that_show_as_dashes()
 {
     AppOnLine app;
-    QVERIFY2(app.start({}, "version = 3\nreg32 0x1102 = -1\nreg 0x1104 = 7\nreg32 0x1100 = -5\n"
-                           "reg32 0x1002 = -5\nreg 0x1004 = 7\ndevice_type = 16\nparity_code = 0x0201\n"),
+    QVERIFY2(app.start({},
+                       "version = 3\nreg32 0x1102 = -1\nreg 0x1104 = 7\nreg32 0x1100 = -5\n"
+                       "reg32 0x1002 = -5\nreg 0x1004 = 7\ndevice_type = 16\nparity_code = 0x0201\n"),
              qPrintable(app.error()));
     app.check("adr_click");
     app.click("param_btn");
@@ -215,13 +217,27 @@ void tst_e2e_poll::refused_before_sending_data()
     QTest::addColumn<QString>("mode"); // none, address or serial
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no addressing box") << "none" << "" << "Не выбран способ обращения к счетчику";
-    QTest::newRow("broadcast address 0") << "address" << "0" << "Неверный адрес устройства";
-    QTest::newRow("address 300") << "address" << "300" << "Неверный адрес устройства";
-    QTest::newRow("address empty") << "address" << "" << "Неверный адрес устройства";
-    QTest::newRow("serial with g") << "serial" << "12g4" << "Неверный серийный номер";
-    QTest::newRow("serial empty") << "serial" << "" << "Неверный серийный номер";
-    QTest::newRow("serial of 13 digits") << "serial" << "0012345678ABC" << "Неверный серийный номер";
+    QTest::newRow("no addressing box") << "none"
+                                       << ""
+                                       << "Не выбран способ обращения к счетчику";
+    QTest::newRow("broadcast address 0") << "address"
+                                         << "0"
+                                         << "Неверный адрес устройства";
+    QTest::newRow("address 300") << "address"
+                                 << "300"
+                                 << "Неверный адрес устройства";
+    QTest::newRow("address empty") << "address"
+                                   << ""
+                                   << "Неверный адрес устройства";
+    QTest::newRow("serial with g") << "serial"
+                                   << "12g4"
+                                   << "Неверный серийный номер";
+    QTest::newRow("serial empty") << "serial"
+                                  << ""
+                                  << "Неверный серийный номер";
+    QTest::newRow("serial of 13 digits") << "serial"
+                                         << "0012345678ABC"
+                                         << "Неверный серийный номер";
 }
 
 void tst_e2e_poll::refused_before_sending()
@@ -259,7 +275,7 @@ void tst_e2e_poll::stale_bytes_are_dropped()
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());
     QCOMPARE(app.text("ver_prot_line"), QStringLiteral("3"));
-    QCOMPARE(app.sent_frames().size(), 31); // nothing repeated
+    QCOMPARE(app.sent_frames().size(), 31);                        // nothing repeated
     QVERIFY(app.log_text().contains("<- 01 03 02 00 07 f9 86\n")); // but shown
 }
 

@@ -1,9 +1,9 @@
 // "Поиск счетчиков" against the stand-in playing several devices on one line.
+#include "app/scan_window.h"
 #include "app_on_line.h"
-#include "riser.h"
 #include "link/frames.h"
 #include "link/hex_line.h"
-#include "app/scan_window.h"
+#include "riser.h"
 
 #include <QProgressBar>
 #include <QSpinBox>
@@ -13,7 +13,6 @@
 namespace {
 
 // Three meters, a device that answers garbage and one that never answers.
-
 
 // Address, serial number, model, protocol version, software version, device type.
 const QStringList row_3{"3", "0012345678ab", "c15 СВК-15 RS485", "3", "1.05", "6 хол. воды"};
@@ -29,7 +28,10 @@ QString frame_text(int address, quint16 reg, quint16 count)
     return sent_line(modbus::read_registers_request(target, reg, count)).mid(3);
 }
 
-QString probe(int address) { return frame_text(address, 0x0009, 1); }
+QString probe(int address)
+{
+    return frame_text(address, 0x0009, 1);
+}
 
 QStringList identification(int address)
 {
@@ -53,7 +55,8 @@ QStringList expected_requests(int first, int last, const QList<int> &meters)
 class Scan
 {
 public:
-    explicit Scan(AppOnLine &app) : app(app)
+    explicit Scan(AppOnLine &app)
+        : app(app)
     {
         app.click("scan_btn");
         window = app.window().findChild<ScanWindow *>();
@@ -206,8 +209,9 @@ void tst_e2e_scan::meter_that_falls_silent_keeps_its_row()
     QCOMPARE(scan.progress(), QStringLiteral("Поиск завершен, найдено 1"));
     QCOMPARE(scan.row(0), (QStringList{"17", "?", "c16 СВГ-15 RS485", "2", "2.03", "?"}));
     // Not asked on after its silence.
-    QCOMPARE(app.sent_frames(), (QStringList{probe(16), probe(17), frame_text(17, 0x0000, 1),
-                                             frame_text(17, 0x0008, 1), frame_text(17, 0x0004, 3), probe(18)}));
+    QCOMPARE(app.sent_frames(),
+             (QStringList{probe(16), probe(17), frame_text(17, 0x0000, 1), frame_text(17, 0x0008, 1),
+                          frame_text(17, 0x0004, 3), probe(18)}));
 }
 
 // An adapter that hands back every request: the copy is not an answer.

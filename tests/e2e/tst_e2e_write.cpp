@@ -7,8 +7,7 @@
 
 namespace {
 
-const char *const enable_boxes[] = {"adr_click_w", "speed_click_w", "bit_click_w", "date_save_w",
-                                    "write_time_click"};
+const char *const enable_boxes[] = {"adr_click_w", "speed_click_w", "bit_click_w", "date_save_w", "write_time_click"};
 
 void address_meter(AppOnLine &app, bool by_serial)
 {
@@ -254,14 +253,34 @@ void tst_e2e_write::invalid_inputs_send_nothing_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
-    QTest::newRow("new address 0") << "adr_click_w" << "adr_line_w" << "0" << "Неверный новый адрес устройства";
-    QTest::newRow("new address 248") << "adr_click_w" << "adr_line_w" << "248" << "Неверный новый адрес устройства";
-    QTest::newRow("new address typo") << "adr_click_w" << "adr_line_w" << "1O" << "Неверный новый адрес устройства";
-    QTest::newRow("save date 70000") << "date_save_w" << "date_line_w" << "70000" << "Неверная дата сохранения";
-    QTest::newRow("save date empty") << "date_save_w" << "date_line_w" << "" << "Неверная дата сохранения";
-    QTest::newRow("time without seconds") << "write_time_click" << "real_time_line" << "01.02.2024 10:20"
+    QTest::newRow("new address 0") << "adr_click_w"
+                                   << "adr_line_w"
+                                   << "0"
+                                   << "Неверный новый адрес устройства";
+    QTest::newRow("new address 248") << "adr_click_w"
+                                     << "adr_line_w"
+                                     << "248"
+                                     << "Неверный новый адрес устройства";
+    QTest::newRow("new address typo") << "adr_click_w"
+                                      << "adr_line_w"
+                                      << "1O"
+                                      << "Неверный новый адрес устройства";
+    QTest::newRow("save date 70000") << "date_save_w"
+                                     << "date_line_w"
+                                     << "70000"
+                                     << "Неверная дата сохранения";
+    QTest::newRow("save date empty") << "date_save_w"
+                                     << "date_line_w"
+                                     << ""
+                                     << "Неверная дата сохранения";
+    QTest::newRow("time without seconds") << "write_time_click"
+                                          << "real_time_line"
+                                          << "01.02.2024 10:20"
                                           << "Неверный формат времени";
-    QTest::newRow("device address 0") << "speed_click_w" << "adr_line" << "0" << "Неверный адрес устройства";
+    QTest::newRow("device address 0") << "speed_click_w"
+                                      << "adr_line"
+                                      << "0"
+                                      << "Неверный адрес устройства";
 }
 
 void tst_e2e_write::invalid_inputs_send_nothing()
@@ -297,7 +316,7 @@ void tst_e2e_write::waits_for_other_exchanges()
     QVERIFY(!app.probe().writing());
     QVERIFY(app.wait_idle());
     QCOMPARE(app.text("ver_prot_line"), QStringLiteral("3")); // the poll went on undisturbed
-    QCOMPARE(app.sim_register(0x0301), 3L);                  // and nothing was written
+    QCOMPARE(app.sim_register(0x0301), 3L);                   // and nothing was written
     QVERIFY(!app.log_text().contains("01 06 03 01"));
 }
 

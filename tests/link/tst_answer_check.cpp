@@ -61,23 +61,26 @@ void tst_answer_check::check_data()
     QTest::newRow("short") << read1 << framed("010302 00").left(6) << 7 << AnswerStatus::too_short;
     QTest::newRow("long") << read1 << framed("010302 0003 00") << 7 << AnswerStatus::too_long;
     QTest::newRow("bad CRC") << read1 << QByteArray::fromHex("01030200030000") << 7 << AnswerStatus::bad_crc;
-    QTest::newRow("one bit flipped in data") << read1
-        << [] { QByteArray a = framed("0103020003"); a[4] = char(a[4] ^ 0x10); return a; }()
-        << 7 << AnswerStatus::bad_crc;
+    QTest::newRow("one bit flipped in data") << read1 << [] {
+        QByteArray a = framed("0103020003");
+        a[4] = char(a[4] ^ 0x10);
+        return a;
+    }() << 7 << AnswerStatus::bad_crc;
     QTest::newRow("other meter") << read1 << framed("0203020003") << 7 << AnswerStatus::wrong_address;
     QTest::newRow("wrong function") << read1 << framed("0104020003") << 7 << AnswerStatus::wrong_function;
     QTest::newRow("wrong byte count") << read1 << framed("0103040003") << 7 << AnswerStatus::wrong_byte_count;
     QTest::newRow("good read by serial") << sn_read << framed("fd41 9abc56781234 02 0003") << 13 << AnswerStatus::ok;
-    QTest::newRow("other serial") << sn_read << framed("fd41 9abc56781235 02 0003") << 13 << AnswerStatus::wrong_address;
-    QTest::newRow("serial answer to a device request") << read1 << framed("fd41 9abc56781234 02 0003") << 7
-        << AnswerStatus::too_long;
+    QTest::newRow("other serial") << sn_read << framed("fd41 9abc56781235 02 0003") << 13
+                                  << AnswerStatus::wrong_address;
+    QTest::newRow("serial answer to a device request")
+        << read1 << framed("fd41 9abc56781234 02 0003") << 7 << AnswerStatus::too_long;
     QTest::newRow("not 0xFD by serial") << sn_read << framed("0141 9abc56781234 02 0003") << 13
-        << AnswerStatus::wrong_address;
+                                        << AnswerStatus::wrong_address;
     QTest::newRow("write echo") << write << write << 8 << AnswerStatus::ok;
-    QTest::newRow("archive block") << block
-        << with_crc(block.left(6) + QByteArray(80, '\x11')) << 88 << AnswerStatus::ok;
-    QTest::newRow("archive block of another version") << block
-        << with_crc(block.left(6) + QByteArray(112, '\x11')) << 88 << AnswerStatus::too_long;
+    QTest::newRow("archive block") << block << with_crc(block.left(6) + QByteArray(80, '\x11')) << 88
+                                   << AnswerStatus::ok;
+    QTest::newRow("archive block of another version")
+        << block << with_crc(block.left(6) + QByteArray(112, '\x11')) << 88 << AnswerStatus::too_long;
     QTest::newRow("nothing") << read1 << QByteArray() << 7 << AnswerStatus::too_short;
     QTest::newRow("exception") << write << QByteArray::fromHex("018602c3a1") << 8 << AnswerStatus::exception;
 }

@@ -23,8 +23,7 @@ void tst_log::frame_lines_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("request") << sent_line(QByteArray::fromHex("0103000900015408"))
-                             << "-> 01 03 00 09 00 01 54 08";
+    QTest::newRow("request") << sent_line(QByteArray::fromHex("0103000900015408")) << "-> 01 03 00 09 00 01 54 08";
     QTest::newRow("0x0A and 0xFF") << received_line(QByteArray::fromHex("0aff")) << "<- 0a ff";
     QTest::newRow("nothing") << received_line(QByteArray()) << "<-";
 }

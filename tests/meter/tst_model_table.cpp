@@ -85,16 +85,22 @@ void tst_model_table::lookup_data()
     const int not_found = int(ModelLookup::End::not_found);
 
     QTest::newRow("match with 3 decimals") << QByteArray("N,1A2B,x,0.001\n") << 0x1A2B << matched << "N" << 0.001 << 3;
-    QTest::newRow("second record") << QByteArray("A,10,,0.01\nB,0x20,,0.0001\n") << 0x20 << matched << "B" << 0.0001 << 4;
+    QTest::newRow("second record") << QByteArray("A,10,,0.01\nB,0x20,,0.0001\n") << 0x20 << matched << "B" << 0.0001
+                                   << 4;
     QTest::newRow("factor without a point") << QByteArray("N,1A,,10\n") << 26 << matched << "N" << 10.0 << 0;
     QTest::newRow("factor not a number") << QByteArray("N,1A,,abc\n") << 26 << matched << "N" << 0.0 << 0;
-    QTest::newRow("lower-case code does not match") << QByteArray("N,1a2b,,0.001\n") << 0x1A2B << not_found << "" << 0.0 << 0;
+    QTest::newRow("lower-case code does not match")
+        << QByteArray("N,1a2b,,0.001\n") << 0x1A2B << not_found << "" << 0.0 << 0;
     QTest::newRow("no match") << QByteArray("N,1A,,0.001\n") << 27 << not_found << "" << 0.0 << 0;
-    QTest::newRow("empty code stops the search") << QByteArray("A,,,0.01\nB,1B,,0.001\n") << 0x1B << empty_code << "" << 0.0 << 0;
+    QTest::newRow("empty code stops the search")
+        << QByteArray("A,,,0.01\nB,1B,,0.001\n") << 0x1B << empty_code << "" << 0.0 << 0;
     QTest::newRow("header only") << QByteArray() << 0 << not_found << "" << 0.0 << 0;
-    QTest::newRow("short last record is absent") << QByteArray("A,10,,0.1\nB,1B,x\n") << 0x1B << not_found << "" << 0.0 << 0;
-    QTest::newRow("short last record, empty code") << QByteArray("A,10,,0.1\nB,\n") << 0x1B << empty_code << "" << 0.0 << 0;
-    QTest::newRow("a five-field line shifts the rest") << QByteArray("A,10,,0.1,extra\nB,1B,,0.001\n") << 0x1B << not_found << "" << 0.0 << 0;
+    QTest::newRow("short last record is absent")
+        << QByteArray("A,10,,0.1\nB,1B,x\n") << 0x1B << not_found << "" << 0.0 << 0;
+    QTest::newRow("short last record, empty code")
+        << QByteArray("A,10,,0.1\nB,\n") << 0x1B << empty_code << "" << 0.0 << 0;
+    QTest::newRow("a five-field line shifts the rest")
+        << QByteArray("A,10,,0.1,extra\nB,1B,,0.001\n") << 0x1B << not_found << "" << 0.0 << 0;
 }
 
 void tst_model_table::lookup()

@@ -60,10 +60,14 @@ void tst_register_map::software_version_data()
     QTest::addColumn<int>("low");
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("identifier");
-    QTest::newRow("01 05") << 0x01 << 0x05 << "1.05" << "15";
-    QTest::newRow("1A 20") << 0x1A << 0x20 << "1a.20" << "1a20";
-    QTest::newRow("12 05") << 0x12 << 0x05 << "12.05" << "125";
-    QTest::newRow("00 00") << 0x00 << 0x00 << "0.00" << "00";
+    QTest::newRow("01 05") << 0x01 << 0x05 << "1.05"
+                           << "15";
+    QTest::newRow("1A 20") << 0x1A << 0x20 << "1a.20"
+                           << "1a20";
+    QTest::newRow("12 05") << 0x12 << 0x05 << "12.05"
+                           << "125";
+    QTest::newRow("00 00") << 0x00 << 0x00 << "0.00"
+                           << "00";
 }
 
 void tst_register_map::software_version()
@@ -130,10 +134,14 @@ void tst_register_map::times_data()
     QTest::addColumn<qint32>("seconds");
     QTest::addColumn<QString>("meter");
     QTest::addColumn<QString>("archived");
-    QTest::newRow("2020") << qint32(1577836800) << "01.01.2020 00:00:00" << "01.01.2020 00:00:00";
-    QTest::newRow("0") << qint32(0) << "01.01.1970 00:00:00" << "01.01.1970 00:00:00";
-    QTest::newRow("-1") << qint32(-1) << "31.12.1969 23:59:59" << "--";
-    QTest::newRow("max") << qint32(0x7FFFFFFF) << "19.01.2038 03:14:07" << "19.01.2038 03:14:07";
+    QTest::newRow("2020") << qint32(1577836800) << "01.01.2020 00:00:00"
+                          << "01.01.2020 00:00:00";
+    QTest::newRow("0") << qint32(0) << "01.01.1970 00:00:00"
+                       << "01.01.1970 00:00:00";
+    QTest::newRow("-1") << qint32(-1) << "31.12.1969 23:59:59"
+                        << "--";
+    QTest::newRow("max") << qint32(0x7FFFFFFF) << "19.01.2038 03:14:07"
+                         << "19.01.2038 03:14:07";
 }
 
 void tst_register_map::times()
@@ -152,14 +160,22 @@ void tst_register_map::volumes_data()
     QTest::addColumn<int>("decimals");
     QTest::addColumn<QString>("current");
     QTest::addColumn<QString>("archived");
-    QTest::newRow("scaled") << 123456 << 0.001 << 3 << "123.456" << "123.456";
-    QTest::newRow("no model") << 123456 << 0.0 << 0 << "123456" << "123456";
-    QTest::newRow("negative, no model") << -5 << 0.0 << 0 << "0" << "--";
-    QTest::newRow("negative, scaled") << -5 << 0.001 << 3 << "0.000" << "--";
-    QTest::newRow("-1") << -1 << 0.001 << 3 << "0.000" << "--";
-    QTest::newRow("zero") << 0 << 0.0001 << 4 << "0.0000" << "0.0000";
-    QTest::newRow("largest") << 0x7FFFFFFF << 0.001 << 3 << "2147483.647" << "2147483.647";
-    QTest::newRow("factor 10") << 7 << 10.0 << 0 << "70" << "70";
+    QTest::newRow("scaled") << 123456 << 0.001 << 3 << "123.456"
+                            << "123.456";
+    QTest::newRow("no model") << 123456 << 0.0 << 0 << "123456"
+                              << "123456";
+    QTest::newRow("negative, no model") << -5 << 0.0 << 0 << "0"
+                                        << "--";
+    QTest::newRow("negative, scaled") << -5 << 0.001 << 3 << "0.000"
+                                      << "--";
+    QTest::newRow("-1") << -1 << 0.001 << 3 << "0.000"
+                        << "--";
+    QTest::newRow("zero") << 0 << 0.0001 << 4 << "0.0000"
+                          << "0.0000";
+    QTest::newRow("largest") << 0x7FFFFFFF << 0.001 << 3 << "2147483.647"
+                             << "2147483.647";
+    QTest::newRow("factor 10") << 7 << 10.0 << 0 << "70"
+                               << "70";
 }
 
 void tst_register_map::volumes()

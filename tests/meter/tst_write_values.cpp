@@ -26,8 +26,8 @@ void tst_write_values::requests_data()
     serial.by_serial = true;
     serial.serial = {0x00, 0x12, 0x34, 0x56, 0x78, 0xAB};
 
-    QTest::newRow("new address 5 to meter 1") << write_item_request(device, write_item::address, 5)
-                                              << QByteArray::fromHex("010603000005498d");
+    QTest::newRow("new address 5 to meter 1")
+        << write_item_request(device, write_item::address, 5) << QByteArray::fromHex("010603000005498d");
     QTest::newRow("exchange rate 3") << write_item_request(device, write_item::exchange_rate, 3).left(6)
                                      << QByteArray::fromHex("010603010003");
     QTest::newRow("parity 0x0302") << write_item_request(device, write_item::parity, 0x0302).left(6)

@@ -15,8 +15,8 @@ namespace {
 struct FakeDevice
 {
     QMap<quint16, quint16> registers;
-    int answers_left = -1;  // -1: never falls silent
-    QSet<quint16> refused;  // answered with exception 2
+    int answers_left = -1; // -1: never falls silent
+    QSet<quint16> refused; // answered with exception 2
 };
 
 // Answers the requests of the scan as devices on one line would.
@@ -66,8 +66,8 @@ public:
 FakeDevice meter(quint16 serial_low)
 {
     FakeDevice d;
-    d.registers = {{0x0009, 3}, {0x0000, 0x0105}, {0x0008, 0x0C15},
-                   {0x0004, serial_low}, {0x0005, 0x3456}, {0x0006, 0x0012}, {0x0304, 6}};
+    d.registers = {{0x0009, 3},      {0x0000, 0x0105}, {0x0008, 0x0C15}, {0x0004, serial_low},
+                   {0x0005, 0x3456}, {0x0006, 0x0012}, {0x0304, 6}};
     return d;
 }
 
@@ -88,16 +88,21 @@ QByteArray read(int address, quint16 reg, quint16 count)
     return modbus::read_registers_request(target, reg, count);
 }
 
-QByteArray probe(int address) { return read(address, 0x0009, 1); }
+QByteArray probe(int address)
+{
+    return read(address, 0x0009, 1);
+}
 
 // The reads after a device has answered its probe.
 QList<QByteArray> identification(int address)
 {
-    return {read(address, 0x0000, 1), read(address, 0x0008, 1), read(address, 0x0004, 3),
-            read(address, 0x0304, 1)};
+    return {read(address, 0x0000, 1), read(address, 0x0008, 1), read(address, 0x0004, 3), read(address, 0x0304, 1)};
 }
 
-QByteArray frame(const char *hex) { return with_crc(QByteArray::fromHex(hex)); }
+QByteArray frame(const char *hex)
+{
+    return with_crc(QByteArray::fromHex(hex));
+}
 
 } // namespace
 
@@ -170,7 +175,8 @@ void tst_line_scan::waits()
     const int meter_ms = meter_wait_ms(s.line, 8, 7, 400);
     QCOMPARE(probe_ms, 120);
     QCOMPARE(meter_ms, 400);
-    QCOMPARE(line.waits, (QList<int>{probe_ms, meter_ms, meter_ms, meter_wait_ms(s.line, 8, 11, 400), meter_ms, probe_ms}));
+    QCOMPARE(line.waits,
+             (QList<int>{probe_ms, meter_ms, meter_ms, meter_wait_ms(s.line, 8, 11, 400), meter_ms, probe_ms}));
 }
 
 void tst_line_scan::meter_falls_silent_data()
@@ -286,7 +292,7 @@ void tst_line_scan::stop_data()
 {
     QTest::addColumn<int>("exchanges"); // concluded before the stop
     QTest::addColumn<int>("meters");
-    QTest::addColumn<int>("fields");    // of the last meter
+    QTest::addColumn<int>("fields"); // of the last meter
     QTest::newRow("while asking an empty address") << 0 << 0 << 0;
     QTest::newRow("while asking a meter's address") << 1 << 1 << 1;
     QTest::newRow("in the middle of the identification") << 3 << 1 << 3;

@@ -210,11 +210,16 @@ void tst_scan_plan::serial_for_addressing_data()
     QTest::addColumn<QByteArray>("data"); // b5 b6 b3 b4 b1 b2
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("addressing");
-    QTest::newRow("default") << QByteArray::fromHex("78ab34560012") << "0012345678ab" << "0012345678AB";
-    QTest::newRow("single-digit bytes") << QByteArray::fromHex("d405b2c300a1") << "00a1b2c3d45" << "00A1B2C3D405";
-    QTest::newRow("all zero") << QByteArray::fromHex("000000000000") << "000000000000" << "000000000000";
-    QTest::newRow("all ff") << QByteArray::fromHex("ffffffffffff") << "ffffffffffff" << "FFFFFFFFFFFF";
-    QTest::newRow("too short") << QByteArray::fromHex("78ab3456") << "" << "";
+    QTest::newRow("default") << QByteArray::fromHex("78ab34560012") << "0012345678ab"
+                             << "0012345678AB";
+    QTest::newRow("single-digit bytes") << QByteArray::fromHex("d405b2c300a1") << "00a1b2c3d45"
+                                        << "00A1B2C3D405";
+    QTest::newRow("all zero") << QByteArray::fromHex("000000000000") << "000000000000"
+                              << "000000000000";
+    QTest::newRow("all ff") << QByteArray::fromHex("ffffffffffff") << "ffffffffffff"
+                            << "FFFFFFFFFFFF";
+    QTest::newRow("too short") << QByteArray::fromHex("78ab3456") << ""
+                               << "";
 }
 
 void tst_scan_plan::serial_for_addressing()

@@ -35,8 +35,9 @@ private:
 void tst_settings_window::form_texts()
 {
     settings w;
-    QCOMPARE(w.windowTitle(), QString::fromUtf8("\u041f\u0430\u0440\u0430\u043c\u0435\u0442\u0440\u044b "
-                                                "\u0421\u041e\u041c \u043f\u043e\u0440\u0442\u0430"));
+    QCOMPARE(w.windowTitle(),
+             QString::fromUtf8("\u041f\u0430\u0440\u0430\u043c\u0435\u0442\u0440\u044b "
+                               "\u0421\u041e\u041c \u043f\u043e\u0440\u0442\u0430"));
 }
 
 void tst_settings_window::load_selects_the_record()
@@ -150,18 +151,22 @@ void tst_settings_window::ports_listed_anew_on_show_data()
     QTest::addColumn<QStringList>("listed");
     QTest::addColumn<QString>("selected");
 
-    QTest::newRow("port plugged in") << QStringList{"COM1"} << "COM1" << "" << QStringList{"COM1", "COM7"}
-                                     << QStringList{"COM1", "COM7"} << "COM1";
-    QTest::newRow("selected port unplugged stays") << QStringList{"COM1", "COM3"} << "COM3" << ""
-                                                   << QStringList{"COM1"} << QStringList{"COM1", "COM3"} << "COM3";
-    QTest::newRow("configured unlisted port stays") << QStringList{"COM1"} << "COM9" << ""
-                                                    << QStringList{"COM1", "COM4"}
-                                                    << QStringList{"COM1", "COM4", "COM9"} << "COM9";
-    QTest::newRow("nothing at start: the last port") << QStringList{} << "" << "" << QStringList{"COM2", "COM5"}
-                                                     << QStringList{"COM2", "COM5"} << "COM5";
-    QTest::newRow("operator's choice kept") << QStringList{"COM1", "COM2"} << "COM9" << "COM2"
-                                            << QStringList{"COM2", "COM3"} << QStringList{"COM2", "COM3"} << "COM2";
-    QTest::newRow("nothing at all") << QStringList{} << "" << "" << QStringList{} << QStringList{} << "";
+    QTest::newRow("port plugged in") << QStringList{"COM1"} << "COM1"
+                                     << "" << QStringList{"COM1", "COM7"} << QStringList{"COM1", "COM7"} << "COM1";
+    QTest::newRow("selected port unplugged stays")
+        << QStringList{"COM1", "COM3"} << "COM3"
+        << "" << QStringList{"COM1"} << QStringList{"COM1", "COM3"} << "COM3";
+    QTest::newRow("configured unlisted port stays")
+        << QStringList{"COM1"} << "COM9"
+        << "" << QStringList{"COM1", "COM4"} << QStringList{"COM1", "COM4", "COM9"} << "COM9";
+    QTest::newRow("nothing at start: the last port")
+        << QStringList{} << ""
+        << "" << QStringList{"COM2", "COM5"} << QStringList{"COM2", "COM5"} << "COM5";
+    QTest::newRow("operator's choice kept")
+        << QStringList{"COM1", "COM2"} << "COM9"
+        << "COM2" << QStringList{"COM2", "COM3"} << QStringList{"COM2", "COM3"} << "COM2";
+    QTest::newRow("nothing at all") << QStringList{} << ""
+                                    << "" << QStringList{} << QStringList{} << "";
 }
 
 void tst_settings_window::ports_listed_anew_on_show()

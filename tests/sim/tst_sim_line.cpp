@@ -35,7 +35,8 @@ QByteArray frame(const char *hex_text)
 
 bool crc_ok(const QByteArray &b)
 {
-    return b.size() >= 3 && crc(b.left(b.size() - 2)) == (quint8(b.at(b.size() - 2)) | (quint8(b.at(b.size() - 1)) << 8));
+    return b.size() >= 3
+        && crc(b.left(b.size() - 2)) == (quint8(b.at(b.size() - 2)) | (quint8(b.at(b.size() - 1)) << 8));
 }
 
 QString hex(const QByteArray &b)
@@ -48,7 +49,8 @@ const QByteArray version_answer = frame("01 03 02 00 03");
 
 // A bare Modbus master: writes requests and collects what comes back,
 // remembering when each chunk arrived.
-class master : public QObject {
+class master : public QObject
+{
 public:
     bool open(const QString &port)
     {
@@ -98,7 +100,8 @@ public:
 
 } // namespace
 
-class tst_sim_line : public QObject {
+class tst_sim_line : public QObject
+{
     Q_OBJECT
 private slots:
     void cleanup();
@@ -140,11 +143,11 @@ bool tst_sim_line::start(const QStringList &args, const QString &meter_file)
     return true;
 }
 
-#define START_LINE(...)                                                                  \
-    do {                                                                                 \
-        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty())           \
-            QSKIP("socat is not installed");                                             \
-        QVERIFY(start(__VA_ARGS__));                                                     \
+#define START_LINE(...)                                                                                                \
+    do {                                                                                                               \
+        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty())                                         \
+            QSKIP("socat is not installed");                                                                           \
+        QVERIFY(start(__VA_ARGS__));                                                                                   \
     } while (false)
 
 void tst_sim_line::cleanup()
@@ -349,17 +352,17 @@ void tst_sim_line::control_channel()
 
 void tst_sim_line::several_meters_share_the_line()
 {
-    START_LINE(QStringList(), QStringLiteral(
-        "[meter]\n"
-        "[meter]\naddress = 2\nserial = 000000000002\nfault = silence\n"
-        "[meter]\naddress = 3\nserial = 000000000003\nversion = 2\nfault = garbage\n"));
+    START_LINE(QStringList(),
+               QStringLiteral("[meter]\n"
+                              "[meter]\naddress = 2\nserial = 000000000002\nfault = silence\n"
+                              "[meter]\naddress = 3\nserial = 000000000003\nversion = 2\nfault = garbage\n"));
     QVERIFY(line->wait_for_log(QStringLiteral("meter 3: address 3")));
 
     bus->send(frame("02 03 00 09 00 01"));
     QVERIFY(line->wait_for_log(QStringLiteral("no answer (fault silence)")));
     bus->send(frame("03 03 00 09 00 01"));
     QVERIFY(bus->wait_for(7));
-    QVERIFY(!crc_ok(bus->received));   // meter 2 said nothing, meter 3 garbage
+    QVERIFY(!crc_ok(bus->received)); // meter 2 said nothing, meter 3 garbage
 
     QCOMPARE(line->command(QStringLiteral("meter 3 fault clear")), QStringLiteral("ok"));
     QCOMPARE(line->command(QStringLiteral("meter 3 get 9")), QStringLiteral("ok 2"));
@@ -381,8 +384,7 @@ void tst_sim_line::start_failures_are_reported()
         QSKIP("socat is not installed");
     SimLine bad_file;
     QVERIFY(!bad_file.start(QStringList(), QStringLiteral("address = 2\ncolour = blue\n")));
-    QVERIFY2(bad_file.error().contains(QLatin1String("line 2: unknown key 'colour'")),
-             qPrintable(bad_file.error()));
+    QVERIFY2(bad_file.error().contains(QLatin1String("line 2: unknown key 'colour'")), qPrintable(bad_file.error()));
 
     SimLine bad_option;
     QVERIFY(!bad_option.start({QStringLiteral("--parity"), QStringLiteral("mark")}));

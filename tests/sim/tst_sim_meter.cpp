@@ -27,11 +27,15 @@ meter parse_one(const QString &text)
 }
 
 qint64 fake_now_ms = 0;
-qint64 fake_clock() { return fake_now_ms; }
+qint64 fake_clock()
+{
+    return fake_now_ms;
+}
 
 } // namespace
 
-class tst_sim_meter : public QObject {
+class tst_sim_meter : public QObject
+{
     Q_OBJECT
 private slots:
     void builtin_meter_is_believable();
@@ -61,19 +65,18 @@ void tst_sim_meter::builtin_meter_is_believable()
     QCOMPARE(int(m.address), 1);
     QCOMPARE(m.serial, Q_UINT64_C(0x0012345678AB));
     QCOMPARE(m.version, 3);
-    QCOMPARE(m.read(0x0008), quint16(0x0C15));   // model code, listed in models_counter.csv
+    QCOMPARE(m.read(0x0008), quint16(0x0C15)); // model code, listed in models_counter.csv
     QCOMPARE(m.read(0x0000), quint16(0x0105));
     QCOMPARE(m.read(0x0009), quint16(3));
     QCOMPARE(m.read(0x0300), quint16(1));
     QCOMPARE(m.read(0x0304), quint16(6));
-    QCOMPARE(m.clock(), quint32(1706629330));     // 2024-01-30 15:42:10
+    QCOMPARE(m.clock(), quint32(1706629330)); // 2024-01-30 15:42:10
     QVERIFY(!m.clock_running);
     QVERIFY(m.faults.isEmpty());
     // Every register the program polls exists.
-    const quint16 polled[] = {0x0009, 0x0000, 0x0001, 0x0090, 0x0008, 0x0002, 0x0003, 0x0004,
-                              0x0005, 0x0006, 0x0304, 0x0300, 0x0301, 0x0302, 0x1000, 0x1001,
-                              0x1002, 0x1003, 0x1004, 0x1005, 0x1006, 0x1100, 0x1106, 0x1200,
-                              0x1206, 0x1300, 0x1306, 0x0303, 0x0092, 0x0093, 0x0094, 0x0095};
+    const quint16 polled[] = {0x0009, 0x0000, 0x0001, 0x0090, 0x0008, 0x0002, 0x0003, 0x0004, 0x0005, 0x0006, 0x0304,
+                              0x0300, 0x0301, 0x0302, 0x1000, 0x1001, 0x1002, 0x1003, 0x1004, 0x1005, 0x1006, 0x1100,
+                              0x1106, 0x1200, 0x1206, 0x1300, 0x1306, 0x0303, 0x0092, 0x0093, 0x0094, 0x0095};
     for (const quint16 reg : polled)
         QVERIFY2(m.has_register(reg), qPrintable(QString::number(reg, 16)));
     QVERIFY(!m.has_register(0x0007));
@@ -86,13 +89,12 @@ void tst_sim_meter::serial_number_data()
     QTest::addColumn<quint16>("reg5");
     QTest::addColumn<quint16>("reg6");
     QTest::addColumn<QByteArray>("wire");
-    QTest::newRow("0012345678AB") << "0012345678AB" << quint16(0x78AB) << quint16(0x3456)
-                                  << quint16(0x0012) << bytes("78 ab 34 56 00 12");
+    QTest::newRow("0012345678AB") << "0012345678AB" << quint16(0x78AB) << quint16(0x3456) << quint16(0x0012)
+                                  << bytes("78 ab 34 56 00 12");
     QTest::newRow("123456789ABC goes out as 9A BC 56 78 12 34")
-        << "123456789ABC" << quint16(0x9ABC) << quint16(0x5678) << quint16(0x1234)
-        << bytes("9a bc 56 78 12 34");
-    QTest::newRow("lower-case digits") << "00000000abcd" << quint16(0xABCD) << quint16(0)
-                                       << quint16(0) << bytes("ab cd 00 00 00 00");
+        << "123456789ABC" << quint16(0x9ABC) << quint16(0x5678) << quint16(0x1234) << bytes("9a bc 56 78 12 34");
+    QTest::newRow("lower-case digits") << "00000000abcd" << quint16(0xABCD) << quint16(0) << quint16(0)
+                                       << bytes("ab cd 00 00 00 00");
 }
 
 void tst_sim_meter::serial_number()
@@ -146,23 +148,40 @@ void tst_sim_meter::bad_lines_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("error");
-    QTest::newRow("unknown key") << "# meter\naddress = 2\ncolour = blue" << "line 3: unknown key 'colour'";
-    QTest::newRow("unknown archive key") << "archive.hourly.colour = 1" << "line 1: unknown archive key";
-    QTest::newRow("unknown archive") << "archive.weekly.step = 1" << "line 1: unknown key";
-    QTest::newRow("no equals sign") << "\n\naddress 2" << "line 3: expected 'key = value'";
-    QTest::newRow("address 0") << "address = 0" << "line 1: 0 is out of range";
-    QTest::newRow("address 248") << "address = 248" << "line 1:";
-    QTest::newRow("serial too short") << "serial = 12345" << "line 1: a serial number is 12 hex digits";
-    QTest::newRow("serial not hex") << "serial = 12345678901G" << "line 1:";
-    QTest::newRow("version 4") << "version = 4" << "line 1:";
-    QTest::newRow("not a number") << "reg 1 = lots" << "line 1: 'lots' is not a number";
-    QTest::newRow("register too large") << "reg 0x10000 = 1" << "line 1:";
-    QTest::newRow("value too large") << "reg 1 = 0x10000" << "line 1:";
-    QTest::newRow("bad time") << "time = 2024-13-45 00:00:00" << "line 1:";
-    QTest::newRow("bad clock") << "clock = fast" << "line 1:";
-    QTest::newRow("bad fault") << "fault = explode" << "line 1: unknown fault";
-    QTest::newRow("unknown section") << "[meters]" << "line 1: unknown section";
-    QTest::newRow("empty file") << "# nothing\n" << "no meter";
+    QTest::newRow("unknown key") << "# meter\naddress = 2\ncolour = blue"
+                                 << "line 3: unknown key 'colour'";
+    QTest::newRow("unknown archive key") << "archive.hourly.colour = 1"
+                                         << "line 1: unknown archive key";
+    QTest::newRow("unknown archive") << "archive.weekly.step = 1"
+                                     << "line 1: unknown key";
+    QTest::newRow("no equals sign") << "\n\naddress 2"
+                                    << "line 3: expected 'key = value'";
+    QTest::newRow("address 0") << "address = 0"
+                               << "line 1: 0 is out of range";
+    QTest::newRow("address 248") << "address = 248"
+                                 << "line 1:";
+    QTest::newRow("serial too short") << "serial = 12345"
+                                      << "line 1: a serial number is 12 hex digits";
+    QTest::newRow("serial not hex") << "serial = 12345678901G"
+                                    << "line 1:";
+    QTest::newRow("version 4") << "version = 4"
+                               << "line 1:";
+    QTest::newRow("not a number") << "reg 1 = lots"
+                                  << "line 1: 'lots' is not a number";
+    QTest::newRow("register too large") << "reg 0x10000 = 1"
+                                        << "line 1:";
+    QTest::newRow("value too large") << "reg 1 = 0x10000"
+                                     << "line 1:";
+    QTest::newRow("bad time") << "time = 2024-13-45 00:00:00"
+                              << "line 1:";
+    QTest::newRow("bad clock") << "clock = fast"
+                               << "line 1:";
+    QTest::newRow("bad fault") << "fault = explode"
+                               << "line 1: unknown fault";
+    QTest::newRow("unknown section") << "[meters]"
+                                     << "line 1: unknown section";
+    QTest::newRow("empty file") << "# nothing\n"
+                                << "no meter";
 }
 
 void tst_sim_meter::bad_lines()
@@ -172,23 +191,21 @@ void tst_sim_meter::bad_lines()
     QVector<meter> meters;
     QString why;
     QVERIFY(!sim::parse_meter_file(text, &meters, &why));
-    QVERIFY2(why.startsWith(error) || (error == QLatin1String("no meter") && why.contains(error)),
-             qPrintable(why));
+    QVERIFY2(why.startsWith(error) || (error == QLatin1String("no meter") && why.contains(error)), qPrintable(why));
     QVERIFY(meters.isEmpty());
 }
 
 void tst_sim_meter::several_meters_on_one_line()
 {
-    const QString text = QStringLiteral(
-        "version = 2            # the first meter, before any section\n"
-        "[meter]\n"
-        "address = 2\n"
-        "serial = 000000000002\n"
-        "fault = silence\n"
-        "[meter]\n"
-        "address = 3\n"
-        "serial = 000000000003\n"
-        "fault = garbage\n");
+    const QString text = QStringLiteral("version = 2            # the first meter, before any section\n"
+                                        "[meter]\n"
+                                        "address = 2\n"
+                                        "serial = 000000000002\n"
+                                        "fault = silence\n"
+                                        "[meter]\n"
+                                        "address = 3\n"
+                                        "serial = 000000000003\n"
+                                        "fault = garbage\n");
     QVector<meter> meters;
     QString error;
     QVERIFY2(sim::parse_meter_file(text, &meters, &error), qPrintable(error));
@@ -196,7 +213,7 @@ void tst_sim_meter::several_meters_on_one_line()
     QCOMPARE(int(meters.at(0).address), 1);
     QCOMPARE(meters.at(0).version, 2);
     QCOMPARE(int(meters.at(1).address), 2);
-    QCOMPARE(meters.at(1).version, 3);            // each section starts from the built-in meter
+    QCOMPARE(meters.at(1).version, 3); // each section starts from the built-in meter
     QCOMPARE(meters.at(1).read(0x0008), quint16(0x0C15));
     QCOMPARE(meters.at(1).faults, QStringList{QStringLiteral("silence")});
     QCOMPARE(meters.at(2).faults, QStringList{QStringLiteral("garbage")});
@@ -270,7 +287,7 @@ void tst_sim_meter::clock_frozen_or_running()
     fake_now_ms = 1000;
     m.set_clock(100000);
     fake_now_ms = 61000;
-    QCOMPARE(m.clock(), quint32(100000));          // frozen: reads give what was written
+    QCOMPARE(m.clock(), quint32(100000)); // frozen: reads give what was written
 
     m.clock_running = true;
     fake_now_ms = 1000;
@@ -294,10 +311,8 @@ void tst_sim_meter::archive_records_data()
     // 2024-01-30 15:00:00 is 0x65B90EF0; 12345 is 0x3039.
     QTest::newRow("v2 hourly 0") << 2 << 1 << 0 << bytes("0e f0 65 b9 30 39 00 00 00 00");
     QTest::newRow("v2 hourly 1, an hour earlier") << 2 << 1 << 1 << bytes("00 e0 65 b9 30 36 00 00 00 00");
-    QTest::newRow("v3 hourly 0") << 3 << 1 << 0
-                                 << bytes("0e f0 65 b9 30 39 00 00 00 00 00 28 00 00");
-    QTest::newRow("v2 hourly 5 has event 7") << 2 << 1 << 5
-                                             << bytes("c8 a0 65 b8 30 2a 00 00 00 07");
+    QTest::newRow("v3 hourly 0") << 3 << 1 << 0 << bytes("0e f0 65 b9 30 39 00 00 00 00 00 28 00 00");
+    QTest::newRow("v2 hourly 5 has event 7") << 2 << 1 << 5 << bytes("c8 a0 65 b8 30 2a 00 00 00 07");
     QTest::newRow("v3 hourly 11 has negative reverse flow")
         << 3 << 1 << 11 << bytes("74 40 65 b8 30 18 00 00 00 00 ff d8 ff ff");
     QTest::newRow("v2 daily 290 is blank") << 2 << 2 << 290 << QByteArray(10, char(0xFF));

@@ -41,7 +41,8 @@ QString serial_frame(const char *function, const QString &fields)
 
 } // namespace
 
-class tst_sim_slave : public QObject {
+class tst_sim_slave : public QObject
+{
     Q_OBJECT
 private slots:
     void crc();
@@ -125,51 +126,69 @@ void tst_sim_slave::request_length()
 void tst_sim_slave::answers_data()
 {
     QTest::addColumn<QString>("meter_file");
-    QTest::addColumn<QString>("request");   // without CRC
-    QTest::addColumn<QString>("answer");    // without CRC
+    QTest::addColumn<QString>("request"); // without CRC
+    QTest::addColumn<QString>("answer");  // without CRC
 
     const QString v2 = QStringLiteral("version = 2");
-    QTest::newRow("read version") << QString() << "01 03 00 09 00 01" << "01 03 02 00 03";
+    QTest::newRow("read version") << QString() << "01 03 00 09 00 01"
+                                  << "01 03 02 00 03";
     QTest::newRow("read version by serial") << QString() << serial_frame("41", QStringLiteral("00 09 00 01"))
                                             << serial_frame("41", QStringLiteral("02 00 03"));
-    QTest::newRow("read serial number registers")
-        << QString() << "01 03 00 04 00 03" << "01 03 06 78 ab 34 56 00 12";
-    QTest::newRow("read clock, low word first")
-        << QString() << "01 03 10 00 00 02" << "01 03 04 18 d2 65 b9";
-    QTest::newRow("read software version and id")
-        << QString() << "01 03 00 00 00 02" << "01 03 04 01 05 12 05";
-    QTest::newRow("read reverse flow v3") << QString() << "01 03 10 05 00 02" << "01 03 04 00 28 00 00";
-    QTest::newRow("read reverse flow v2: exception 2") << v2 << "01 03 10 05 00 02" << "01 83 02";
-    QTest::newRow("read hourly reverse flow v2: exception 2") << v2 << "01 03 11 05 00 02" << "01 83 02";
-    QTest::newRow("read unknown register") << QString() << "01 03 00 07 00 01" << "01 83 02";
-    QTest::newRow("read across a gap") << QString() << "01 03 00 05 00 04" << "01 83 02";
-    QTest::newRow("read 0 registers") << QString() << "01 03 00 09 00 00" << "01 83 03";
-    QTest::newRow("read 126 registers") << QString() << "01 03 00 00 00 7e" << "01 83 03";
+    QTest::newRow("read serial number registers") << QString() << "01 03 00 04 00 03"
+                                                  << "01 03 06 78 ab 34 56 00 12";
+    QTest::newRow("read clock, low word first") << QString() << "01 03 10 00 00 02"
+                                                << "01 03 04 18 d2 65 b9";
+    QTest::newRow("read software version and id") << QString() << "01 03 00 00 00 02"
+                                                  << "01 03 04 01 05 12 05";
+    QTest::newRow("read reverse flow v3") << QString() << "01 03 10 05 00 02"
+                                          << "01 03 04 00 28 00 00";
+    QTest::newRow("read reverse flow v2: exception 2") << v2 << "01 03 10 05 00 02"
+                                                       << "01 83 02";
+    QTest::newRow("read hourly reverse flow v2: exception 2") << v2 << "01 03 11 05 00 02"
+                                                              << "01 83 02";
+    QTest::newRow("read unknown register") << QString() << "01 03 00 07 00 01"
+                                           << "01 83 02";
+    QTest::newRow("read across a gap") << QString() << "01 03 00 05 00 04"
+                                       << "01 83 02";
+    QTest::newRow("read 0 registers") << QString() << "01 03 00 09 00 00"
+                                      << "01 83 03";
+    QTest::newRow("read 126 registers") << QString() << "01 03 00 00 00 7e"
+                                        << "01 83 03";
     QTest::newRow("read unknown register by serial")
         << QString() << serial_frame("41", QStringLiteral("00 07 00 01")) << "fd c1 02";
-    QTest::newRow("unknown function") << QString() << "01 01 00 00 00 01" << "01 81 01";
-    QTest::newRow("serial function by address") << QString() << "01 41 00 09 00 01" << "01 c1 01";
+    QTest::newRow("unknown function") << QString() << "01 01 00 00 00 01"
+                                      << "01 81 01";
+    QTest::newRow("serial function by address") << QString() << "01 41 00 09 00 01"
+                                                << "01 c1 01";
     QTest::newRow("unknown function by serial")
         << QString() << serial_frame("46", QStringLiteral("00 09 00 01")) << "fd c6 01";
-    QTest::newRow("write save date: echo") << QString() << "01 06 03 03 00 0f" << "01 06 03 03 00 0f";
-    QTest::newRow("write save date by serial: echo")
-        << QString() << serial_frame("42", QStringLiteral("03 03 00 0f"))
-        << serial_frame("42", QStringLiteral("03 03 00 0f"));
-    QTest::newRow("write address 0: bad value") << QString() << "01 06 03 00 00 00" << "01 86 03";
-    QTest::newRow("write parity 0x0003: bad value") << QString() << "01 06 03 02 00 03" << "01 86 03";
-    QTest::newRow("write the model: read-only") << QString() << "01 06 00 08 00 01" << "01 86 02";
-    QTest::newRow("write clock") << QString() << "01 10 10 00 00 02 04 04 d2 00 05" << "01 10 10 00 00 02";
+    QTest::newRow("write save date: echo") << QString() << "01 06 03 03 00 0f"
+                                           << "01 06 03 03 00 0f";
+    QTest::newRow("write save date by serial: echo") << QString() << serial_frame("42", QStringLiteral("03 03 00 0f"))
+                                                     << serial_frame("42", QStringLiteral("03 03 00 0f"));
+    QTest::newRow("write address 0: bad value") << QString() << "01 06 03 00 00 00"
+                                                << "01 86 03";
+    QTest::newRow("write parity 0x0003: bad value") << QString() << "01 06 03 02 00 03"
+                                                    << "01 86 03";
+    QTest::newRow("write the model: read-only") << QString() << "01 06 00 08 00 01"
+                                                << "01 86 02";
+    QTest::newRow("write clock") << QString() << "01 10 10 00 00 02 04 04 d2 00 05"
+                                 << "01 10 10 00 00 02";
     QTest::newRow("write clock by serial")
         << QString() << serial_frame("43", QStringLiteral("10 00 00 02 04 04 d2 00 05"))
         << serial_frame("43", QStringLiteral("10 00 00 02"));
-    QTest::newRow("write many, byte count not 2n")
-        << QString() << "01 10 10 00 00 02 02 04 d2" << "01 90 03";
-    QTest::newRow("write many, one read-only register")
-        << QString() << "01 10 03 03 00 02 04 00 05 00 06" << "01 90 02";
-    QTest::newRow("archive type 4") << QString() << "01 44 04 00 00 01" << "01 c4 02";
-    QTest::newRow("archive of 0 records") << QString() << "01 44 01 00 00 00" << "01 c4 03";
-    QTest::newRow("archive v2 beyond 512 hourly") << v2 << "01 44 01 01 f9 08" << "01 c4 02";
-    QTest::newRow("archive v3 beyond 84 monthly") << QString() << "01 44 03 00 44 11" << "01 c4 02";
+    QTest::newRow("write many, byte count not 2n") << QString() << "01 10 10 00 00 02 02 04 d2"
+                                                   << "01 90 03";
+    QTest::newRow("write many, one read-only register") << QString() << "01 10 03 03 00 02 04 00 05 00 06"
+                                                        << "01 90 02";
+    QTest::newRow("archive type 4") << QString() << "01 44 04 00 00 01"
+                                    << "01 c4 02";
+    QTest::newRow("archive of 0 records") << QString() << "01 44 01 00 00 00"
+                                          << "01 c4 03";
+    QTest::newRow("archive v2 beyond 512 hourly") << v2 << "01 44 01 01 f9 08"
+                                                  << "01 c4 02";
+    QTest::newRow("archive v3 beyond 84 monthly") << QString() << "01 44 03 00 44 11"
+                                                  << "01 c4 02";
     QTest::newRow("archive v2 25 records by serial: too long")
         << v2 << serial_frame("45", QStringLiteral("01 00 00 19")) << "fd c5 03";
 }
@@ -190,9 +209,8 @@ void tst_sim_slave::answers()
 void tst_sim_slave::writes_are_stored()
 {
     QVector<meter> meters = line_of();
-    const auto ask = [&](const QString &request) {
-        return sim::handle_request(&meters, sim::with_crc(bytes(request))).answer;
-    };
+    const auto ask
+        = [&](const QString &request) { return sim::handle_request(&meters, sim::with_crc(bytes(request))).answer; };
     ask(QStringLiteral("01 06 03 03 00 0f"));
     QCOMPARE(meters.at(0).read(0x0303), quint16(15));
     ask(serial_frame("42", QStringLiteral("03 01 00 02")));
@@ -216,17 +234,16 @@ void tst_sim_slave::archive_block_exact_bytes()
     QVector<meter> meters = line_of(QStringLiteral("version = 2"));
     const sim::handled h = sim::handle_request(&meters, sim::with_crc(bytes(QStringLiteral("01 44 01 00 00 02"))));
     QCOMPARE(sim::hex(h.answer),
-             sim::hex(sim::with_crc(bytes(QStringLiteral(
-                 "01 44 01 00 00 02 "
-                 "0e f0 65 b9 30 39 00 00 00 00 "
-                 "00 e0 65 b9 30 36 00 00 00 00")))));
+             sim::hex(sim::with_crc(bytes(QStringLiteral("01 44 01 00 00 02 "
+                                                         "0e f0 65 b9 30 39 00 00 00 00 "
+                                                         "00 e0 65 b9 30 36 00 00 00 00")))));
 
     meters = line_of(QStringLiteral("version = 3"));
-    const sim::handled s = sim::handle_request(
-        &meters, sim::with_crc(bytes(serial_frame("45", QStringLiteral("01 00 00 01")))));
+    const sim::handled s
+        = sim::handle_request(&meters, sim::with_crc(bytes(serial_frame("45", QStringLiteral("01 00 00 01")))));
     QCOMPARE(sim::hex(s.answer),
-             sim::hex(sim::with_crc(bytes(serial_frame("45", QStringLiteral(
-                 "01 00 00 01 0e f0 65 b9 30 39 00 00 00 00 00 28 00 00"))))));
+             sim::hex(sim::with_crc(
+                 bytes(serial_frame("45", QStringLiteral("01 00 00 01 0e f0 65 b9 30 39 00 00 00 00 00 28 00 00"))))));
 }
 
 void tst_sim_slave::archive_blocks_data()
@@ -262,8 +279,8 @@ void tst_sim_slave::archive_blocks()
     QFETCH(int, count);
     QVector<meter> meters = line_of(QStringLiteral("version = %1").arg(version));
     const QString fields = sim::hex(QByteArray(1, char(type)) + char(index >> 8) + char(index & 0xFF) + char(count));
-    const QByteArray request = sim::with_crc(
-        bytes(by_serial ? serial_frame("45", fields) : QStringLiteral("01 44 ") + fields));
+    const QByteArray request
+        = sim::with_crc(bytes(by_serial ? serial_frame("45", fields) : QStringLiteral("01 44 ") + fields));
     const QByteArray answer = sim::handle_request(&meters, request).answer;
     QTEST(answer.size(), "length");
     QVERIFY(sim::crc_ok(answer));
@@ -322,14 +339,12 @@ void tst_sim_slave::broadcast_writes_without_answer()
 
 void tst_sim_slave::several_meters_answer_for_themselves()
 {
-    QVector<meter> meters = line_of(QStringLiteral(
-        "[meter]\n"
-        "[meter]\naddress = 2\nserial = 123456789ABC\nversion = 2\n"
-        "[meter]\naddress = 3\nserial = 000000000003\n"));
+    QVector<meter> meters = line_of(QStringLiteral("[meter]\n"
+                                                   "[meter]\naddress = 2\nserial = 123456789ABC\nversion = 2\n"
+                                                   "[meter]\naddress = 3\nserial = 000000000003\n"));
     QCOMPARE(meters.size(), 3);
-    const auto ask = [&](const QString &request) {
-        return sim::handle_request(&meters, sim::with_crc(bytes(request)));
-    };
+    const auto ask
+        = [&](const QString &request) { return sim::handle_request(&meters, sim::with_crc(bytes(request))); };
     sim::handled h = ask(QStringLiteral("02 03 00 09 00 01"));
     QCOMPARE(h.meter, 1);
     QCOMPARE(h.answer, sim::with_crc(bytes(QStringLiteral("02 03 02 00 02"))));
@@ -348,7 +363,7 @@ void tst_sim_slave::several_meters_answer_for_themselves()
 void tst_sim_slave::faults_spoil_answers_data()
 {
     QTest::addColumn<QStringList>("faults");
-    QTest::addColumn<QString>("expected");   // hex, or a check name
+    QTest::addColumn<QString>("expected"); // hex, or a check name
     QTest::addColumn<bool>("silent");
     QTest::addColumn<int>("delay_ms");
     QTest::addColumn<int>("parts");
@@ -366,7 +381,8 @@ void tst_sim_slave::faults_spoil_answers_data()
     QTest::newRow("garbage") << QStringList{"garbage"} << "garbage" << false << 0 << 1 << false;
     QTest::newRow("delay and split together")
         << QStringList{"delay 20", "split 2 10"} << good << false << 20 << 2 << false;
-    QTest::newRow("short of a bad crc") << QStringList{"badcrc", "short"} << "01 03 02 00 03 f8" << false << 0 << 1 << false;
+    QTest::newRow("short of a bad crc") << QStringList{"badcrc", "short"} << "01 03 02 00 03 f8" << false << 0 << 1
+                                        << false;
 }
 
 void tst_sim_slave::faults_spoil_answers()
@@ -398,7 +414,7 @@ void tst_sim_slave::faults_spoil_answers()
     QTEST(plan.parts, "parts");
     QFETCH(bool, echo);
     QCOMPARE(plan.echo, echo ? request : QByteArray());
-    QCOMPARE(active.size(), faults.size());   // no count: they stay until cleared
+    QCOMPARE(active.size(), faults.size()); // no count: they stay until cleared
 }
 
 void tst_sim_slave::faults_count_down()

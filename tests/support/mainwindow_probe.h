@@ -13,7 +13,9 @@
 class MainWindowProbe
 {
 public:
-    explicit MainWindowProbe(MainWindow &window) : w(window) {}
+    explicit MainWindowProbe(MainWindow &window)
+        : w(window)
+    { }
 
     bool by_serial() const { return w.by_serial; }
     bool by_address() const { return w.by_address; }
@@ -44,10 +46,7 @@ public:
     }
 
 private:
-    bool runs(const Sequence *sequence) const
-    {
-        return sequence && w.exchanger->sequence() == sequence;
-    }
+    bool runs(const Sequence *sequence) const { return sequence && w.exchanger->sequence() == sequence; }
 
     MainWindow &w;
 };

@@ -17,7 +17,8 @@ namespace {
 
 // A child that dies with the test process, so a crashed test leaves no
 // socat or stand-in behind.
-class child_process : public QProcess {
+class child_process : public QProcess
+{
 protected:
     void setupChildProcess() override
     {
@@ -49,7 +50,9 @@ QStringList take_lines(QByteArray *rest, const QByteArray &data)
 
 } // namespace
 
-SimLine::SimLine(QObject *parent) : QObject(parent) {}
+SimLine::SimLine(QObject *parent)
+    : QObject(parent)
+{ }
 
 SimLine::~SimLine()
 {
@@ -88,17 +91,19 @@ bool SimLine::start(const QStringList &extra_args, const QString &meter_file)
     socat_.reset(new child_process);
     socat_->setStandardOutputFile(dir_->filePath(QStringLiteral("socat.log")));
     socat_->setStandardErrorFile(dir_->filePath(QStringLiteral("socat.log")), QIODevice::Append);
-    socat_->start(socat, {QStringLiteral("-d"), QStringLiteral("-d"),
-                          QStringLiteral("pty,raw,echo=0,link=") + program_link,
-                          QStringLiteral("pty,raw,echo=0,link=") + meter_link});
+    socat_->start(socat,
+                  {QStringLiteral("-d"), QStringLiteral("-d"), QStringLiteral("pty,raw,echo=0,link=") + program_link,
+                   QStringLiteral("pty,raw,echo=0,link=") + meter_link});
     if (!socat_->waitForStarted(10000)) {
         error_ = QStringLiteral("socat did not start: %1").arg(socat_->errorString());
         return false;
     }
-    const bool linked = QTest::qWaitFor([&] {
-        return (QFileInfo::exists(program_link) && QFileInfo::exists(meter_link))
-            || socat_->state() == QProcess::NotRunning;
-    }, 10000);
+    const bool linked = QTest::qWaitFor(
+        [&] {
+            return (QFileInfo::exists(program_link) && QFileInfo::exists(meter_link))
+                || socat_->state() == QProcess::NotRunning;
+        },
+        10000);
     if (!linked || socat_->state() == QProcess::NotRunning) {
         QFile log(dir_->filePath(QStringLiteral("socat.log")));
         log.open(QIODevice::ReadOnly);
@@ -129,9 +134,8 @@ bool SimLine::start(const QStringList &extra_args, const QString &meter_file)
         error_ = QStringLiteral("meter_sim did not start: %1").arg(sim_->errorString());
         return false;
     }
-    const bool ready = QTest::qWaitFor([&] {
-        return replies_.contains(QStringLiteral("ready")) || sim_->state() == QProcess::NotRunning;
-    }, 20000);
+    const bool ready = QTest::qWaitFor(
+        [&] { return replies_.contains(QStringLiteral("ready")) || sim_->state() == QProcess::NotRunning; }, 20000);
     read_stderr();
     if (!ready || !replies_.contains(QStringLiteral("ready"))) {
         error_ = QStringLiteral("meter_sim is not ready: %1").arg(log_.join(QLatin1Char('\n')));
@@ -185,14 +189,16 @@ void SimLine::clear_log()
 
 bool SimLine::wait_for_log(const QString &needle, int from, int timeout_ms)
 {
-    return QTest::qWaitFor([&] {
-        read_stderr();
-        for (int i = qMax(0, from); i < log_.size(); ++i) {
-            if (log_.at(i).contains(needle))
-                return true;
-        }
-        return false;
-    }, timeout_ms);
+    return QTest::qWaitFor(
+        [&] {
+            read_stderr();
+            for (int i = qMax(0, from); i < log_.size(); ++i) {
+                if (log_.at(i).contains(needle))
+                    return true;
+            }
+            return false;
+        },
+        timeout_ms);
 }
 
 bool SimLine::sim_running() const

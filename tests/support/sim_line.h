@@ -12,7 +12,8 @@
 
 #include <memory>
 
-class SimLine : public QObject {
+class SimLine : public QObject
+{
     Q_OBJECT
 public:
     explicit SimLine(QObject *parent = nullptr);
@@ -23,8 +24,7 @@ public:
     // meter_sim; a non-empty meter_file is written to a file and passed with
     // --config. False, with error() saying why, when anything is missing or
     // does not come up.
-    bool start(const QStringList &extra_args = QStringList(),
-               const QString &meter_file = QString());
+    bool start(const QStringList &extra_args = QStringList(), const QString &meter_file = QString());
     QString error() const { return error_; }
 
     // The program's end of the pair, resolved to its /dev/pts/N path.
