@@ -1,0 +1,60 @@
+// The archive reader against the stand-in's meter: the blocks it asks for,
+// by protocol version, and what it hands over.
+#include "archive/archive_geometry.h"
+#include "archive/archive_reader.h"
+#include "archive/records.h"
+#include "meter_device.h"
+
+#include <QtTest>
+
+class tst_archive_reader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void reads_every_archive_data();
+    void reads_every_archive();
+};
+
+void tst_archive_reader::reads_every_archive_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("silent_from"); // -1: the meter answers throughout
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<QVector<int>>("archives"); // the types handed over
+    QTest::addColumn<bool>("complete");
+
+    // Version 2: blocks of 24 records of 512, 384, 128; version 3: 17 of 336, 252, 84.
+    QTest::newRow("version 2") << 2 << -1 << 22 + 16 + 6 << QVector<int>{1, 2, 3} << true;
+    QTest::newRow("version 3") << 3 << -1 << 20 + 15 + 5 << QVector<int>{1, 2, 3} << true;
+    // Only whole archives are handed over.
+    QTest::newRow("silent in the daily archive") << 3 << 25 << 26 << QVector<int>{1} << false;
+    QTest::newRow("silent at the first block") << 3 << 0 << 1 << QVector<int>{} << false;
+}
+
+void tst_archive_reader::reads_every_archive()
+{
+    QFETCH(int, version);
+    QFETCH(int, silent_from);
+    QFETCH(int, requests);
+    QFETCH(QVector<int>, archives);
+    QFETCH(bool, complete);
+
+    QVector<sim::meter> meters{sim::builtin_meter()};
+    meters[0].version = version;
+    ArchiveReader reader(version, MeterTarget{});
+    QCOMPARE(run_in_process(reader, meters, silent_from).size(), requests);
+    QCOMPARE(reader.complete(), complete);
+
+    QVector<int> types;
+    for (const ReadArchive &read : reader.take_completed()) {
+        types << read.type;
+        int records = 0;
+        for (const QByteArray &frame : read.frames)
+            records += (frame.size() - modbus::archive_header_length(false) - 2) / arc::record_length(version);
+        QCOMPARE(records, archive_geometry::depth(version, read.type));
+    }
+    QCOMPARE(types, archives);
+}
+
+QTEST_MAIN(tst_archive_reader)
+#include "tst_archive_reader.moc"

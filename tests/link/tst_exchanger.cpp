@@ -1,0 +1,139 @@
+// The exchanger against the stand-in's meter in this process: what reaches
+// the meter, and what comes of each request, on a line that answers in time,
+// falls silent, garbles, answers late or echoes.
+#include "link/exchanger.h"
+#include "link/frames.h"
+#include "link/io_port.h"
+#include "meter/register_map.h"
+#include "meter_device.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(QVector<LineTrick>)
+
+namespace {
+
+using Kind = ExchangeOutcome::Kind;
+
+// Reads one register after another, each with a request of its own, until
+// one is not answered.
+class ReadList : public Sequence
+{
+public:
+    explicit ReadList(QVector<quint16> registers) : registers(std::move(registers)) {}
+
+    bool finished() const override
+    {
+        return outcomes.size() == registers.size() || (!outcomes.isEmpty() && !outcomes.last().answered());
+    }
+    ExchangeRequest next_request() override
+    {
+        ExchangeRequest request;
+        request.frame = modbus::read_registers_request(MeterTarget{}, registers[outcomes.size()], 1);
+        request.answer_length = modbus::read_answer_length(false, 1);
+        return request;
+    }
+    void conclude(const ExchangeOutcome &outcome) override { outcomes.append(outcome); }
+
+    QVector<quint16> registers;
+    QVector<ExchangeOutcome> outcomes;
+};
+
+constexpr int fail_ms = 120;
+const quint16 version_register = 0x0009;
+const quint16 identifier_register = 0x0001; // one register too: its answer looks like the version's
+const quint16 missing_register = 0x0777;
+
+} // namespace
+
+class tst_exchanger : public QObject
+{
+    Q_OBJECT
+private slots:
+    void outcomes_data();
+    void outcomes();
+};
+
+void tst_exchanger::outcomes_data()
+{
+    QTest::addColumn<bool>("retry");
+    QTest::addColumn<bool>("echo");
+    QTest::addColumn<QVector<quint16>>("registers");
+    QTest::addColumn<QVector<LineTrick>>("tricks");
+    QTest::addColumn<QVector<int>>("outcomes");
+    QTest::addColumn<int>("requests");
+
+    const QVector<quint16> two = {version_register, identifier_register};
+    const LineTrick silent{LineTrick::silent, 0};
+    const LineTrick garble{LineTrick::garble, 0};
+    const auto kinds = [](std::initializer_list<Kind> list) {
+        QVector<int> v;
+        for (Kind k : list)
+            v << int(k);
+        return v;
+    };
+    const QVector<int> both = kinds({Kind::answered, Kind::answered});
+
+    QTest::newRow("answers in time") << true << false << two << QVector<LineTrick>{} << both << 2;
+    QTest::newRow("first answer missing: wait, resend") << true << false << two << QVector<LineTrick>{silent} << both << 3;
+    QTest::newRow("silent meter: given up after one resend")
+        << true << false << two << QVector<LineTrick>{silent, silent} << kinds({Kind::no_answer}) << 2;
+    QTest::newRow("garbled once") << true << false << two << QVector<LineTrick>{garble} << both << 3;
+    QTest::newRow("garbled throughout: bad answer")
+        << true << false << two << QVector<LineTrick>{garble, garble, garble} << kinds({Kind::bad_answer}) << 3;
+    // The first answer comes after the resend has left, and the resend's
+    // answer right behind it: that one must not pass for the answer to the
+    // next request, which has the same length and comes later.
+    QTest::newRow("late answer, then the resend's")
+        << true << false << two
+        << QVector<LineTrick>{{LineTrick::late, 520}, {LineTrick::late, 80}, {LineTrick::late, 30}} << both << 3;
+    QTest::newRow("echoing adapter") << true << true << two << QVector<LineTrick>{} << both << 2;
+    QTest::newRow("refusal is a bad answer to a poll")
+        << true << false << QVector<quint16>{missing_register} << QVector<LineTrick>{} << kinds({Kind::bad_answer})
+        << 3;
+    QTest::newRow("refusal is told to a write")
+        << false << false << QVector<quint16>{missing_register} << QVector<LineTrick>{} << kinds({Kind::exception})
+        << 1;
+    QTest::newRow("one wait without resend") << false << false << two << QVector<LineTrick>{silent}
+                                             << kinds({Kind::no_answer}) << 1;
+}
+
+void tst_exchanger::outcomes()
+{
+    QFETCH(bool, retry);
+    QFETCH(bool, echo);
+    QFETCH(QVector<quint16>, registers);
+    QFETCH(QVector<LineTrick>, tricks);
+    QFETCH(QVector<int>, outcomes);
+    QFETCH(int, requests);
+
+    MeterDevice meter;
+    meter.tricks = tricks;
+    meter.echo = echo;
+    io_port port;
+    port.attach(&meter, LineTiming{});
+    Exchanger exchanger(&port);
+    ExchangeRules rules;
+    rules.retry = retry ? ExchangeRules::Retry::wait_resend_give_up : ExchangeRules::Retry::none;
+    rules.ok_ms = 40;
+    rules.fail_ms = fail_ms;
+    ReadList reads(registers);
+    QVERIFY(exchanger.run(&reads, rules));
+    QVERIFY(exchanger.busy());
+    QTRY_VERIFY_WITH_TIMEOUT(!exchanger.busy(), 20000);
+
+    QVector<int> kinds;
+    for (const ExchangeOutcome &outcome : qAsConst(reads.outcomes))
+        kinds << int(outcome.kind);
+    QCOMPARE(kinds, outcomes);
+    QCOMPARE(meter.requests.size(), requests);
+    // Every answer is the meter's value of the register asked for.
+    for (int i = 0; i < reads.outcomes.size(); ++i) {
+        if (reads.outcomes[i].answered())
+            QCOMPARE(word_at(reads.outcomes[i].answer, 3), meter.meters[0].read(registers[i]));
+    }
+    QCOMPARE(exchanger.line_echoes(), echo);
+}
+
+QTEST_MAIN(tst_exchanger)
+#include "tst_exchanger.moc"

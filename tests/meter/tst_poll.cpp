@@ -1,0 +1,114 @@
+// The poll engine against the stand-in's meter: what it asks, in which
+// order, what it makes of the answers, and where a failure ends it.
+#include "link/serial_number.h"
+#include "meter/model_table.h"
+#include "meter/poll.h"
+#include "meter_device.h"
+
+#include <QtTest>
+
+namespace {
+
+// The repository's table names the built-in meter's model 0x0C15, factor 0.001.
+const QStringList models = parse_model_fields("name,code,x,factor\nmeter,0x0C15,,0.001\n");
+
+MeterTarget target(bool by_serial)
+{
+    MeterTarget t;
+    t.by_serial = by_serial;
+    t.address = 1;
+    if (by_serial)
+        t.serial = *pack_serial_number(QStringLiteral("0012345678AB"));
+    return t;
+}
+
+} // namespace
+
+class tst_poll : public QObject
+{
+    Q_OBJECT
+private slots:
+    void reads_the_meter_data();
+    void reads_the_meter();
+    void ends_at_the_first_failure_data();
+    void ends_at_the_first_failure();
+};
+
+void tst_poll::reads_the_meter_data()
+{
+    QTest::addColumn<bool>("by_serial");
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<QString>("reverse_volume");
+    QTest::addColumn<QVector<int>>("blank_lines_after"); // requests (0-based) followed by an empty log line
+
+    QTest::newRow("address, version 3") << false << 3 << 31 << "0.040" << QVector<int>{23};
+    // The reverse-flow steps pass without a request; the request after each
+    // one ends its log line empty.
+    QTest::newRow("address, version 2") << false << 2 << 27 << "" << QVector<int>{15, 18, 21, 24};
+    QTest::newRow("serial, version 3") << true << 3 << 31 << "0.040" << QVector<int>{};
+    QTest::newRow("serial, version 2") << true << 2 << 27 << "" << QVector<int>{};
+}
+
+void tst_poll::reads_the_meter()
+{
+    QFETCH(bool, by_serial);
+    QFETCH(int, version);
+    QFETCH(int, requests);
+    QFETCH(QString, reverse_volume);
+    QFETCH(QVector<int>, blank_lines_after);
+
+    QVector<sim::meter> meters{sim::builtin_meter()};
+    meters[0].version = version;
+    PollEngine poll(target(by_serial), models);
+    const QList<ExchangeRequest> sent = run_in_process(poll, meters);
+    QVector<int> blank;
+    for (int i = 0; i < sent.size(); ++i) {
+        if (sent[i].blank_line_after)
+            blank << i;
+    }
+    QVERIFY(poll.complete());
+    QCOMPARE(sent.size(), requests);
+    QCOMPARE(blank, blank_lines_after);
+
+    const PollValues &v = poll.values();
+    QCOMPARE(v.protocol_version, version);
+    QCOMPARE(v.software_version, QStringLiteral("1.05"));
+    QCOMPARE(v.model.name, QStringLiteral("meter"));
+    QCOMPARE(v.serial_number, QStringLiteral("0012345678ab"));
+    QCOMPARE(v.volume, QStringLiteral("12.346"));
+    QCOMPARE(v.reverse_volume, reverse_volume);
+    QCOMPARE(v.hour.time, QStringLiteral("30.01.2024 15:00:00"));
+    QCOMPARE(v.month.volume, QStringLiteral("12.000"));
+    QCOMPARE(v.compile_time, QStringLiteral("14253000"));
+}
+
+void tst_poll::ends_at_the_first_failure_data()
+{
+    QTest::addColumn<int>("silent_from");
+    QTest::addColumn<int>("step");
+
+    QTest::newRow("first request") << 0 << 1;
+    QTest::newRow("after the model") << 5 << 6;
+    QTest::newRow("last request") << 30 << 31;
+}
+
+void tst_poll::ends_at_the_first_failure()
+{
+    QFETCH(int, silent_from);
+    QFETCH(int, step);
+
+    QVector<sim::meter> meters{sim::builtin_meter()};
+    PollEngine poll(target(false), models);
+    const QList<ExchangeRequest> sent = run_in_process(poll, meters, silent_from);
+    QCOMPARE(sent.size(), silent_from + 1);
+    QVERIFY(poll.finished());
+    QVERIFY(!poll.complete());
+    QCOMPARE(poll.failure(), ExchangeOutcome::Kind::no_answer);
+    QCOMPARE(poll.step(), step);
+    // What came before the failure stays read.
+    QCOMPARE(poll.values().protocol_version, silent_from > 0 ? 3 : -1);
+}
+
+QTEST_MAIN(tst_poll)
+#include "tst_poll.moc"
