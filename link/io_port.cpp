@@ -141,11 +141,6 @@ void io_port::port_failed()
     emit port_lost();
 }
 
-void io_port::hold_line(int ms)
-{
-    line_free_at_us = std::max(line_free_at_us, now_us() + qint64(ms) * 1000);
-}
-
 void io_port::send(const QByteArray &frame)
 {
     if (outbox.isEmpty() && ms_until_line_free() == 0) {

@@ -58,10 +58,6 @@ public:
     const LineTiming &timing() const { return line; }
     // How long a frame handed over now would wait for the line.
     int ms_until_line_free() const;
-    // Keeps the next frame back for `ms`: after a request that was never
-    // answered, a late answer may still be on its way, and must come (and be
-    // dropped) before the next request leaves rather than pass for its answer.
-    void hold_line(int ms);
     // A frame handed over is still waiting for the line.
     bool frames_waiting() const { return !outbox.isEmpty(); }
 
