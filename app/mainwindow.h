@@ -82,6 +82,7 @@ private slots:
 private:
     // Shared by the sequences (app/sequence_support.cpp).
     bool line_busy();
+    bool line_free_and_open();
     std::optional<MeterTarget> sequence_target(bool serial_mode);
     ExchangeRules poll_rules() const;
     void show_run(Sequence *sequence);

@@ -9,13 +9,8 @@
 
 void MainWindow::on_param_btn_clicked()
 {
-    if (line_busy())
+    if (!line_free_and_open())
         return;
-    ui->label_31->setText(QString());
-    if (!port_started) {
-        ui->label_31->setText(tr("Порт не открыт"));
-        return;
-    }
     if (!by_serial && !by_address) {
         set_status(tr("Не выбран способ обращения к счетчику"), "QLabel {color:red;}");
         return;

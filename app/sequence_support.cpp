@@ -25,6 +25,19 @@ bool MainWindow::line_busy()
     return true;
 }
 
+// A poll or a write may start: the status line is emptied for its outcome.
+bool MainWindow::line_free_and_open()
+{
+    if (line_busy())
+        return false;
+    ui->label_31->setText(QString());
+    if (!port_started) {
+        ui->label_31->setText(tr("Порт не открыт"));
+        return false;
+    }
+    return true;
+}
+
 // The meter a run talks to, taken once at its start. An invalid address is
 // never sent: 0 is the broadcast that every meter on the line obeys, and an
 // address above 247 would be cut to another meter's address.

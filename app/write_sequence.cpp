@@ -19,13 +19,8 @@ constexpr int write_look_ms = 100;
 
 void MainWindow::on_write_btn_clicked()
 {
-    if (line_busy())
+    if (!line_free_and_open())
         return;
-    ui->label_31->setText(QString());
-    if (!port_started) {
-        ui->label_31->setText(tr("Порт не открыт"));
-        return;
-    }
     const std::optional<MeterTarget> target = sequence_target(by_serial);
     if (!target)
         return;

@@ -20,7 +20,9 @@ using Kind = ExchangeOutcome::Kind;
 class ReadList : public Sequence
 {
 public:
-    explicit ReadList(QVector<quint16> registers) : registers(std::move(registers)) {}
+    explicit ReadList(QVector<quint16> registers)
+        : registers(std::move(registers))
+    { }
 
     bool finished() const override
     {
@@ -75,7 +77,8 @@ void tst_exchanger::outcomes_data()
     const QVector<int> both = kinds({Kind::answered, Kind::answered});
 
     QTest::newRow("answers in time") << true << false << two << QVector<LineTrick>{} << both << 2;
-    QTest::newRow("first answer missing: wait, resend") << true << false << two << QVector<LineTrick>{silent} << both << 3;
+    QTest::newRow("first answer missing: wait, resend")
+        << true << false << two << QVector<LineTrick>{silent} << both << 3;
     QTest::newRow("silent meter: given up after one resend")
         << true << false << two << QVector<LineTrick>{silent, silent} << kinds({Kind::no_answer}) << 2;
     QTest::newRow("garbled once") << true << false << two << QVector<LineTrick>{garble} << both << 3;
@@ -88,14 +91,12 @@ void tst_exchanger::outcomes_data()
         << true << false << two
         << QVector<LineTrick>{{LineTrick::late, 520}, {LineTrick::late, 80}, {LineTrick::late, 30}} << both << 3;
     QTest::newRow("echoing adapter") << true << true << two << QVector<LineTrick>{} << both << 2;
-    QTest::newRow("refusal is a bad answer to a poll")
-        << true << false << QVector<quint16>{missing_register} << QVector<LineTrick>{} << kinds({Kind::bad_answer})
-        << 3;
-    QTest::newRow("refusal is told to a write")
-        << false << false << QVector<quint16>{missing_register} << QVector<LineTrick>{} << kinds({Kind::exception})
-        << 1;
-    QTest::newRow("one wait without resend") << false << false << two << QVector<LineTrick>{silent}
-                                             << kinds({Kind::no_answer}) << 1;
+    QTest::newRow("refusal is a bad answer to a poll") << true << false << QVector<quint16>{missing_register}
+                                                       << QVector<LineTrick>{} << kinds({Kind::bad_answer}) << 3;
+    QTest::newRow("refusal is told to a write") << false << false << QVector<quint16>{missing_register}
+                                                << QVector<LineTrick>{} << kinds({Kind::exception}) << 1;
+    QTest::newRow("one wait without resend")
+        << false << false << two << QVector<LineTrick>{silent} << kinds({Kind::no_answer}) << 1;
 }
 
 void tst_exchanger::outcomes()

@@ -24,14 +24,14 @@ private slots:
 
 void tst_write::writes_the_checked_items_data()
 {
-    QTest::addColumn<QVector<int>>("items");            // write_item values that are set
-    QTest::addColumn<quint32>("save_date");             // 1..31 confirmed, anything else refused
-    QTest::addColumn<QVector<quint16>>("written");      // registers asked to write, in order
+    QTest::addColumn<QVector<int>>("items");       // write_item values that are set
+    QTest::addColumn<quint32>("save_date");        // 1..31 confirmed, anything else refused
+    QTest::addColumn<QVector<quint16>>("written"); // registers asked to write, in order
     QTest::addColumn<QVector<int>>("confirmed");
-    QTest::addColumn<int>("exception");                 // 0: the write succeeded
+    QTest::addColumn<int>("exception"); // 0: the write succeeded
 
-    const int address = write_item::address, exchange_rate = write_item::exchange_rate,
-              parity = write_item::parity, save_date = write_item::save_date, clock = write_item::clock;
+    const int address = write_item::address, exchange_rate = write_item::exchange_rate, parity = write_item::parity,
+              save_date = write_item::save_date, clock = write_item::clock;
     QTest::newRow("nothing checked") << QVector<int>{} << 1u << QVector<quint16>{} << QVector<int>{} << 0;
     QTest::newRow("all five") << QVector<int>{address, exchange_rate, parity, save_date, clock} << 5u
                               << QVector<quint16>{0x0300, 0x0301, 0x0302, 0x0303, 0x1000}

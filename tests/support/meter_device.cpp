@@ -32,8 +32,7 @@ qint64 MeterDevice::writeData(const char *data, qint64 size)
         return size;
     if (trick.kind == LineTrick::garble)
         answer[answer.size() - 1] = char(answer.back() ^ 0x55);
-    QTimer::singleShot(trick.kind == LineTrick::late ? trick.delay_ms : 2, this,
-                       [this, answer] { deliver(answer); });
+    QTimer::singleShot(trick.kind == LineTrick::late ? trick.delay_ms : 2, this, [this, answer] { deliver(answer); });
     return size;
 }
 

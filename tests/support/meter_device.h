@@ -27,7 +27,7 @@ public:
     // How the answers to the 1st, 2nd, ... request are treated; requests
     // past the list are answered at once.
     QVector<LineTrick> tricks;
-    bool echo = false;         // hand back every request first, as some adapters do
+    bool echo = false;          // hand back every request first, as some adapters do
     QList<QByteArray> requests; // what came over the line, in order
 
     bool isSequential() const override { return true; }
