@@ -5,12 +5,17 @@
 #include "app/save_dialog.h"
 #include "archive/archive_chart_data.h"
 #include "archive/archive_export.h"
+#include "archive/archive_geometry.h"
 #include "archive/records.h"
 #include "link/frames.h"
 #include "ui_archive.h"
 
 #include <QDate>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QScreen>
+#include <QSplitter>
 #include <QTableWidget>
 
 namespace {
@@ -45,14 +50,36 @@ archive::archive(QWidget *parent)
     ui->tabWidget->setTabText(1, tr("Суточный"));
     ui->tabWidget->setTabText(2, tr("Месячный"));
 
-    // Beside the tables, over the height of the tabs and the button.
+    // Beside the tables; the two share the width as the operator drags it.
     chart = new consumption_chart(this);
     chart->setObjectName(QStringLiteral("chart"));
-    ui->gridLayout->addWidget(chart, 0, 1, 2, 1);
-    ui->gridLayout->setColumnStretch(0, 3);
-    ui->gridLayout->setColumnStretch(1, 2);
-    resize(width() * 5 / 3, height()); // the tables keep the form's width
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("arch_splitter"));
+    ui->gridLayout->removeWidget(ui->tabWidget);
+    split->addWidget(ui->tabWidget);
+    split->addWidget(chart);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    split->setChildrenCollapsible(false);
+    ui->gridLayout->addWidget(split, 0, 0);
+
+    state_label = new QLabel(this);
+    state_label->setObjectName(QStringLiteral("arch_state_label"));
+    ui->gridLayout->addWidget(state_label, 1, 0, Qt::AlignLeft);
+
+    // The tables keep the form's width, but the window never opens wider
+    // than the screen it is on.
+    int wanted = width() * 5 / 3;
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        wanted = qMin(wanted, screen->availableGeometry().width());
+    resize(wanted, height());
     update_chart();
+}
+
+// "Прочитано записей: N из M" while the last read is incomplete.
+void archive::set_read_state(int read, int total)
+{
+    state_label->setText(read < total ? tr("Прочитано записей: %1 из %2").arg(read).arg(total) : QString());
 }
 
 archive::~archive()
@@ -95,7 +122,7 @@ void archive::set_by_serial(bool by_serial)
     this->by_serial = by_serial;
 }
 
-void archive::add_archive(QList<QByteArray> frames, int type)
+void archive::add_archive(QList<QByteArray> frames, int type, bool whole)
 {
     this->frames.append(frames);
     split_records();
@@ -103,6 +130,9 @@ void archive::add_archive(QList<QByteArray> frames, int type)
     if (table(type)) {
         shown[type - 1] = {records, version, scale};
         setup_table();
+        // A read cut short: the records it got, then the rows it did not.
+        if (!whole && archive_geometry::is_supported_version(version))
+            table(type)->setRowCount(qMax(table(type)->rowCount(), archive_geometry::depth(version, type) + 1));
         update_chart();
     } else {
         // Nothing to show them in; they must not leak into the next archive.

@@ -7,6 +7,7 @@
 
 class QTableWidget;
 class consumption_chart;
+class QLabel;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -32,7 +33,10 @@ public:
     // True: answers carry the 12-byte serial-number header, else 6 bytes.
     void set_by_serial(bool by_serial);
     // Answer frames of one archive (1 hourly, 2 daily, 3 monthly) into its table.
-    void add_archive(QList<QByteArray> frames, int type);
+    // `whole` false: the read ended before the archive's last block.
+    void add_archive(QList<QByteArray> frames, int type, bool whole = true);
+    // Records of the last read against all the meter's archives hold.
+    void set_read_state(int read, int total);
 
     // The table of archive type 1..3, nullptr for any other type.
     QTableWidget *table(int type) const;
@@ -73,6 +77,7 @@ private:
     int current_type = 0;
     shown_archive shown[3];
     consumption_chart *chart = nullptr;
+    QLabel *state_label = nullptr;
     QString meter_serial;
     QString last_dir; // where the last file went, offered again
 };

@@ -1,11 +1,12 @@
 // The archive read: the hourly, daily and monthly archives, each handed to
-// the archive window once the archive reader has it whole.
+// the archive window as the archive reader gets it, whole or cut short.
 #include "app/mainwindow.h"
 
 #include "app/archive.h"
 #include "archive/archive_geometry.h"
 #include "archive/archive_reader.h"
 #include "link/exchanger.h"
+#include "meter/poll.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -22,12 +23,9 @@ void MainWindow::on_arch_btn_clicked()
     ui->arch_btn->setStyleSheet(QStringLiteral("QPushButton {color:green;}"));
     ui->arch_btn->setText(tr("Идет чтение архива"));
     ui->label_31->setText(QString());
-    archive_window->clear_tables();
 
-    // The version and the addressing hold for the whole run: the window cuts
-    // the answers by the same record and header lengths the requests ask for.
-    const int version = ui->ver_prot_line->text().toInt(nullptr, 10);
-    archive_window->set_version_scale(version, volume_factor);
+    // The addressing holds for the whole run: the window cuts the answers by
+    // the same header length the requests ask for.
     archive_window->set_decimals(factor_decimals);
     archive_window->set_by_serial(by_serial);
     // Names the file the archive is saved to.
@@ -40,36 +38,70 @@ void MainWindow::on_arch_btn_clicked()
         ui->arch_btn->setText(tr("Архив не прочитан"));
         return;
     }
-    if (!archive_geometry::is_supported_version(version)) {
-        ui->arch_btn->setStyleSheet(QLatin1String(red_button));
-        ui->arch_btn->setText(tr("Некорректные параметры чтения"));
-        return;
-    }
     const std::optional<MeterTarget> target = sequence_target(by_serial);
     if (!target) {
         ui->arch_btn->setStyleSheet(QLatin1String(red_button));
         ui->arch_btn->setText(tr("Архив не прочитан"));
         return;
     }
+    const int version = archive_version_for(*target);
     archive_run = std::make_unique<ArchiveReader>(version, *target);
+    if (archive_run->finished()) {
+        ui->arch_btn->setStyleSheet(QLatin1String(red_button));
+        ui->arch_btn->setText(tr("Некорректные параметры чтения"));
+        return;
+    }
+    archive_window->set_version_scale(version, volume_factor);
     ExchangeRules rules;
     rules.ok_ms = port_settings.archive_ok_ms;
     rules.fail_ms = port_settings.archive_fail_ms;
     exchanger->run(archive_run.get(), rules);
 }
 
+// The version the archive's blocks are sized by: the one shown, unless it is
+// empty or a poll of another meter put it there; then 0, and the reader asks
+// the meter first.
+int MainWindow::archive_version_for(const MeterTarget &target) const
+{
+    const QString shown = ui->ver_prot_line->text().trimmed();
+    if (shown.isEmpty())
+        return 0;
+    const bool from_poll = poll_run && poll_run->values().protocol_version >= 0
+        && shown == QString::number(poll_run->values().protocol_version);
+    if (from_poll && !same_meter(poll_run->target(), target))
+        return 0;
+    return shown.toInt(nullptr, 10);
+}
+
 // A block has come, or the read is over.
 void MainWindow::printer_arc()
 {
-    for (const ReadArchive &read : archive_run->take_completed())
-        archive_window->add_archive(read.frames, read.type);
+    const int version = archive_run->version();
+    if (version != 0 && ui->ver_prot_line->text() != QString::number(version)) {
+        // The meter was asked for its version: show it, and size the tables by it.
+        ui->ver_prot_line->setText(QString::number(version));
+        archive_window->set_version_scale(version, volume_factor);
+    }
+    // The previous archive stays in the window until the first block of this
+    // one (no archive is whole or handed over before a second block).
+    if (archive_run->progress().done == 1)
+        archive_window->clear_tables();
+    for (const ReadArchive &archive : archive_run->take_completed())
+        archive_window->add_archive(archive.frames, archive.type, archive.whole);
     if (!archive_run->finished())
         return;
+    if (archive_run->records_read() > 0)
+        archive_window->set_read_state(archive_run->records_read(), archive_run->records_total());
     if (archive_run->complete()) {
         ui->arch_btn->setStyleSheet(QStringLiteral("QPushButton {color:black;}"));
         ui->arch_btn->setText(tr("Архив прочитан"));
+    } else if (archive_run->version_unsupported()) {
+        ui->arch_btn->setStyleSheet(QLatin1String(red_button));
+        ui->arch_btn->setText(tr("Некорректные параметры чтения"));
     } else if (archive_run->failure() == ExchangeOutcome::Kind::bad_answer) {
         archive_read_failed(tr("Некорректные данные архива"), tr("Неверные данные"));
+    } else if (archive_run->failure() == ExchangeOutcome::Kind::stopped) {
+        archive_read_failed(tr("Архив не прочитан"), tr("Обмен остановлен"));
     } else {
         archive_read_failed(tr("Архив не прочитан"), tr("Соединение отсутствует"));
     }

@@ -7,6 +7,7 @@
 #include "ui_mainwindow.h"
 
 #include <QKeyEvent>
+#include <QPushButton>
 
 void MainWindow::on_setting_btn_clicked()
 {
@@ -92,6 +93,12 @@ void MainWindow::clear_filds()
 // Other keys are deliberately not passed on.
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
+    // Enter presses the focused button, as Space does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
+            button->animateClick();
+        return;
+    }
     if (event->key() != Qt::Key_N || !(event->modifiers() & Qt::ControlModifier))
         return;
     if (!build_info_shown) {

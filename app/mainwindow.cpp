@@ -14,6 +14,10 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -50,6 +54,19 @@ MainWindow::MainWindow(QWidget *parent)
         field->setReadOnly(true);
         field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+    // Read-only fields are for reading and copying, not for Tab to stop at.
+    for (QLineEdit *field : findChildren<QLineEdit *>()) {
+        if (field->isReadOnly())
+            field->setFocusPolicy(Qt::ClickFocus);
+    }
+    // Tab goes through the addressing, the commands, then the write block.
+    const QList<QWidget *> tab_chain = {
+        ui->adr_click,   ui->adr_line,         ui->s_num_click, ui->sereal_num_line_w, ui->setting_btn, ui->start_btn,
+        ui->param_btn,   ui->arch_btn,         ui->open_btn,    ui->log_btn,           ui->scan_btn,    ui->adr_click_w,
+        ui->adr_line_w,  ui->speed_click_w,    ui->speed_box_w, ui->bit_click_w,       ui->bit_box_w,   ui->date_save_w,
+        ui->date_line_w, ui->write_time_click, ui->hend_time,   ui->real_time_line,    ui->write_btn};
+    for (int i = 1; i < tab_chain.size(); ++i)
+        setTabOrder(tab_chain[i - 1], tab_chain[i]);
     for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line, ui->sereal_num_line_w})
         field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The long block headings sit in the caption column; spread over both
@@ -75,6 +92,38 @@ MainWindow::MainWindow(QWidget *parent)
             show_run(sequence); // the last step shows with the end of the run
     });
     connect(exchanger.get(), &Exchanger::finished, this, &MainWindow::show_run);
+    connect(exchanger.get(), &Exchanger::started, this, &MainWindow::show_progress);
+    connect(exchanger.get(), &Exchanger::concluded, this, &MainWindow::show_progress);
+    connect(exchanger.get(), &Exchanger::finished, this, &MainWindow::run_over);
+    // An adapter pulled out: the button must not go on saying all is well.
+    connect(port.get(), &io_port::port_lost, this, [this] { ui->start_btn->setText(tr("Нет соединения")); });
+
+    // Any run shows how far it is, and can be stopped at once.
+    progress_bar = new QProgressBar(this);
+    progress_bar->setObjectName(QStringLiteral("progress_bar"));
+    progress_bar->setTextVisible(true);
+    progress_bar->setMinimumWidth(progress_bar->fontMetrics().horizontalAdvance(QStringLiteral("0000 / 0000, 0000 s"))
+                                  + 40);
+    progress_bar->hide();
+    stop_btn = new QPushButton(tr("Остановить"), this);
+    stop_btn->setObjectName(QStringLiteral("stop_btn"));
+    stop_btn->setEnabled(false);
+    connect(stop_btn, &QPushButton::clicked, exchanger.get(), &Exchanger::stop);
+    statusBar()->addPermanentWidget(progress_bar);
+    statusBar()->addPermanentWidget(stop_btn);
+
+    // The empty menu bar and tool bar strip only take room.
+    delete ui->menuBar;
+    delete ui->mainToolBar;
+    // On a small screen, or at a large scale, the form scrolls instead of
+    // pushing the window past the screen's edge.
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("main_scroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidget(takeCentralWidget());
+    setCentralWidget(scroll);
 
     switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
     case SettingsLoad::loaded:
@@ -126,6 +175,14 @@ void MainWindow::settings_accepted()
 {
     if (!save_settings())
         set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
+    // An open port takes the new parameters at once; a run in progress
+    // finishes on the old ones first.
+    if (port_started && port->is_open()) {
+        if (exchanger->busy())
+            reopen_after_run = true;
+        else
+            on_start_btn_clicked();
+    }
 }
 
 void MainWindow::set_status(const QString &text, const char *style)

@@ -5,6 +5,7 @@
 #include "meter/write.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
@@ -13,6 +14,8 @@
 #include <optional>
 
 QT_BEGIN_NAMESPACE
+class QProgressBar;
+class QPushButton;
 namespace Ui {
 class MainWindow;
 }
@@ -86,6 +89,8 @@ private:
     std::optional<MeterTarget> sequence_target(bool serial_mode);
     ExchangeRules poll_rules() const;
     void show_run(Sequence *sequence);
+    void show_progress(Sequence *sequence);
+    void run_over();
     void log_line(const QString &line);
 
     // The poll (app/poll_cycle.cpp).
@@ -95,6 +100,7 @@ private:
     std::optional<WriteValues> write_values_of_form();
 
     // The archive read (app/archive_read.cpp).
+    int archive_version_for(const MeterTarget &target) const;
     void archive_read_failed(const QString &button_text, const QString &status);
 
     bool save_settings();
@@ -133,6 +139,11 @@ private:
     std::unique_ptr<PollEngine> poll_run;
     std::unique_ptr<WriteEngine> write_run;
     std::unique_ptr<ArchiveReader> archive_run;
+
+    QProgressBar *progress_bar = nullptr; // in the status bar while a run goes on
+    QPushButton *stop_btn = nullptr;
+    QElapsedTimer run_clock;
+    bool reopen_after_run = false; // port settings changed during a run
 
     // Made at its first opening; a child window, deleted with this one.
     ScanWindow *scan_window = nullptr;

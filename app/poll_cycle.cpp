@@ -35,8 +35,11 @@ void MainWindow::printer()
         show_poll_answer(poll_run->step());
         return;
     }
-    ui->label_31->setText(poll_run->failure() == ExchangeOutcome::Kind::bad_answer ? tr("Некорректные данные")
-                                                                                   : tr("Соединение отсутствует"));
+    switch (poll_run->failure()) {
+    case ExchangeOutcome::Kind::bad_answer: ui->label_31->setText(tr("Некорректные данные")); break;
+    case ExchangeOutcome::Kind::stopped: ui->label_31->setText(tr("Обмен остановлен")); break;
+    default: ui->label_31->setText(tr("Соединение отсутствует")); break;
+    }
 }
 
 void MainWindow::show_poll_answer(int step)

@@ -9,6 +9,9 @@
 #include "meter/poll.h"
 #include "ui_mainwindow.h"
 
+#include <QProgressBar>
+#include <QPushButton>
+
 namespace {
 
 const char *const red_label = "QLabel {color:red;}";
@@ -83,6 +86,35 @@ void MainWindow::show_run(Sequence *sequence)
         write_data();
     else if (sequence == archive_run.get())
         printer_arc();
+}
+
+// The blocks, steps, items or addresses done of the whole run, and the time
+// left at the pace the line has kept so far.
+void MainWindow::show_progress(Sequence *sequence)
+{
+    const SequenceProgress p = sequence->progress();
+    if (progress_bar->isHidden() || p.done == 0)
+        run_clock.start();
+    progress_bar->show();
+    stop_btn->setEnabled(true);
+    progress_bar->setRange(0, qMax(1, p.total));
+    progress_bar->setValue(qMin(p.done, p.total));
+    if (p.done > 0 && p.done < p.total) {
+        const qint64 left_s = (run_clock.elapsed() * (p.total - p.done) / p.done + 999) / 1000;
+        progress_bar->setFormat(tr("%1 из %2, осталось %3 с").arg(p.done).arg(p.total).arg(left_s));
+    } else {
+        progress_bar->setFormat(tr("%1 из %2").arg(p.done).arg(p.total));
+    }
+}
+
+void MainWindow::run_over()
+{
+    progress_bar->hide();
+    stop_btn->setEnabled(false);
+    if (reopen_after_run) {
+        reopen_after_run = false;
+        on_start_btn_clicked();
+    }
 }
 
 void MainWindow::log_line(const QString &line)

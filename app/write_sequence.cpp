@@ -88,6 +88,10 @@ void MainWindow::write_data()
         return;
     }
     const ExchangeOutcome &refusal = write_run->refusal();
+    if (refusal.kind == ExchangeOutcome::Kind::stopped) {
+        set_status(tr("Обмен остановлен"), red_label);
+        return;
+    }
     const QString exception = exception_message(refusal.exception_code);
     set_status(exception.isEmpty() ? tr("Запись не подтверждена") : exception, red_label);
 }

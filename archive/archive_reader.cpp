@@ -2,20 +2,65 @@
 
 #include "archive/archive_geometry.h"
 #include "archive/records.h"
+#include "meter/register_map.h"
 
-ArchiveReader::ArchiveReader(int protocol_version, const MeterTarget &target)
-    : version(protocol_version)
+namespace {
+
+constexpr quint16 version_register = 0x0009;
+
+int blocks_of(int version, int type)
+{
+    const int step = archive_geometry::block_step(version);
+    return (archive_geometry::depth(version, type) + step - 1) / step;
+}
+
+} // namespace
+
+ArchiveReader::ArchiveReader(int version, const MeterTarget &target)
+    : protocol_version(version)
     , meter(target)
 {
     reading.type = archive_geometry::hourly;
+    if (version != 0 && !archive_geometry::is_supported_version(version))
+        state = State::failed;
+}
+
+bool ArchiveReader::version_unsupported() const
+{
+    return !archive_geometry::is_supported_version(protocol_version);
+}
+
+SequenceProgress ArchiveReader::progress() const
+{
+    if (version_unsupported())
+        return {0, 0};
+    int total = 0;
+    for (int type = archive_geometry::hourly; type <= archive_geometry::monthly; ++type)
+        total += blocks_of(protocol_version, type);
+    return {blocks, total};
+}
+
+int ArchiveReader::records_total() const
+{
+    if (version_unsupported())
+        return 0;
+    int total = 0;
+    for (int type = archive_geometry::hourly; type <= archive_geometry::monthly; ++type)
+        total += archive_geometry::depth(protocol_version, type);
+    return total;
 }
 
 ExchangeRequest ArchiveReader::next_request()
 {
-    const int count = archive_geometry::block_size(version, reading.type, index);
     ExchangeRequest request;
+    if (protocol_version == 0) {
+        request.frame = modbus::read_registers_request(meter, version_register, 1);
+        request.answer_length = modbus::read_answer_length(meter.by_serial, 1);
+        return request;
+    }
+    const int count = archive_geometry::block_size(protocol_version, reading.type, index);
     request.frame = modbus::archive_block_request(meter, quint8(reading.type), quint16(index), quint8(count));
-    request.answer_length = modbus::archive_answer_length(meter.by_serial, count, arc::record_length(version));
+    request.answer_length = modbus::archive_answer_length(meter.by_serial, count, arc::record_length(protocol_version));
     return request;
 }
 
@@ -26,11 +71,23 @@ void ArchiveReader::conclude(const ExchangeOutcome &outcome)
     if (!outcome.answered()) {
         state = State::failed;
         failed_with = outcome.kind;
+        if (!reading.frames.isEmpty()) {
+            reading.whole = false;
+            completed.append(reading);
+        }
+        return;
+    }
+    if (protocol_version == 0) {
+        protocol_version = word_at(outcome.answer, modbus::read_data_offset(meter.by_serial));
+        if (version_unsupported())
+            state = State::failed;
         return;
     }
     reading.frames.append(outcome.answer);
-    index += archive_geometry::block_step(version);
-    while (archive_geometry::is_complete(version, reading.type, index)) {
+    ++blocks;
+    records += archive_geometry::block_size(protocol_version, reading.type, index);
+    index += archive_geometry::block_step(protocol_version);
+    while (archive_geometry::is_complete(protocol_version, reading.type, index)) {
         completed.append(reading);
         index = 0;
         if (reading.type == archive_geometry::monthly) {

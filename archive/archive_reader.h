@@ -6,39 +6,49 @@
 #include <QList>
 #include <QVector>
 
-// One archive read whole: its type and the answers to its blocks, in order.
+// One archive as read: its type and the answers to its blocks, in order.
 struct ReadArchive
 {
     int type = 0; // archive_geometry::hourly, daily, monthly
     QList<QByteArray> frames;
+    bool whole = true; // false: the read ended before its last block
 };
 
 // The archive read: the hourly, daily and monthly archives block by block,
-// sized by the protocol version. An archive is handed over only once all its
-// blocks have come; the first block that does not come ends the read.
+// sized by the protocol version. An archive is handed over once all its
+// blocks have come, or with the blocks it has when the read ends early:
+// what was read is never thrown away.
 class ArchiveReader : public Sequence
 {
 public:
-    // `version` must be one archive_geometry supports.
+    // `version` 2 or 3; 0 when not known: the meter is asked for it first.
     ArchiveReader(int version, const MeterTarget &target);
 
     bool finished() const override { return state != State::running; }
+    SequenceProgress progress() const override;
     ExchangeRequest next_request() override;
     void conclude(const ExchangeOutcome &outcome) override;
 
     bool complete() const { return state == State::complete; }
     ExchangeOutcome::Kind failure() const { return failed_with; }
-    // The archives completed since the last call, oldest first.
+    // The meter reported a version whose archives are not known (or none yet).
+    bool version_unsupported() const;
+    int version() const { return protocol_version; }
+    // The archives completed or cut short since the last call, oldest first.
     QVector<ReadArchive> take_completed();
+    int records_read() const { return records; }
+    int records_total() const;
 
 private:
     enum class State { running, complete, failed };
 
-    int version;
+    int protocol_version;
     MeterTarget meter;
     State state = State::running;
     ExchangeOutcome::Kind failed_with = ExchangeOutcome::Kind::no_answer;
     ReadArchive reading;
     int index = 0; // the first record of the next block
+    int blocks = 0;
+    int records = 0;
     QVector<ReadArchive> completed;
 };

@@ -53,13 +53,21 @@ struct ExchangeRequest
 // What came of one request, once every wait and resend is over.
 struct ExchangeOutcome
 {
-    enum class Kind { answered, exception, no_answer, bad_answer, port_lost };
+    enum class Kind { answered, exception, no_answer, bad_answer, port_lost, stopped };
     Kind kind = Kind::no_answer;
     QByteArray answer;                     // answered, exception: the meter's frame, checked
     int exception_code = 0;                // exception
     AnswerStatus check = AnswerStatus::ok; // bad_answer: the check it failed
 
     bool answered() const { return kind == Kind::answered; }
+};
+
+// How far a run is: requests concluded of all it will make (an estimate
+// where the run decides as it goes).
+struct SequenceProgress
+{
+    int done = 0;
+    int total = 0;
 };
 
 // A run of requests: a poll, a write, an archive read, a search. It says
@@ -69,6 +77,7 @@ class Sequence
 {
 public:
     virtual ~Sequence() = default;
+    virtual SequenceProgress progress() const { return {}; }
     virtual bool finished() const = 0;
     // The request to send now; asked only while not finished, once per
     // request, at the moment it leaves (a clock write takes the time then).

@@ -49,8 +49,20 @@ bool Exchanger::run(Sequence *sequence, const ExchangeRules &run_rules)
     period_ms = rules.ok_ms;
     missing_strikes = 0;
     bad_strikes = 0;
+    emit started(sequence);
     next();
     return true;
+}
+
+void Exchanger::stop()
+{
+    if (!running)
+        return;
+    if (outstanding) {
+        quiet_due = true;
+        quiet_base_ms = rules.fail_ms;
+    }
+    end_run(ExchangeOutcome::Kind::stopped);
 }
 
 const LineTiming &Exchanger::port_timing() const
@@ -285,13 +297,18 @@ void Exchanger::conclude(const ExchangeOutcome &outcome)
 // The adapter is gone: the run ends here, whatever its sequence would ask next.
 void Exchanger::conclude_lost()
 {
+    quiet_due = false;
+    end_run(ExchangeOutcome::Kind::port_lost);
+}
+
+void Exchanger::end_run(ExchangeOutcome::Kind why)
+{
     outstanding = false;
     wait_timer->stop();
     look_timer->stop();
     quiet_timer->stop();
-    quiet_due = false;
     ExchangeOutcome outcome;
-    outcome.kind = ExchangeOutcome::Kind::port_lost;
+    outcome.kind = why;
     Sequence *sequence = running;
     running = nullptr;
     sequence->conclude(outcome);

@@ -47,6 +47,9 @@ public:
     // Starts `sequence` (not owned; it must outlive its run) unless the line
     // is busy. The first request leaves at once, or after a quiet wait.
     bool run(Sequence *sequence, const ExchangeRules &rules);
+    // Ends the running sequence at once (its outcome: stopped). An answer
+    // still on its way is let pass by a quiet wait before the next request.
+    void stop();
 
     const LineTiming &port_timing() const;
 
@@ -56,6 +59,7 @@ public:
     const LineStats &stats() const { return counts; }
 
 signals:
+    void started(Sequence *sequence);
     void concluded(Sequence *sequence, const ExchangeOutcome &outcome);
     void finished(Sequence *sequence);
     // A line for the log: a frame sent or the bytes received.
@@ -72,6 +76,7 @@ private:
     void strike(int &strikes);
     void conclude(const ExchangeOutcome &outcome);
     void conclude_lost();
+    void end_run(ExchangeOutcome::Kind why);
     QByteArray take_received();
     void log_received(const QByteArray &bytes);
     bool is_whole(const QByteArray &bytes) const;

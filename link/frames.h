@@ -16,6 +16,12 @@ struct MeterTarget
     SerialBytes serial{};
 };
 
+// The same meter, addressed the same way.
+inline bool same_meter(const MeterTarget &a, const MeterTarget &b)
+{
+    return a.by_serial == b.by_serial && (a.by_serial ? a.serial == b.serial : a.address == b.address);
+}
+
 namespace modbus {
 
 constexpr quint8 serial_address = 0xFD;

@@ -12,6 +12,13 @@ bool PollEngine::passes(int step) const
     return poll::step(step).reverse_flow && read.protocol_version != poll::reverse_flow_version;
 }
 
+// Version 2 meters are asked four reads fewer, known once step 1 has answered.
+SequenceProgress PollEngine::progress() const
+{
+    const bool fewer = read.protocol_version >= 0 && read.protocol_version != poll::reverse_flow_version;
+    return {answered, poll::step_count - 1 - (fewer ? 4 : 0)};
+}
+
 ExchangeRequest PollEngine::next_request()
 {
     const poll::Step &registers = poll::step(current);
@@ -32,6 +39,7 @@ void PollEngine::conclude(const ExchangeOutcome &outcome)
         failed_with = outcome.kind;
         return;
     }
+    ++answered;
     decode(current, outcome.answer.mid(modbus::read_data_offset(meter.by_serial)));
     const bool device_mode = !meter.by_serial;
     blank_line_due = device_mode && current == 23;

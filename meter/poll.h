@@ -41,6 +41,7 @@ public:
     PollEngine(const MeterTarget &target, const QStringList &model_table);
 
     bool finished() const override { return state != State::running; }
+    SequenceProgress progress() const override;
     ExchangeRequest next_request() override;
     void conclude(const ExchangeOutcome &outcome) override;
 
@@ -64,6 +65,7 @@ private:
     ExchangeOutcome::Kind failed_with = ExchangeOutcome::Kind::no_answer;
     int current = 1;
     int last_step = 0;
+    int answered = 0;
     bool blank_line_due = false;
     PollValues read;
 };

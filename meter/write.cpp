@@ -17,6 +17,14 @@ void WriteEngine::skip_unset()
         state = State::confirmed;
 }
 
+SequenceProgress WriteEngine::progress() const
+{
+    int total = 0;
+    for (const std::optional<quint32> &value : items)
+        total += value ? 1 : 0;
+    return {confirmed.size(), total};
+}
+
 ExchangeRequest WriteEngine::next_request()
 {
     quint32 value = *items[size_t(item)];

@@ -21,6 +21,7 @@ public:
     WriteEngine(const MeterTarget &target, const WriteValues &values, bool clock_from_computer);
 
     bool finished() const override { return state != State::running; }
+    SequenceProgress progress() const override;
     ExchangeRequest next_request() override;
     void conclude(const ExchangeOutcome &outcome) override;
 

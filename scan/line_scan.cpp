@@ -83,6 +83,8 @@ void LineScan::conclude(const ExchangeOutcome &outcome)
         // The adapter is gone: what was not asked is not known.
         lost = true;
         stop();
+    } else if (outcome.kind == ExchangeOutcome::Kind::stopped) {
+        stop();
     }
     last = conclude(outcome.answer);
 }

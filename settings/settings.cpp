@@ -4,6 +4,7 @@
 #include "link/io_port.h"
 #include "ui_settings.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QShowEvent>
 
@@ -31,10 +32,25 @@ void settings::set_port_lister(port_lister lister)
 void settings::showEvent(QShowEvent *event)
 {
     // Adapters come and go while the program runs: list them anew each time
-    // the window is opened (not when it is merely restored from the taskbar).
-    if (!event->spontaneous())
+    // the window is opened (not when it is merely restored from the taskbar),
+    // and show what is stored, not what was typed and abandoned last time.
+    if (!event->spontaneous()) {
+        if (record)
+            load(record->parity, record->baud_rate, record->stop_bits, record->port_name, record->main_ok_ms,
+                 record->main_fail_ms, record->archive_ok_ms, record->archive_fail_ms);
         list_ports();
+    }
     QWidget::showEvent(event);
+}
+
+// Escape leaves the window as Cancel would: nothing is stored.
+void settings::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void settings::list_ports()
@@ -82,6 +98,8 @@ void settings::load(int parity, int baud_rate, int stop_bits, const QString &por
     ui->time_no->setText(QString::number(main_fail_ms, 10));
     ui->time_arc_y->setText(QString::number(archive_ok_ms, 10));
     ui->time_arc_n->setText(QString::number(archive_fail_ms, 10));
+    for (QLineEdit *field : {ui->time_yes, ui->time_no, ui->time_arc_y, ui->time_arc_n})
+        field->setStyleSheet(QString());
 }
 
 void settings::attach(PortSettings *target)

@@ -39,6 +39,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void on_set_btn_clicked();

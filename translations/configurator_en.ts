@@ -30,6 +30,22 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>Обмен остановлен</source>
+        <translation>Exchange stopped</translation>
+    </message>
+    <message>
+        <source>%1 из %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>%1 из %2, осталось %3 с</source>
+        <translation>%1 of %2, %3 s left</translation>
+    </message>
+    <message>
+        <source>Остановить</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
         <source>MainWindow</source>
         <translation>MainWindow</translation>
     </message>
@@ -414,6 +430,10 @@
 </context>
 <context>
     <name>archive</name>
+    <message>
+        <source>Прочитано записей: %1 из %2</source>
+        <translation>Records read: %1 of %2</translation>
+    </message>
     <message>
         <source>Form</source>
         <translation>Form</translation>

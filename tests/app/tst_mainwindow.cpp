@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 
 namespace {
@@ -41,6 +42,10 @@ private slots:
     void clear_filds_empties_the_meter_data();
     void closing_closes_the_other_windows();
     void settings_ok_saves_at_once();
+    void fits_a_small_screen();
+    void keyboard_data();
+    void keyboard();
+    void escape_leaves_the_stored_settings();
 
 private:
     template<typename T> static T *widget(QWidget &w, const char *name)
@@ -310,6 +315,70 @@ void tst_mainwindow::settings_ok_saves_at_once()
     QCOMPARE(saved.baud_rate, 2400);
     QCOMPARE(saved.stop_bits, 2);
     QCOMPARE(saved.parity, 1);
+}
+
+// The form scrolls rather than holding the window at the size of its
+// layout (1021 x 709 at 1x, twice that at a 2x scale).
+void tst_mainwindow::fits_a_small_screen()
+{
+    MainWindow w;
+    QVERIFY2(w.minimumSizeHint().width() < 600 && w.minimumSizeHint().height() < 400,
+             qPrintable(QString("%1 x %2").arg(w.minimumSizeHint().width()).arg(w.minimumSizeHint().height())));
+    QVERIFY(!w.menuWidget());
+}
+
+void tst_mainwindow::keyboard_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<int>("tabs");
+    QTest::addColumn<QString>("to");
+
+    QTest::newRow("addressing to the commands") << "sereal_num_line_w" << 1 << "setting_btn";
+    QTest::newRow("commands to the write block") << "scan_btn" << 1 << "adr_click_w";
+    QTest::newRow("last write field to the write button") << "real_time_line" << 1 << "write_btn";
+    // The read-only fields of the meter's values are passed over.
+    QTest::newRow("write button back to the addressing") << "write_btn" << 1 << "adr_click";
+}
+
+void tst_mainwindow::keyboard()
+{
+    QFETCH(QString, from);
+    QFETCH(int, tabs);
+    QFETCH(QString, to);
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    QWidget *start = w.findChild<QWidget *>(from);
+    start->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), start);
+    for (int i = 0; i < tabs; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), to);
+
+    // Enter presses a focused button: a poll without an open port says so.
+    widget<QPushButton>(w, "param_btn")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(widget<QPushButton>(w, "param_btn"), Qt::Key_Return);
+    QTRY_COMPARE(widget<QLabel>(w, "label_31")->text(), QStringLiteral("Порт не открыт"));
+}
+
+void tst_mainwindow::escape_leaves_the_stored_settings()
+{
+    MainWindow w;
+    widget<QPushButton>(w, "setting_btn")->click();
+    QWidget *settings = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("settings"))
+            settings = top;
+    }
+    QVERIFY(settings && settings->isVisible());
+    auto *ok_period = settings->findChild<QLineEdit *>("time_yes");
+    const QString stored = ok_period->text();
+    ok_period->setText("4321");
+    QTest::keyClick(settings, Qt::Key_Escape);
+    QVERIFY(!settings->isVisible());
+    widget<QPushButton>(w, "setting_btn")->click();
+    QCOMPARE(ok_period->text(), stored);
 }
 
 QTEST_MAIN(tst_mainwindow)

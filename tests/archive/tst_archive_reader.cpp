@@ -20,15 +20,17 @@ void tst_archive_reader::reads_every_archive_data()
     QTest::addColumn<int>("version");
     QTest::addColumn<int>("silent_from"); // -1: the meter answers throughout
     QTest::addColumn<int>("requests");
-    QTest::addColumn<QVector<int>>("archives"); // the types handed over
+    QTest::addColumn<QVector<int>>("records"); // of each archive handed over, hourly first
     QTest::addColumn<bool>("complete");
 
     // Version 2: blocks of 24 records of 512, 384, 128; version 3: 17 of 336, 252, 84.
-    QTest::newRow("version 2") << 2 << -1 << 22 + 16 + 6 << QVector<int>{1, 2, 3} << true;
-    QTest::newRow("version 3") << 3 << -1 << 20 + 15 + 5 << QVector<int>{1, 2, 3} << true;
-    // Only whole archives are handed over.
-    QTest::newRow("silent in the daily archive") << 3 << 25 << 26 << QVector<int>{1} << false;
+    QTest::newRow("version 2") << 2 << -1 << 22 + 16 + 6 << QVector<int>{512, 384, 128} << true;
+    QTest::newRow("version 3") << 3 << -1 << 20 + 15 + 5 << QVector<int>{336, 252, 84} << true;
+    // What was read of an archive cut short is handed over too.
+    QTest::newRow("silent in the daily archive") << 3 << 25 << 26 << QVector<int>{336, 5 * 17} << false;
     QTest::newRow("silent at the first block") << 3 << 0 << 1 << QVector<int>{} << false;
+    // Version 0: not known, the meter is asked first (register 0x0009).
+    QTest::newRow("version asked first") << 0 << -1 << 1 + 20 + 15 + 5 << QVector<int>{336, 252, 84} << true;
 }
 
 void tst_archive_reader::reads_every_archive()
@@ -36,24 +38,25 @@ void tst_archive_reader::reads_every_archive()
     QFETCH(int, version);
     QFETCH(int, silent_from);
     QFETCH(int, requests);
-    QFETCH(QVector<int>, archives);
+    QFETCH(QVector<int>, records);
     QFETCH(bool, complete);
 
     QVector<sim::meter> meters{sim::builtin_meter()};
-    meters[0].version = version;
+    meters[0].version = version == 0 ? 3 : version;
     ArchiveReader reader(version, MeterTarget{});
     QCOMPARE(run_in_process(reader, meters, silent_from).size(), requests);
     QCOMPARE(reader.complete(), complete);
 
-    QVector<int> types;
+    QCOMPARE(reader.version(), meters[0].version);
+    QVector<int> handed_over;
     for (const ReadArchive &read : reader.take_completed()) {
-        types << read.type;
-        int records = 0;
+        int count = 0;
         for (const QByteArray &frame : read.frames)
-            records += (frame.size() - modbus::archive_header_length(false) - 2) / arc::record_length(version);
-        QCOMPARE(records, archive_geometry::depth(version, read.type));
+            count += (frame.size() - modbus::archive_header_length(false) - 2) / arc::record_length(reader.version());
+        handed_over << count;
+        QCOMPARE(read.whole, count == archive_geometry::depth(reader.version(), read.type));
     }
-    QCOMPARE(types, archives);
+    QCOMPARE(handed_over, records);
 }
 
 QTEST_MAIN(tst_archive_reader)

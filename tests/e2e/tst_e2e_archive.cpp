@@ -3,6 +3,7 @@
 #include "app_on_line.h"
 #include "archive/records.h"
 
+#include <QProgressBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -51,6 +52,8 @@ private slots:
     void failure_in_the_daily_archive();
     void unsupported_version();
     void port_not_started();
+    void stopped_read_keeps_what_it_read();
+    void version_asked_first();
 };
 
 void tst_e2e_archive::full_read_data()
@@ -184,6 +187,8 @@ void tst_e2e_archive::failure_in_the_daily_archive()
     QVERIFY(archive_window()->table(1)->item(336, 0));
     QCOMPARE(archive_window()->table(2)->item(0, 0), nullptr);
     QCOMPARE(archive_window()->table(3)->item(0, 0), nullptr);
+    QCOMPARE(archive_window()->findChild<QLabel *>("arch_state_label")->text(),
+             QStringLiteral("Прочитано записей: 336 из 672"));
 }
 
 void tst_e2e_archive::unsupported_version()
@@ -213,6 +218,49 @@ void tst_e2e_archive::port_not_started()
         QCOMPARE(w.findChild<QPushButton *>("arch_btn")->text(), QStringLiteral("Архив не прочитан"));
     }
     QDir::setCurrent(previous);
+}
+
+void tst_e2e_archive::stopped_read_keeps_what_it_read()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({"--wire-time", "--baud", "9600"}, "version = 3\n"), qPrintable(app.error()));
+    app.check("adr_click");
+    app.set_text("ver_prot_line", "3");
+    app.click("arch_btn");
+    auto *progress = app.window().findChild<QProgressBar *>("progress_bar");
+    QVERIFY(!progress->isHidden());
+    // Stopped in the daily archive, after its first blocks.
+    QVERIFY(app.wait_for([&] { return progress->value() >= 23; }));
+    app.click("stop_btn");
+    QVERIFY(!app.probe().reading_archive());
+    QVERIFY(progress->isHidden());
+    QCOMPARE(app.status(), QStringLiteral("Обмен остановлен"));
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
+
+    // The hourly archive whole, the daily one as far as it came, the rest of its rows empty.
+    QTableWidget *daily = archive_window()->table(2);
+    QCOMPARE(daily->rowCount(), 253);
+    QVERIFY(daily->item(1, 1));
+    QCOMPARE(daily->item(252, 1), nullptr);
+    int read = 0;
+    while (read < 252 && daily->item(read + 1, 1))
+        ++read;
+    QVERIFY(read >= 3 * 17);
+    QCOMPARE(archive_window()->findChild<QLabel *>("arch_state_label")->text(),
+             QString("Прочитано записей: %1 из 672").arg(336 + read));
+}
+
+void tst_e2e_archive::version_asked_first()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({}, "version = 2\n"), qPrintable(app.error()));
+    app.check("adr_click");
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
+    QCOMPARE(app.text("ver_prot_line"), QStringLiteral("2"));
+    QCOMPARE(app.sent_frames().first(), QStringLiteral("01 03 00 09 00 01 54 08"));
+    QCOMPARE(archive_window()->table(1)->rowCount(), 513);
 }
 
 QTEST_MAIN(tst_e2e_archive)

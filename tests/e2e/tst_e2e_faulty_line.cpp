@@ -27,6 +27,7 @@ private slots:
     void echo_alone_never_confirms_a_write();
     void adapter_pulled_out_data();
     void adapter_pulled_out();
+    void settings_ok_reopens_the_port();
 };
 
 void tst_e2e_faulty_line::echoing_adapter_poll()
@@ -139,6 +140,7 @@ void tst_e2e_faulty_line::adapter_pulled_out()
         QCOMPARE(app.status(), QStringLiteral("Запись не подтверждена"));
     else
         QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
+    QCOMPARE(app.text("start_btn"), QStringLiteral("Нет соединения"));
 
     // The adapter comes back (another line, perhaps another port name);
     // the operator chooses it and presses "Запуск порта" again.
@@ -151,6 +153,35 @@ void tst_e2e_faulty_line::adapter_pulled_out()
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());
     QCOMPARE(app.text("real_state_lin"), QStringLiteral("12.346"));
+}
+
+// OK in the port settings window reopens an open port with what it says:
+// here another line, on which the next poll goes out.
+void tst_e2e_faulty_line::settings_ok_reopens_the_port()
+{
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    SimLine other;
+    QVERIFY2(other.start(), qPrintable(other.error()));
+    app.click("setting_btn");
+    QWidget *settings = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("settings"))
+            settings = top;
+    }
+    QVERIFY(settings);
+    auto *names = settings->findChild<QComboBox *>("name_box");
+    names->addItem(other.program_port());
+    names->setCurrentIndex(names->count() - 1);
+    settings->findChild<QPushButton *>("set_btn")->click();
+    QCOMPARE(app.text("start_btn"), QStringLiteral("Соединение установлено"));
+
+    app.check("adr_click");
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QString());
+    QCOMPARE(other.command("count"), QStringLiteral("ok 31"));
+    QCOMPARE(app.line().command("count"), QStringLiteral("ok 0"));
 }
 
 QTEST_MAIN(tst_e2e_faulty_line)
