@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QScreen>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -52,6 +54,7 @@ class tst_archive_window : public QObject
 private slots:
     void init();
     void cleanup();
+    void opens_within_the_screen();
 
     void tables_by_type();
     void fills_the_table_of_its_type_data();
@@ -361,6 +364,15 @@ void tst_archive_window::chart_follows_the_current_tab()
     QVERIFY(chart->points().isEmpty());
     tabs->setCurrentIndex(1);
     QVERIFY(chart->points().isEmpty());
+}
+
+// The tables keep the form's width beside the chart (1105 px), but the
+// window never opens wider than the screen (offscreen: 800 px).
+void tst_archive_window::opens_within_the_screen()
+{
+    archive window;
+    QVERIFY(window.width() <= QGuiApplication::primaryScreen()->availableGeometry().width());
+    QVERIFY(window.findChild<QSplitter *>("arch_splitter"));
 }
 
 QTEST_MAIN(tst_archive_window)

@@ -81,9 +81,10 @@ void tst_settings_window::ok_stores_the_form()
 {
     settings w;
     PortSettings record;
-    w.load(1, 1200, 2, "/dev/pts/997", 123, 456, 789, 1011);
     w.attach(&record);
     w.show();
+    // As the operator fills it in: opening the window showed what is stored.
+    w.load(1, 1200, 2, "/dev/pts/997", 123, 456, 789, 1011);
     QSignalSpy accepted(&w, &settings::accepted);
     field<QPushButton>(w, "set_btn")->click();
     QCOMPARE(accepted.count(), 1);
