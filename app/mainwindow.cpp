@@ -13,9 +13,11 @@
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 
@@ -124,6 +126,11 @@ MainWindow::MainWindow(QWidget *parent)
     scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(takeCentralWidget());
     setCentralWidget(scroll);
+    // The form's own size where the screen has room for it.
+    QSize natural = scroll->widget()->sizeHint() + QSize(0, statusBar()->sizeHint().height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        natural = natural.boundedTo(screen->availableGeometry().size());
+    resize(natural);
 
     switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
     case SettingsLoad::loaded:
