@@ -38,6 +38,7 @@ Exchanger::Exchanger(io_port *port, QObject *parent)
             quiet_over(); // the request finds the port closed
     });
     connect(port, &io_port::stale_bytes_dropped, this, &Exchanger::log_received);
+    line_clock.start();
 }
 
 bool Exchanger::run(Sequence *sequence, const ExchangeRules &run_rules)
@@ -61,6 +62,7 @@ void Exchanger::stop()
     if (outstanding) {
         quiet_due = true;
         quiet_base_ms = rules.fail_ms;
+        quiet_not_before_ms = last_sent_ms + qint64(max_late_factor) * rules.fail_ms;
     }
     end_run(ExchangeOutcome::Kind::stopped);
 }
@@ -126,6 +128,7 @@ void Exchanger::send(bool again)
         else
             wait_timer->start(wait_total_ms);
     }
+    last_sent_ms = line_clock.elapsed() + line_wait;
     port->send(request.frame);
     emit traffic(sent_line(request.frame) + (request.blank_line_after ? QStringLiteral("\n") : QString()));
 }
@@ -145,7 +148,7 @@ void Exchanger::bytes_arrived()
         if (quiet_base_ms == 0)
             quiet_base_ms = rules.fail_ms;
         if (quiet_timer->isActive() && quiet_since.elapsed() < max_quiet_waits * quiet_base_ms * late_factor)
-            quiet_timer->start(quiet_base_ms * late_factor);
+            quiet_timer->start(quiet_ms());
         return;
     }
     // Bytes that come before the request has left answer something else;
@@ -286,6 +289,7 @@ void Exchanger::conclude(const ExchangeOutcome &outcome)
     if (resent || (failed && rules.quiet_after_no_answer)) {
         quiet_due = true;
         quiet_base_ms = rules.fail_ms;
+        quiet_not_before_ms = last_sent_ms + qint64(max_late_factor) * rules.fail_ms;
     }
     Sequence *sequence = running;
     sequence->conclude(outcome);
@@ -335,7 +339,15 @@ void Exchanger::log_received(const QByteArray &bytes)
 void Exchanger::start_quiet()
 {
     quiet_since.start();
-    quiet_timer->start(quiet_base_ms * late_factor);
+    quiet_timer->start(quiet_ms());
+}
+
+// Silence for the failure period (longer on a line known to be late), and
+// not before a late answer to the last request would have come.
+int Exchanger::quiet_ms() const
+{
+    const qint64 until_late_answers = quiet_not_before_ms - line_clock.elapsed();
+    return int(std::max<qint64>(qint64(quiet_base_ms) * late_factor, until_late_answers));
 }
 
 void Exchanger::quiet_over()

@@ -29,11 +29,13 @@ struct LineStats
 //
 // Modbus RTU answers carry no transaction number, so an answer that comes
 // late could pass for the answer to the next request. After a request that
-// was resent or given up, the next one therefore leaves only once the line
-// has been quiet for the failure period, and whatever arrives meanwhile is
-// dropped. Bytes that arrive with no request outstanding show a meter slower
-// than the failure period: the quiet wait grows, up to three failure periods,
-// while the port stays open. A line that answers in time never waits for it.
+// was resent or given up, the meter may still answer it (once per time it was
+// sent), up to three failure periods after it last left. The next request
+// therefore leaves only once that time is over and the line has been quiet
+// for the failure period; whatever arrives meanwhile is dropped. Bytes that
+// arrive with no request outstanding show a meter slower than that: the quiet
+// wait grows, up to three failure periods, while the port stays open. A line
+// that answers in time never waits for it.
 class Exchanger : public QObject
 {
     Q_OBJECT
@@ -82,6 +84,7 @@ private:
     bool is_whole(const QByteArray &bytes) const;
     ExchangeOutcome outcome_of(const QByteArray &answer) const;
     void start_quiet();
+    int quiet_ms() const;
     void quiet_over();
 
     io_port *port;
@@ -105,6 +108,9 @@ private:
     bool echoes = false;    // the adapter hands back what is sent
     bool quiet_due = false; // the next request waits for a quiet line
     int quiet_base_ms = 0;
+    qint64 quiet_not_before_ms = 0; // on line_clock: a late answer may come until then
+    QElapsedTimer line_clock;
+    qint64 last_sent_ms = 0;
     int late_factor = 1;       // 1..3: how many failure periods the quiet wait lasts
     bool late_counted = false; // stray bytes since the last request have lengthened it
     QElapsedTimer quiet_since;
