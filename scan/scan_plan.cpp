@@ -40,12 +40,7 @@ const Read &identification_read(int field)
 
 QString Rows::addressing_serial(const QByteArray &d)
 {
-    if (d.size() < 6)
-        return QString();
-    QString text;
-    for (int i : {4, 5, 2, 3, 0, 1}) // registers least significant first: b5 b6 b3 b4 b1 b2
-        text += QStringLiteral("%1").arg(quint8(d[i]), 2, 16, QLatin1Char('0'));
-    return text.toUpper();
+    return serial_number_text(d);
 }
 
 MeterRow Rows::row(const MeterIdentity &meter, const QStringList &model_table)

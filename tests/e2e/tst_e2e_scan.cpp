@@ -16,7 +16,7 @@ namespace {
 
 // Address, serial number, model, protocol version, software version, device type.
 const QStringList row_3{"3", "0012345678ab", "c15 СВК-15 RS485", "3", "1.05", "6 хол. воды"};
-const QStringList row_17{"17", "00a1b2c3d45", "c16 СВГ-15 RS485", "2", "2.03", "16 гор. вод"};
+const QStringList row_17{"17", "00a1b2c3d405", "c16 СВГ-15 RS485", "2", "2.03", "16 гор. вод"};
 const QStringList row_200{"200", "0031415926f0", "7777 неизвестная", "3", "1.10", "7 вода"};
 
 const int full_scan_ms = 5 * 60 * 1000;
@@ -286,12 +286,12 @@ void tst_e2e_scan::chosen_meter_is_polled()
     QCOMPARE(app.text("adr_line"), QStringLiteral("17"));
     QVERIFY(app.probe().by_address());
     QVERIFY(!app.probe().by_serial());
-    QCOMPARE(app.text("sereal_num_line_w"), QStringLiteral("00A1B2C3D405"));
+    QCOMPARE(app.text("sereal_num_line_w"), QStringLiteral("00a1b2c3d405"));
 
     app.click("param_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());
-    QCOMPARE(app.text("serial_num_line"), QStringLiteral("00a1b2c3d45"));
+    QCOMPARE(app.text("serial_num_line"), QStringLiteral("00a1b2c3d405"));
     QCOMPARE(app.text("ver_prot_line"), QStringLiteral("2"));
     QCOMPARE(app.text("adr_line_w"), QStringLiteral("17"));
 
@@ -301,7 +301,7 @@ void tst_e2e_scan::chosen_meter_is_polled()
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());
     QVERIFY(app.sent_frames().last().startsWith("fd 41 d4 05 b2 c3 00 a1"));
-    QCOMPARE(app.text("serial_num_line"), QStringLiteral("00a1b2c3d45"));
+    QCOMPARE(app.text("serial_num_line"), QStringLiteral("00a1b2c3d405"));
     QCOMPARE(app.text("adr_line_w"), QStringLiteral("17"));
 }
 
