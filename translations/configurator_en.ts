@@ -467,6 +467,22 @@
         <translation>m3</translation>
     </message>
     <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Версия протокола</source>
+        <translation>Protocol version</translation>
+    </message>
+    <message>
+        <source>Время чтения</source>
+        <translation>Read at</translation>
+    </message>
+    <message>
         <source>Номер записи</source>
         <translation>Record</translation>
     </message>
