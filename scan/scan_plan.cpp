@@ -52,6 +52,12 @@ MeterRow Rows::row(const MeterIdentity &meter, const QStringList &model_table)
 
     MeterRow row;
     row.address = QString::number(meter.address);
+    if (meter.garbled) {
+        const QString unknown = QStringLiteral("?");
+        row.serial_number = row.protocol_version = row.software_version = row.device_type = unknown;
+        row.model = tr("ответ не распознан");
+        return row;
+    }
     row.protocol_version = has(protocol_version) ? QString::number(word(protocol_version)) : missing;
     row.software_version = has(software_version)
         ? software_version_text(quint8(meter.data[software_version][0]), quint8(meter.data[software_version][1]))

@@ -62,10 +62,14 @@ struct MeterIdentity
     int address = 0;
     std::array<QByteArray, field_count> data;
     bool complete = false; // every read has been made, answered or not
+    // Something answered the probe that is not an answer (garbage, a bad
+    // CRC): a device at another rate or parity, or two devices colliding.
+    // It is not asked on.
+    bool garbled = false;
 };
 
 // A row of the list, as shown. Fields still to be read are empty, fields
-// that were not read "?".
+// that were not read "?"; a garbled device says so in the model column.
 struct MeterRow
 {
     QString address;

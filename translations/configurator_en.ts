@@ -325,6 +325,10 @@
 <context>
     <name>Rows</name>
     <message>
+        <source>ответ не распознан</source>
+        <translation>answer not understood</translation>
+    </message>
+    <message>
         <source>неизвестная</source>
         <translation>unknown</translation>
     </message>

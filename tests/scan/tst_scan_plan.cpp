@@ -53,6 +53,7 @@ private slots:
     void row_of_a_partial_identification_data();
     void row_of_a_partial_identification();
     void unknown_model();
+    void garbled_device();
     void serial_for_addressing_data();
     void serial_for_addressing();
 };
@@ -191,6 +192,22 @@ void tst_scan_plan::row_of_a_partial_identification()
     QCOMPARE(row.serial_number, read > serial_number ? whole.serial_number : missing);
     QCOMPARE(row.addressing_serial, read > serial_number ? whole.addressing_serial : QString());
     QCOMPARE(row.device_type, read > device_type ? whole.device_type : missing);
+}
+
+void tst_scan_plan::garbled_device()
+{
+    MeterIdentity device;
+    device.address = 100;
+    device.garbled = true;
+    device.complete = true;
+    const MeterRow row = Rows::row(device, models);
+    QCOMPARE(row.address, QStringLiteral("100"));
+    QCOMPARE(row.model, QStringLiteral("ответ не распознан"));
+    QCOMPARE(row.serial_number, QStringLiteral("?"));
+    QCOMPARE(row.protocol_version, QStringLiteral("?"));
+    QCOMPARE(row.software_version, QStringLiteral("?"));
+    QCOMPARE(row.device_type, QStringLiteral("?"));
+    QCOMPARE(row.addressing_serial, QString());
 }
 
 void tst_scan_plan::unknown_model()
