@@ -1,5 +1,7 @@
 #include "meter/write.h"
 
+#include <QCoreApplication>
+
 WriteEngine::WriteEngine(const MeterTarget &target, const WriteValues &values, bool clock_from_computer)
     : meter(target)
     , items(values)
@@ -41,4 +43,19 @@ void WriteEngine::conclude(const ExchangeOutcome &outcome)
     confirmed.append(item);
     ++item;
     skip_unset();
+}
+
+WriteItemResult WriteEngine::item_result(int which) const
+{
+    WriteItemResult result;
+    if (confirmed.contains(which)) {
+        result.kind = WriteItemResult::Kind::confirmed;
+        result.text = QCoreApplication::translate("write", "Записано");
+    } else if (state == State::failed && which == item) {
+        result.kind = WriteItemResult::Kind::refused;
+        result.text = exception_message(failure.exception_code);
+        if (result.text.isEmpty())
+            result.text = QCoreApplication::translate("write", "Запись не подтверждена");
+    }
+    return result;
 }

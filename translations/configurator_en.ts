@@ -638,4 +638,15 @@
         <translation>COM port settings</translation>
     </message>
 </context>
+<context>
+    <name>write</name>
+    <message>
+        <source>Записано</source>
+        <translation>Written</translation>
+    </message>
+    <message>
+        <source>Запись не подтверждена</source>
+        <translation>Write not confirmed</translation>
+    </message>
+</context>
 </TS>
