@@ -117,6 +117,13 @@ void MainWindow::write_data()
         mark_item(item_field(ui, item), write_run->item_result(item));
     if (!write_run->finished())
         return;
+    // The meter may take a new address, rate or parity only after its own
+    // restart, so the run went on as before; the operator sets them next.
+    for (int item = 0; item < write_item::count; ++item) {
+        const QString next = write_run->item_result(item).next_exchange;
+        if (!next.isEmpty())
+            log_line(tr("Для следующего обмена: %1").arg(next));
+    }
     if (write_run->succeeded()) {
         set_status(tr("Запись завершена"), "QLabel {color:black;}");
         return;

@@ -15,8 +15,12 @@ struct WriteItemResult
 {
     enum class Kind { not_sent, confirmed, refused };
     Kind kind = Kind::not_sent;
-    // confirmed: "Записано"; refused: the reason.
+    // confirmed: "Записано" and what to set next; refused: the reason.
     QString text;
+    // A confirmed address, rate or parity: what the next exchange needs
+    // once the meter takes the new value (it may do so only after a
+    // restart, so the run itself goes on as before). Empty otherwise.
+    QString next_exchange;
 };
 
 // The write: the items of the write block in their order, one request each,

@@ -30,6 +30,10 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>Для следующего обмена: %1</source>
+        <translation>For the next exchange: %1</translation>
+    </message>
+    <message>
         <source>MainWindow</source>
         <translation>MainWindow</translation>
     </message>
@@ -641,8 +645,36 @@
 <context>
     <name>write</name>
     <message>
+        <source>адрес %1 в поле адреса</source>
+        <translation>address %1 in the address field</translation>
+    </message>
+    <message>
+        <source>скорость %1 в настройках порта</source>
+        <translation>rate %1 in the port settings</translation>
+    </message>
+    <message>
+        <source>нет проверки</source>
+        <translation>no parity</translation>
+    </message>
+    <message>
+        <source>проверка на нечетность</source>
+        <translation>odd parity</translation>
+    </message>
+    <message>
+        <source>проверка на четность</source>
+        <translation>even parity</translation>
+    </message>
+    <message>
+        <source>стоп-битов %1, %2 в настройках порта</source>
+        <translation>%1 stop bits, %2 in the port settings</translation>
+    </message>
+    <message>
         <source>Записано</source>
         <translation>Written</translation>
+    </message>
+    <message>
+        <source>Для следующего обмена: %1</source>
+        <translation>For the next exchange: %1</translation>
     </message>
     <message>
         <source>Запись не подтверждена</source>

@@ -267,13 +267,14 @@ void tst_e2e_write::each_item_marked_with_its_result()
 
     const auto field = [&app](const char *name) { return app.window().findChild<QWidget *>(name); };
     QCOMPARE(field("adr_line_w")->styleSheet(), QStringLiteral("QLineEdit {background-color: #c8f0c8;}"));
-    QCOMPARE(field("adr_line_w")->toolTip(), QStringLiteral("Записано"));
+    QCOMPARE(field("adr_line_w")->toolTip(), QStringLiteral("Записано\nДля следующего обмена: адрес 7 в поле адреса"));
     QCOMPARE(field("date_line_w")->styleSheet(), QStringLiteral("QLineEdit {background-color: #f5c4c4;}"));
     QCOMPARE(field("date_line_w")->toolTip(), QStringLiteral("Неверное значение параметра"));
     for (const char *untouched : {"real_time_line", "speed_box_w", "bit_box_w"}) {
         QCOMPARE(field(untouched)->styleSheet(), QString());
         QCOMPARE(field(untouched)->toolTip(), QString());
     }
+    QVERIFY(app.log_text().contains("\nДля следующего обмена: адрес 7 в поле адреса"));
 
     // The next write starts unmarked: the marks spoke of the last one.
     app.check("adr_click_w", false);
