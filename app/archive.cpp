@@ -20,11 +20,12 @@
 
 namespace {
 
-// A table's texts row by row; rows left without items (cleared) are skipped.
-QList<QStringList> table_rows(const QTableWidget *t)
+// A table's record rows (row 0 holds the titles); rows left without items
+// (cleared) are skipped.
+QList<QStringList> record_rows(const QTableWidget *t)
 {
     QList<QStringList> rows;
-    for (int r = 0; r < t->rowCount(); ++r) {
+    for (int r = 1; r < t->rowCount(); ++r) {
         QStringList row;
         bool shown = false;
         for (int c = 0; c < t->columnCount(); ++c) {
@@ -184,12 +185,19 @@ void archive::set_meter_serial(const QString &serial)
     meter_serial = serial;
 }
 
+void archive::set_read_details(const QString &model, const QDateTime &read_at)
+{
+    meter_model = model;
+    this->read_at = read_at;
+}
+
 bool archive::save_to(const QString &path, QString *error)
 {
     QList<arc::CsvSection> sections;
     for (int type = 1; type <= 3; ++type)
-        sections.append({ui->tabWidget->tabText(type - 1), table_rows(table(type))});
-    return write_file_atomically(path, arc::archive_csv(sections), error);
+        sections.append({ui->tabWidget->tabText(type - 1), record_rows(table(type))});
+    const arc::CsvHeader header{meter_serial, meter_model, version > 0 ? QString::number(version) : QString(), read_at};
+    return write_file_atomically(path, arc::archive_csv(header, sections), error);
 }
 
 void archive::on_save_btn_clicked()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -43,6 +44,9 @@ public:
 
     // Names the file the save button suggests; empty: a generic name.
     void set_meter_serial(const QString &serial);
+    // The model and the computer's time of the read, for the file's header
+    // (with the serial number and the version the read is made with).
+    void set_read_details(const QString &model, const QDateTime &read_at);
 
     // The three tables as they are shown, into one CSV file.
     bool save_to(const QString &path, QString *error);
@@ -79,5 +83,7 @@ private:
     consumption_chart *chart = nullptr;
     QLabel *state_label = nullptr;
     QString meter_serial;
+    QString meter_model;
+    QDateTime read_at;
     QString last_dir; // where the last file went, offered again
 };

@@ -31,6 +31,7 @@ void MainWindow::on_arch_btn_clicked()
     // Names the file the archive is saved to.
     const QString serial = ui->serial_num_line->text();
     archive_window->set_meter_serial(serial.isEmpty() && by_serial ? ui->sereal_num_line_w->text() : serial);
+    archive_window->set_read_details(ui->model_line->text(), QDateTime::currentDateTime());
 
     if (!port_started) {
         ui->label_31->setText(tr("Порт не открыт"));

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/archive.h"
+#include "app/remembered_addressing.h"
 #include "app/scan_window.h"
 #include "archive/archive_reader.h"
 #include "link/exchanger.h"
@@ -151,11 +152,26 @@ MainWindow::MainWindow(QWidget *parent)
 
     if (!load_model_table(QLatin1String(models_file), model_table))
         ui->label_31->setText(tr("Модели не прочитаны"));
+
+    // The addressing of the last session: the first read goes where the last one did.
+    const RememberedAddressing addressing = load_remembered_addressing(QLatin1String(addressing_file));
+    if (!addressing.address.isEmpty())
+        ui->adr_line->setText(addressing.address);
+    ui->sereal_num_line_w->setText(addressing.serial);
+    ui->adr_click->setChecked(addressing.choice == RememberedAddressing::Choice::address);
+    ui->s_num_click->setChecked(addressing.choice == RememberedAddressing::Choice::serial);
 }
 
 MainWindow::~MainWindow()
 {
     save_settings(); // nothing to tell anyone at exit if it fails
+    RememberedAddressing addressing;
+    addressing.choice = by_serial ? RememberedAddressing::Choice::serial
+        : by_address              ? RememberedAddressing::Choice::address
+                                  : RememberedAddressing::Choice::none;
+    addressing.address = ui->adr_line->text();
+    addressing.serial = ui->sereal_num_line_w->text();
+    save_remembered_addressing(QLatin1String(addressing_file), addressing);
     if (port_started)
         port->close_port();
     delete ui;

@@ -136,6 +136,9 @@ void ScanWindow::show_meter(int index)
             ui->scan_table->setItem(index, column, item);
         }
         item->setText(cells[column]);
+        // A device there that could not be understood stands out from the meters.
+        if (search->meters().at(index).garbled)
+            item->setForeground(Qt::red);
     }
 }
 

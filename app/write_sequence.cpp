@@ -15,6 +15,33 @@ const char *const red_label = "QLabel {color:red;}";
 // request, and an echoing adapter's copy must have had time to show itself.
 constexpr int write_look_ms = 100;
 
+// The field of the write block that holds an item's value.
+QWidget *item_field(Ui::MainWindow *ui, int item)
+{
+    switch (item) {
+    case write_item::address: return ui->adr_line_w;
+    case write_item::exchange_rate: return ui->speed_box_w;
+    case write_item::parity: return ui->bit_box_w;
+    case write_item::save_date: return ui->date_line_w;
+    default: return ui->real_time_line;
+    }
+}
+
+// Green for a confirmed item, red for one refused or not confirmed; an item
+// not sent is left as it is.
+void mark_item(QWidget *field, const WriteItemResult &result)
+{
+    QString colour;
+    switch (result.kind) {
+    case WriteItemResult::Kind::confirmed: colour = QStringLiteral("#c8f0c8"); break;
+    case WriteItemResult::Kind::refused: colour = QStringLiteral("#f5c4c4"); break;
+    case WriteItemResult::Kind::not_sent: return;
+    }
+    field->setStyleSheet(
+        QStringLiteral("%1 {background-color: %2;}").arg(QLatin1String(field->metaObject()->className()), colour));
+    field->setToolTip(result.text);
+}
+
 } // namespace
 
 void MainWindow::on_write_btn_clicked()
@@ -28,6 +55,11 @@ void MainWindow::on_write_btn_clicked()
     if (!values)
         return;
 
+    // The marks of the last write go: they speak of other values.
+    for (int item = 0; item < write_item::count; ++item) {
+        item_field(ui, item)->setStyleSheet(QString());
+        item_field(ui, item)->setToolTip(QString());
+    }
     write_run = std::make_unique<WriteEngine>(*target, *values, write_clock_enabled && !manual_time);
     // One wait of the main failure period per item, no resend: a write
     // repeated after a lost confirmation would be written twice.
@@ -81,8 +113,17 @@ std::optional<WriteValues> MainWindow::write_values_of_form()
 // An item has been confirmed, or the write is over.
 void MainWindow::write_data()
 {
+    for (int item = 0; item < write_item::count; ++item)
+        mark_item(item_field(ui, item), write_run->item_result(item));
     if (!write_run->finished())
         return;
+    // The meter may take a new address, rate or parity only after its own
+    // restart, so the run went on as before; the operator sets them next.
+    for (int item = 0; item < write_item::count; ++item) {
+        const QString next = write_run->item_result(item).next_exchange;
+        if (!next.isEmpty())
+            log_line(tr("Для следующего обмена: %1").arg(next));
+    }
     if (write_run->succeeded()) {
         set_status(tr("Запись завершена"), "QLabel {color:black;}");
         return;

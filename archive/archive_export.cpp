@@ -1,5 +1,10 @@
 #include "archive/archive_export.h"
 
+#include "archive/records.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
 namespace arc {
 
 namespace {
@@ -20,16 +25,42 @@ QString csv_field(const QString &text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QByteArray archive_csv(const QList<CsvSection> &sections)
+QString csv_value(const QString &shown)
 {
+    if (shown == QLatin1String("--"))
+        return QString();
+    // A point would make the spreadsheet read text or a date, not a number.
+    static const QRegularExpression decimal(QStringLiteral("^-?[0-9]+\\.[0-9]+$"));
+    if (decimal.match(shown).hasMatch())
+        return QString(shown).replace(QLatin1Char('.'), QLatin1Char(','));
+    return shown;
+}
+
+QByteArray archive_csv(const CsvHeader &header, const QList<CsvSection> &sections)
+{
+    const auto line = [](const QStringList &fields) {
+        QStringList quoted;
+        for (const QString &field : fields)
+            quoted << csv_field(field);
+        return quoted.join(separator) + QLatin1String(line_end);
+    };
+    const QString read_at
+        = header.read_at.isValid() ? header.read_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QString();
+
     QString text;
+    text += line({QCoreApplication::translate("archive", "Серийный номер"), header.serial});
+    text += line({QCoreApplication::translate("archive", "Модель"), header.model});
+    text += line({QCoreApplication::translate("archive", "Версия протокола"), header.version});
+    text += line({QCoreApplication::translate("archive", "Время чтения"), read_at});
+    text += QLatin1String(line_end);
     for (const CsvSection &section : sections) {
-        text += csv_field(section.name) + QLatin1String(line_end);
+        text += line({section.name});
+        text += line(column_titles());
         for (const QStringList &row : section.rows) {
-            QStringList fields;
-            for (const QString &value : row)
-                fields << csv_field(value);
-            text += fields.join(separator) + QLatin1String(line_end);
+            QStringList values;
+            for (const QString &shown : row)
+                values << csv_value(shown);
+            text += line(values);
         }
         text += QLatin1String(line_end);
     }

@@ -38,8 +38,10 @@ QList<QByteArray> split_records(const QList<QByteArray> &frames, int header_leng
 Record decode_record(const QByteArray &record, int version)
 {
     Record r;
-    if (record.size() < 10) {
-        r.event = event_empty; // not a record: shown as an empty slot
+    // Cut short, or erased memory never written: no record, shown as an empty slot.
+    const bool erased = record.count(char(0xFF)) == record.size();
+    if (record.size() < 10 || erased) {
+        r.event = event_empty;
         return r;
     }
     r.time = dword_at(record, 0);

@@ -28,7 +28,8 @@ struct Record
     qint32 reverse_flow = 0; // counted units; version 3 only, else 0
 };
 
-// One record of record_length(version) bytes.
+// One record of record_length(version) bytes. A record too short or all 0xFF
+// (a slot the meter never wrote) decodes as an empty slot (event_empty).
 Record decode_record(const QByteArray &record, int version);
 
 // Row 0 of every archive table.

@@ -10,6 +10,7 @@ set(meter_core_sources
     link/hex_line.cpp
     app/atomic_file.cpp
     app/port_settings.cpp
+    app/remembered_addressing.cpp
     meter/model_table.cpp
     meter/register_map.cpp
     meter/write_values.cpp

@@ -12,6 +12,10 @@ LOG_class::LOG_class(QWidget *parent)
 {
     ui->setupUi(this);
     setWindowTitle(tr("Логи"));
+    // A record of the line: nothing typed may end up in the saved file, but
+    // the lines can still be selected and copied.
+    ui->textEdit->setReadOnly(true);
+    ui->textEdit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 LOG_class::~LOG_class()

@@ -83,10 +83,9 @@ QString serial_number_text(const QByteArray &data)
     if (data.size() < 6)
         return QString();
     QString text;
-    for (int i : {4, 5, 2, 3, 0, 1}) {
-        const quint8 byte = quint8(data[i]);
-        text += byte == 0 ? QStringLiteral("00") : hex(byte);
-    }
+    // Every byte with two digits: the text is typed back to address the meter.
+    for (int i : {4, 5, 2, 3, 0, 1})
+        text += QStringLiteral("%1").arg(quint8(data[i]), 2, 16, QLatin1Char('0'));
     return text;
 }
 

@@ -44,7 +44,7 @@ QString software_version_text(quint8 major, quint8 minor);
 QString software_identifier_text(quint8 high, quint8 low);
 
 // Registers 0x0004..0x0006, least significant register first (6 data bytes).
-// A zero byte shows as "00", any other byte without a leading zero.
+// Twelve lower-case hex digits, b1 first, as the serial addressing field takes them.
 QString serial_number_text(const QByteArray &data);
 
 // Register 0x0304: the number, a space and the kind of water, if known.

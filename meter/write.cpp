@@ -1,5 +1,37 @@
 #include "meter/write.h"
 
+#include <QCoreApplication>
+
+namespace {
+
+// The port settings that reach the meter once it has taken a rate or a
+// parity code, in the words of the port settings window.
+QString next_exchange_text(int item, quint32 value)
+{
+    switch (item) {
+    case write_item::address: return QCoreApplication::translate("write", "адрес %1 в поле адреса").arg(value);
+    case write_item::exchange_rate: {
+        static const int rates[] = {1200, 2400, 4800, 9600};
+        return value < 4 ? QCoreApplication::translate("write", "скорость %1 в настройках порта").arg(rates[value])
+                         : QString();
+    }
+    case write_item::parity: {
+        const quint32 stop_bits = value & 0xFF;
+        QString parity;
+        switch (value >> 8) {
+        case 0: parity = QCoreApplication::translate("write", "нет проверки"); break;
+        case 2: parity = QCoreApplication::translate("write", "проверка на нечетность"); break;
+        case 3: parity = QCoreApplication::translate("write", "проверка на четность"); break;
+        default: return QString();
+        }
+        return QCoreApplication::translate("write", "стоп-битов %1, %2 в настройках порта").arg(stop_bits).arg(parity);
+    }
+    default: return QString();
+    }
+}
+
+} // namespace
+
 WriteEngine::WriteEngine(const MeterTarget &target, const WriteValues &values, bool clock_from_computer)
     : meter(target)
     , items(values)
@@ -49,4 +81,23 @@ void WriteEngine::conclude(const ExchangeOutcome &outcome)
     confirmed.append(item);
     ++item;
     skip_unset();
+}
+
+WriteItemResult WriteEngine::item_result(int which) const
+{
+    WriteItemResult result;
+    if (confirmed.contains(which)) {
+        result.kind = WriteItemResult::Kind::confirmed;
+        result.next_exchange = next_exchange_text(which, *items[size_t(which)]);
+        result.text = QCoreApplication::translate("write", "Записано");
+        if (!result.next_exchange.isEmpty())
+            result.text += QLatin1Char('\n')
+                + QCoreApplication::translate("write", "Для следующего обмена: %1").arg(result.next_exchange);
+    } else if (state == State::failed && which == item) {
+        result.kind = WriteItemResult::Kind::refused;
+        result.text = exception_message(failure.exception_code);
+        if (result.text.isEmpty())
+            result.text = QCoreApplication::translate("write", "Запись не подтверждена");
+    }
+    return result;
 }

@@ -10,6 +10,19 @@
 // The items to write, each with its value; an item without one is not written.
 using WriteValues = std::array<std::optional<quint32>, write_item::count>;
 
+// What became of one item of a write, as the operator is shown it.
+struct WriteItemResult
+{
+    enum class Kind { not_sent, confirmed, refused };
+    Kind kind = Kind::not_sent;
+    // confirmed: "Записано" and what to set next; refused: the reason.
+    QString text;
+    // A confirmed address, rate or parity: what the next exchange needs
+    // once the meter takes the new value (it may do so only after a
+    // restart, so the run itself goes on as before). Empty otherwise.
+    QString next_exchange;
+};
+
 // The write: the items of the write block in their order, one request each,
 // each confirmed by the meter before the next leaves. The first item the
 // meter does not confirm ends the write; the items before it stay written.
@@ -30,6 +43,8 @@ public:
     const ExchangeOutcome &refusal() const { return failure; }
     // Items confirmed so far, in order.
     const QVector<int> &confirmed_items() const { return confirmed; }
+    // The result of `item` (a write_item value) so far.
+    WriteItemResult item_result(int item) const;
 
 private:
     enum class State { running, confirmed, failed };

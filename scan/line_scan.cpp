@@ -1,6 +1,7 @@
 #include "scan/line_scan.h"
 
 #include "link/answer_check.h"
+#include "link/crc.h"
 #include "link/frames.h"
 
 namespace scan {
@@ -38,12 +39,15 @@ LineScan::Step LineScan::conclude(const QByteArray &bytes)
     const QByteArray answer = answer_at_end(bytes, current.request, current.answer_length);
     step.answered = !answer.isEmpty();
 
-    if (current.field == protocol_version && step.answered) {
+    // A device that answers what cannot be understood is listed, and not asked on.
+    const bool garbled = current.field == protocol_version && !step.answered && heard_garbled(bytes);
+    if (current.field == protocol_version && (step.answered || garbled)) {
         MeterIdentity meter;
         meter.address = current.address;
+        meter.garbled = garbled;
         found.append(meter);
     }
-    const bool identifying = step.answered || current.field != protocol_version;
+    const bool identifying = step.answered || garbled || current.field != protocol_version;
     if (identifying) {
         MeterIdentity &meter = found.last();
         step.meter = found.size() - 1;
@@ -65,6 +69,18 @@ LineScan::Step LineScan::conclude(const QByteArray &bytes)
     }
     next_address();
     return step;
+}
+
+bool LineScan::heard_garbled(const QByteArray &bytes) const
+{
+    QByteArray heard = bytes;
+    if (heard.startsWith(current.request)) // an echoing adapter's copy
+        heard.remove(0, current.request.size());
+    if (heard.isEmpty())
+        return false;
+    // A whole frame of another device is a late answer to an earlier request.
+    const bool other_device = crc_matches(heard) && heard.size() >= 4 && quint8(heard[0]) != current.address;
+    return !other_device;
 }
 
 ExchangeRequest LineScan::next_request()

@@ -55,7 +55,8 @@ public:
         int meter = -1;
     };
     // Ends the current exchange with whatever arrived (empty when nothing
-    // did) and moves on. Anything but a whole answer counts as none.
+    // did) and moves on. Anything but a whole answer counts as none, except
+    // that bytes from the probed device that are no answer list it as garbled.
     Step conclude(const QByteArray &answer);
 
     // The exchanger's side: the same, with the adapter gone ending the search.
@@ -77,6 +78,7 @@ private:
 
     void prepare(int address, int field);
     void next_address();
+    bool heard_garbled(const QByteArray &bytes) const;
 
     Settings config;
     State state = State::running;

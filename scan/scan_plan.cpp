@@ -40,12 +40,7 @@ const Read &identification_read(int field)
 
 QString Rows::addressing_serial(const QByteArray &d)
 {
-    if (d.size() < 6)
-        return QString();
-    QString text;
-    for (int i : {4, 5, 2, 3, 0, 1}) // registers least significant first: b5 b6 b3 b4 b1 b2
-        text += QStringLiteral("%1").arg(quint8(d[i]), 2, 16, QLatin1Char('0'));
-    return text.toUpper();
+    return serial_number_text(d);
 }
 
 MeterRow Rows::row(const MeterIdentity &meter, const QStringList &model_table)
@@ -57,6 +52,12 @@ MeterRow Rows::row(const MeterIdentity &meter, const QStringList &model_table)
 
     MeterRow row;
     row.address = QString::number(meter.address);
+    if (meter.garbled) {
+        const QString unknown = QStringLiteral("?");
+        row.serial_number = row.protocol_version = row.software_version = row.device_type = unknown;
+        row.model = tr("ответ не распознан");
+        return row;
+    }
     row.protocol_version = has(protocol_version) ? QString::number(word(protocol_version)) : missing;
     row.software_version = has(software_version)
         ? software_version_text(quint8(meter.data[software_version][0]), quint8(meter.data[software_version][1]))

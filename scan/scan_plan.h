@@ -62,10 +62,14 @@ struct MeterIdentity
     int address = 0;
     std::array<QByteArray, field_count> data;
     bool complete = false; // every read has been made, answered or not
+    // Something answered the probe that is not an answer (garbage, a bad
+    // CRC): a device at another rate or parity, or two devices colliding.
+    // It is not asked on.
+    bool garbled = false;
 };
 
 // A row of the list, as shown. Fields still to be read are empty, fields
-// that were not read "?".
+// that were not read "?"; a garbled device says so in the model column.
 struct MeterRow
 {
     QString address;
@@ -74,9 +78,8 @@ struct MeterRow
     QString protocol_version;
     QString software_version;
     QString device_type;
-    // The serial number as the serial addressing field takes it (12 hex
-    // digits, b1 first); empty when unknown. The shown text drops leading
-    // zeros of single bytes, so it cannot always be typed back.
+    // The serial number given to the serial addressing field: the shown
+    // text; empty when unknown.
     QString addressing_serial;
 };
 
@@ -86,7 +89,7 @@ class Rows
 
 public:
     static MeterRow row(const MeterIdentity &meter, const QStringList &model_table);
-    // "0012345678AB" from the three serial registers (6 data bytes).
+    // "0012345678ab" from the three serial registers (6 data bytes).
     static QString addressing_serial(const QByteArray &serial_data);
 };
 

@@ -46,6 +46,10 @@
         <translation>Stop</translation>
     </message>
     <message>
+        <source>Для следующего обмена: %1</source>
+        <translation>For the next exchange: %1</translation>
+    </message>
+    <message>
         <source>MainWindow</source>
         <translation>MainWindow</translation>
     </message>
@@ -341,6 +345,10 @@
 <context>
     <name>Rows</name>
     <message>
+        <source>ответ не распознан</source>
+        <translation>answer not understood</translation>
+    </message>
+    <message>
         <source>неизвестная</source>
         <translation>unknown</translation>
     </message>
@@ -485,6 +493,22 @@
     <message>
         <source>м3</source>
         <translation>m3</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Версия протокола</source>
+        <translation>Protocol version</translation>
+    </message>
+    <message>
+        <source>Время чтения</source>
+        <translation>Read at</translation>
     </message>
     <message>
         <source>Номер записи</source>
@@ -636,6 +660,45 @@
     <message>
         <source>Параметры СОМ порта</source>
         <translation>COM port settings</translation>
+    </message>
+</context>
+<context>
+    <name>write</name>
+    <message>
+        <source>адрес %1 в поле адреса</source>
+        <translation>address %1 in the address field</translation>
+    </message>
+    <message>
+        <source>скорость %1 в настройках порта</source>
+        <translation>rate %1 in the port settings</translation>
+    </message>
+    <message>
+        <source>нет проверки</source>
+        <translation>no parity</translation>
+    </message>
+    <message>
+        <source>проверка на нечетность</source>
+        <translation>odd parity</translation>
+    </message>
+    <message>
+        <source>проверка на четность</source>
+        <translation>even parity</translation>
+    </message>
+    <message>
+        <source>стоп-битов %1, %2 в настройках порта</source>
+        <translation>%1 stop bits, %2 in the port settings</translation>
+    </message>
+    <message>
+        <source>Записано</source>
+        <translation>Written</translation>
+    </message>
+    <message>
+        <source>Для следующего обмена: %1</source>
+        <translation>For the next exchange: %1</translation>
+    </message>
+    <message>
+        <source>Запись не подтверждена</source>
+        <translation>Write not confirmed</translation>
     </message>
 </context>
 </TS>

@@ -257,8 +257,10 @@ void tst_archive_window::serial_header_on_address_answers()
 
 void tst_archive_window::save_writes_what_the_tables_show()
 {
+    w->set_meter_serial("000100000005");
+    w->set_read_details("c15 СВК-15 RS485", QDateTime(QDate(2026, 12, 7), QTime(14, 0, 1)));
     w->set_version_scale(2, 0.001);
-    w->add_archive({answer(6, v2_record + empty_slot_v2)}, 1);
+    w->add_archive({answer(6, v2_record + empty_slot_v2 + QByteArray(10, char(0xFF)))}, 1);
     w->add_archive({}, 2);
     w->set_version_scale(3, 0.001);
     w->add_archive({answer(6, v3_record)}, 3);
@@ -273,16 +275,24 @@ void tst_archive_window::save_writes_what_the_tables_show()
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray title_line = "Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n";
     QCOMPARE(f.readAll(),
-             QByteArray("\xEF\xBB\xBF") + "Часовой\r\n" + title_line
-                 + "0;30.01.2024 15:00:00;12.345;0;--\r\n"
-                   "1;--;--;--;--\r\n"
+             QByteArray("\xEF\xBB\xBF")
+                 + "Серийный номер;000100000005\r\n"
+                   "Модель;c15 СВК-15 RS485\r\n"
+                   "Версия протокола;3\r\n"
+                   "Время чтения;07.12.2026 14:00:01\r\n"
+                   "\r\n"
+                   "Часовой\r\n"
+                 + title_line
+                 + "0;30.01.2024 15:00:00;12,345;0;\r\n"
+                   "1;;;;\r\n"
+                   "2;;;;\r\n"
                    "\r\n"
                    "Суточный\r\n"
                  + title_line
                  + "\r\n"
                    "Месячный\r\n"
                  + title_line
-                 + "0;30.01.2024 15:00:00;12.345;0;-0.001\r\n"
+                 + "0;30.01.2024 15:00:00;12,345;0;-0,001\r\n"
                    "\r\n");
 }
 
@@ -298,6 +308,7 @@ void tst_archive_window::save_after_clear()
     // The tables keep their sizes when a read starts; the file must not get
     // rows of empty fields from them.
     QFETCH(bool, refilled);
+    w->set_version_scale(3, 0.001);
     w->add_archive({answer(6, v3_record + v3_record)}, 1);
     w->add_archive({answer(6, v3_record)}, 2);
     w->clear_tables();
@@ -310,10 +321,11 @@ void tst_archive_window::save_after_clear()
     QVERIFY(w->save_to(path, nullptr));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray daily = refilled ? QByteArray("Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n"
-                                                   "0;30.01.2024 15:00:00;0.004;0;-0.004\r\n")
-                                      : QByteArray();
-    QCOMPARE(f.readAll(), QByteArray("\xEF\xBB\xBF") + "Часовой\r\n\r\nСуточный\r\n" + daily + "\r\nМесячный\r\n\r\n");
+    const QByteArray titles = "Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n";
+    const QByteArray daily = refilled ? QByteArray("0;30.01.2024 15:00:00;0,004;0;-0,004\r\n") : QByteArray();
+    const QByteArray content = f.readAll();
+    QCOMPARE(content.mid(content.indexOf("Часовой")),
+             "Часовой\r\n" + titles + "\r\nСуточный\r\n" + titles + daily + "\r\nМесячный\r\n" + titles + "\r\n");
 }
 
 void tst_archive_window::save_failure_reported()

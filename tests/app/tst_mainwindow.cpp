@@ -38,6 +38,8 @@ private slots:
     void damaged_files_data();
     void damaged_files();
     void addressing_boxes_exclude_each_other();
+    void addressing_remembered_for_the_next_start_data();
+    void addressing_remembered_for_the_next_start();
     void ctrl_n_toggles_build_info();
     void clear_filds_empties_the_meter_data();
     void closing_closes_the_other_windows();
@@ -193,6 +195,41 @@ void tst_mainwindow::damaged_files()
     QFile saved("settings.txt");
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), QByteArray("\n9600\n1\n300\n1000\n700\n2000\n0\n"));
+}
+
+void tst_mainwindow::addressing_remembered_for_the_next_start_data()
+{
+    QTest::addColumn<QString>("checked"); // the box checked at exit, "" for neither
+    QTest::newRow("serial number") << "s_num_click";
+    QTest::newRow("device address") << "adr_click";
+    QTest::newRow("neither") << "";
+}
+
+// The choice and both addressing fields come back at the next start; they
+// have a file of their own and settings.txt keeps its eight lines.
+void tst_mainwindow::addressing_remembered_for_the_next_start()
+{
+    QFETCH(QString, checked);
+    write_file("models_counter.csv", models);
+    {
+        MainWindow w;
+        QVERIFY(!widget<QCheckBox>(w, "adr_click")->isChecked());
+        QVERIFY(!widget<QCheckBox>(w, "s_num_click")->isChecked());
+        widget<QLineEdit>(w, "adr_line")->setText("17");
+        widget<QLineEdit>(w, "sereal_num_line_w")->setText("000100000005");
+        if (!checked.isEmpty())
+            widget<QCheckBox>(w, qPrintable(checked))->setChecked(true);
+    }
+    MainWindow next;
+    QCOMPARE(widget<QLineEdit>(next, "adr_line")->text(), QStringLiteral("17"));
+    QCOMPARE(widget<QLineEdit>(next, "sereal_num_line_w")->text(), QStringLiteral("000100000005"));
+    QCOMPARE(widget<QCheckBox>(next, "adr_click")->isChecked(), checked == "adr_click");
+    QCOMPARE(widget<QCheckBox>(next, "s_num_click")->isChecked(), checked == "s_num_click");
+    QCOMPARE(MainWindowProbe(next).by_serial(), checked == "s_num_click");
+    QCOMPARE(MainWindowProbe(next).by_address(), checked == "adr_click");
+    QFile file("settings.txt");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\n9600\n1\n300\n1000\n700\n2000\n0\n"));
 }
 
 void tst_mainwindow::addressing_boxes_exclude_each_other()

@@ -89,6 +89,11 @@ void tst_archive_chart_data::series_data()
         << 2 << 1.0
         << QList<QByteArray>{record(t0 + 2 * h, 30), record(t0 + h, 99999, 7), record(-1, 5), record(t0, 10)}
         << QList<QDateTime>{at(t0 + 2 * h)} << QList<double>{20};
+    QTest::newRow("never written slots left out")
+        << 3 << 1.0
+        << QList<QByteArray>{QByteArray(14, char(0xFF)), record(t0 + h, 30) + dword(0), QByteArray(14, char(0xFF)),
+                             record(t0, 10) + dword(0)}
+        << QList<QDateTime>{at(t0 + h)} << QList<double>{20};
     QTest::newRow("an event other than 7 counts")
         << 2 << 1.0 << QList<QByteArray>{record(t0 + h, 30, 1792), record(t0, 10)} << QList<QDateTime>{at(t0 + h)}
         << QList<double>{20};

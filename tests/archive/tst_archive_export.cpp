@@ -26,8 +26,10 @@ class tst_archive_export : public QObject
 private slots:
     void fields_data();
     void fields();
+    void values_data();
+    void values();
     void three_archives_byte_for_byte();
-    void sections_without_rows();
+    void header_of_an_unknown_meter();
     void suggested_names_data();
     void suggested_names();
     void writes_and_replaces();
@@ -64,19 +66,54 @@ void tst_archive_export::fields()
     QCOMPARE(arc::csv_field(text), field);
 }
 
+void tst_archive_export::values_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("reading") << "12.345"
+                             << "12,345";
+    QTest::newRow("negative reverse flow") << "-0.001"
+                                           << "-0,001";
+    QTest::newRow("counted units") << "12345"
+                                   << "12345";
+    QTest::newRow("no value") << "--"
+                              << "";
+    QTest::newRow("time keeps its points") << "30.01.2024 15:00:00"
+                                           << "30.01.2024 15:00:00";
+    QTest::newRow("title") << "Показания, м3"
+                           << "Показания, м3";
+    QTest::newRow("two points: not a number") << "1.2.3"
+                                              << "1.2.3";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void tst_archive_export::values()
+{
+    QFETCH(QString, shown);
+    QFETCH(QString, value);
+    QCOMPARE(arc::csv_value(shown), value);
+}
+
 void tst_archive_export::three_archives_byte_for_byte()
 {
-    const QStringList titles{"Номер записи", "Время", "Показания, м3", "Событие", "Пок. обр. потока, м3"};
+    const arc::CsvHeader header{"0012345678ab", "c15 СВК-15 RS485", "3",
+                                QDateTime(QDate(2024, 1, 30), QTime(15, 4, 5))};
     const QList<arc::CsvSection> sections{
-        {"Часовой", {titles, {"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"}, {"1", "--", "--", "--", "--"}}},
-        {"Суточный", {titles}},
-        {"Месячный", {titles, {"0", "31.12.1969 23:59:59", "a;b", "1792", "say \"hi\""}}},
+        {"Часовой", {{"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"}, {"1", "--", "--", "--", "--"}}},
+        {"Суточный", {}},
+        {"Месячный", {{"0", "31.12.1969 23:59:59", "a;b", "1792", "say \"hi\""}}},
     };
     const QByteArray expected = utf8_bom
-        + "Часовой\r\n"
+        + "Серийный номер;0012345678ab\r\n"
+          "Модель;c15 СВК-15 RS485\r\n"
+          "Версия протокола;3\r\n"
+          "Время чтения;30.01.2024 15:04:05\r\n"
+          "\r\n"
+          "Часовой\r\n"
           "Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n"
-          "0;30.01.2024 15:00:00;12.345;0;-0.001\r\n"
-          "1;--;--;--;--\r\n"
+          "0;30.01.2024 15:00:00;12,345;0;-0,001\r\n"
+          "1;;;;\r\n"
           "\r\n"
           "Суточный\r\n"
           "Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n"
@@ -85,14 +122,19 @@ void tst_archive_export::three_archives_byte_for_byte()
           "Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n"
           "0;31.12.1969 23:59:59;\"a;b\";1792;\"say \"\"hi\"\"\"\r\n"
           "\r\n";
-    QCOMPARE(arc::archive_csv(sections), expected);
+    QCOMPARE(arc::archive_csv(header, sections), expected);
 }
 
-void tst_archive_export::sections_without_rows()
+void tst_archive_export::header_of_an_unknown_meter()
 {
-    // A table cleared at the start of a read still has its section.
-    QCOMPARE(arc::archive_csv({{"Часовой", {}}, {"Суточный", {}}}), utf8_bom + "Часовой\r\n\r\nСуточный\r\n\r\n");
-    QCOMPARE(arc::archive_csv({}), utf8_bom);
+    // Nothing read yet: the lines are there, their values empty.
+    QCOMPARE(arc::archive_csv({}, {}),
+             utf8_bom
+                 + "Серийный номер;\r\n"
+                   "Модель;\r\n"
+                   "Версия протокола;\r\n"
+                   "Время чтения;\r\n"
+                   "\r\n");
 }
 
 void tst_archive_export::suggested_names_data()

@@ -113,6 +113,13 @@ void tst_records::rows_data()
                              << QStringList{"0", "31.12.1969 23:59:59", "0.000", "0", "--"};
     QTest::newRow("other version") << 0 << v3_record << 4 << 0.001 << 3
                                    << QStringList{"0", "30.01.2024 15:00:00", "12.345", "0", "--"};
+    QTest::newRow("never written v2") << 3 << QByteArray(10, char(0xFF)) << 2 << 0.001 << 3
+                                      << QStringList{"3", "--", "--", "--", "--"};
+    QTest::newRow("never written v3") << 11 << QByteArray(14, char(0xFF)) << 3 << 0.001 << 3
+                                      << QStringList{"11", "--", "--", "--", "--"};
+    QTest::newRow("v3 all 0xFF but the reverse flow")
+        << 5 << QByteArray::fromHex("ffffffffffffffffffff00010000") << 3 << 0.001 << 3
+        << QStringList{"5", "31.12.1969 23:59:59", "0.000", "65535", "0.001"};
     QTest::newRow("cut short: an empty slot")
         << 4 << QByteArray::fromHex("0ef065b930") << 2 << 0.001 << 3 << QStringList{"4", "--", "--", "--", "--"};
 }

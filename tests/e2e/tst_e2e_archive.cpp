@@ -5,6 +5,7 @@
 
 #include <QProgressBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -98,6 +99,23 @@ void tst_e2e_archive::full_read()
     const int depths[2][3] = {{512, 384, 128}, {336, 252, 84}};
     for (int type = 1; type <= 3; ++type)
         compare_table(app, type, version, depths[version - 2][type - 1], 0.001, 3);
+
+    // The file names the meter read and when, and has decimal commas.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(archive_window()->save_to(dir.filePath("a.csv"), nullptr));
+    QFile file(dir.filePath("a.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).remove(QChar(0xFEFF)).split("\r\n");
+    QCOMPARE(lines.mid(0, 3),
+             (QStringList{"Серийный номер;0012345678ab", "Модель;" + app.text("model_line"),
+                          QString("Версия протокола;%1").arg(version)}));
+    const QDateTime read_at
+        = QDateTime::fromString(lines.value(3).section(';', 1), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    QVERIFY2(qAbs(read_at.secsTo(QDateTime::currentDateTime())) < 600, qPrintable(lines.value(3)));
+    const QString hourly_first = archive_window()->table(1)->item(1, 2)->text();
+    QVERIFY(hourly_first.contains('.'));
+    QCOMPARE(lines.value(7).section(';', 2, 2), QString(hourly_first).replace('.', ','));
 }
 
 void tst_e2e_archive::first_records_as_shown()

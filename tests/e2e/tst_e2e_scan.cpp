@@ -16,7 +16,9 @@ namespace {
 
 // Address, serial number, model, protocol version, software version, device type.
 const QStringList row_3{"3", "0012345678ab", "c15 СВК-15 RS485", "3", "1.05", "6 хол. воды"};
-const QStringList row_17{"17", "00a1b2c3d45", "c16 СВГ-15 RS485", "2", "2.03", "16 гор. вод"};
+const QStringList row_17{"17", "00a1b2c3d405", "c16 СВГ-15 RS485", "2", "2.03", "16 гор. вод"};
+// The device at 100 answers garbage: listed, the answer marked as not understood.
+const QStringList row_100{"100", "?", "ответ не распознан", "?", "?", "?"};
 const QStringList row_200{"200", "0031415926f0", "7777 неизвестная", "3", "1.10", "7 вода"};
 
 const int full_scan_ms = 5 * 60 * 1000;
@@ -124,12 +126,15 @@ void tst_e2e_scan::finds_every_meter_on_the_line()
     QVERIFY(app.wait_for([&] { return scan.progress().startsWith(QStringLiteral("Адрес ")); }));
     QVERIFY(scan.wait_end(full_scan_ms));
 
-    QCOMPARE(scan.progress(), QStringLiteral("Поиск завершен, найдено 3"));
+    QCOMPARE(scan.progress(), QStringLiteral("Поиск завершен, найдено 4"));
     QCOMPARE(scan.status(), QString());
-    QCOMPARE(scan.table()->rowCount(), 3);
+    QCOMPARE(scan.table()->rowCount(), 4);
     QCOMPARE(scan.row(0), row_3);
     QCOMPARE(scan.row(1), row_17);
-    QCOMPARE(scan.row(2), row_200);
+    QCOMPARE(scan.row(2), row_100);
+    QCOMPARE(scan.row(3), row_200);
+    QCOMPARE(scan.table()->item(2, 2)->foreground().color(), QColor(Qt::red));
+    QVERIFY(scan.table()->item(3, 2)->foreground().color() != QColor(Qt::red));
     QCOMPARE(app.status(), QString());
 
     // One request at a time, every address once, the meters' identification after their answer.
@@ -286,12 +291,12 @@ void tst_e2e_scan::chosen_meter_is_polled()
     QCOMPARE(app.text("adr_line"), QStringLiteral("17"));
     QVERIFY(app.probe().by_address());
     QVERIFY(!app.probe().by_serial());
-    QCOMPARE(app.text("sereal_num_line_w"), QStringLiteral("00A1B2C3D405"));
+    QCOMPARE(app.text("sereal_num_line_w"), QStringLiteral("00a1b2c3d405"));
 
     app.click("param_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());
-    QCOMPARE(app.text("serial_num_line"), QStringLiteral("00a1b2c3d45"));
+    QCOMPARE(app.text("serial_num_line"), QStringLiteral("00a1b2c3d405"));
     QCOMPARE(app.text("ver_prot_line"), QStringLiteral("2"));
     QCOMPARE(app.text("adr_line_w"), QStringLiteral("17"));
 
@@ -301,7 +306,7 @@ void tst_e2e_scan::chosen_meter_is_polled()
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());
     QVERIFY(app.sent_frames().last().startsWith("fd 41 d4 05 b2 c3 00 a1"));
-    QCOMPARE(app.text("serial_num_line"), QStringLiteral("00a1b2c3d45"));
+    QCOMPARE(app.text("serial_num_line"), QStringLiteral("00a1b2c3d405"));
     QCOMPARE(app.text("adr_line_w"), QStringLiteral("17"));
 }
 

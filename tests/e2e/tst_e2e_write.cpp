@@ -36,6 +36,7 @@ private slots:
     void slow_meter_is_confirmed();
     void garbled_answer_is_not_confirmed();
     void exception_stops_the_rest();
+    void each_item_marked_with_its_result();
     void invalid_inputs_send_nothing_data();
     void invalid_inputs_send_nothing();
     void waits_for_other_exchanges();
@@ -245,6 +246,46 @@ void tst_e2e_write::exception_stops_the_rest()
     QCOMPARE(app.sent_frames().size(), 1);
     QCOMPARE(app.sim_register(0x0303), 1L);
     QVERIFY(app.log_text().contains("<- 01 86 02"));
+}
+
+// The address written, the save date refused (the meter keeps 1..31), the
+// clock never sent: each field says what became of it.
+void tst_e2e_write::each_item_marked_with_its_result()
+{
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    app.check("adr_click");
+    app.set_text("adr_line_w", "7");
+    app.set_text("date_line_w", "40");
+    for (const char *box : {"adr_click_w", "date_save_w", "write_time_click"})
+        app.check(box);
+    app.click("write_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QStringLiteral("Неверное значение параметра"));
+    QCOMPARE(app.sim_register(0x0300), 7L);
+    QCOMPARE(app.sent_frames().size(), 2);
+
+    const auto field = [&app](const char *name) { return app.window().findChild<QWidget *>(name); };
+    QCOMPARE(field("adr_line_w")->styleSheet(), QStringLiteral("QLineEdit {background-color: #c8f0c8;}"));
+    QCOMPARE(field("adr_line_w")->toolTip(), QStringLiteral("Записано\nДля следующего обмена: адрес 7 в поле адреса"));
+    QCOMPARE(field("date_line_w")->styleSheet(), QStringLiteral("QLineEdit {background-color: #f5c4c4;}"));
+    QCOMPARE(field("date_line_w")->toolTip(), QStringLiteral("Неверное значение параметра"));
+    for (const char *untouched : {"real_time_line", "speed_box_w", "bit_box_w"}) {
+        QCOMPARE(field(untouched)->styleSheet(), QString());
+        QCOMPARE(field(untouched)->toolTip(), QString());
+    }
+    QVERIFY(app.log_text().contains("\nДля следующего обмена: адрес 7 в поле адреса"));
+
+    // The next write starts unmarked: the marks spoke of the last one.
+    app.check("adr_click_w", false);
+    app.check("write_time_click", false);
+    app.set_text("date_line_w", "12");
+    app.click("write_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QStringLiteral("Запись завершена"));
+    QCOMPARE(field("adr_line_w")->styleSheet(), QString());
+    QCOMPARE(field("date_line_w")->styleSheet(), QStringLiteral("QLineEdit {background-color: #c8f0c8;}"));
+    QCOMPARE(field("date_line_w")->toolTip(), QStringLiteral("Записано"));
 }
 
 void tst_e2e_write::invalid_inputs_send_nothing_data()

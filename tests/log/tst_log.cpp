@@ -15,6 +15,7 @@ private slots:
     void frame_lines_data();
     void frame_lines();
     void append_and_clear();
+    void typing_changes_nothing();
     void save_writes_the_shown_text();
     void save_failure_leaves_no_file();
 };
@@ -47,6 +48,25 @@ void tst_log::append_and_clear()
     QCOMPARE(log.text(), QString());
     log.append("-> 03");
     QCOMPARE(log.text(), QStringLiteral("-> 03"));
+}
+
+void tst_log::typing_changes_nothing()
+{
+    LOG_class log;
+    log.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&log));
+    log.append("-> 01 03 00 09 00 01 54 08");
+    auto *view = log.findChild<QTextEdit *>("textEdit");
+    QVERIFY(view);
+    view->setFocus();
+    view->moveCursor(QTextCursor::End);
+    QTest::keyClicks(view, "typed");
+    QTest::keyClick(view, Qt::Key_Backspace);
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(log.text(), QStringLiteral("-> 01 03 00 09 00 01 54 08"));
+    // Still appended to by the program.
+    log.append("<- 01");
+    QCOMPARE(log.text(), QStringLiteral("-> 01 03 00 09 00 01 54 08\n<- 01"));
 }
 
 void tst_log::save_writes_the_shown_text()

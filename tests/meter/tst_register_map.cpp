@@ -85,8 +85,10 @@ void tst_register_map::serial_number_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("text");
     QTest::newRow("00 12 34 56 78 9A") << QByteArray::fromHex("00123456789a") << "789a34560012";
-    QTest::newRow("00 05 00 00 00 01") << QByteArray::fromHex("000500000001") << "0010000005";
-    QTest::newRow("01 05 02 00 03 04") << QByteArray::fromHex("010502000304") << "3420015";
+    QTest::newRow("00 05 00 00 00 01") << QByteArray::fromHex("000500000001") << "000100000005";
+    QTest::newRow("01 05 02 00 03 04") << QByteArray::fromHex("010502000304") << "030402000105";
+    QTest::newRow("all ff") << QByteArray::fromHex("ffffffffffff") << "ffffffffffff";
+    QTest::newRow("all zero") << QByteArray::fromHex("000000000000") << "000000000000";
 }
 
 void tst_register_map::serial_number()

@@ -14,12 +14,16 @@ quint16 register_of(const QByteArray &frame)
 
 } // namespace
 
+Q_DECLARE_METATYPE(WriteValues)
+
 class tst_write : public QObject
 {
     Q_OBJECT
 private slots:
     void writes_the_checked_items_data();
     void writes_the_checked_items();
+    void item_results_data();
+    void item_results();
 };
 
 void tst_write::writes_the_checked_items_data()
@@ -66,6 +70,81 @@ void tst_write::writes_the_checked_items()
     QCOMPARE(write.refusal().exception_code, exception);
     if (write.succeeded() && values[write_item::save_date])
         QCOMPARE(meters[0].read(0x0303), quint16(save_date));
+}
+
+using Kind = WriteItemResult::Kind;
+Q_DECLARE_METATYPE(QVector<Kind>)
+
+void tst_write::item_results_data()
+{
+    QTest::addColumn<WriteValues>("values");
+    QTest::addColumn<int>("silent_from"); // requests from this one on get no answer; -1: none
+    QTest::addColumn<QVector<Kind>>("kinds");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("next"); // what the next exchange needs
+
+    const Kind no = Kind::not_sent, ok = Kind::confirmed, refused = Kind::refused;
+    const QString written = "Записано";
+    const QString then = "Записано\nДля следующего обмена: ";
+
+    WriteValues all;
+    all[write_item::address] = 7;
+    all[write_item::exchange_rate] = 3;
+    all[write_item::parity] = 0x0302;
+    all[write_item::save_date] = 5;
+    all[write_item::clock] = 0;
+    QTest::newRow("all five confirmed") << all << -1 << QVector<Kind>{ok, ok, ok, ok, ok}
+                                        << QStringList{then + "адрес 7 в поле адреса",
+                                                       then + "скорость 9600 в настройках порта",
+                                                       then + "стоп-битов 2, проверка на четность в настройках порта",
+                                                       written, written}
+                                        << QStringList{"адрес 7 в поле адреса", "скорость 9600 в настройках порта",
+                                                       "стоп-битов 2, проверка на четность в настройках порта", "", ""};
+
+    // The address written, the save date refused, the clock never sent.
+    WriteValues refused_date;
+    refused_date[write_item::address] = 12;
+    refused_date[write_item::save_date] = 40;
+    refused_date[write_item::clock] = 0;
+    QTest::newRow("save date refused") << refused_date << -1 << QVector<Kind>{ok, no, no, refused, no}
+                                       << QStringList{then + "адрес 12 в поле адреса", "", "",
+                                                      "Неверное значение параметра", ""}
+                                       << QStringList{"адрес 12 в поле адреса", "", "", "", ""};
+
+    WriteValues line_settings;
+    line_settings[write_item::exchange_rate] = 0;
+    line_settings[write_item::parity] = 0x0201;
+    QTest::newRow("parity not confirmed")
+        << line_settings << 1 << QVector<Kind>{no, ok, refused, no, no}
+        << QStringList{"", then + "скорость 1200 в настройках порта", "Запись не подтверждена", "", ""}
+        << QStringList{"", "скорость 1200 в настройках порта", "", "", ""};
+
+    WriteValues parity_only;
+    parity_only[write_item::parity] = 0x0002;
+    QTest::newRow("two stop bits, no parity")
+        << parity_only << -1 << QVector<Kind>{no, no, ok, no, no}
+        << QStringList{"", "", then + "стоп-битов 2, нет проверки в настройках порта", "", ""}
+        << QStringList{"", "", "стоп-битов 2, нет проверки в настройках порта", "", ""};
+}
+
+void tst_write::item_results()
+{
+    QFETCH(WriteValues, values);
+    QFETCH(int, silent_from);
+    QFETCH(QVector<Kind>, kinds);
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, next);
+
+    QVector<sim::meter> meters{sim::builtin_meter()};
+    WriteEngine write(MeterTarget{}, values, true);
+    run_in_process(write, meters, silent_from);
+    QVERIFY(write.finished());
+    for (int item = 0; item < write_item::count; ++item) {
+        const WriteItemResult result = write.item_result(item);
+        QCOMPARE(result.kind, kinds[item]);
+        QCOMPARE(result.text, texts[item]);
+        QCOMPARE(result.next_exchange, next[item]);
+    }
 }
 
 QTEST_MAIN(tst_write)

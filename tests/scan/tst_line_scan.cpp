@@ -119,6 +119,7 @@ private slots:
     void exceptions();
     void not_an_answer_data();
     void not_an_answer();
+    void garbled_during_identification();
     void late_bytes_in_front();
     void incomplete_answer_waits();
     void stop_data();
@@ -236,30 +237,61 @@ void tst_line_scan::exceptions()
 void tst_line_scan::not_an_answer_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("listed"); // as a device whose answer was not understood
     const QByteArray good = frame("0503020003");
     QByteArray bad_crc = good;
     bad_crc[bad_crc.size() - 1] = char(bad_crc.at(bad_crc.size() - 1) ^ 0x5A);
-    QTest::newRow("bad CRC") << bad_crc;
-    QTest::newRow("other address") << frame("0603020003");
-    QTest::newRow("other function") << frame("0504020003");
-    QTest::newRow("wrong byte count") << frame("050304000300");
-    QTest::newRow("too short") << good.left(6);
-    QTest::newRow("exception of another device") << frame("068302");
-    QTest::newRow("exception for another function") << frame("058402");
-    QTest::newRow("the request echoed") << probe(5);
-    QTest::newRow("nothing") << QByteArray();
+    QTest::newRow("bad CRC") << bad_crc << true;
+    QTest::newRow("garbage") << QByteArray::fromHex("9c07e2ff41") << true;
+    QTest::newRow("one byte") << QByteArray::fromHex("00") << true;
+    QTest::newRow("echo, then garbage") << probe(5) + QByteArray::fromHex("9c07e2") << true;
+    QTest::newRow("other function") << frame("0504020003") << true;
+    QTest::newRow("wrong byte count") << frame("050304000300") << true;
+    QTest::newRow("too short") << good.left(6) << true;
+    QTest::newRow("exception for another function") << frame("058402") << true;
+    QTest::newRow("other address: a late answer") << frame("0603020003") << false;
+    QTest::newRow("exception of another device") << frame("068302") << false;
+    QTest::newRow("the request echoed") << probe(5) << false;
+    QTest::newRow("nothing") << QByteArray() << false;
 }
 
 void tst_line_scan::not_an_answer()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(bool, listed);
     LineScan scan(settings(5, 6));
     QVERIFY(!scan.is_answer(bytes));
     const LineScan::Step step = scan.conclude(bytes);
     QVERIFY(!step.answered);
-    QCOMPARE(step.meter, -1);
-    QVERIFY(scan.meters().isEmpty());
+    QCOMPARE(step.meter, listed ? 0 : -1);
+    QCOMPARE(scan.meters().size(), listed ? 1 : 0);
+    if (listed) {
+        const MeterIdentity &device = scan.meters().first();
+        QCOMPARE(device.address, 5);
+        QVERIFY(device.garbled);
+        QVERIFY(device.complete);
+        for (const QByteArray &data : device.data)
+            QVERIFY(data.isEmpty());
+    }
+    // Not asked on either way.
     QCOMPARE(scan.exchange().request, probe(6));
+}
+
+// Garbled bytes after a meter has answered its probe are no answer: the
+// meter keeps what it gave and stays a meter.
+void tst_line_scan::garbled_during_identification()
+{
+    FakeLine line;
+    line.devices[3] = meter(0x78AB);
+    LineScan scan(settings(3, 4));
+    scan.conclude(line.answer(scan.exchange()));
+    scan.conclude(QByteArray::fromHex("9c07e2ff41"));
+    line.run(scan);
+    QCOMPARE(scan.meters().size(), 1);
+    QVERIFY(!scan.meters().first().garbled);
+    QCOMPARE(scan.meters().first().data[protocol_version].toHex(), QByteArray("0003"));
+    QVERIFY(scan.meters().first().data[software_version].isEmpty());
+    QCOMPARE(line.asked.last(), probe(4));
 }
 
 // A slow device's answer may still be arriving when the next one is asked.

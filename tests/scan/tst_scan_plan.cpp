@@ -53,6 +53,7 @@ private slots:
     void row_of_a_partial_identification_data();
     void row_of_a_partial_identification();
     void unknown_model();
+    void garbled_device();
     void serial_for_addressing_data();
     void serial_for_addressing();
 };
@@ -156,7 +157,7 @@ void tst_scan_plan::row_of_a_whole_identification()
     QCOMPARE(row.protocol_version, QStringLiteral("3"));
     QCOMPARE(row.software_version, QStringLiteral("1.05"));
     QCOMPARE(row.device_type, QStringLiteral("6 хол. воды"));
-    QCOMPARE(row.addressing_serial, QStringLiteral("0012345678AB"));
+    QCOMPARE(row.addressing_serial, QStringLiteral("0012345678ab"));
 }
 
 // A meter that fell silent after `read` fields: while it is still being
@@ -193,6 +194,22 @@ void tst_scan_plan::row_of_a_partial_identification()
     QCOMPARE(row.device_type, read > device_type ? whole.device_type : missing);
 }
 
+void tst_scan_plan::garbled_device()
+{
+    MeterIdentity device;
+    device.address = 100;
+    device.garbled = true;
+    device.complete = true;
+    const MeterRow row = Rows::row(device, models);
+    QCOMPARE(row.address, QStringLiteral("100"));
+    QCOMPARE(row.model, QStringLiteral("ответ не распознан"));
+    QCOMPARE(row.serial_number, QStringLiteral("?"));
+    QCOMPARE(row.protocol_version, QStringLiteral("?"));
+    QCOMPARE(row.software_version, QStringLiteral("?"));
+    QCOMPARE(row.device_type, QStringLiteral("?"));
+    QCOMPARE(row.addressing_serial, QString());
+}
+
 void tst_scan_plan::unknown_model()
 {
     MeterIdentity meter = default_meter(200);
@@ -203,21 +220,21 @@ void tst_scan_plan::unknown_model()
     QCOMPARE(Rows::row(meter, models).model, QStringLiteral("c16 СВГ-15 RS485"));
 }
 
-// The shown serial number drops the leading zero of a byte below 0x10; the
-// one for the addressing field keeps every digit.
+// The shown serial number keeps every digit, so it is the one the addressing
+// field is given.
 void tst_scan_plan::serial_for_addressing_data()
 {
     QTest::addColumn<QByteArray>("data"); // b5 b6 b3 b4 b1 b2
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("addressing");
     QTest::newRow("default") << QByteArray::fromHex("78ab34560012") << "0012345678ab"
-                             << "0012345678AB";
-    QTest::newRow("single-digit bytes") << QByteArray::fromHex("d405b2c300a1") << "00a1b2c3d45"
-                                        << "00A1B2C3D405";
+                             << "0012345678ab";
+    QTest::newRow("single-digit bytes") << QByteArray::fromHex("d405b2c300a1") << "00a1b2c3d405"
+                                        << "00a1b2c3d405";
     QTest::newRow("all zero") << QByteArray::fromHex("000000000000") << "000000000000"
                               << "000000000000";
     QTest::newRow("all ff") << QByteArray::fromHex("ffffffffffff") << "ffffffffffff"
-                            << "FFFFFFFFFFFF";
+                            << "ffffffffffff";
     QTest::newRow("too short") << QByteArray::fromHex("78ab3456") << ""
                                << "";
 }
