@@ -2,6 +2,7 @@
 #include "app/archive.h"
 #include "app_on_line.h"
 #include "archive/records.h"
+#include "riser.h"
 
 #include <QProgressBar>
 #include <QTableWidget>
@@ -54,6 +55,7 @@ private slots:
     void unsupported_version();
     void port_not_started();
     void stopped_read_keeps_what_it_read();
+    void version_asked_first_data();
     void version_asked_first();
 };
 
@@ -268,16 +270,33 @@ void tst_e2e_archive::stopped_read_keeps_what_it_read()
              QString("Прочитано записей: %1 из 672").arg(336 + read));
 }
 
+void tst_e2e_archive::version_asked_first_data()
+{
+    QTest::addColumn<bool>("poll_another_meter_first");
+    QTest::newRow("nothing read yet") << false;
+    // The version shown is the meter at 3's; the archive is read from 17.
+    QTest::newRow("another meter polled before") << true;
+}
+
 void tst_e2e_archive::version_asked_first()
 {
+    QFETCH(bool, poll_another_meter_first);
     AppOnLine app;
-    QVERIFY2(app.start({}, "version = 2\n"), qPrintable(app.error()));
+    QVERIFY2(app.start({}, riser), qPrintable(app.error()));
     app.check("adr_click");
+    if (poll_another_meter_first) {
+        app.set_text("adr_line", "3");
+        app.click("param_btn");
+        QVERIFY(app.wait_idle());
+        QCOMPARE(app.text("ver_prot_line"), QStringLiteral("3"));
+    }
+    const int sent_before = app.sent_frames().size();
+    app.set_text("adr_line", "17");
     app.click("arch_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
     QCOMPARE(app.text("ver_prot_line"), QStringLiteral("2"));
-    QCOMPARE(app.sent_frames().first(), QStringLiteral("01 03 00 09 00 01 54 08"));
+    QCOMPARE(app.sent_frames().at(sent_before), QStringLiteral("11 03 00 09 00 01 56 98"));
     QCOMPARE(archive_window()->table(1)->rowCount(), 513);
 }
 
