@@ -18,6 +18,12 @@ constexpr int max_model_file_bytes = 1024 * 1024;
 constexpr int max_model_fields = 40000;
 QStringList parse_model_fields(const QByteArray &content);
 
+// The file's text: UTF-8 when it starts with a UTF-8 byte order mark or is
+// well-formed UTF-8 (as in the repository), otherwise Windows-1251 (as the
+// meter's older tools write it on a Russian Windows). The same on every
+// system, whatever its local 8-bit encoding.
+QString decode_model_text(const QByteArray &content);
+
 // False when the file cannot be opened; `fields` is then left empty. Reads no
 // more of the file than the cap.
 bool load_model_table(const QString &path, QStringList &fields);

@@ -41,6 +41,10 @@ private slots:
     void lookup();
     void fields_are_flat();
     void load_file();
+    void decoding_data();
+    void decoding();
+    void windows_1251_file();
+    void repository_file();
     void garbage();
     void field_cap();
     void a_line_past_the_field_cap_is_dropped_whole();
@@ -136,6 +140,62 @@ void tst_model_table::load_file()
     file.close();
     QVERIFY(load_model_table(file.fileName(), fields));
     QCOMPARE(lookup_model(fields, 26).name, QStringLiteral("N"));
+}
+
+void tst_model_table::decoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    const QString model = QString::fromUtf8("Модель");
+    QTest::newRow("UTF-8") << QByteArray("Модель") << model;
+    QTest::newRow("UTF-8 after a byte order mark") << QByteArray("\xEF\xBB\xBFМодель") << model;
+    QTest::newRow("Windows-1251") << QByteArray("\xCC\xEE\xE4\xE5\xEB\xFC") << model;
+    QTest::newRow("Windows-1251, Ё ё № and the euro sign")
+        << QByteArray("\xA8\xB8\xB9\x88") << QString::fromUtf8("Ёё№€");
+    QTest::newRow("Windows-1251, Ukrainian letters")
+        << QByteArray("\xAA\xBA\xAF\xBF\xB2\xB3\xA5\xB4") << QString::fromUtf8("ЄєЇїІіҐґ");
+    QTest::newRow("Windows-1251, я and А") << QByteArray("\xFF\xC0") << QString::fromUtf8("яА");
+    QTest::newRow("one UTF-8 letter among 1251 is 1251")
+        << QByteArray("\xD0\x9C\xEE") << QString::fromUtf8("Рњо");
+    QTest::newRow("overlong form is not UTF-8") << QByteArray("\xC0\xAF") << QString::fromUtf8("АЇ");
+    QTest::newRow("surrogate is not UTF-8") << QByteArray("\xED\xA0\x80") << QString::fromUtf8("н\u00A0Ђ");
+    QTest::newRow("cut sequence at the end is not UTF-8") << QByteArray("a\xD0") << QString::fromUtf8("aР");
+    QTest::newRow("ASCII") << QByteArray("N,1A,,0.001") << QStringLiteral("N,1A,,0.001");
+}
+
+void tst_model_table::decoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(decode_model_text(bytes), text);
+}
+
+// As the older tools leave it on a Russian Windows: 1251, CR LF.
+void tst_model_table::windows_1251_file()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("models_counter.csv");
+    write_file(path, "\xCC\xEE\xE4\xE5\xEB\xFC,\xCA\xEE\xE4,,\r\n"
+                     "\xD1\xC2-15 \xE8\xEC\xEF,C15,,0.001\r\n");
+    QStringList fields;
+    QVERIFY(load_model_table(path, fields));
+    QCOMPARE(fields.first(), QString::fromUtf8("Модель"));
+    const ModelLookup found = lookup_model(fields, 0xC15);
+    QCOMPARE(int(found.end), int(ModelLookup::End::matched));
+    QCOMPARE(found.name, QString::fromUtf8("СВ-15 имп"));
+    QCOMPARE(found.factor, 0.001);
+}
+
+// The file shipped beside the program is UTF-8 and must read as such on any
+// system, whatever its local 8-bit encoding.
+void tst_model_table::repository_file()
+{
+    QStringList fields;
+    QVERIFY(load_model_table(QStringLiteral(MODELS_FILE), fields));
+    QCOMPARE(fields.value(0), QString::fromUtf8("Модель"));
+    const ModelLookup found = lookup_model(fields, 0x0C15);
+    QCOMPARE(int(found.end), int(ModelLookup::End::matched));
+    QCOMPARE(found.name, QString::fromUtf8("СВК-15 RS485"));
 }
 
 void tst_model_table::garbage()
