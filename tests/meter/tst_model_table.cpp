@@ -2,7 +2,9 @@
 #include "test_bytes.h"
 
 #include <QtTest>
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -281,8 +283,12 @@ void tst_model_table::folder_cannot_be_read()
 
 void tst_model_table::unreadable_file()
 {
+#ifdef Q_OS_WIN
+    QSKIP("no permission bit makes a file unreadable to its owner on Windows");
+#else
     if (geteuid() == 0)
         QSKIP("root reads files whatever their permissions");
+#endif
     QTemporaryDir dir;
     const QString path = dir.filePath("models_counter.csv");
     write_file(path, header + records(1, 1));
