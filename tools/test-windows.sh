@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# Runs the Windows build under Wine, headless: tools/test-windows.sh [BUILD_DIR]
+# (default build-win, as left by tools/build-windows.sh).
+#
+# 1. The unit tests, each Qt Test program of the cross build.
+# 2. End to end: the main window of the Windows program on a COM port that
+#    Wine maps to one end of a socat pty pair, with the meter stand-in (a Linux
+#    program, built natively unless METER_SIM names one) on the other end: a
+#    poll, an archive read and a write, checked on the fields and tables.
+# 3. The packaged configurator.exe from dist/ starts and stays up.
+#
+# Wine maps COM1, COM2... to this machine's /dev/ttyS*, and /dev/ttyS0 is the
+# console here; the program probes every port it is shown. So everything runs
+# in a private mount namespace with /dev/null over every serial device of the
+# machine, and Wine's own COM mappings are removed before a program starts.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-$root/build-win}
+build=$(cd "$build" && pwd)
+
+log() { printf 'test-windows: %s\n' "$*" >&2; }
+
+if [ "${METER_WIN_MASKED:-}" != 1 ]; then
+    exec unshare --mount --propagation private env METER_WIN_MASKED=1 "$0" "$@"
+fi
+for dev in /dev/ttyS* /dev/ttyUSB* /dev/ttyACM* /dev/ttyAMA* /dev/rfcomm*; do
+    [ -e "$dev" ] || continue
+    mount --bind /dev/null "$dev"
+    if [ "$(stat -L -c %t:%T "$dev")" != "$(stat -L -c %t:%T /dev/null)" ]; then
+        log "could not mask $dev; not running Wine"
+        exit 1
+    fi
+done
+
+t_start=$(date +%s)
+work=$build/wine-run
+rm -rf "$work"
+mkdir -p "$work"
+
+export WINEPREFIX=$build/wine-prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# No display: the tests use Qt's offscreen platform. Wine passes no QT_*
+# variable to a Windows program, but turns WINEQT_* into QT_*.
+unset DISPLAY WAYLAND_DISPLAY
+export WINEQT_QPA_PLATFORM=offscreen
+
+remove_com_mappings() {
+    rm -f "$WINEPREFIX"/dosdevices/com[0-9]*
+}
+
+pids=()
+cleanup() {
+    local p
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wineserver -k 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating the Wine prefix"
+    wineboot -i >"$work/wineboot.log" 2>&1
+    wineserver -w
+fi
+remove_com_mappings
+# Without a window manager Wine waits for every hidden window; not managed,
+# it does not (only matters where a display is used).
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+wineserver -p 120 # one server for every program of the run
+remove_com_mappings
+
+failed_programs=()
+passed=0
+failed=0
+skipped=0
+
+# Runs one Qt Test program under Wine; its log goes to a file, since a
+# program without a console writes to the debug channel.
+run_qt_test() {
+    local name=$1 exe=$2 out rc=0 totals
+    shift 2
+    out=$work/$name.txt
+    rm -f "$out"
+    (cd "$work" && timeout 600 env "$@" wine "$exe" -o "$(winepath -w "$out")",txt >>"$work/wine.log" 2>&1) || rc=$?
+    totals=$(grep -a '^Totals:' "$out" 2>/dev/null | tail -n 1 || true)
+    if [ "$rc" -ne 0 ] || [ -z "$totals" ]; then
+        log "FAIL $name (exit $rc)"
+        grep -a -E -A4 '^FAIL!' "$out" 2>/dev/null | head -n 40 >&2 || true
+        failed_programs+=("$name")
+    else
+        log "ok   $name: $totals"
+    fi
+    if [ -n "$totals" ]; then
+        passed=$((passed + $(sed -E 's/.* ([0-9]+) passed.*/\1/' <<<"$totals")))
+        failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$totals")))
+        skipped=$((skipped + $(sed -E 's/.* ([0-9]+) skipped.*/\1/' <<<"$totals")))
+    else
+        failed=$((failed + 1))
+    fi
+}
+
+# 1. Unit tests.
+t=$(date +%s)
+mapfile -t unit_tests < <(find "$build/tests" -name 'tst_*.exe' ! -name 'tst_win_on_line.exe' | sort)
+if [ ${#unit_tests[@]} -eq 0 ]; then
+    log "no test programs in $build/tests; run tools/build-windows.sh first"
+    exit 1
+fi
+for exe in "${unit_tests[@]}"; do
+    remove_com_mappings
+    run_qt_test "$(basename "$exe" .exe)" "$exe"
+done
+log "unit tests: ${#unit_tests[@]} programs in $(( $(date +%s) - t )) s"
+
+# 2. End to end over a COM port.
+t=$(date +%s)
+meter_sim=${METER_SIM:-}
+if [ -z "$meter_sim" ]; then
+    host=$root/build-win-host
+    cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >"$work/host-cmake.log" 2>&1
+    cmake --build "$host" --target meter_sim -j"$(nproc)" >>"$work/host-cmake.log" 2>&1
+    meter_sim=$host/sim/meter_sim
+fi
+
+wait_until() {
+    local i
+    for i in $(seq 100); do
+        if eval "$1"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+socat -d -d pty,raw,echo=0,link="$work/program" pty,raw,echo=0,link="$work/meter" 2>"$work/socat.log" &
+pids+=($!)
+wait_until '[ -e "$work/program" ] && [ -e "$work/meter" ]' || { log "socat made no pty pair"; exit 1; }
+"$meter_sim" --port "$(readlink -f "$work/meter")" --detached >"$work/meter_sim.out" 2>"$work/meter_sim.log" &
+pids+=($!)
+wait_until 'grep -qsx ready "$work/meter_sim.out"' || { log "meter_sim did not start"; cat "$work/meter_sim.log" >&2; exit 1; }
+
+# A two-digit port, as USB adapters get: Windows opens it only as \\.\COM12.
+port=COM12
+remove_com_mappings
+ln -s "$(readlink -f "$work/program")" "$WINEPREFIX/dosdevices/com12"
+run_qt_test tst_win_on_line "$build/tests/windows/tst_win_on_line.exe" METER_PORT=$port
+requests=$(grep -c -E '^(->|<-|rx|meter)' "$work/meter_sim.log" || true)
+log "end to end in $(( $(date +%s) - t )) s; the stand-in logged $requests lines"
+
+# 3. The package, unpacked as a technician would: configurator.exe starts,
+# takes the port from a settings.txt beside it, and when closed as a user
+# closes it (WM_CLOSE, as taskkill without /f sends) saves settings.txt
+# beside itself, all eight lines.
+t=$(date +%s)
+zip=$(ls -t "$root"/dist/configurator-*-win64.zip 2>/dev/null | head -n 1 || true)
+if [ -z "$zip" ]; then
+    log "FAIL no package in dist/"
+    failed_programs+=(package)
+    failed=$((failed + 1))
+else
+    rm -rf "$work/package" && mkdir -p "$work/package"
+    (cd "$work/package" && unzip -q "$zip")
+    exe=$(find "$work/package" -name configurator.exe | head -n 1)
+    dir=$(dirname "$exe")
+    printf 'COM12\r\n' >"$dir/settings.txt"
+    remove_com_mappings
+    (cd "$dir" && exec timeout 120 wine "$exe" >>"$work/wine.log" 2>&1) &
+    app=$!
+    pids+=("$app")
+    closed=no
+    for i in $(seq 240); do
+        if ! kill -0 "$app" 2>/dev/null; then closed=yes; break; fi
+        wine taskkill /im configurator.exe >/dev/null 2>&1 || true
+        sleep 0.25
+    done
+    rc=0
+    wait "$app" || rc=$?
+    lines=$(tr -d '\r' <"$dir/settings.txt" | grep -c . || true)
+    if [ "$closed" = yes ] && [ "$rc" -eq 0 ] && [ "$lines" -eq 8 ] \
+        && [ "$(head -n 1 "$dir/settings.txt" | tr -d '\r')" = COM12 ]; then
+        log "ok   package: $(basename "$zip") ($(du -k "$zip" | cut -f1) KiB) starts, closes and saves its settings"
+        passed=$((passed + 1))
+    else
+        log "FAIL package: closed=$closed exit=$rc, settings.txt after it:"
+        cat "$dir/settings.txt" >&2 || true
+        failed_programs+=(package)
+        failed=$((failed + 1))
+    fi
+    log "package check in $(( $(date +%s) - t )) s"
+fi
+
+log "done in $(( $(date +%s) - t_start )) s"
+if [ ${#failed_programs[@]} -gt 0 ]; then
+    log "failed: ${failed_programs[*]}"
+fi
+echo "windows: $passed passed, $failed failed, $skipped skipped"
+[ ${#failed_programs[@]} -eq 0 ]
