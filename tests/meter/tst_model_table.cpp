@@ -157,8 +157,7 @@ void tst_model_table::decoding_data()
     QTest::newRow("Windows-1251, Ukrainian letters")
         << QByteArray("\xAA\xBA\xAF\xBF\xB2\xB3\xA5\xB4") << QString::fromUtf8("ЄєЇїІіҐґ");
     QTest::newRow("Windows-1251, я and А") << QByteArray("\xFF\xC0") << QString::fromUtf8("яА");
-    QTest::newRow("one UTF-8 letter among 1251 is 1251")
-        << QByteArray("\xD0\x9C\xEE") << QString::fromUtf8("Рњо");
+    QTest::newRow("one UTF-8 letter among 1251 is 1251") << QByteArray("\xD0\x9C\xEE") << QString::fromUtf8("Рњо");
     QTest::newRow("overlong form is not UTF-8") << QByteArray("\xC0\xAF") << QString::fromUtf8("АЇ");
     QTest::newRow("surrogate is not UTF-8") << QByteArray("\xED\xA0\x80") << QString::fromUtf8("н\u00A0Ђ");
     QTest::newRow("cut sequence at the end is not UTF-8") << QByteArray("a\xD0") << QString::fromUtf8("aР");
@@ -177,8 +176,9 @@ void tst_model_table::windows_1251_file()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("models_counter.csv");
-    write_file(path, "\xCC\xEE\xE4\xE5\xEB\xFC,\xCA\xEE\xE4,,\r\n"
-                     "\xD1\xC2-15 \xE8\xEC\xEF,C15,,0.001\r\n");
+    write_file(path,
+               "\xCC\xEE\xE4\xE5\xEB\xFC,\xCA\xEE\xE4,,\r\n"
+               "\xD1\xC2-15 \xE8\xEC\xEF,C15,,0.001\r\n");
     QStringList fields;
     QVERIFY(load_model_table(path, fields));
     QCOMPARE(fields.first(), QString::fromUtf8("Модель"));

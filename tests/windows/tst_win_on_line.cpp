@@ -44,21 +44,26 @@ const struct
 // routines run only in an alertable wait: under them no answer would arrive.
 bool wait_until(const std::function<bool()> &condition, int timeout_ms)
 {
-    if (condition())
+    // The condition is asked once per look and never again after it held: a
+    // look may press a button.
+    bool met = condition();
+    if (met)
         return true;
     QEventLoop loop;
     QTimer look;
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&look, &QTimer::timeout, &loop, [&] {
-        if (condition())
+        if (!met && condition()) {
+            met = true;
             loop.quit();
+        }
     });
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     look.start(5);
     deadline.start(timeout_ms);
     loop.exec();
-    return condition();
+    return met;
 }
 
 QWidget *archive_window()
@@ -162,10 +167,12 @@ void tst_win_on_line::set_text(const char *name, const QString &value)
 // taken clears the status line at once.
 bool tst_win_on_line::press_until_taken(const char *name)
 {
-    return wait_until([&] {
-        click(name);
-        return status() != QStringLiteral("Дождитесь окончания обмена");
-    }, 60000);
+    return wait_until(
+        [&] {
+            click(name);
+            return status() != QStringLiteral("Дождитесь окончания обмена");
+        },
+        60000);
 }
 
 // One session at the desk: open the port, read the meter, read its archives,
@@ -177,9 +184,13 @@ void tst_win_on_line::poll_write_and_archive()
 
     check("adr_click");
     set_text("adr_line", QStringLiteral("1"));
+    // The save date is the last field a poll fills: cleared first, it tells
+    // when the poll is through.
+    set_text("date_line_w", QString());
     click("param_btn");
-    QVERIFY2(wait_until([&] { return text("date_line_w") == QStringLiteral("1"); }, 60000),
+    QVERIFY2(wait_until([&] { return !text("date_line_w").isEmpty(); }, 60000),
              qPrintable("poll did not complete; status: " + status()));
+    QCOMPARE(text("date_line_w"), QStringLiteral("1"));
     QCOMPARE(status(), QString());
     for (const auto &f : polled_fields)
         QCOMPARE(text(f.field), QString::fromUtf8(f.text));
@@ -202,17 +213,17 @@ void tst_win_on_line::poll_write_and_archive()
     }
 
     // The write: the meter's save date becomes 28. The status says it was
-    // confirmed; a poll shows what the meter now holds, over a field set to
-    // something else first.
+    // confirmed; a poll shows what the meter now holds.
     set_text("date_line_w", QStringLiteral("28"));
     check("date_save_w");
     QVERIFY(press_until_taken("write_btn"));
     QVERIFY2(wait_until([&] { return !status().isEmpty(); }, 60000), "the write did not end");
     QCOMPARE(status(), QStringLiteral("Запись завершена"));
-    set_text("date_line_w", QStringLiteral("5"));
+    set_text("date_line_w", QString());
     click("param_btn");
-    QVERIFY2(wait_until([&] { return text("date_line_w") == QStringLiteral("28"); }, 60000),
-             qPrintable("the save date read back is " + text("date_line_w") + "; status: " + status()));
+    QVERIFY2(wait_until([&] { return !text("date_line_w").isEmpty(); }, 60000),
+             qPrintable("second poll did not complete; status: " + status()));
+    QCOMPARE(text("date_line_w"), QStringLiteral("28"));
     QCOMPARE(status(), QString());
 }
 
