@@ -8,7 +8,7 @@
 #    source package, with SQLite built in, then the Qt Serial Port vendored in
 #    third_party/ with the patch beside it. A stamp (the code of the build
 #    steps below, the patch, the source versions) decides whether the cache is
-#    still good; anything else rebuilds it. ~20 minutes on 2 cores.
+#    still good; anything else rebuilds it. About 25 minutes on 2 cores.
 # 3. Cross-builds the program and its tests into BUILD_DIR.
 # 4. Writes dist/configurator-<version>-win64.zip.
 set -euo pipefail
@@ -31,7 +31,8 @@ packages=(
     dpkg-dev xz-utils patch zip perl python3 tcl
     build-essential cmake
     qtbase5-dev-tools qttools5-dev-tools qttools5-dev
-    socat
+    # tools/test-windows.sh: the stand-in built natively, its line, the zip
+    qtbase5-dev libqt5serialport5-dev socat unzip
 )
 
 install_packages() {
