@@ -32,7 +32,7 @@ packages=(
     build-essential cmake
     qtbase5-dev-tools qttools5-dev-tools qttools5-dev
     # tools/test-windows.sh: the stand-in built natively, its line, the zip
-    qtbase5-dev libqt5serialport5-dev socat unzip
+    qtbase5-dev libqt5serialport5-dev socat unzip xvfb xauth
 )
 
 install_packages() {

@@ -66,10 +66,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver -w
 fi
 remove_com_mappings
+wineserver -p 120 # one server for every program of the run
 # Without a window manager Wine waits for every hidden window; not managed,
 # it does not (only matters where a display is used).
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-wineserver -p 120 # one server for every program of the run
 remove_com_mappings
 
 failed_programs=()
@@ -165,6 +165,16 @@ else
     exe=$(find "$work/package" -name configurator.exe | head -n 1)
     dir=$(dirname "$exe")
     printf 'COM12\r\n' >"$dir/settings.txt"
+    # The program itself has only Qt's Windows platform, which needs a
+    # display: a virtual one, and a Wine server that starts with it.
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/xvfb.display" 2>"$work/xvfb.log" &
+    pids+=($!)
+    wait_until '[ -s "$work/xvfb.display" ]' || { log "Xvfb did not start"; cat "$work/xvfb.log" >&2; exit 1; }
+    export DISPLAY=:$(cat "$work/xvfb.display")
+    unset WINEQT_QPA_PLATFORM
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    wineserver -p 120
     remove_com_mappings
     (cd "$dir" && exec timeout 120 wine "$exe" >>"$work/wine.log" 2>&1) &
     app=$!

@@ -105,6 +105,9 @@ void tst_win_on_line::init()
     work_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(work_dir->isValid());
     previous_dir = QDir::currentPath();
+    // Copied before changing folders: under Wine the temporary folder is on
+    // another drive, where the file's path without a drive letter leads nowhere.
+    QVERIFY(QFile::copy(QStringLiteral(MODELS_CSV), work_dir->filePath(QStringLiteral("models_counter.csv"))));
     // The program keeps settings.txt and models_counter.csv beside itself, in
     // its working directory: port, baud rate, stop bits, the four periods
     // (the program's defaults), parity.
@@ -113,7 +116,6 @@ void tst_win_on_line::init()
     QVERIFY(settings.open(QIODevice::WriteOnly));
     settings.write(port.toLatin1() + "\r\n9600\r\n1\r\n300\r\n1000\r\n700\r\n2000\r\n0\r\n");
     settings.close();
-    QVERIFY(QFile::copy(QStringLiteral(MODELS_CSV), QStringLiteral("models_counter.csv")));
     window = std::make_unique<MainWindow>();
     window->show();
 }
