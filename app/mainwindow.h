@@ -77,7 +77,7 @@ private slots:
     void on_hend_time_stateChanged(int state);
     void on_log_btn_clicked();
     void on_adr_click_stateChanged(int state);
-    // The search for meters on the line (scan/scan_commands.cpp).
+    // The search for meters on the line (app/scan_commands.cpp).
     void on_scan_btn_clicked();
     void start_scan();
     void choose_meter(int address, const QString &serial);
