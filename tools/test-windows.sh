@@ -12,7 +12,9 @@
 # Wine maps COM1, COM2... to this machine's /dev/ttyS*, and /dev/ttyS0 is the
 # console here; the program probes every port it is shown. So everything runs
 # in a private mount namespace with /dev/null over every serial device of the
-# machine, and Wine's own COM mappings are removed before a program starts.
+# machine, set up before any Wine program starts, and Wine's own COM mappings
+# are removed before each program and when the run ends: the prefix is never
+# left pointing at the machine's ports for a Wine started outside this script.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -56,10 +58,12 @@ cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     wineserver -k 2>/dev/null || true
     wait 2>/dev/null || true
+    remove_com_mappings
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+remove_com_mappings # left by an older run, before any Wine program sees them
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix"
     wineboot -i >"$work/wineboot.log" 2>&1
