@@ -31,7 +31,6 @@ class Sequence;
 class PollEngine;
 class WriteEngine;
 class ArchiveReader;
-struct ExchangeRules;
 
 // The configurator's main window. It owns the serial channel, the exchanger
 // that runs every sequence on it, and the auxiliary windows. The sequences
@@ -87,7 +86,6 @@ private:
     bool line_busy();
     bool line_free_and_open();
     std::optional<MeterTarget> sequence_target(bool serial_mode);
-    ExchangeRules poll_rules() const;
     void show_run(Sequence *sequence);
     void show_progress(Sequence *sequence);
     void run_over();

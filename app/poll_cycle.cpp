@@ -24,7 +24,13 @@ void MainWindow::on_param_btn_clicked()
     compile_date_text.clear();
     compile_time_text.clear();
     poll_run = std::make_unique<PollEngine>(*target, model_table);
-    exchanger->run(poll_run.get(), poll_rules());
+    // The success period while the meter answers in time, the failure period
+    // after a first miss; a first bad answer is dropped without a log line.
+    ExchangeRules rules;
+    rules.ok_ms = port_settings.main_ok_ms;
+    rules.fail_ms = port_settings.main_fail_ms;
+    rules.log_first_bad_answer = false;
+    exchanger->run(poll_run.get(), rules);
 }
 
 // A step has ended: its value goes into its field; a poll that ended early

@@ -93,7 +93,7 @@ void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
     ExchangeRules rules;
     rules.retry = ExchangeRules::Retry::none;
     rules.fail_ms = fail_period_ms;
-    rules.quiet_after_no_answer = false;
+    rules.quiet_after_failure = false;
     line->run(&*search, rules);
 }
 

@@ -66,17 +66,6 @@ std::optional<MeterTarget> MainWindow::sequence_target(bool serial_mode)
     return target;
 }
 
-// The poll's and the archive read's waits: the success period while the
-// meter answers in time, the failure period after a first miss.
-ExchangeRules MainWindow::poll_rules() const
-{
-    ExchangeRules rules;
-    rules.ok_ms = port_settings.main_ok_ms;
-    rules.fail_ms = port_settings.main_fail_ms;
-    rules.log_first_bad_answer = false;
-    return rules;
-}
-
 // Shows a step of a run as it ends, and the run's end.
 void MainWindow::show_run(Sequence *sequence)
 {

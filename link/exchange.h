@@ -29,10 +29,10 @@ struct ExchangeRules
     int look_ms = 0;
     // The first bad answer of a run is dropped without a log line.
     bool log_first_bad_answer = true;
-    // After a request that got no answer, the line must fall quiet before the
-    // next one leaves: its answer may still be on its way. A search, where
-    // most addresses are silent by nature, does without.
-    bool quiet_after_no_answer = true;
+    // After a request that got no answer or a bad one, the line must fall
+    // quiet before the next one leaves: its answer may still be on its way. A
+    // search, where most addresses are silent by nature, does without.
+    bool quiet_after_failure = true;
 };
 
 // One request of a sequence.

@@ -286,7 +286,7 @@ void Exchanger::conclude(const ExchangeOutcome &outcome)
     look_timer->stop();
     const bool failed
         = outcome.kind == ExchangeOutcome::Kind::no_answer || outcome.kind == ExchangeOutcome::Kind::bad_answer;
-    if (resent || (failed && rules.quiet_after_no_answer)) {
+    if (resent || (failed && rules.quiet_after_failure)) {
         quiet_due = true;
         quiet_base_ms = rules.fail_ms;
         quiet_not_before_ms = last_sent_ms + qint64(max_late_factor) * rules.fail_ms;

@@ -5,6 +5,7 @@
 #include "riser.h"
 
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -251,6 +252,9 @@ void tst_e2e_archive::stopped_read_keeps_what_it_read()
     QVERIFY(!progress->isHidden());
     // Stopped in the daily archive, after its first blocks.
     QVERIFY(app.wait_for([&] { return progress->value() >= 23; }));
+    // Blocks read of the 40 of a version 3 meter, and the time left.
+    const QRegularExpression shown(QStringLiteral("^\\d+ из 40, осталось \\d+ с$"));
+    QVERIFY2(shown.match(progress->format()).hasMatch(), qPrintable(progress->format()));
     app.click("stop_btn");
     QVERIFY(!app.probe().reading_archive());
     QVERIFY(progress->isHidden());

@@ -26,7 +26,6 @@ public:
     bool exchanging() const { return polling() || writing() || reading_archive(); }
     // The poll step whose outcome came last; 0 before the first.
     int poll_step() const { return w.poll_run ? w.poll_run->step() : 0; }
-    QByteArray queued_bytes() const { return w.port->queued_bytes(); }
     // Waits, resends and give-ups on the line since the window was made.
     const LineStats &line_stats() const { return w.exchanger->stats(); }
     double volume_factor() const { return w.volume_factor; }
