@@ -3,6 +3,7 @@
 #include "app/archive.h"
 #include "app/remembered_addressing.h"
 #include "app/scan_window.h"
+#include "app/side_settings.h"
 #include "archive/archive_reader.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
@@ -154,7 +155,7 @@ MainWindow::MainWindow(QWidget *parent)
         ui->label_31->setText(tr("Модели не прочитаны"));
 
     // The addressing of the last session: the first read goes where the last one did.
-    const RememberedAddressing addressing = load_remembered_addressing(QLatin1String(addressing_file));
+    const RememberedAddressing addressing = load_remembered_addressing(QLatin1String(side_settings_file));
     if (!addressing.address.isEmpty())
         ui->adr_line->setText(addressing.address);
     ui->sereal_num_line_w->setText(addressing.serial);
@@ -171,7 +172,7 @@ MainWindow::~MainWindow()
                                   : RememberedAddressing::Choice::none;
     addressing.address = ui->adr_line->text();
     addressing.serial = ui->sereal_num_line_w->text();
-    save_remembered_addressing(QLatin1String(addressing_file), addressing);
+    save_remembered_addressing(QLatin1String(side_settings_file), addressing);
     if (port_started)
         port->close_port();
     delete ui;

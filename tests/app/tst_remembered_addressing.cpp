@@ -1,4 +1,5 @@
 #include "app/remembered_addressing.h"
+#include "app/side_settings.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -58,8 +59,10 @@ void tst_remembered_addressing::round_trip_through_the_file()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(addressing_file);
+    const QString path = dir.filePath(side_settings_file);
     QCOMPARE(load_remembered_addressing(path).choice, Choice::none); // no file yet
+    // Another owner's line is already there and must survive the save.
+    QVERIFY(update_side_settings(path, {{"tcp_host", "10.0.0.7"}}));
 
     RememberedAddressing saved;
     saved.choice = Choice::serial;
@@ -68,7 +71,7 @@ void tst_remembered_addressing::round_trip_through_the_file()
     QVERIFY(save_remembered_addressing(path, saved));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("addressing=serial\naddress=247\nserial=000100000005\n"));
+    QCOMPARE(file.readAll(), QByteArray("address=247\naddressing=serial\nserial=000100000005\ntcp_host=10.0.0.7\n"));
     const RememberedAddressing loaded = load_remembered_addressing(path);
     QCOMPARE(loaded.choice, saved.choice);
     QCOMPARE(loaded.address, saved.address);
