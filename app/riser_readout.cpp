@@ -95,10 +95,14 @@ void RiserReadout::sync_all(const ExchangeRules &rules)
 
 void RiserReadout::step_concluded(Sequence *sequence)
 {
+    // A row is shown once its meter's turn is over: the table sizes its
+    // columns to their contents, which is not worth doing on every request.
     if (pass && sequence == &*pass && pass->last_meter() >= 0) {
+        if (!pass->last_turn_ended())
+            return;
         show_meter(pass->last_meter());
         const scan::MeterReadout &meter = pass->meters().at(size_t(pass->last_meter()));
-        if (pass->last_turn_ended() && meter.outcome == scan::MeterReadout::Outcome::ok)
+        if (meter.outcome == scan::MeterReadout::Outcome::ok)
             emit meter_read(meter.target, meter.values, meter.read_at);
     } else if (sync && sequence == &*sync && sync->last_meter() >= 0) {
         show_setting(sync->last_meter());
