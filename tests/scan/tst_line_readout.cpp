@@ -88,14 +88,16 @@ void tst_line_readout::addressing_data()
     QTest::addColumn<QVector<int>>("addresses");
     QTest::addColumn<QStringList>("serials");
     QTest::addColumn<QVector<bool>>("by_serial");
+    QTest::addColumn<QStringList>("turns"); // of a pass over stand-ins as listed; empty: not run
 
-    QTest::newRow("own addresses: by address")
-        << QVector<int>{3, 17} << QStringList{"0012345678ab", "00a1b2c3d405"} << QVector<bool>{false, false};
+    QTest::newRow("own addresses: by address") << QVector<int>{3, 17} << QStringList{"0012345678ab", "00a1b2c3d405"}
+                                               << QVector<bool>{false, false} << QStringList{"3x31", "17x31"};
+    // 253 is 0xFD, the address of every request by serial number.
     QTest::newRow("shared address with serial numbers: by serial")
         << QVector<int>{5, 5, 9} << QStringList{"000000000001", "000000000002", "000000000003"}
-        << QVector<bool>{true, true, false};
+        << QVector<bool>{true, true, false} << QStringList{"253x62", "9x31"};
     QTest::newRow("shared address without a serial number: by address")
-        << QVector<int>{5, 5} << QStringList{"000000000001", ""} << QVector<bool>{true, false};
+        << QVector<int>{5, 5} << QStringList{"000000000001", ""} << QVector<bool>{true, false} << QStringList{};
 }
 
 void tst_line_readout::addressing()
@@ -103,6 +105,7 @@ void tst_line_readout::addressing()
     QFETCH(QVector<int>, addresses);
     QFETCH(QStringList, serials);
     QFETCH(QVector<bool>, by_serial);
+    QFETCH(QStringList, turns);
 
     QVector<ListedMeter> rows;
     for (int i = 0; i < addresses.size(); ++i)
@@ -113,6 +116,20 @@ void tst_line_readout::addressing()
         QCOMPARE(targets[i].by_serial, by_serial[i]);
         QCOMPARE(int(targets[i].address), addresses[i]);
     }
+    if (turns.isEmpty())
+        return;
+    // Each meter answers its own requests only, and in full.
+    QVector<sim::meter> meters;
+    for (int i = 0; i < rows.size(); ++i) {
+        meters.append(meter_at(addresses[i]));
+        meters.last().serial = serials[i].toULongLong(nullptr, 16);
+    }
+    LineReadout readout(targets, {});
+    QCOMPARE(turns_of(drive(readout, meters)), turns);
+    for (const MeterReadout &m : readout.meters()) {
+        QCOMPARE(outcome_text(m), QStringLiteral("OK"));
+        QCOMPARE(m.values.serial_number, serials[int(&m - &readout.meters()[0])]);
+    }
 }
 
 void tst_line_readout::pass_data()
@@ -121,23 +138,28 @@ void tst_line_readout::pass_data()
     QTest::addColumn<QVector<int>>("listed");
     QTest::addColumn<int>("silent_address");
     QTest::addColumn<int>("silent_requests");
+    QTest::addColumn<int>("refusing"); // address of a meter that refuses to give its clock; 0: none
     QTest::addColumn<QStringList>("turns");
     QTest::addColumn<QStringList>("outcomes");
     QTest::addColumn<QStringList>("offsets");
 
     // Version 2 meters have no reverse flow: four reads fewer.
-    QTest::newRow("every meter answers") << QVector<int>{3, -17} << QVector<int>{3, 17} << 0 << 0
+    QTest::newRow("every meter answers") << QVector<int>{3, -17} << QVector<int>{3, 17} << 0 << 0 << 0
                                          << QStringList{"3x31", "17x27"} << QStringList{"OK", "OK"}
                                          << QStringList{"+5", "+5"};
     QTest::newRow("a meter that fails once is asked again after the others")
-        << QVector<int>{3, -17} << QVector<int>{3, 17} << 3 << 1 << QStringList{"3x1", "17x27", "3x31"}
+        << QVector<int>{3, -17} << QVector<int>{3, 17} << 3 << 1 << 0 << QStringList{"3x1", "17x27", "3x31"}
         << QStringList{"OK", "OK"} << QStringList{"+5", "+5"};
     QTest::newRow("a silent meter holds up no other")
-        << QVector<int>{3, -17} << QVector<int>{50, 3, 17} << 0 << 0 << QStringList{"50x1", "3x31", "17x27", "50x1"}
-        << QStringList{"Нет ответа", "OK", "OK"} << QStringList{"", "+5", "+5"};
+        << QVector<int>{3, -17} << QVector<int>{50, 3, 17} << 0 << 0 << 0
+        << QStringList{"50x1", "3x31", "17x27", "50x1"} << QStringList{"Нет ответа", "OK", "OK"}
+        << QStringList{"", "+5", "+5"};
     QTest::newRow("a meter silent twice keeps its outcome")
-        << QVector<int>{3, -17} << QVector<int>{3, 17} << 3 << 2 << QStringList{"3x1", "17x27", "3x1"}
+        << QVector<int>{3, -17} << QVector<int>{3, 17} << 3 << 2 << 0 << QStringList{"3x1", "17x27", "3x1"}
         << QStringList{"Нет ответа", "OK"} << QStringList{"", "+5"};
+    QTest::newRow("a refusal is named, after a second try")
+        << QVector<int>{3, -17} << QVector<int>{3, 17} << 0 << 0 << 3 << QStringList{"3x13", "17x27", "3x13"}
+        << QStringList{"Неизвестный адрес регистра", "OK"} << QStringList{"", "+5"};
 }
 
 void tst_line_readout::pass()
@@ -146,6 +168,7 @@ void tst_line_readout::pass()
     QFETCH(QVector<int>, listed);
     QFETCH(int, silent_address);
     QFETCH(int, silent_requests);
+    QFETCH(int, refusing);
     QFETCH(QStringList, turns);
     QFETCH(QStringList, outcomes);
     QFETCH(QStringList, offsets);
@@ -153,6 +176,9 @@ void tst_line_readout::pass()
     QVector<sim::meter> meters;
     for (int a : on_line)
         meters.append(meter_at(qAbs(a), a < 0 ? 2 : 3));
+    for (sim::meter &m : meters)
+        if (m.address == refusing)
+            m.forced_exceptions[0x1000] = 2;
     QVector<ListedMeter> rows;
     for (int a : listed)
         rows.append({a, QString()});
