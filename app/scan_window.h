@@ -1,8 +1,11 @@
 #pragma once
 
 #include "link/exchange.h"
+#include "link/frames.h"
+#include "meter/poll.h"
 #include "scan/line_scan.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <QWidget>
 
@@ -17,8 +20,6 @@ QT_END_NAMESPACE
 class Exchanger;
 class Sequence;
 class RiserReadout;
-struct MeterTarget;
-struct PollValues;
 
 // "Поиск счетчиков": the list of meters on the line and the choice of one.
 // The search itself is a LineScan run on the main window's exchanger; the
@@ -52,7 +53,9 @@ signals:
     // read_all() or sync_all(), or refuse().
     void read_all_requested();
     void sync_all_requested();
-    // A meter of "Считать все" read whole.
+    // A meter of "Считать все" read whole: how it was addressed, what it
+    // holds, and the computer's time when its clock was read. Emitted once
+    // per meter, retries included, the moment its turn ends.
     void meter_read(const MeterTarget &target, const PollValues &values, const QDateTime &read_at);
 
 protected:
