@@ -80,8 +80,12 @@ private slots:
     void on_scan_btn_clicked();
     void start_scan();
     void choose_meter(int address, const QString &serial);
+    void start_read_all();
+    void start_sync_all();
 
 private:
+    bool scan_may_run();
+
     // Shared by the sequences (app/sequence_support.cpp).
     bool line_busy();
     bool line_free_and_open();

@@ -12,6 +12,8 @@ void MainWindow::on_scan_btn_clicked()
         scan_window = new ScanWindow(exchanger.get(), this);
         connect(scan_window, &ScanWindow::start_requested, this, &MainWindow::start_scan);
         connect(scan_window, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
+        connect(scan_window, &ScanWindow::read_all_requested, this, &MainWindow::start_read_all);
+        connect(scan_window, &ScanWindow::sync_all_requested, this, &MainWindow::start_sync_all);
     }
     scan_window->show();
     scan_window->raise();
@@ -31,6 +33,46 @@ void MainWindow::start_scan()
     }
     ui->label_31->setText(QString());
     scan_window->start(port_settings.main_fail_ms, model_table);
+}
+
+// "Считать все": each meter polled by the rules of the poll.
+void MainWindow::start_read_all()
+{
+    if (!scan_may_run())
+        return;
+    ExchangeRules rules;
+    rules.ok_ms = port_settings.main_ok_ms;
+    rules.fail_ms = port_settings.main_fail_ms;
+    rules.log_first_bad_answer = false;
+    scan_window->read_all(rules, model_table);
+}
+
+// "Установить время всем": each clock written by the rules of the write.
+void MainWindow::start_sync_all()
+{
+    if (!scan_may_run())
+        return;
+    ExchangeRules rules;
+    rules.retry = ExchangeRules::Retry::none;
+    rules.fail_ms = port_settings.main_fail_ms;
+    // A write's answer is a copy of its request, as an echoing adapter's is:
+    // looked at, not taken the moment it is whole.
+    rules.look_ms = 100;
+    scan_window->sync_all(rules);
+}
+
+bool MainWindow::scan_may_run()
+{
+    if (line_busy()) {
+        scan_window->refuse(ScanWindow::Refusal::line_busy);
+        return false;
+    }
+    if (!port_started || !port->is_open()) {
+        scan_window->refuse(ScanWindow::Refusal::port_closed);
+        return false;
+    }
+    ui->label_31->setText(QString());
+    return true;
 }
 
 // The chosen meter is addressed by its device address from now on; its

@@ -1,11 +1,13 @@
 #include "app/scan_window.h"
 
+#include "app/riser_readout.h"
 #include "link/exchanger.h"
 #include "ui_scan.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QTableWidgetItem>
+#include <algorithm>
 #include <iterator>
 
 ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
@@ -30,6 +32,40 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
 
     connect(line, &Exchanger::concluded, this, &ScanWindow::step_concluded);
     connect(line, &Exchanger::finished, this, &ScanWindow::search_finished);
+
+    // Several rows may be read at once; "Выбрать" takes the first.
+    ui->scan_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    riser = new RiserReadout({ui->read_all_btn, ui->sync_all_btn, ui->riser_table, ui->riser_status}, line, this);
+    connect(riser, &RiserReadout::read_all_requested, this, &ScanWindow::read_all_requested);
+    connect(riser, &RiserReadout::sync_all_requested, this, &ScanWindow::sync_all_requested);
+    connect(riser, &RiserReadout::meter_read, this, &ScanWindow::meter_read);
+}
+
+void ScanWindow::read_all(const ExchangeRules &rules, const QStringList &model_table)
+{
+    if (running())
+        return;
+    QVector<int> rows;
+    for (const QModelIndex &index : ui->scan_table->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty())
+        for (int row = 0; row < found_count(); ++row)
+            rows.append(row);
+    QVector<scan::ListedMeter> listed;
+    for (int row : qAsConst(rows)) {
+        if (row >= found_count())
+            continue;
+        const scan::MeterIdentity &meter = search->meters().at(row);
+        listed.append({meter.address, scan::Rows::row(meter, model_table).addressing_serial});
+    }
+    riser->read_all(listed, rules, model_table);
+}
+
+void ScanWindow::sync_all(const ExchangeRules &rules)
+{
+    if (!running())
+        riser->sync_all(rules);
 }
 
 bool ScanWindow::running() const
@@ -173,6 +209,7 @@ void ScanWindow::choose(int row)
 void ScanWindow::closeEvent(QCloseEvent *event)
 {
     stop();
+    riser->stop();
     QWidget::closeEvent(event);
 }
 

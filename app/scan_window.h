@@ -1,7 +1,11 @@
 #pragma once
 
+#include "link/exchange.h"
+#include "link/frames.h"
+#include "meter/poll.h"
 #include "scan/line_scan.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <QWidget>
 
@@ -15,6 +19,7 @@ QT_END_NAMESPACE
 
 class Exchanger;
 class Sequence;
+class RiserReadout;
 
 // "Поиск счетчиков": the list of meters on the line and the choice of one.
 // The search itself is a LineScan run on the main window's exchanger; the
@@ -34,11 +39,24 @@ public:
     void refuse(Refusal why);
     bool running() const;
 
+    // Reads every meter of the list, or the rows selected, one after another
+    // by the poll's rules; sets the clock of every meter read.
+    void read_all(const ExchangeRules &rules, const QStringList &model_table);
+    void sync_all(const ExchangeRules &rules);
+
 signals:
     // "Начать" with a valid range: the main window answers with start() or refuse().
     void start_requested();
     // `serial` as the serial addressing field takes it; empty when unknown.
     void meter_chosen(int address, const QString &serial);
+    // "Считать все", "Установить время всем": the main window answers with
+    // read_all() or sync_all(), or refuse().
+    void read_all_requested();
+    void sync_all_requested();
+    // A meter of "Считать все" read whole: how it was addressed, what it
+    // holds, and the computer's time when its clock was read. Emitted once
+    // per meter, retries included, the moment its turn ends.
+    void meter_read(const MeterTarget &target, const PollValues &values, const QDateTime &read_at);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -59,4 +77,5 @@ private:
     std::optional<scan::LineScan> search; // the current or last search
     QStringList models;
     int asked_address = 0;
+    RiserReadout *riser = nullptr;
 };

@@ -48,6 +48,9 @@ struct ExchangeRequest
     bool answer_at_end = false;
     // The log shows an empty line after the request.
     bool blank_line_after = false;
+    // The first request to another meter of the run: its strikes and its
+    // wait start afresh, as in a run of its own.
+    bool new_meter = false;
 };
 
 // What came of one request, once every wait and resend is over.

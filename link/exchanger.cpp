@@ -105,6 +105,11 @@ void Exchanger::send(bool again)
     } else {
         request = running->next_request();
         resent = false;
+        if (request.new_meter) {
+            period_ms = rules.ok_ms;
+            missing_strikes = 0;
+            bad_strikes = 0;
+        }
     }
     collected.clear();
     outstanding = true;

@@ -2,12 +2,16 @@
 # Builds and runs the benchmarks against the wire-time stand-in:
 #   tools/bench.sh [BAUD...]        poll, archives and write (all four rates: about ten minutes)
 #   tools/bench.sh scan [BAUD...]   the search for meters, addresses 1..247 (9600 baud by default)
+#   tools/bench.sh riser [BAUD...]  "Считать все" over ten meters (9600 baud by default)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 program=line_bench
 if [ "${1:-}" = scan ]; then
     program=scan_bench
+    shift
+elif [ "${1:-}" = riser ]; then
+    program=riser_bench
     shift
 fi
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -343,6 +343,69 @@
     </message>
 </context>
 <context>
+    <name>RiserReadout</name>
+    <message>
+        <source>неизвестная</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>Список пуст: сначала найдите счетчики</source>
+        <translation>The list is empty: find the meters first</translation>
+    </message>
+    <message>
+        <source>Чтение счетчиков: %1</source>
+        <translation>Reading meters: %1</translation>
+    </message>
+    <message>
+        <source>Нет ответивших счетчиков</source>
+        <translation>No meter has answered</translation>
+    </message>
+    <message>
+        <source>Установка времени: %1</source>
+        <translation>Setting the time: %1</translation>
+    </message>
+    <message>
+        <source>Чтение прервано: порт не открыт, считано %1 из %2</source>
+        <translation>Reading interrupted: port not open, read %1 of %2</translation>
+    </message>
+    <message>
+        <source>Чтение остановлено, считано %1 из %2</source>
+        <translation>Reading stopped, read %1 of %2</translation>
+    </message>
+    <message>
+        <source>Считано %1 из %2</source>
+        <translation>Read %1 of %2</translation>
+    </message>
+    <message>
+        <source>Установка прервана: порт не открыт, установлено %1 из %2</source>
+        <translation>Setting interrupted: port not open, set on %1 of %2</translation>
+    </message>
+    <message>
+        <source>Установка остановлена, установлено %1 из %2</source>
+        <translation>Setting stopped, set on %1 of %2</translation>
+    </message>
+    <message>
+        <source>Время установлено на %1 из %2</source>
+        <translation>Time set on %1 of %2</translation>
+    </message>
+    <message>
+        <source>%1 (по сер. номеру)</source>
+        <translation>%1 (by serial number)</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Не считан</source>
+        <translation>Not read</translation>
+    </message>
+    <message>
+        <source>%1, повтор в конце</source>
+        <translation>%1, asked again last</translation>
+    </message>
+</context>
+<context>
     <name>Rows</name>
     <message>
         <source>ответ не распознан</source>
@@ -434,6 +497,38 @@
     <message>
         <source>Поиск прерван, найдено %1</source>
         <translation>Search interrupted, found %1</translation>
+    </message>
+    <message>
+        <source>Считать все</source>
+        <translation>Read all</translation>
+    </message>
+    <message>
+        <source>Установить время всем</source>
+        <translation>Set the time on all</translation>
+    </message>
+    <message>
+        <source>Показания, м3</source>
+        <translation>Reading, m3</translation>
+    </message>
+    <message>
+        <source>Обр. поток, м3</source>
+        <translation>Reverse flow, m3</translation>
+    </message>
+    <message>
+        <source>События</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <source>Время счетчика</source>
+        <translation>Meter clock</translation>
+    </message>
+    <message>
+        <source>Расхождение, с</source>
+        <translation>Offset, s</translation>
+    </message>
+    <message>
+        <source>Результат</source>
+        <translation>Outcome</translation>
     </message>
 </context>
 <context>
@@ -577,6 +672,33 @@
     <message>
         <source>Неверное значение параметра</source>
         <translation>Invalid parameter value</translation>
+    </message>
+</context>
+<context>
+    <name>readout</name>
+    <message>
+        <source>Нет ответа</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
+        <source>Некорректные данные</source>
+        <translation>Invalid data</translation>
+    </message>
+    <message>
+        <source>Исключение %1</source>
+        <translation>Exception %1</translation>
+    </message>
+    <message>
+        <source>Обмен остановлен</source>
+        <translation>Exchange stopped</translation>
+    </message>
+    <message>
+        <source>Порт не открыт</source>
+        <translation>Port not open</translation>
+    </message>
+    <message>
+        <source>Время установлено</source>
+        <translation>Time set</translation>
     </message>
 </context>
 <context>

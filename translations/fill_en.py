@@ -76,6 +76,21 @@ ENGLISH = {
     'Время успешныx посылок(архив), мс': 'Answer wait (archive), ms',
     'Время неуспешных посылок(архив), мс': 'Wait after a failure (archive), ms',
     'Параметры СОМ порта': 'COM port settings',
+    # Reading a whole line and setting every clock
+    'Считать все': 'Read all', 'Установить время всем': 'Set the time on all', 'Обр. поток, м3': 'Reverse flow, m3',
+    'Время счетчика': 'Meter clock', 'Расхождение, с': 'Offset, s', 'Результат': 'Outcome',
+    'Нет ответа': 'No answer', 'Исключение %1': 'Exception %1', 'Обмен остановлен': 'Exchange stopped',
+    'Время установлено': 'Time set', 'нет': 'none', 'Не считан': 'Not read', '%1, повтор в конце': '%1, asked again last',
+    '%1 (по сер. номеру)': '%1 (by serial number)',
+    'Список пуст: сначала найдите счетчики': 'The list is empty: find the meters first',
+    'Чтение счетчиков: %1': 'Reading meters: %1', 'Нет ответивших счетчиков': 'No meter has answered',
+    'Установка времени: %1': 'Setting the time: %1', 'Считано %1 из %2': 'Read %1 of %2',
+    'Чтение прервано: порт не открыт, считано %1 из %2': 'Reading interrupted: port not open, read %1 of %2',
+    'Чтение остановлено, считано %1 из %2': 'Reading stopped, read %1 of %2',
+    'Установка прервана: порт не открыт, установлено %1 из %2':
+        'Setting interrupted: port not open, set on %1 of %2',
+    'Установка остановлена, установлено %1 из %2': 'Setting stopped, set on %1 of %2',
+    'Время установлено на %1 из %2': 'Time set on %1 of %2',
 }
 
 

@@ -213,6 +213,11 @@ const Cell cells[] = {
     {SC, "gridLayout", "scan_progress", "QProgressBar", 2, 0, 1, 6},
     {SC, "gridLayout", "scan_table", "QTableWidget", 3, 0, 1, 6},
     {SC, "gridLayout", "scan_status", "QLabel", 4, 0, 1, 6},
+    {SC, "gridLayout", "riser_layout", "QGridLayout", 5, 0, 1, 6},
+    {SC, "riser_layout", "read_all_btn", "QPushButton", 0, 0},
+    {SC, "riser_layout", "sync_all_btn", "QPushButton", 0, 1},
+    {SC, "riser_layout", "riser_table", "QTableWidget", 1, 0, 1, 2},
+    {SC, "riser_layout", "riser_status", "QLabel", 2, 0, 1, 2},
 };
 
 // Removes the marking translator and restores the plain texts even when a
@@ -274,6 +279,7 @@ private slots:
     void editorsUnrestricted();
     void scanInputs();
     void scanTable();
+    void riserTable();
 
 private:
     QObject *unique(const QString &form, const QString &name) const;
@@ -337,7 +343,7 @@ void TestForms::windows_data()
     QTest::newRow(AR) << AR << "QWidget" << QSize(663, 489);
     QTest::newRow(ST) << ST << "QWidget" << QSize(503, 339);
     QTest::newRow(LG) << LG << "QWidget" << QSize(514, 479);
-    QTest::newRow(SC) << SC << "QWidget" << QSize(780, 460);
+    QTest::newRow(SC) << SC << "QWidget" << QSize(780, 720);
 }
 
 void TestForms::windows()
@@ -602,6 +608,8 @@ void TestForms::captions_data()
     row(SC, "scan_start_btn", "Начать");
     row(SC, "scan_stop_btn", "Стоп");
     row(SC, "scan_choose_btn", "Выбрать");
+    row(SC, "read_all_btn", "Считать все");
+    row(SC, "sync_all_btn", "Установить время всем");
 }
 
 void TestForms::captions()
@@ -837,6 +845,30 @@ void TestForms::scanTable()
     const QStringList titles{QStringLiteral("Адрес"),     QStringLiteral("Серийный номер"),
                              QStringLiteral("Модель"),    QStringLiteral("Версия протокола"),
                              QStringLiteral("Версия ПО"), QStringLiteral("Тип устройства")};
+    const auto shown = [table] {
+        QStringList all;
+        for (int c = 0; c < table->columnCount(); ++c)
+            all << table->horizontalHeaderItem(c)->text();
+        return all;
+    };
+    QCOMPARE(shown(), titles);
+    const MarkedTexts marks(m_forms.value(SC).retranslate);
+    QStringList expected;
+    for (const QString &title : titles)
+        expected << marked(SC, title);
+    QCOMPARE(shown(), expected);
+}
+
+// The pass over the line: nothing to set a clock on before a meter is read.
+void TestForms::riserTable()
+{
+    QTableWidget *table = m_scan.riser_table;
+    QCOMPARE(table->rowCount(), 0);
+    QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(m_scan.read_all_btn->isEnabled());
+    QVERIFY(!m_scan.sync_all_btn->isEnabled());
+    const QStringList titles{"Адрес",          "Серийный номер", "Модель",         "Версия протокола", "Показания, м3",
+                             "Обр. поток, м3", "События",        "Время счетчика", "Расхождение, с",   "Результат"};
     const auto shown = [table] {
         QStringList all;
         for (int c = 0; c < table->columnCount(); ++c)

@@ -29,12 +29,14 @@ public:
         ExchangeRequest request;
         request.frame = modbus::read_registers_request(MeterTarget{}, registers[outcomes.size()], 1);
         request.answer_length = modbus::read_answer_length(false, 1);
+        request.new_meter = outcomes.size() == new_meter_at;
         return request;
     }
     void conclude(const ExchangeOutcome &outcome) override { outcomes.append(outcome); }
 
     QVector<quint16> registers;
     QVector<ExchangeOutcome> outcomes;
+    int new_meter_at = -1;
 };
 
 const quint16 version_register = 0x0009;
@@ -60,6 +62,7 @@ void tst_exchanger::outcomes_data()
     QTest::addColumn<QVector<int>>("outcomes");
     QTest::addColumn<int>("requests");
     QTest::addColumn<int>("fail_ms");
+    QTest::addColumn<int>("new_meter_at"); // the request that starts another meter's turn; -1: none
 
     const QVector<quint16> two = {version_register, identifier_register};
     const LineTrick silent{LineTrick::silent, 0};
@@ -72,34 +75,44 @@ void tst_exchanger::outcomes_data()
     };
     const QVector<int> both = kinds({Kind::answered, Kind::answered});
 
-    QTest::newRow("answers in time") << true << false << two << QVector<LineTrick>{} << both << 2 << 120;
+    QTest::newRow("answers in time") << true << false << two << QVector<LineTrick>{} << both << 2 << 120 << -1;
     QTest::newRow("first answer missing: wait, resend")
-        << true << false << two << QVector<LineTrick>{silent} << both << 3 << 120;
+        << true << false << two << QVector<LineTrick>{silent} << both << 3 << 120 << -1;
     QTest::newRow("silent meter: given up after one resend")
         << true << false << two << QVector<LineTrick>{silent, silent} << kinds({Kind::no_answer, Kind::answered}) << 3
-        << 120;
+        << 120 << -1;
     // Given up on, the meter answers the resend after all, later than the
     // failure period: that answer must not pass for the next request's.
     QTest::newRow("answer to the resend after the give-up")
         << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 1000}, {LineTrick::late, 300}}
-        << kinds({Kind::no_answer, Kind::answered}) << 3 << 400;
-    QTest::newRow("garbled once") << true << false << two << QVector<LineTrick>{garble} << both << 3 << 120;
+        << kinds({Kind::no_answer, Kind::answered}) << 3 << 400 << -1;
+    QTest::newRow("garbled once") << true << false << two << QVector<LineTrick>{garble} << both << 3 << 120 << -1;
     QTest::newRow("garbled throughout: bad answer")
         << true << false << two << QVector<LineTrick>{garble, garble, garble}
-        << kinds({Kind::bad_answer, Kind::answered}) << 4 << 120;
+        << kinds({Kind::bad_answer, Kind::answered}) << 4 << 120 << -1;
     // The first answer comes after the resend has left, and the resend's
     // answer right behind it: that one must not pass for the answer to the
     // next request, which has the same length and comes later.
     QTest::newRow("late answer, then the resend's")
         << true << false << two
-        << QVector<LineTrick>{{LineTrick::late, 520}, {LineTrick::late, 80}, {LineTrick::late, 30}} << both << 3 << 120;
-    QTest::newRow("echoing adapter") << true << true << two << QVector<LineTrick>{} << both << 2 << 120;
-    QTest::newRow("refusal is a bad answer to a poll") << true << false << QVector<quint16>{missing_register}
-                                                       << QVector<LineTrick>{} << kinds({Kind::bad_answer}) << 3 << 120;
+        << QVector<LineTrick>{{LineTrick::late, 520}, {LineTrick::late, 80}, {LineTrick::late, 30}} << both << 3 << 120
+        << -1;
+    QTest::newRow("echoing adapter") << true << true << two << QVector<LineTrick>{} << both << 2 << 120 << -1;
+    QTest::newRow("refusal is a bad answer to a poll")
+        << true << false << QVector<quint16>{missing_register} << QVector<LineTrick>{} << kinds({Kind::bad_answer}) << 3
+        << 120 << -1;
     QTest::newRow("refusal is told to a write") << false << false << QVector<quint16>{missing_register}
-                                                << QVector<LineTrick>{} << kinds({Kind::exception}) << 1 << 120;
-    QTest::newRow("one wait without resend")
-        << false << false << two << QVector<LineTrick>{silent} << kinds({Kind::no_answer, Kind::answered}) << 2 << 120;
+                                                << QVector<LineTrick>{} << kinds({Kind::exception}) << 1 << 120 << -1;
+    QTest::newRow("one wait without resend") << false << false << two << QVector<LineTrick>{silent}
+                                             << kinds({Kind::no_answer, Kind::answered}) << 2 << 120 << -1;
+    // The strikes of a run hold for one meter: a meter given up on leaves the
+    // next request no wait and no resend, unless it goes to another meter.
+    QTest::newRow("after a give-up: the next miss is final")
+        << true << false << two << QVector<LineTrick>{silent, silent, silent}
+        << kinds({Kind::no_answer, Kind::no_answer}) << 3 << 120 << -1;
+    QTest::newRow("another meter: waits and resends afresh")
+        << true << false << two << QVector<LineTrick>{silent, silent, silent}
+        << kinds({Kind::no_answer, Kind::answered}) << 4 << 120 << 1;
 }
 
 void tst_exchanger::outcomes()
@@ -111,6 +124,7 @@ void tst_exchanger::outcomes()
     QFETCH(QVector<int>, outcomes);
     QFETCH(int, requests);
     QFETCH(int, fail_ms);
+    QFETCH(int, new_meter_at);
 
     MeterDevice meter;
     meter.tricks = tricks;
@@ -123,6 +137,7 @@ void tst_exchanger::outcomes()
     rules.ok_ms = 40;
     rules.fail_ms = fail_ms;
     ReadList reads(registers);
+    reads.new_meter_at = new_meter_at;
     QVERIFY(exchanger.run(&reads, rules));
     QVERIFY(exchanger.busy());
     QTRY_VERIFY_WITH_TIMEOUT(!exchanger.busy(), 20000);

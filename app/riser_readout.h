@@ -1,0 +1,61 @@
+#pragma once
+
+#include "link/exchange.h"
+#include "scan/line_readout.h"
+
+#include <QObject>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class Exchanger;
+
+// "Считать все" and "Установить время всем" of the search window: the pass
+// over the listed meters and the clock setting, run on the main window's
+// exchanger, shown row by row in the riser table. The progress and the stop
+// button are the main window's, as for every run on the line.
+class RiserReadout : public QObject
+{
+    Q_OBJECT
+public:
+    struct Widgets
+    {
+        QPushButton *read_all_btn = nullptr;
+        QPushButton *sync_all_btn = nullptr;
+        QTableWidget *table = nullptr;
+        QLabel *status = nullptr;
+    };
+
+    RiserReadout(const Widgets &widgets, Exchanger *line, QObject *parent = nullptr);
+
+    bool running() const;
+    // The main window has found the line free and open.
+    void read_all(const QVector<scan::ListedMeter> &rows, const ExchangeRules &rules, const QStringList &model_table);
+    void sync_all(const ExchangeRules &rules);
+    // Ends the run at once; what was read stays.
+    void stop();
+
+signals:
+    void read_all_requested();
+    void sync_all_requested();
+    // A meter of the pass has been read whole: how it was addressed, what it
+    // holds, and the computer's time when its clock was read.
+    void meter_read(const MeterTarget &target, const PollValues &values, const QDateTime &read_at);
+
+private:
+    void step_concluded(Sequence *sequence);
+    void run_finished(Sequence *sequence);
+    void show_meter(int row);
+    void show_setting(int index);
+    void set_cell(int row, int column, const QString &text);
+    void set_status(const QString &text, bool error);
+    void enable_buttons();
+
+    Widgets ui;
+    Exchanger *line;
+    QStringList models;
+    std::optional<scan::LineReadout> pass;
+    std::optional<scan::ClockSync> sync;
+    QVector<int> sync_rows; // the table row of each meter the clock setting asks
+};

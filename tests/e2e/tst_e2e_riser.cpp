@@ -1,0 +1,154 @@
+// "Считать все" and "Установить время всем" against the stand-in playing a
+// riser: three meters, one of them gone quiet since the search, and a device
+// that answers garbage.
+#include "app/scan_window.h"
+#include "app_on_line.h"
+#include "link/frames.h"
+#include "meter/poll.h"
+#include "meter/write_values.h"
+#include "riser.h"
+#include "scan/line_readout.h"
+
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(MeterTarget)
+Q_DECLARE_METATYPE(PollValues)
+
+namespace {
+
+// The stand-ins' frozen clock, 30.01.2024 15:42:10 on the meters' wall.
+const qint32 riser_clock = 1706629330;
+
+QTableWidget *riser_table(AppOnLine &app)
+{
+    return app.window().findChild<QTableWidget *>("riser_table");
+}
+
+QStringList row(AppOnLine &app, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < riser_table(app)->columnCount(); ++c)
+        cells << (riser_table(app)->item(r, c) ? riser_table(app)->item(r, c)->text() : QStringLiteral("<none>"));
+    return cells;
+}
+
+// The offset shown is the meter's clock less the computer's when it was
+// read, some time between `from` and `to`.
+bool offset_between(const QString &shown, qint32 meter_seconds, const QDateTime &from, const QDateTime &to)
+{
+    bool ok = false;
+    const qint64 value = shown.toLongLong(&ok);
+    return ok && value >= scan::clock_offset_s(meter_seconds, to) - 1
+        && value <= scan::clock_offset_s(meter_seconds, from) + 1 && (value <= 0 || shown.startsWith('+'));
+}
+
+qint64 stand_in_clock(AppOnLine &app, int meter)
+{
+    const auto reg = [&](const char *r) {
+        return app.line().command(QStringLiteral("meter %1 get %2").arg(meter).arg(r)).mid(3).toLongLong();
+    };
+    return reg("0x1000") | reg("0x1001") << 16;
+}
+
+int first_request_to(const QStringList &frames, int address, int from = 0)
+{
+    const QString head = QStringLiteral("%1").arg(address, 2, 16, QLatin1Char('0'));
+    for (int i = from; i < frames.size(); ++i)
+        if (frames[i].startsWith(head))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+class tst_e2e_riser : public QObject
+{
+    Q_OBJECT
+private slots:
+    void reads_the_line_and_sets_every_clock();
+};
+
+void tst_e2e_riser::reads_the_line_and_sets_every_clock()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({}, riser), qPrintable(app.error()));
+    app.click("scan_btn");
+    auto *window = app.window().findChild<ScanWindow *>();
+    QVERIFY(window);
+    app.window().findChild<QSpinBox *>("scan_to_box")->setValue(200);
+    app.window().findChild<QSpinBox *>("scan_wait_box")->setValue(30);
+    app.click("scan_start_btn");
+    QVERIFY(app.wait_for([&] { return !window->running(); }, 120000));
+    QCOMPARE(app.window().findChild<QTableWidget *>("scan_table")->rowCount(), 4);
+
+    // The meter at 3 has been taken off the line since the search.
+    QVERIFY(app.line().command("meter 1 fault silence").startsWith("ok"));
+    const int frames_before = app.sent_frames().size();
+    qRegisterMetaType<MeterTarget>();
+    qRegisterMetaType<PollValues>();
+    QSignalSpy read(window, &ScanWindow::meter_read);
+    const QDateTime read_from = QDateTime::currentDateTime();
+    app.click("read_all_btn");
+    // Meters done of the meters to do, in the status bar as for every run.
+    auto *progress = app.window().findChild<QProgressBar *>("progress_bar");
+    QVERIFY(!progress->isHidden());
+    QCOMPARE(progress->format(), QStringLiteral("0 из 4"));
+    QVERIFY(app.wait_for([&] { return app.text("riser_status").startsWith("Считано"); }, 120000));
+
+    QCOMPARE(app.text("riser_status"), QStringLiteral("Считано 2 из 4"));
+    QVERIFY(progress->isHidden());
+    const QDateTime read_to = QDateTime::currentDateTime();
+    const QStringList meter_3 = row(app, 0), meter_17 = row(app, 1), garbage = row(app, 2), meter_200 = row(app, 3);
+    QCOMPARE(meter_3, (QStringList{"3", "", "", "", "", "", "", "", "", "Нет ответа"}));
+    QCOMPARE(meter_17.mid(0, 8),
+             (QStringList{"17", "00a1b2c3d405", "c16 СВГ-15 RS485", "2", "12.346", "нет", "0", "30.01.2024 15:42:10"}));
+    QVERIFY2(offset_between(meter_17[8], riser_clock, read_from, read_to), qPrintable(meter_17[8]));
+    QCOMPARE(meter_17[9], QStringLiteral("OK"));
+    QCOMPARE(garbage, (QStringList{"100", "", "", "", "", "", "", "", "", "Некорректные данные"}));
+    // A model the table does not know: its volume in counted units, as the poll shows it.
+    QCOMPARE(meter_200.mid(0, 8),
+             (QStringList{"200", "0031415926f0", "7777 неизвестная", "3", "12346", "40", "0", "30.01.2024 15:42:10"}));
+    QCOMPARE(meter_200[9], QStringLiteral("OK"));
+    QCOMPARE(riser_table(app)->item(0, 9)->foreground().color(), QColor(Qt::red));
+
+    // The two that failed were asked again after the others.
+    const QStringList frames = app.sent_frames().mid(frames_before);
+    const int to_200 = first_request_to(frames, 200);
+    QVERIFY(to_200 > 0);
+    QVERIFY(first_request_to(frames, 3, to_200) > to_200);
+    QVERIFY(first_request_to(frames, 100, to_200) > to_200);
+
+    // The seam for whoever keeps the readings: each meter read whole, once.
+    QCOMPARE(read.size(), 2);
+    QCOMPARE(read[0][0].value<MeterTarget>().address, quint8(17));
+    QCOMPARE(read[0][1].value<PollValues>().serial_number, QStringLiteral("00a1b2c3d405"));
+    QCOMPARE(read[1][1].value<PollValues>().volume, QStringLiteral("12346"));
+
+    // Only the meters that answered have their clock set.
+    const QDateTime sync_from = QDateTime::currentDateTime();
+    app.click("sync_all_btn");
+    QVERIFY(app.wait_for([&] { return app.text("riser_status").startsWith("Время установлено"); }, 60000));
+    QCOMPARE(app.text("riser_status"), QStringLiteral("Время установлено на 2 из 2"));
+    const QDateTime sync_to = QDateTime::currentDateTime();
+    // The stand-ins' clocks are frozen at what was written: a time of the sync,
+    // and the offset read back is the time since then, to the second.
+    for (int meter : {2, 3}) {
+        const int r = meter == 2 ? 1 : 3;
+        QCOMPARE(row(app, r)[9], QStringLiteral("Время установлено"));
+        const qint64 written = stand_in_clock(app, meter);
+        QVERIFY2(written >= meter_clock_value(wall_time_as_utc(sync_from)) - 1
+                     && written <= meter_clock_value(wall_time_as_utc(sync_to)) + 1,
+                 qPrintable(QString::number(written)));
+        QVERIFY2(offset_between(row(app, r)[8], qint32(written), sync_from, sync_to), qPrintable(row(app, r)[8]));
+        QVERIFY(row(app, r)[8].toInt() <= 0);
+    }
+    QCOMPARE(stand_in_clock(app, 1), qint64(riser_clock));
+    QCOMPARE(row(app, 0)[9], QStringLiteral("Нет ответа"));
+}
+
+QTEST_MAIN(tst_e2e_riser)
+#include "tst_e2e_riser.moc"
