@@ -56,8 +56,8 @@ int baud_of(speed_t speed)
     {
         speed_t code;
         int baud;
-    } rates[] = {{B300, 300},     {B600, 600},     {B1200, 1200},   {B2400, 2400},  {B4800, 4800},
-                 {B9600, 9600},   {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+    } rates[] = {{B300, 300},   {B600, 600},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},
+                 {B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
     for (const auto &rate : rates) {
         if (rate.code == speed)
             return rate.baud;
@@ -154,7 +154,8 @@ bool line::open(QString *error)
         // never read: the bytes stay the master's.
         master_fd_ = ::open(QFile::encodeName(options_.master_port).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
         if (master_fd_ < 0) {
-            *error = QStringLiteral("cannot open %1: %2").arg(options_.master_port, QString::fromLocal8Bit(strerror(errno)));
+            *error = QStringLiteral("cannot open %1: %2")
+                         .arg(options_.master_port, QString::fromLocal8Bit(strerror(errno)));
             return false;
         }
     }

@@ -492,7 +492,8 @@ bool apply_key(meter *m, const QString &key, const QString &value, QString *erro
         return true;
     }
     if (name == QLatin1String("parity")) {
-        const int code = QStringList{QStringLiteral("none"), QStringLiteral("odd"), QStringLiteral("even")}.indexOf(value);
+        const int code
+            = QStringList{QStringLiteral("none"), QStringLiteral("odd"), QStringLiteral("even")}.indexOf(value);
         if (code < 0) {
             *error = QStringLiteral("parity is none, odd or even, not '%1'").arg(value);
             return false;
