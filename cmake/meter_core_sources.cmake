@@ -23,4 +23,5 @@ set(meter_core_sources
     archive/archive_reader.cpp
     scan/scan_plan.cpp
     scan/line_scan.cpp
+    scan/settings_search.cpp
 )
