@@ -80,6 +80,7 @@ private slots:
     void on_scan_btn_clicked();
     void start_scan();
     void choose_meter(int address, const QString &serial);
+    void choose_line_setting(int baud_rate, int parity);
 
 private:
     // Shared by the sequences (app/sequence_support.cpp).

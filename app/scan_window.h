@@ -1,10 +1,11 @@
 #pragma once
 
-#include "scan/line_scan.h"
+#include "scan/settings_search.h"
 
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 QT_BEGIN_NAMESPACE
@@ -28,6 +29,10 @@ public:
 
     enum class Refusal { port_closed, line_busy };
 
+    // Sets the open port to a rate and parity; false when it cannot. A
+    // search over other settings than the port's needs it.
+    void set_line_control(std::function<bool(const scan::LineSetting &)> control) { set_line = std::move(control); }
+
     // Starts the search over the range and wait of the form. The failure
     // period (port settings) bounds the wait for a meter that has answered.
     void start(int fail_period_ms, const QStringList &model_table);
@@ -39,6 +44,8 @@ signals:
     void start_requested();
     // `serial` as the serial addressing field takes it; empty when unknown.
     void meter_chosen(int address, const QString &serial);
+    // After a search over several settings, the chosen meter's: the port's from now on.
+    void setting_chosen(int baud_rate, int parity);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -48,15 +55,27 @@ private:
     void stop();
     void step_concluded(Sequence *sequence);
     void show_progress(int address);
-    void show_meter(int index);
     void search_finished(Sequence *sequence);
     void choose(int row);
     void set_status(const QString &text, bool error);
     int found_count() const;
+    // The rates and parities of the form; empty when it asks for none.
+    QVector<scan::LineSetting> chosen_settings() const;
+    scan::LineSetting port_setting() const;
+    bool many_settings() const;
+    void show_search_time();
+    void show_meters();
+    bool start_part();
+    void restore_port();
+    static QString setting_text(const scan::LineSetting &setting);
 
     Ui::ScanWindow *ui;
     Exchanger *line;
-    std::optional<scan::LineScan> search; // the current or last search
+    std::optional<scan::SettingsSearch> search; // the current or last search
+    std::function<bool(const scan::LineSetting &)> set_line;
+    std::optional<scan::LineSetting> port_before; // set back once a search over other settings ends
+    QVector<scan::FoundMeter> shown;
+    int fail_ms = 1000;
     QStringList models;
     int asked_address = 0;
 };
