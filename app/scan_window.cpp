@@ -298,6 +298,13 @@ void ScanWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+// The port's setting may have changed since the window was last open.
+void ScanWindow::showEvent(QShowEvent *event)
+{
+    show_search_time();
+    QWidget::showEvent(event);
+}
+
 void ScanWindow::set_status(const QString &text, bool error)
 {
     ui->scan_status->setStyleSheet(error ? QStringLiteral("QLabel {color:red;}") : QString());
