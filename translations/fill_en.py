@@ -76,6 +76,15 @@ ENGLISH = {
     'Время успешныx посылок(архив), мс': 'Answer wait (archive), ms',
     'Время неуспешных посылок(архив), мс': 'Wait after a failure (archive), ms',
     'Параметры СОМ порта': 'COM port settings',
+    # Scan window: the search over rates and parities
+    'Скорость и четность': 'Baud rate and parity', 'Перебрать скорости и четности': 'Try several rates and parities',
+    'нет': 'none', 'нечет': 'odd', 'чет': 'even', '%1 с': '%1 s', '%1 мин %2 с': '%1 min %2 s',
+    'Поиск займет около %1': 'The search takes about %1', '%1, %2': '%1, %2',
+    'Скорость, четность': 'Rate, parity',
+    'Выберите хотя бы одну скорость и одну четность': 'Choose at least one rate and one parity',
+    'Скорость и четность этой линии программа не меняет: найдите счетчики на настройке порта':
+        'The program cannot change the rate and parity of this line: search at the port settings',
+    'Не удалось сменить скорость порта': 'Could not change the port rate',
 }
 
 
