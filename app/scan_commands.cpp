@@ -14,10 +14,10 @@ void MainWindow::on_scan_btn_clicked()
         connect(scan_window, &ScanWindow::start_requested, this, &MainWindow::start_scan);
         connect(scan_window, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
         connect(scan_window, &ScanWindow::setting_chosen, this, &MainWindow::choose_line_setting);
-        scan_window->set_line_control([this](const scan::LineSetting &setting) {
+        scan_window->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
-            wanted.baud_rate = setting.baud_rate;
-            wanted.parity = setting.parity;
+            wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;
+            wanted.parity = setting ? setting->parity : port_settings.parity;
             wanted.stop_bits = port_settings.stop_bits;
             return port->set_line(wanted);
         });

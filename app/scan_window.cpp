@@ -192,8 +192,9 @@ bool ScanWindow::start_part()
 
 void ScanWindow::restore_port()
 {
+    // The port settings may have changed meanwhile: those, not the setting before.
     if (port_before && set_line)
-        set_line(*port_before);
+        set_line(std::nullopt);
     port_before.reset();
 }
 
@@ -283,9 +284,7 @@ void ScanWindow::choose(int row)
     const QString serial = scan::Rows::row(found.meter, models).addressing_serial;
     // The port's own setting is the one it had before the search.
     const bool other_setting = !(found.setting == port_before.value_or(port_setting()));
-    if (other_setting)
-        port_before.reset(); // the port takes the chosen meter's instead
-    close();                 // ends a search still running
+    close(); // ends a search still running
     emit meter_chosen(found.meter.address, serial);
     if (other_setting)
         emit setting_chosen(found.setting.baud_rate, found.setting.parity);

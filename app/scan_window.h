@@ -29,9 +29,11 @@ public:
 
     enum class Refusal { port_closed, line_busy };
 
-    // Sets the open port to a rate and parity; false when it cannot. A
-    // search over other settings than the port's needs it.
-    void set_line_control(std::function<bool(const scan::LineSetting &)> control) { set_line = std::move(control); }
+    // Sets the open port to a rate and parity, or back to the port settings
+    // with none; false when it cannot. A search over other settings than the
+    // port's needs it.
+    using LineControl = std::function<bool(const std::optional<scan::LineSetting> &)>;
+    void set_line_control(LineControl control) { set_line = std::move(control); }
 
     // Starts the search over the range and wait of the form. The failure
     // period (port settings) bounds the wait for a meter that has answered.
@@ -73,8 +75,8 @@ private:
     Ui::ScanWindow *ui;
     Exchanger *line;
     std::optional<scan::SettingsSearch> search; // the current or last search
-    std::function<bool(const scan::LineSetting &)> set_line;
-    std::optional<scan::LineSetting> port_before; // set back once a search over other settings ends
+    LineControl set_line;
+    std::optional<scan::LineSetting> port_before; // the port's when a search over other settings started
     QVector<scan::FoundMeter> shown;
     int fail_ms = 1000;
     QStringList models;
