@@ -7,7 +7,6 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QTableWidgetItem>
-#include <iterator>
 
 ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
     : QWidget(parent, Qt::Window)

@@ -408,11 +408,11 @@ void tst_e2e_scan::finds_meters_at_their_rates_and_parities()
     QVERIFY2(app.start({QStringLiteral("--master-port"), SimLine::program_port_arg}, mixed_line),
              qPrintable(app.error()));
     Scan scan(app);
-    scan.set_range(1, 10);
+    scan.set_range(1, 10, 250);
     app.window().findChild<QCheckBox *>("scan_line_box")->setChecked(true);
     app.window().findChild<QCheckBox *>("scan_parity_odd_box")->setChecked(true);
     // 10 addresses at 8 settings, each the wait and its line time.
-    QCOMPARE(app.text("scan_time_label"), QStringLiteral("Поиск займет около 15 с"));
+    QCOMPARE(app.text("scan_time_label"), QStringLiteral("Поиск займет около 27 с"));
     scan.start();
     QVERIFY(scan.window->running());
     QVERIFY(app.wait_for([&] { return scan.progress().startsWith(QStringLiteral("1200, нет: Адрес ")); }));
