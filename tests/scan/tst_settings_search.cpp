@@ -71,6 +71,7 @@ private slots:
     void time_told_before_start();
     void meters_listed_at_their_setting_data();
     void meters_listed_at_their_setting();
+    void stopped_search_tries_no_further_setting();
 };
 
 void tst_settings_search::settings_tried_data()
@@ -186,6 +187,18 @@ void tst_settings_search::meters_listed_at_their_setting()
     for (const FoundMeter &f : search.found().list())
         shown << text(f);
     QCOMPARE(shown, listed);
+}
+
+void tst_settings_search::stopped_search_tries_no_further_setting()
+{
+    Settings base;
+    base.range = *address_range(1, 3);
+    SettingsSearch search(base, settings_to_try({1200, 9600}, {0}), 1);
+    search.part().stop();
+    search.part().conclude(ExchangeOutcome{});
+    QVERIFY(search.part().stopped());
+    QVERIFY(!search.next_part());
+    QCOMPARE(text(search.setting()), QStringLiteral("1200/0"));
 }
 
 QTEST_APPLESS_MAIN(tst_settings_search)
