@@ -56,7 +56,9 @@ QString text(const LineSetting &s)
 
 QString text(const FoundMeter &f)
 {
-    return QStringLiteral("%1@%2%3").arg(f.meter.address).arg(text(f.setting), f.meter.garbled ? "!" : "");
+    return QStringLiteral("%1@%2%3")
+        .arg(f.meter.address)
+        .arg(text(f.setting), f.meter.garbled ? QStringLiteral("!") : QString());
 }
 
 } // namespace
