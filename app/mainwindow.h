@@ -82,6 +82,7 @@ private slots:
     void choose_meter(int address, const QString &serial);
     void start_read_all();
     void start_sync_all();
+    void choose_line_setting(int baud_rate, int parity);
 
 private:
     bool scan_may_run();

@@ -4,6 +4,7 @@
 #include "app/scan_window.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
+#include "settings/settings.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::on_scan_btn_clicked()
@@ -14,6 +15,14 @@ void MainWindow::on_scan_btn_clicked()
         connect(scan_window, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
         connect(scan_window, &ScanWindow::read_all_requested, this, &MainWindow::start_read_all);
         connect(scan_window, &ScanWindow::sync_all_requested, this, &MainWindow::start_sync_all);
+        connect(scan_window, &ScanWindow::setting_chosen, this, &MainWindow::choose_line_setting);
+        scan_window->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
+            SerialLine wanted;
+            wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;
+            wanted.parity = setting ? setting->parity : port_settings.parity;
+            wanted.stop_bits = port_settings.stop_bits;
+            return port->set_line(wanted);
+        });
     }
     scan_window->show();
     scan_window->raise();
@@ -82,4 +91,30 @@ void MainWindow::choose_meter(int address, const QString &serial)
     ui->adr_line->setText(QString::number(address));
     ui->adr_click->setChecked(true);
     ui->sereal_num_line_w->setText(serial);
+}
+
+// A meter found at another rate or parity: the port keeps to it from now on,
+// as if chosen in the port settings.
+void MainWindow::choose_line_setting(int baud_rate, int parity)
+{
+    port_settings.baud_rate = baud_rate;
+    port_settings.parity = parity;
+    // The port settings window shows them too, and its OK must not undo them.
+    settings_window->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits,
+                          port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
+                          port_settings.archive_ok_ms, port_settings.archive_fail_ms);
+    if (!save_settings())
+        set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
+    if (!port_started || !port->is_open())
+        return;
+    if (exchanger->busy()) {
+        reopen_after_run = true;
+        return;
+    }
+    SerialLine wanted;
+    wanted.baud_rate = baud_rate;
+    wanted.parity = parity;
+    wanted.stop_bits = port_settings.stop_bits;
+    if (!port->set_line(wanted))
+        on_start_btn_clicked();
 }

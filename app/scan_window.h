@@ -4,11 +4,13 @@
 #include "link/frames.h"
 #include "meter/poll.h"
 #include "scan/line_scan.h"
+#include "scan/settings_search.h"
 
 #include <QDateTime>
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 QT_BEGIN_NAMESPACE
@@ -32,6 +34,12 @@ public:
     ~ScanWindow() override;
 
     enum class Refusal { port_closed, line_busy };
+
+    // Sets the open port to a rate and parity, or back to the port settings
+    // with none; false when it cannot. A search over other settings than the
+    // port's needs it.
+    using LineControl = std::function<bool(const std::optional<scan::LineSetting> &)>;
+    void set_line_control(LineControl control) { set_line = std::move(control); }
 
     // Starts the search over the range and wait of the form. The failure
     // period (port settings) bounds the wait for a meter that has answered.
@@ -57,24 +65,39 @@ signals:
     // holds, and the computer's time when its clock was read. Emitted once
     // per meter, retries included, the moment its turn ends.
     void meter_read(const MeterTarget &target, const PollValues &values, const QDateTime &read_at);
+    // After a search over several settings, the chosen meter's: the port's from now on.
+    void setting_chosen(int baud_rate, int parity);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void start_clicked();
     void stop();
     void step_concluded(Sequence *sequence);
     void show_progress(int address);
-    void show_meter(int index);
     void search_finished(Sequence *sequence);
     void choose(int row);
     void set_status(const QString &text, bool error);
     int found_count() const;
+    // The rates and parities of the form; empty when it asks for none.
+    QVector<scan::LineSetting> chosen_settings() const;
+    scan::LineSetting port_setting() const;
+    bool many_settings() const;
+    void show_search_time();
+    void show_meters();
+    bool start_part();
+    void restore_port();
+    static QString setting_text(const scan::LineSetting &setting);
 
     Ui::ScanWindow *ui;
     Exchanger *line;
-    std::optional<scan::LineScan> search; // the current or last search
+    std::optional<scan::SettingsSearch> search; // the current or last search
+    LineControl set_line;
+    std::optional<scan::LineSetting> port_before; // the port's when a search over other settings started
+    QVector<scan::FoundMeter> shown;
+    int fail_ms = 1000;
     QStringList models;
     int asked_address = 0;
     RiserReadout *riser = nullptr;

@@ -25,4 +25,5 @@ set(meter_core_sources
     scan/scan_plan.cpp
     scan/line_scan.cpp
     scan/line_readout.cpp
+    scan/settings_search.cpp
 )

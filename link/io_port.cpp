@@ -202,3 +202,25 @@ void io_port::serialReceive()
     line_free_at_us = std::max(line_free_at_us, now_us() + qint64(std::ceil(line.inter_frame_ms() * 1000)));
     emit bytes_arrived();
 }
+
+bool io_port::set_line(const SerialLine &wanted)
+{
+    auto *serial = qobject_cast<QSerialPort *>(owned);
+    if (!opened || !serial || device != owned)
+        return false;
+    const int parity = (wanted.parity == 1 || wanted.parity == 2) ? wanted.parity : 0;
+    const int stop_bits = wanted.stop_bits == 2 ? 2 : 1;
+    // Switching parity off keeps the odd flag in termios; going by even
+    // first clears it, so the port reads back as it is set.
+    if (parity == 0 && serial->parity() == QSerialPort::OddParity)
+        serial->setParity(QSerialPort::EvenParity);
+    const bool ok = serial->setBaudRate(wanted.baud_rate)
+        && serial->setParity(parity == 1       ? QSerialPort::OddParity
+                                 : parity == 2 ? QSerialPort::EvenParity
+                                               : QSerialPort::NoParity)
+        && serial->setStopBits(stop_bits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    line.baud_rate = serial->baudRate();
+    line.parity = parity;
+    line.stop_bits = stop_bits;
+    return ok;
+}

@@ -47,6 +47,10 @@ public:
     // Takes over an open device (not owned) as the line, timed as `timing` says.
     void attach(QIODevice *device, const LineTiming &timing);
     void close_port();
+    // Sets the open serial port to another rate, parity and stop bits
+    // without closing it. False when the line is not a serial port opened
+    // here (its rate is not the program's to set) or the port refuses.
+    bool set_line(const SerialLine &wanted);
     void send(const QByteArray &frame);
 
     // Moves every queued chunk, oldest first, to the end of `chunks`.

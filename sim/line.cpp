@@ -3,9 +3,16 @@
 #include "slave.h"
 
 #include <QDateTime>
+#include <QFile>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utility>
 
 namespace sim {
 
@@ -35,7 +42,45 @@ int archive_type_of(const QString &text)
     return ok && t >= 1 && t <= 3 ? t : 0;
 }
 
+int parity_bit(quint8 byte, int parity)
+{
+    int ones = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        ones += (byte >> bit) & 1;
+    return parity == 1 ? (ones + 1) % 2 : ones % 2;
+}
+
+int baud_of(speed_t speed)
+{
+    static const struct
+    {
+        speed_t code;
+        int baud;
+    } rates[] = {{B300, 300},   {B600, 600},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},
+                 {B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+    for (const auto &rate : rates) {
+        if (rate.code == speed)
+            return rate.baud;
+    }
+    return 0;
+}
+
 } // namespace
+
+bool byte_survives(quint8 byte, int sent_parity, int read_parity)
+{
+    // The bit after the data: the sender's parity bit, or its stop bit.
+    const int sent = sent_parity ? parity_bit(byte, sent_parity) : 1;
+    // The reader takes it for its own parity bit, or for the stop bit. Bytes
+    // sent back to back are taken as apart.
+    return read_parity ? sent == parity_bit(byte, read_parity) : sent == 1;
+}
+
+line::~line()
+{
+    if (master_fd_ >= 0)
+        ::close(master_fd_);
+}
 
 line::line(const QVector<meter> &meters, const line_options &options, QObject *parent)
     : QObject(parent)
@@ -104,7 +149,38 @@ bool line::open(QString *error)
     if (!ok)
         log_line(QStringLiteral("line settings not applied: %1").arg(port_.errorString()));
     port_.clearError();
+    if (!options_.master_port.isEmpty()) {
+        // Opened before the master opens it for itself (it may lock it), and
+        // never read: the bytes stay the master's.
+        master_fd_ = ::open(QFile::encodeName(options_.master_port).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        if (master_fd_ < 0) {
+            *error = QStringLiteral("cannot open %1: %2")
+                         .arg(options_.master_port, QString::fromLocal8Bit(strerror(errno)));
+            return false;
+        }
+    }
     return true;
+}
+
+// The master's rate and parity now, from its port's termios, or else this
+// end's own. A pty drops the parity-enable flag but keeps the odd flag, so on
+// a pty odd parity is heard and even parity passes for none.
+void line::master_setting(int *baud, int *parity) const
+{
+    *baud = options_.baud;
+    *parity = options_.parity;
+    termios t{};
+    if (master_fd_ < 0 || ::tcgetattr(master_fd_, &t) != 0)
+        return;
+    *baud = baud_of(cfgetospeed(&t));
+    *parity = (t.c_cflag & PARODD) ? 1 : (t.c_cflag & PARENB) ? 2 : 0;
+}
+
+// A meter hears a frame sent at its own rate; at another rate it gets noise
+// that is no frame. Its receiver does not check parity.
+bool line::hears(const meter &m, int baud) const
+{
+    return m.baud == 0 || m.baud == baud;
 }
 
 void line::read_bytes()
@@ -225,7 +301,24 @@ void line::deliver(const QByteArray &frame, qint64 done_us)
 
 void line::process(const QByteArray &frame, qint64 done_us)
 {
-    const handled h = handle_request(&meters_, frame);
+    int master_baud = 0;
+    int master_parity = 0;
+    master_setting(&master_baud, &master_parity);
+    QVector<int> listening;
+    QVector<meter> hearing;
+    for (int i = 0; i < meters_.size(); ++i) {
+        if (hears(meters_.at(i), master_baud)) {
+            listening.append(i);
+            hearing.append(meters_.at(i));
+        }
+    }
+    handled h = handle_request(&hearing, frame);
+    for (int k = 0; k < listening.size(); ++k)
+        meters_[listening.at(k)] = hearing.at(k);
+    if (h.meter >= 0)
+        h.meter = listening.at(h.meter);
+    if (hearing.size() < meters_.size())
+        log_line(QStringLiteral("line at %1 baud, parity %2").arg(master_baud).arg(master_parity));
     if (h.to == destination::other) {
         log_line(QStringLiteral("rx ignored %1 (%2)").arg(hex(frame), h.note));
         return;
@@ -237,7 +330,17 @@ void line::process(const QByteArray &frame, qint64 done_us)
         return;
     }
 
-    const answer_plan plan = plan_answer(frame, h.answer, &faults_[h.meter], &random_);
+    answer_plan plan = plan_answer(frame, h.answer, &faults_[h.meter], &random_);
+    const int parity = meters_.at(h.meter).parity;
+    if (parity >= 0 && parity != master_parity) {
+        QByteArray heard;
+        for (const char byte : std::as_const(plan.bytes)) {
+            if (byte_survives(quint8(byte), parity, master_parity))
+                heard.append(byte);
+        }
+        plan.applied.append(QStringLiteral("parity %1 read as %2").arg(parity).arg(master_parity));
+        plan.bytes = heard;
+    }
     const QString faults
         = plan.applied.isEmpty() ? QString() : QStringLiteral(" (fault %1)").arg(plan.applied.join(QLatin1Char(',')));
     const qint64 now = now_us();

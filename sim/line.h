@@ -26,13 +26,22 @@ struct line_options
     int stop_bits = 1;
     bool wire_time = false;
     int turnaround_ms = 5;
+    // The master's end of a pty pair: its termios tell the rate and parity
+    // the master sends at (see master_setting()).
+    QString master_port;
 };
+
+// What a receiver gets of a byte sent at one parity and read at another, at
+// the same rate: the data bits, or nothing (a parity or framing error, which
+// the master's driver drops). Codes as in line_options.
+bool byte_survives(quint8 byte, int sent_parity, int read_parity);
 
 class line : public QObject
 {
     Q_OBJECT
 public:
     line(const QVector<meter> &meters, const line_options &options, QObject *parent = nullptr);
+    ~line() override;
 
     bool open(QString *error);
     // One control command; returns the reply line ("ok ..." or "error ...").
@@ -63,6 +72,8 @@ private:
     void pump();
     qint64 now_us() const { return clock_.nsecsElapsed() / 1000; }
     int silence_ms() const;
+    void master_setting(int *baud, int *parity) const;
+    bool hears(const meter &m, int baud) const;
 
     line_options options_;
     QVector<meter> meters_;
@@ -71,6 +82,7 @@ private:
     QRandomGenerator random_;
     QElapsedTimer clock_;
     int valid_requests_ = 0;
+    int master_fd_ = -1;
 
     QByteArray rx_;
     QVector<qint64> rx_done_us_; // when each buffered byte finished crossing the wire

@@ -65,7 +65,12 @@ int main(int argc, char *argv[])
                                       QStringLiteral("5"));
     const QCommandLineOption detached_opt(QStringLiteral("detached"),
                                           QStringLiteral("No control channel: ignore stdin, run until killed."));
-    parser.addOptions({port_opt, config_opt, baud_opt, parity_opt, stop_opt, wire_opt, turn_opt, detached_opt});
+    const QCommandLineOption master_opt(
+        QStringLiteral("master-port"),
+        QStringLiteral("The master's end of the pty pair: meters with a baud or parity hear at its settings."),
+        QStringLiteral("PATH"));
+    parser.addOptions(
+        {port_opt, config_opt, baud_opt, parity_opt, stop_opt, wire_opt, turn_opt, detached_opt, master_opt});
     parser.process(app);
 
     sim::line_options options;
@@ -87,6 +92,7 @@ int main(int argc, char *argv[])
     if (!ok || options.turnaround_ms < 0)
         return fail(QStringLiteral("bad --turnaround '%1'").arg(parser.value(turn_opt)));
     options.wire_time = parser.isSet(wire_opt);
+    options.master_port = parser.value(master_opt);
 
     QString text = sim::builtin_meter_text();
     QString source = QStringLiteral("built-in meter");

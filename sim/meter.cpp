@@ -485,6 +485,22 @@ bool apply_key(meter *m, const QString &key, const QString &value, QString *erro
         m->serial = s;
         return true;
     }
+    if (name == QLatin1String("baud")) {
+        if (!number_in(value, 300, 115200, &v, error))
+            return false;
+        m->baud = int(v);
+        return true;
+    }
+    if (name == QLatin1String("parity")) {
+        const int code
+            = QStringList{QStringLiteral("none"), QStringLiteral("odd"), QStringLiteral("even")}.indexOf(value);
+        if (code < 0) {
+            *error = QStringLiteral("parity is none, odd or even, not '%1'").arg(value);
+            return false;
+        }
+        m->parity = code;
+        return true;
+    }
     if (name == QLatin1String("version")) {
         if (!number_in(value, 2, 3, &v, error))
             return false;

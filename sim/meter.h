@@ -60,6 +60,9 @@ public:
     quint64 serial = 0; // 48 bits, b1 the most significant byte
     int version = 3;    // protocol version: 2 or 3
     bool clock_running = false;
+    // The line settings it listens at; 0 and -1: whatever the master uses.
+    int baud = 0;
+    int parity = -1; // 0 none, 1 odd, 2 even
 
     QMap<quint16, quint16> registers; // stored and overriding registers
     archive_generator archives[3];    // hourly, daily, monthly

@@ -530,6 +530,82 @@
         <source>Результат</source>
         <translation>Outcome</translation>
     </message>
+    <message>
+        <source>Скорость и четность</source>
+        <translation>Baud rate and parity</translation>
+    </message>
+    <message>
+        <source>Перебрать скорости и четности</source>
+        <translation>Try several rates and parities</translation>
+    </message>
+    <message>
+        <source>1200</source>
+        <translation>1200</translation>
+    </message>
+    <message>
+        <source>2400</source>
+        <translation>2400</translation>
+    </message>
+    <message>
+        <source>4800</source>
+        <translation>4800</translation>
+    </message>
+    <message>
+        <source>9600</source>
+        <translation>9600</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>нечет</source>
+        <translation>odd</translation>
+    </message>
+    <message>
+        <source>чет</source>
+        <translation>even</translation>
+    </message>
+    <message>
+        <source>%1 с</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 мин %2 с</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>Поиск займет около %1</source>
+        <translation>The search takes about %1</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Выберите хотя бы одну скорость и одну четность</source>
+        <translation>Choose at least one rate and one parity</translation>
+    </message>
+    <message>
+        <source>Скорость и четность этой линии программа не меняет: найдите счетчики на настройке порта</source>
+        <translation>The program cannot change the rate and parity of this line: search at the port settings</translation>
+    </message>
+    <message>
+        <source>Скорость, четность</source>
+        <translation>Rate, parity</translation>
+    </message>
+    <message>
+        <source>Не удалось сменить скорость порта</source>
+        <translation>Could not change the port rate</translation>
+    </message>
+    <message>
+        <source>Эти счетчики на другой скорости или четности: выберите один, затем считайте</source>
+        <translation>These meters are at another rate or parity: choose one, then read</translation>
+    </message>
+    <message>
+        <source>Не считаны счетчики на другой скорости или четности: %1</source>
+        <translation>Meters at another rate or parity not read: %1</translation>
+    </message>
 </context>
 <context>
     <name>archive</name>

@@ -1,5 +1,8 @@
 #!/usr/bin/env python3
-"""Fills configurator_en.ts with the English texts below.
+"""Fills the texts of configurator_en.ts that lack English with the texts below.
+
+A text already translated is kept: the same Russian may read differently in
+two windows, and such translations are made by hand in the .ts.
 
 After `lupdate` has added new source texts, add their English here and run
 this script; the test suite fails while any text lacks a translation.
@@ -91,6 +94,18 @@ ENGLISH = {
         'Setting interrupted: port not open, set on %1 of %2',
     'Установка остановлена, установлено %1 из %2': 'Setting stopped, set on %1 of %2',
     'Время установлено на %1 из %2': 'Time set on %1 of %2',
+    # Scan window: the search over rates and parities
+    'Скорость и четность': 'Baud rate and parity', 'Перебрать скорости и четности': 'Try several rates and parities',
+    'нет': 'none', 'нечет': 'odd', 'чет': 'even', '%1 с': '%1 s', '%1 мин %2 с': '%1 min %2 s',
+    'Поиск займет около %1': 'The search takes about %1', '%1, %2': '%1, %2',
+    'Скорость, четность': 'Rate, parity',
+    'Выберите хотя бы одну скорость и одну четность': 'Choose at least one rate and one parity',
+    'Скорость и четность этой линии программа не меняет: найдите счетчики на настройке порта':
+        'The program cannot change the rate and parity of this line: search at the port settings',
+    'Не удалось сменить скорость порта': 'Could not change the port rate',
+    'Эти счетчики на другой скорости или четности: выберите один, затем считайте':
+        'These meters are at another rate or parity: choose one, then read',
+    'Не считаны счетчики на другой скорости или четности: %1': 'Meters at another rate or parity not read: %1',
 }
 
 
@@ -100,6 +115,8 @@ def main(path):
     for message in tree.getroot().iter('message'):
         source = message.find('source').text
         translation = message.find('translation')
+        if translation.get('type') != 'unfinished' and translation.text:
+            continue  # already translated, perhaps by hand for its context
         if source in ENGLISH:
             translation.text = ENGLISH[source]
             translation.attrib.pop('type', None)

@@ -210,14 +210,24 @@ const Cell cells[] = {
     {SC, "gridLayout", "scan_start_btn", "QPushButton", 1, 0, 1, 2},
     {SC, "gridLayout", "scan_stop_btn", "QPushButton", 1, 2, 1, 2},
     {SC, "gridLayout", "scan_choose_btn", "QPushButton", 1, 4, 1, 2},
-    {SC, "gridLayout", "scan_progress", "QProgressBar", 2, 0, 1, 6},
-    {SC, "gridLayout", "scan_table", "QTableWidget", 3, 0, 1, 6},
-    {SC, "gridLayout", "scan_status", "QLabel", 4, 0, 1, 6},
-    {SC, "gridLayout", "riser_layout", "QGridLayout", 5, 0, 1, 6},
+    {SC, "gridLayout", "riser_layout", "QGridLayout", 5, 0, 1, 7},
     {SC, "riser_layout", "read_all_btn", "QPushButton", 0, 0},
     {SC, "riser_layout", "sync_all_btn", "QPushButton", 0, 1},
     {SC, "riser_layout", "riser_table", "QTableWidget", 1, 0, 1, 2},
     {SC, "riser_layout", "riser_status", "QLabel", 2, 0, 1, 2},
+    {SC, "gridLayout", "scan_progress", "QProgressBar", 2, 0, 1, 7},
+    {SC, "gridLayout", "scan_table", "QTableWidget", 3, 0, 1, 7},
+    {SC, "gridLayout", "scan_status", "QLabel", 4, 0, 1, 7},
+    {SC, "gridLayout", "scan_line_group", "QGroupBox", 0, 6, 2, 1},
+    {SC, "scan_line_grid", "scan_line_box", "QCheckBox", 0, 0, 1, 4},
+    {SC, "scan_line_grid", "scan_rate_1200_box", "QCheckBox", 1, 0},
+    {SC, "scan_line_grid", "scan_rate_2400_box", "QCheckBox", 1, 1},
+    {SC, "scan_line_grid", "scan_rate_4800_box", "QCheckBox", 1, 2},
+    {SC, "scan_line_grid", "scan_rate_9600_box", "QCheckBox", 1, 3},
+    {SC, "scan_line_grid", "scan_parity_none_box", "QCheckBox", 2, 0},
+    {SC, "scan_line_grid", "scan_parity_odd_box", "QCheckBox", 2, 1},
+    {SC, "scan_line_grid", "scan_parity_even_box", "QCheckBox", 2, 2},
+    {SC, "scan_line_grid", "scan_time_label", "QLabel", 3, 0, 1, 4},
 };
 
 // Removes the marking translator and restores the plain texts even when a
@@ -343,7 +353,7 @@ void TestForms::windows_data()
     QTest::newRow(AR) << AR << "QWidget" << QSize(663, 489);
     QTest::newRow(ST) << ST << "QWidget" << QSize(503, 339);
     QTest::newRow(LG) << LG << "QWidget" << QSize(514, 479);
-    QTest::newRow(SC) << SC << "QWidget" << QSize(780, 720);
+    QTest::newRow(SC) << SC << "QWidget" << QSize(1040, 720);
 }
 
 void TestForms::windows()
@@ -460,6 +470,7 @@ void TestForms::holders_data()
         {ST, "gridLayout_2", "QGridLayout", "settings"},
         {LG, "gridLayout_3", "QGridLayout", "LOG_class"},
         {SC, "gridLayout", "QGridLayout", "ScanWindow"},
+        {SC, "scan_line_grid", "QGridLayout", "scan_line_group"},
     };
     for (const auto &r : rows)
         QTest::addRow("%s/%s", r[0], r[1]) << r[0] << r[1] << r[2] << r[3];
@@ -610,6 +621,8 @@ void TestForms::captions_data()
     row(SC, "scan_choose_btn", "Выбрать");
     row(SC, "read_all_btn", "Считать все");
     row(SC, "sync_all_btn", "Установить время всем");
+    row(SC, "scan_line_box", "Перебрать скорости и четности");
+    row(SC, "scan_parity_odd_box", "нечет");
 }
 
 void TestForms::captions()

@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "app/scan_window.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -50,6 +51,8 @@ private slots:
     void refused_without_an_open_port_data();
     void refused_without_an_open_port();
     void refused_with_a_reversed_range();
+    void search_time_told_before_start_data();
+    void search_time_told_before_start();
 
 private:
     QTemporaryDir *dir = nullptr;
@@ -142,6 +145,42 @@ void tst_scan_window::refused_with_a_reversed_range()
     widget<QSpinBox>(w, "scan_to_box")->setValue(20);
     widget<QPushButton>(w, "scan_start_btn")->click();
     QCOMPARE(widget<QLabel>(w, "scan_status")->text(), QStringLiteral("Порт не открыт"));
+}
+
+void tst_scan_window::search_time_told_before_start_data()
+{
+    QTest::addColumn<bool>("many");
+    QTest::addColumn<bool>("odd");
+    QTest::addColumn<bool>("none");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("status");
+
+    // The port's 9600 baud, no parity: 120 ms for each of 247 addresses.
+    QTest::newRow("the port's own setting") << false << false << true << "Поиск займет около 30 с"
+                                            << "Порт не открыт";
+    QTest::newRow("four rates, two parities") << true << true << true << "Поиск займет около 5 мин 49 с"
+                                              << "Порт не открыт";
+    QTest::newRow("no parity chosen: refused before the port") << true << false << false << ""
+                                                               << "Выберите хотя бы одну скорость и одну четность";
+}
+
+void tst_scan_window::search_time_told_before_start()
+{
+    QFETCH(bool, many);
+    QFETCH(bool, odd);
+    QFETCH(bool, none);
+    QFETCH(QString, time);
+    QFETCH(QString, status);
+    MainWindow w;
+    widget<QPushButton>(w, "scan_btn")->click();
+    widget<QCheckBox>(w, "scan_line_box")->setChecked(many);
+    widget<QCheckBox>(w, "scan_parity_odd_box")->setChecked(odd);
+    widget<QCheckBox>(w, "scan_parity_none_box")->setChecked(none);
+    QCOMPARE(widget<QCheckBox>(w, "scan_rate_1200_box")->isEnabled(), many);
+    QCOMPARE(widget<QLabel>(w, "scan_time_label")->text(), time);
+    widget<QPushButton>(w, "scan_start_btn")->click();
+    QCOMPARE(widget<QLabel>(w, "scan_status")->text(), status);
+    QVERIFY(log_text().isEmpty());
 }
 
 QTEST_MAIN(tst_scan_window)

@@ -5,6 +5,8 @@
 #include "link/hex_line.h"
 #include "riser.h"
 
+#include <QCheckBox>
+#include <QFile>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -96,6 +98,22 @@ private:
     AppOnLine &app;
 };
 
+// Two meters on one line at settings of their own; each hears only frames
+// sent at its rate, and answers at its parity.
+const char *const mixed_line = R"(
+[meter]
+address = 5
+serial  = 0000000024D1
+baud    = 2400
+parity  = odd
+
+[meter]
+address = 9
+serial  = 0000000096A0
+baud    = 9600
+parity  = none
+)";
+
 } // namespace
 
 class tst_e2e_scan : public QObject
@@ -113,6 +131,7 @@ private slots:
     void refused_while_a_poll_runs();
     void other_exchanges_refused_while_searching_data();
     void other_exchanges_refused_while_searching();
+    void finds_meters_at_their_rates_and_parities();
 };
 
 // The whole address range with the default wait.
@@ -379,3 +398,49 @@ void tst_e2e_scan::other_exchanges_refused_while_searching()
 
 QTEST_MAIN(tst_e2e_scan)
 #include "tst_e2e_scan.moc"
+
+// Four rates with two parities: each meter at the setting it answers cleanly
+// at, though the one at 9600 none answers garbage at 9600 odd, and the one at
+// 2400 odd at 2400 none. Choosing a meter sets the port to its setting.
+void tst_e2e_scan::finds_meters_at_their_rates_and_parities()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({QStringLiteral("--master-port"), SimLine::program_port_arg}, mixed_line),
+             qPrintable(app.error()));
+    Scan scan(app);
+    scan.set_range(1, 10, 250);
+    app.window().findChild<QCheckBox *>("scan_line_box")->setChecked(true);
+    app.window().findChild<QCheckBox *>("scan_parity_odd_box")->setChecked(true);
+    // 10 addresses at 8 settings, each the wait and its line time.
+    QCOMPARE(app.text("scan_time_label"), QStringLiteral("Поиск займет около 27 с"));
+    scan.start();
+    QVERIFY(scan.window->running());
+    QVERIFY(app.wait_for([&] { return scan.progress().startsWith(QStringLiteral("1200, нет: Адрес ")); }));
+    QVERIFY(scan.wait_end(120000));
+
+    QCOMPARE(scan.progress(), QStringLiteral("Поиск завершен, найдено 2"));
+    QCOMPARE(scan.table()->rowCount(), 2);
+    QCOMPARE(scan.row(0).mid(0, 2), QStringList({"5", "0000000024d1"}));
+    QCOMPARE(scan.row(0).last(), QStringLiteral("2400, нечет"));
+    QCOMPARE(scan.row(1).mid(0, 2), QStringList({"9", "0000000096a0"}));
+    QCOMPARE(scan.row(1).last(), QStringLiteral("9600, нет"));
+    QVERIFY(scan.table()->item(0, 2)->foreground().color() != QColor(Qt::red));
+    QVERIFY(scan.table()->item(1, 2)->foreground().color() != QColor(Qt::red));
+    // Both garbled on the way, at the other parity of their rate.
+    QVERIFY(app.line().sim_log().filter(QStringLiteral("fault parity 1 read as 0")).size() >= 1);
+    QVERIFY(app.line().sim_log().filter(QStringLiteral("fault parity 0 read as 1")).size() >= 1);
+
+    // The meter at 2400 odd, chosen: the port keeps to its setting, and a poll reads it.
+    scan.table()->selectRow(0);
+    app.click("scan_choose_btn");
+    QCOMPARE(app.text("adr_line"), QStringLiteral("5"));
+    QFile saved(QStringLiteral("settings.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = saved.readAll().split('\n');
+    QCOMPARE(lines.value(1), QByteArray("2400"));
+    QCOMPARE(lines.value(7), QByteArray("1"));
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QString());
+    QCOMPARE(app.text("serial_num_line"), QStringLiteral("0000000024d1"));
+}

@@ -124,7 +124,8 @@ bool SimLine::start(const QStringList &extra_args, const QString &meter_file)
         file.close();
         args << QStringLiteral("--config") << path;
     }
-    args << extra_args;
+    for (const QString &arg : extra_args)
+        args << (arg == QLatin1String(program_port_arg) ? program_port_ : arg);
 
     sim_.reset(new child_process);
     connect(sim_.get(), &QProcess::readyReadStandardOutput, this, &SimLine::read_stdout);

@@ -22,9 +22,11 @@ public:
     // Starts socat and meter_sim (path from the METER_SIM environment
     // variable) and waits until the stand-in is ready. extra_args go to
     // meter_sim; a non-empty meter_file is written to a file and passed with
-    // --config. False, with error() saying why, when anything is missing or
-    // does not come up.
+    // --config; program_port_arg among extra_args stands for program_port().
+    // False, with error() saying why, when anything is missing or does not
+    // come up.
     bool start(const QStringList &extra_args = QStringList(), const QString &meter_file = QString());
+    static constexpr const char *program_port_arg = "{program_port}";
     QString error() const { return error_; }
 
     // The program's end of the pair, resolved to its /dev/pts/N path.
