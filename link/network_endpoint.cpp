@@ -1,6 +1,7 @@
 #include "link/network_endpoint.h"
 
 #include <QHostAddress>
+#include <QStringList>
 
 QString normalized_host(const QString &host)
 {
@@ -44,16 +45,24 @@ EndpointProblem check_host(const QString &typed)
     const QString host = normalized_host(typed);
     if (host.isEmpty())
         return EndpointProblem::host_missing;
-    QHostAddress address;
-    if (address.setAddress(host))
-        return EndpointProblem::none;
-    // Digits and dots only, yet no address ("192.168.1.300"): a typo, not a name.
+    // Digits and dots only: the four parts of an IPv4 address. The short
+    // forms ("192.168.1" for 192.168.0.1) are legal but read as a typo here.
     bool all_numeric = true;
     for (const QChar c : host)
         all_numeric = all_numeric && (c.isDigit() || c == QLatin1Char('.'));
-    if (all_numeric || !is_dns_name(host))
-        return EndpointProblem::host_malformed;
-    return EndpointProblem::none;
+    if (all_numeric) {
+        const QStringList parts = host.split(QLatin1Char('.'));
+        bool ok = parts.size() == 4;
+        for (const QString &part : parts) {
+            bool number = false;
+            ok = ok && part.size() <= 3 && part.toInt(&number) <= 255 && number;
+        }
+        return ok ? EndpointProblem::none : EndpointProblem::host_malformed;
+    }
+    if (host.contains(QLatin1Char(':')))
+        return QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol ? EndpointProblem::none
+                                                                              : EndpointProblem::host_malformed;
+    return is_dns_name(host) ? EndpointProblem::none : EndpointProblem::host_malformed;
 }
 
 EndpointProblem check_tcp_port(const QString &text, int *port)
