@@ -76,6 +76,19 @@ ENGLISH = {
     'Время успешныx посылок(архив), мс': 'Answer wait (archive), ms',
     'Время неуспешных посылок(архив), мс': 'Wait after a failure (archive), ms',
     'Параметры СОМ порта': 'COM port settings',
+    # Network line (RTU over TCP)
+    'Сетевая линия (RTU поверх TCP)': 'Network line (RTU over TCP)', 'Адрес сервера': 'Server address',
+    'TCP порт': 'TCP port', 'Подключение...': 'Connecting...', 'Подключение к %1:%2': 'Connecting to %1:%2',
+    'Подключено к %1:%2': 'Connected to %1:%2',
+    'Сервер линии не задан: укажите адрес и TCP порт в "Настройка порта"':
+        'No line server set: enter its address and TCP port in "Port settings"',
+    'Имя %1 не найдено: проверьте адрес сервера': 'Name %1 not found: check the server address',
+    '%1 отказал в соединении: проверьте TCP порт и что сервер включен':
+        '%1 refused the connection: check the TCP port and that the server is on',
+    '%1 не ответил за %2 с: проверьте адрес и сеть': '%1 did not answer within %2 s: check the address and the network',
+    'Сеть до %1 недоступна: проверьте подключение': 'Network to %1 unreachable: check the connection',
+    'Нет соединения с %1': 'No connection to %1',
+    '<- ещё %1 байт без запроса не показано': '<- %1 more bytes without a request not shown',
 }
 
 
