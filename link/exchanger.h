@@ -115,6 +115,6 @@ private:
     bool late_counted = false; // stray bytes since the last request have lengthened it
     QElapsedTimer quiet_since;
     int stray_logged = 0; // bytes without a request logged since the last request
-    int stray_hidden = 0; // and those not logged
+    qint64 stray_hidden = 0; // and those not logged
     LineStats counts;
 };
