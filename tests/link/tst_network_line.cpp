@@ -3,6 +3,7 @@
 #include "link/io_port.h"
 #include "link/line_timing.h"
 #include "link/network_endpoint.h"
+#include "scan/scan_plan.h"
 
 #include <QtTest>
 
@@ -47,6 +48,8 @@ private slots:
     void tcp_port();
     void answer_wait_data();
     void answer_wait();
+    void search_wait_data();
+    void search_wait();
     void gap_after_a_frame_data();
     void gap_after_a_frame();
     void flood_keeps_the_newest_bytes_data();
@@ -142,6 +145,26 @@ void tst_network_line::answer_wait()
     timing.framed_by_server = round_trip_ms > 0;
     timing.round_trip_ms = round_trip_ms;
     QCOMPARE(timing.answer_wait_ms(period_ms, 8, 9), wait_ms);
+}
+
+void tst_network_line::search_wait_data()
+{
+    QTest::addColumn<int>("round_trip_ms");
+    QTest::addColumn<int>("wait_ms");
+    // 8 + 7 bytes and 3.5 characters at 9600 8N1: 20 ms, then the operator's 100 ms.
+    QTest::newRow("serial line") << 0 << 120;
+    QTest::newRow("server across the network") << 40 << 160;
+}
+
+// The search's short wait for each address crosses the network too.
+void tst_network_line::search_wait()
+{
+    QFETCH(int, round_trip_ms);
+    QFETCH(int, wait_ms);
+    LineTiming timing;
+    timing.framed_by_server = round_trip_ms > 0;
+    timing.round_trip_ms = round_trip_ms;
+    QCOMPARE(scan::probe_wait_ms(timing, 8, 7, 100), wait_ms);
 }
 
 void tst_network_line::gap_after_a_frame_data()
