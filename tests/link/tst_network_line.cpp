@@ -198,7 +198,7 @@ void tst_network_line::flood_keeps_the_newest_bytes_data()
     QTest::addColumn<int>("piece");
     QTest::newRow("an answer, whole") << 9 << 9;
     QTest::newRow("an answer, byte by byte") << 9 << 1;
-    QTest::newRow("a megabyte, byte by byte") << 1024 * 1024 << 1;
+    QTest::newRow("64 KiB, byte by byte") << 64 * 1024 << 1;
     QTest::newRow("a megabyte in one piece") << 1024 * 1024 << 1024 * 1024;
     QTest::newRow("a megabyte in socket-sized pieces") << 1024 * 1024 << 64 * 1024;
 }
