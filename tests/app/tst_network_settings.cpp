@@ -1,4 +1,5 @@
-// The network line's keys in addressing.txt, which other owners share.
+// The network line's keys in addressing.txt (the file's other owners keep
+// their lines: app/side_settings, tested with the addressing).
 #include "app/network_settings.h"
 
 #include <QTemporaryDir>
@@ -14,7 +15,6 @@ private slots:
     void read();
     void saved_as_read_data();
     void saved_as_read();
-    void save_keeps_other_owners_lines();
 };
 
 void tst_network_settings::read_data()
@@ -61,22 +61,6 @@ void tst_network_settings::saved_as_read()
     const QString path = dir.filePath("addressing.txt");
     QVERIFY(save_network_settings(path, settings));
     QCOMPARE(load_network_settings(path), settings);
-}
-
-void tst_network_settings::save_keeps_other_owners_lines()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("addressing.txt");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("addressing=address\naddress=17\njournal=on\nline=serial\n");
-    file.close();
-    QVERIFY(save_network_settings(path, NetworkSettings{true, "gw", 4001}));
-    const SideSettings kept = load_side_settings(path);
-    QCOMPARE(kept.value("addressing"), QStringLiteral("address"));
-    QCOMPARE(kept.value("address"), QStringLiteral("17"));
-    QCOMPARE(kept.value("journal"), QStringLiteral("on"));
-    QCOMPARE(kept.value("line"), QStringLiteral("network"));
 }
 
 QTEST_MAIN(tst_network_settings)
