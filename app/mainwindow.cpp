@@ -7,6 +7,7 @@
 #include "archive/archive_reader.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
+#include "link/network_line.h"
 #include "log/log_class.h"
 #include "meter/model_table.h"
 #include "meter/poll.h"
@@ -143,6 +144,12 @@ MainWindow::MainWindow(QWidget *parent)
                           port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
                           port_settings.archive_ok_ms, port_settings.archive_fail_ms);
     connect(settings_window.get(), &settings::accepted, this, &MainWindow::settings_accepted);
+    network_settings = load_network_settings(QLatin1String(side_settings_file));
+    settings_window->load_network(network_settings);
+    settings_window->attach_network(&network_settings);
+    network = std::make_unique<network_line>(nullptr);
+    connect(network.get(), &network_line::connected, this, &MainWindow::network_connected);
+    connect(network.get(), &network_line::failed, this, &MainWindow::network_failed);
 
     archive_window = std::make_unique<archive>(nullptr);
 
@@ -175,6 +182,7 @@ MainWindow::~MainWindow()
     save_remembered_addressing(QLatin1String(side_settings_file), addressing);
     if (port_started)
         port->close_port();
+    network->drop();
     delete ui;
 }
 
@@ -197,7 +205,7 @@ bool MainWindow::save_settings()
 // crash or a power cut later does not lose what the operator chose.
 void MainWindow::settings_accepted()
 {
-    if (!save_settings())
+    if (!save_settings() || !save_network_settings(QLatin1String(side_settings_file), network_settings))
         set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
     // An open port takes the new parameters at once; a run in progress
     // finishes on the old ones first.

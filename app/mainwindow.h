@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/network_settings.h"
 #include "app/port_settings.h"
 #include "link/frames.h"
+#include "link/network_endpoint.h"
 #include "meter/write.h"
 
 #include <QByteArray>
@@ -22,6 +24,7 @@ class MainWindow;
 QT_END_NAMESPACE
 
 class io_port;
+class network_line;
 class settings;
 class archive;
 class LOG_class;
@@ -106,6 +109,11 @@ private:
     int archive_version_for(const MeterTarget &target) const;
     void archive_read_failed(const QString &button_text, const QString &status);
 
+    // The network line (app/port_start.cpp).
+    void start_network_line();
+    void network_connected(int round_trip_ms);
+    void network_failed(ConnectFailure why);
+
     bool save_settings();
     void settings_accepted();
     void set_status(const QString &text, const char *style = nullptr);
@@ -116,6 +124,8 @@ private:
     bool port_opened = false;             // result of the last open
     bool by_serial = false;               // "Обращ. по сер. номеру" is checked
     PortSettings port_settings;
+    NetworkSettings network_settings; // the line is a TCP connection when chosen
+    std::unique_ptr<network_line> network;
     std::unique_ptr<settings> settings_window;
     double volume_factor = 0.0; // m3 per counted unit of the recognised model
     int factor_decimals = 0;

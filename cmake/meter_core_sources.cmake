@@ -12,6 +12,7 @@ set(meter_core_sources
     app/port_settings.cpp
     app/remembered_addressing.cpp
     app/side_settings.cpp
+    app/network_settings.cpp
     meter/model_table.cpp
     meter/register_map.cpp
     meter/write_values.cpp

@@ -147,9 +147,31 @@ def model_table():
           table("Модель,Код,Примечание,Множитель\r\nСВ-15,2F,,0.0001\r\n".encode("cp1251"), 0x2F, 99, 1))
 
 
+def receive_path():
+    # Flags, registers per read, then pieces (a length byte, the bytes; 0 ends
+    # the connection). The run reads 2 registers at a time from address 1,
+    # register 0 first; the meter's answers carry 4 data bytes.
+    def pieces(*chunks):
+        out = b""
+        for c in chunks:
+            out += bytes([len(c)]) + c
+        return out
+    request = crc16(bytes([1, 3, 0, 0, 0, 2]))
+    answers = [crc16(bytes([1, 3, 4, 0, k, 0x12, 0x34])) for k in range(3)]
+    head = bytes([1, 1])  # waits and resends; 2 registers
+    write("receive_path", "answers-whole", head + pieces(*answers))
+    write("receive_path", "answer-byte-by-byte", head + pieces(*[bytes([b]) for b in answers[0]]))
+    write("receive_path", "echo-then-answer", head + pieces(request, answers[0]))
+    write("receive_path", "late-bytes-in-front", bytes([2 | 0, 1]) + pieces(b"\x01\x03\x04", answers[0]))
+    write("receive_path", "server-line-flood", bytes([4 | 1, 1]) + pieces(*([bytes(range(255))] * 8)) + pieces(answers[0]))
+    write("receive_path", "drop-mid-answer", head + pieces(answers[0][:3], b"", answers[0][3:]))
+    write("receive_path", "exception", bytes([0, 1]) + pieces(crc16(bytes([1, 0x83, 2]))))
+
+
 if __name__ == "__main__":
     answer_check()
     register_map()
     archive_records()
     port_settings()
     model_table()
+    receive_path()

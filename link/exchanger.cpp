@@ -13,6 +13,7 @@ constexpr int max_late_factor = 3;
 // A line that never falls quiet (another master, a babbling device) holds the
 // next request back no longer than this many quiet waits.
 constexpr int max_quiet_waits = 4;
+constexpr int max_stray_logged_bytes = 4096;
 
 } // namespace
 
@@ -114,6 +115,10 @@ void Exchanger::send(bool again)
     collected.clear();
     outstanding = true;
     late_counted = false;
+    if (stray_hidden > 0)
+        emit traffic(tr("<- ещё %1 байт без запроса не показано").arg(stray_hidden) + QLatin1Char('\n'));
+    stray_logged = 0;
+    stray_hidden = 0;
     ++counts.requests;
 
     // The wait starts now, but the request may first have to wait for the
@@ -143,9 +148,16 @@ void Exchanger::send(bool again)
 void Exchanger::bytes_arrived()
 {
     if (!outstanding) {
-        // Nothing asked: a meter slower than the failure period.
+        // Nothing asked: a meter slower than the failure period. A line that
+        // never stops sending would fill the log: past a few lines' worth
+        // between two requests, only the count is kept and told.
         const QByteArray stray = take_received();
-        log_received(stray);
+        if (stray_logged < max_stray_logged_bytes) {
+            log_received(stray);
+            stray_logged += stray.size();
+        } else {
+            stray_hidden += stray.size();
+        }
         if (!late_counted)
             late_factor = std::min(late_factor + 1, max_late_factor);
         late_counted = true;
@@ -245,6 +257,9 @@ void Exchanger::strike(int &strikes)
 void Exchanger::judge_single(bool wait_is_over)
 {
     collected += take_received();
+    // A flood while the request waits: only the newest bytes can end in its answer.
+    if (collected.size() > io_port::max_queued_bytes)
+        collected = collected.right(io_port::max_queued_bytes);
     QByteArray answer = strip_echo(collected, request.frame, &echoes);
     if (request.answer_at_end)
         answer = answer_at_end(answer, request.frame, request.answer_length);

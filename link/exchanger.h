@@ -114,5 +114,7 @@ private:
     int late_factor = 1;       // 1..3: how many failure periods the quiet wait lasts
     bool late_counted = false; // stray bytes since the last request have lengthened it
     QElapsedTimer quiet_since;
+    int stray_logged = 0;    // bytes without a request logged since the last request
+    qint64 stray_hidden = 0; // and those not logged
     LineStats counts;
 };

@@ -107,10 +107,12 @@ void io_port::use(QIODevice *line_device)
     device = line_device;
     line_free_at_us = 0;
     queue.clear();
+    queued_size = 0;
     opened = device->isOpen();
     connect(device, &QIODevice::readyRead, this, &io_port::serialReceive);
     // A connection that ends is a line gone, like an adapter pulled out.
     connect(device, &QIODevice::readChannelFinished, this, &io_port::port_failed, Qt::QueuedConnection);
+    connect(device, &QIODevice::aboutToClose, this, &io_port::port_failed, Qt::QueuedConnection);
 }
 
 void io_port::close_port()
@@ -169,10 +171,13 @@ void io_port::write_now(const QByteArray &frame)
     if (!queue.isEmpty()) {
         const QByteArray stale = queued_bytes();
         queue.clear();
+        queued_size = 0;
         emit stale_bytes_dropped(stale);
     }
     if (device && device->isOpen())
         device->write(frame);
+    if (line.framed_by_server)
+        return; // the server keeps the silence on its line
     // The frame takes its wire time to leave, then the line must fall silent.
     line_free_at_us = now_us() + qint64(std::ceil((line.frame_ms(frame.size()) + line.inter_frame_ms()) * 1000));
 }
@@ -181,6 +186,7 @@ void io_port::take(QList<QByteArray> &chunks)
 {
     chunks.append(queue);
     queue.clear();
+    queued_size = 0;
 }
 
 QByteArray io_port::queued_bytes() const
@@ -199,7 +205,14 @@ void io_port::serialReceive()
     if (chunk.isEmpty())
         return;
     queue.append(chunk);
-    line_free_at_us = std::max(line_free_at_us, now_us() + qint64(std::ceil(line.inter_frame_ms() * 1000)));
+    queued_size += chunk.size();
+    if (queued_size > max_queued_bytes) {
+        const QByteArray newest = queued_bytes().right(max_queued_bytes);
+        queue = {newest};
+        queued_size = newest.size();
+    }
+    if (!line.framed_by_server)
+        line_free_at_us = std::max(line_free_at_us, now_us() + qint64(std::ceil(line.inter_frame_ms() * 1000)));
     emit bytes_arrived();
 }
 

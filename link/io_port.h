@@ -65,6 +65,12 @@ public:
     // A frame handed over is still waiting for the line.
     bool frames_waiting() const { return !outbox.isEmpty(); }
 
+    // The most bytes kept queued: more than any answer and an echo of its
+    // request. A line that sends more before they are taken (a server that
+    // floods it, a babbling device) loses the oldest: no answer starts that
+    // far back.
+    static constexpr int max_queued_bytes = 1024;
+
 signals:
     // A chunk was queued.
     void bytes_arrived();
@@ -91,6 +97,7 @@ private:
     QIODevice *owned = nullptr; // the serial port this object opened
     bool opened = false;
     QList<QByteArray> queue;
+    int queued_size = 0;
 
     LineTiming line;
     QElapsedTimer clock;

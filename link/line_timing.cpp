@@ -26,5 +26,5 @@ double LineTiming::inter_frame_ms() const
 int LineTiming::answer_wait_ms(int period_ms, int request_bytes, int answer_bytes) const
 {
     const int line_ms = int(std::ceil(frame_ms(request_bytes + answer_bytes) + inter_frame_ms()));
-    return std::max(period_ms, line_ms + turnaround_allowance_ms);
+    return std::max(period_ms, line_ms + turnaround_allowance_ms) + std::max(round_trip_ms, 0);
 }

@@ -8,6 +8,10 @@ struct LineTiming
     int baud_rate = 9600;
     int parity = 0; // 0 none, 1 odd, 2 even
     int stop_bits = 1;
+    // A line behind a serial device server: the server keeps the silence
+    // between frames on its line, and every answer also crosses the network.
+    bool framed_by_server = false;
+    int round_trip_ms = 0; // the network's, measured at connect
 
     int bits_per_character() const;
     double character_ms() const;
@@ -18,7 +22,7 @@ struct LineTiming
 
     // The longest wait for an answer: the sequence's period, but never less
     // than the line needs to carry the request and its expected answer, plus
-    // the meter's turnaround.
+    // the meter's turnaround; behind a server, the network's round trip on top.
     int answer_wait_ms(int period_ms, int request_bytes, int answer_bytes) const;
 
     static constexpr int turnaround_allowance_ms = 200;

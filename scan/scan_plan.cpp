@@ -18,7 +18,7 @@ std::optional<AddressRange> address_range(int first, int last)
 int probe_wait_ms(const LineTiming &line, int request_bytes, int answer_bytes, int operator_wait_ms)
 {
     const int line_ms = int(std::ceil(line.frame_ms(request_bytes + answer_bytes) + line.inter_frame_ms()));
-    return line_ms + std::max(operator_wait_ms, 0);
+    return line_ms + std::max(operator_wait_ms, 0) + std::max(line.round_trip_ms, 0);
 }
 
 int meter_wait_ms(const LineTiming &line, int request_bytes, int answer_bytes, int fail_period_ms)

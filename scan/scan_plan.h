@@ -34,7 +34,8 @@ std::optional<AddressRange> address_range(int first, int last);
 
 // The wait for an address not heard from: the line time of the request and
 // its answer, the 3.5 characters the meter keeps silent before answering,
-// and the operator's wait for its turnaround. Kept short: most addresses of
+// and the operator's wait for its turnaround (behind a server, the network's
+// round trip on top). Kept short: most addresses of
 // a line are empty and each one costs this.
 int probe_wait_ms(const LineTiming &line, int request_bytes, int answer_bytes, int operator_wait_ms);
 

@@ -1,9 +1,12 @@
 #include "settings/settings.h"
 
+#include "app/network_settings.h"
 #include "app/port_settings.h"
 #include "link/io_port.h"
+#include "link/network_endpoint.h"
 #include "ui_settings.h"
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QShowEvent>
@@ -22,6 +25,47 @@ settings::settings(QWidget *parent, port_lister lister)
     setWindowTitle(tr("Параметры СОМ порта"));
     set_port_lister(std::move(lister));
     ui->name_box->addItems(port_source());
+    ui->host_line->setMaxLength(max_side_value_length);
+    ui->tcp_port_line->setMaxLength(5);
+    connect(ui->net_click, &QCheckBox::toggled, this, &settings::show_line_choice);
+    show_line_choice();
+}
+
+// The serial port's name means nothing while the line is a TCP connection,
+// and the host and TCP port nothing while it is the serial port. The rate,
+// parity and stop bits stay: behind a server they are its line's.
+void settings::show_line_choice()
+{
+    const bool network = ui->net_click->isChecked();
+    ui->name_box->setEnabled(!network);
+    ui->host_line->setEnabled(network);
+    ui->tcp_port_line->setEnabled(network);
+}
+
+void settings::load_network(const NetworkSettings &network)
+{
+    ui->net_click->setChecked(network.chosen);
+    ui->host_line->setText(network.host);
+    ui->tcp_port_line->setText(network.tcp_port > 0 ? QString::number(network.tcp_port) : QString());
+    ui->host_line->setStyleSheet(QString());
+    ui->tcp_port_line->setStyleSheet(QString());
+}
+
+void settings::attach_network(NetworkSettings *target)
+{
+    network_record = target;
+}
+
+// Only a chosen network line needs its host and port; the fields of one not
+// chosen are kept as typed, checked the day it is chosen.
+bool settings::network_fields_valid()
+{
+    const bool network = ui->net_click->isChecked();
+    const bool host_ok = !network || check_host(ui->host_line->text()) == EndpointProblem::none;
+    const bool port_ok = !network || check_tcp_port(ui->tcp_port_line->text()) == EndpointProblem::none;
+    ui->host_line->setStyleSheet(host_ok ? QString() : QLatin1String(bad_field_style));
+    ui->tcp_port_line->setStyleSheet(port_ok ? QString() : QLatin1String(bad_field_style));
+    return host_ok && port_ok;
 }
 
 void settings::set_port_lister(port_lister lister)
@@ -38,6 +82,8 @@ void settings::showEvent(QShowEvent *event)
         if (record)
             load(record->parity, record->baud_rate, record->stop_bits, record->port_name, record->main_ok_ms,
                  record->main_fail_ms, record->archive_ok_ms, record->archive_fail_ms);
+        if (network_record)
+            load_network(*network_record);
         list_ports();
     }
     QWidget::showEvent(event);
@@ -121,8 +167,17 @@ void settings::on_set_btn_clicked()
         fields[i]->setStyleSheet(valid ? QString() : QLatin1String(bad_field_style));
         all_valid = all_valid && valid;
     }
+    all_valid = network_fields_valid() && all_valid;
     if (!all_valid || !record)
         return;
+
+    if (network_record) {
+        network_record->chosen = ui->net_click->isChecked();
+        network_record->host = normalized_host(ui->host_line->text());
+        int port = 0;
+        check_tcp_port(ui->tcp_port_line->text(), &port);
+        network_record->tcp_port = port;
+    }
 
     record->baud_rate = ui->speed_box->currentText().toInt(nullptr, 10);
     record->parity = ui->parity_box->currentIndex();

@@ -13,6 +13,7 @@ class settings;
 QT_END_NAMESPACE
 
 struct PortSettings;
+struct NetworkSettings;
 
 // The port settings window. It edits the main window's one PortSettings
 // record in place through the pointer it is attached to.
@@ -32,6 +33,9 @@ public:
     void load(int parity, int baud_rate, int stop_bits, const QString &port_name, int main_ok_ms, int main_fail_ms,
               int archive_ok_ms, int archive_fail_ms);
     void attach(PortSettings *record);
+    // The network line beside the serial port (not in settings.txt).
+    void load_network(const NetworkSettings &network);
+    void attach_network(NetworkSettings *record);
 
 signals:
     // OK stored the form into the record.
@@ -46,8 +50,11 @@ private slots:
 
 private:
     void list_ports();
+    void show_line_choice();
+    bool network_fields_valid();
 
     Ui::settings *ui;
     port_lister port_source;
     PortSettings *record = nullptr;
+    NetworkSettings *network_record = nullptr;
 };

@@ -134,6 +134,17 @@ int line::silence_ms() const
 
 bool line::open(QString *error)
 {
+    if (options_.tcp) {
+        io_ = nullptr;
+        connect(&server_, &QTcpServer::newConnection, this, &line::accept_connection);
+        if (!server_.listen(QHostAddress::LocalHost, quint16(options_.tcp_port))) {
+            *error
+                = QStringLiteral("cannot listen on 127.0.0.1:%1: %2").arg(options_.tcp_port).arg(server_.errorString());
+            return false;
+        }
+        log_line(QStringLiteral("tcp port %1").arg(server_.serverPort()));
+        return true;
+    }
     port_.setPortName(options_.port);
     if (!port_.open(QIODevice::ReadWrite)) {
         *error = QStringLiteral("cannot open %1: %2").arg(options_.port, port_.errorString());
@@ -183,24 +194,71 @@ bool line::hears(const meter &m, int baud) const
     return m.baud == 0 || m.baud == baud;
 }
 
+void line::accept_connection()
+{
+    while (QTcpSocket *next = server_.nextPendingConnection()) {
+        if (client_) {
+            log_line(QStringLiteral("tcp connection replaced"));
+            client_->disconnect(this);
+            client_->abort();
+            client_->deleteLater();
+        }
+        client_ = next;
+        io_ = client_;
+        client_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        connect(client_, &QTcpSocket::readyRead, this, &line::read_bytes);
+        connect(client_, &QTcpSocket::disconnected, this, [this, next] {
+            if (client_ != next)
+                return;
+            log_line(QStringLiteral("tcp connection closed"));
+            client_->deleteLater();
+            client_ = nullptr;
+            io_ = nullptr;
+        });
+        // What was half received or still to be sent belonged to the old connection.
+        rx_.clear();
+        rx_done_us_.clear();
+        tx_queue_.clear();
+        segment_start_us_ = -1;
+        log_line(QStringLiteral("tcp connection from %1").arg(client_->peerAddress().toString()));
+    }
+}
+
+void line::write_out(const QByteArray &bytes)
+{
+    if (!io_)
+        return; // no one connected: the bytes go nowhere, as on an idle line
+    io_->write(bytes);
+    if (io_ == &port_)
+        port_.flush();
+    else if (client_)
+        client_->flush();
+}
+
 void line::read_bytes()
 {
-    const QByteArray data = port_.readAll();
+    if (!io_)
+        return;
+    const QByteArray data = io_->readAll();
     if (data.isEmpty())
         return;
     const qint64 now = now_us();
-    if (options_.wire_time && rx_.isEmpty() && last_tx_end_us_ > 0 && tx_queue_.isEmpty()) {
+    if (options_.wire_time && !options_.tcp && rx_.isEmpty() && last_tx_end_us_ > 0 && tx_queue_.isEmpty()) {
         // A master must leave 3.5 characters of silence after our answer
         // before its next request; a little less is timer jitter, not a fault.
         const qint64 gap_us = now - last_tx_end_us_;
         if (gap_us < qint64(3.0 * char_us()))
             log_line(QStringLiteral("rx too early: %1 us after the answer").arg(gap_us));
     }
+    // A server sends a request onto its line only after the silence that
+    // ends the answer before it.
+    const qint64 line_free_us
+        = options_.tcp && last_tx_end_us_ > 0 ? last_tx_end_us_ + qint64(std::ceil(3.5 * char_us())) : 0;
     for (int i = 0; i < data.size(); ++i) {
         if (options_.wire_time) {
             // Bytes written to a pty arrive at once; on a real line each one
             // takes a character time after the previous one.
-            wire_end_us_ = qMax(now, wire_end_us_) + qint64(char_us());
+            wire_end_us_ = qMax(qMax(now, line_free_us), wire_end_us_) + qint64(char_us());
             rx_done_us_.append(wire_end_us_);
         } else {
             rx_done_us_.append(now);
@@ -395,8 +453,7 @@ void line::pump()
             due = qMin(due, int(double(now - segment_start_us_) / char_us()));
         }
         if (due > segment_sent_) {
-            port_.write(s.bytes.mid(segment_sent_, due - segment_sent_));
-            port_.flush();
+            write_out(s.bytes.mid(segment_sent_, due - segment_sent_));
             segment_sent_ = due;
         }
         if (segment_sent_ < s.bytes.size()) {
@@ -425,6 +482,13 @@ QString line::command(const QString &text)
     meter &m = meters_[target];
     const QString name = words.first();
 
+    if (name == QLatin1String("drop")) {
+        // The network goes down under the program: the connection ends.
+        if (!client_)
+            return QStringLiteral("error no connection");
+        client_->abort();
+        return QStringLiteral("ok");
+    }
     if (name == QLatin1String("fault")) {
         if (words.size() == 2 && words.at(1) == QLatin1String("clear")) {
             faults_[target].clear();

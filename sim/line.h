@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QRandomGenerator>
 #include <QSerialPort>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QVector>
 
@@ -21,6 +23,13 @@ namespace sim {
 struct line_options
 {
     QString port;
+    // Instead of a serial device, listen on 127.0.0.1 at this TCP port (0:
+    // any free one) and play a serial device server in transparent mode: the
+    // frames travel in the connection, and the server keeps the silence
+    // between frames on its line. One connection at a time; a new one
+    // replaces the old.
+    bool tcp = false;
+    int tcp_port = 0;
     int baud = 9600;
     int parity = 0; // 0 none, 1 odd, 2 even
     int stop_bits = 1;
@@ -49,6 +58,8 @@ public:
 
     // Time one character takes on the wire, in microseconds.
     double char_us() const;
+    // The TCP port listened on (tcp only).
+    int listening_port() const { return server_.serverPort(); }
 
 signals:
     void quit_requested(int code);
@@ -63,6 +74,8 @@ private:
     };
 
     void read_bytes();
+    void accept_connection();
+    void write_out(const QByteArray &bytes);
     void cut_frames();
     void silence();
     bool resync();
@@ -79,6 +92,9 @@ private:
     QVector<meter> meters_;
     QVector<QVector<fault>> faults_;
     QSerialPort port_;
+    QTcpServer server_;
+    QTcpSocket *client_ = nullptr;
+    QIODevice *io_ = &port_; // the serial port, or the connection
     QRandomGenerator random_;
     QElapsedTimer clock_;
     int valid_requests_ = 0;

@@ -9,6 +9,7 @@
 //   exception REG CODE                       exception clear
 //   get REG          set REG VALUE           record TYPE INDEX
 //   count            quit
+//   drop             (--tcp) ends the connection, as a network gone down
 
 #include "line.h"
 #include "meter.h"
@@ -50,6 +51,10 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     const QCommandLineOption port_opt(QStringLiteral("port"), QStringLiteral("Serial device to serve."),
                                       QStringLiteral("PATH"));
+    const QCommandLineOption tcp_opt(QStringLiteral("tcp"),
+                                     QStringLiteral("Listen on 127.0.0.1:PORT as a serial device server instead of "
+                                                    "serving a serial device (0: any free port, told on stderr)."),
+                                     QStringLiteral("PORT"));
     const QCommandLineOption config_opt(
         QStringLiteral("config"), QStringLiteral("Meter file (default: the built-in meter)."), QStringLiteral("FILE"));
     const QCommandLineOption baud_opt(QStringLiteral("baud"), QStringLiteral("Baud rate (9600)."), QStringLiteral("N"),
@@ -70,14 +75,20 @@ int main(int argc, char *argv[])
         QStringLiteral("The master's end of the pty pair: meters with a baud or parity hear at its settings."),
         QStringLiteral("PATH"));
     parser.addOptions(
-        {port_opt, config_opt, baud_opt, parity_opt, stop_opt, wire_opt, turn_opt, detached_opt, master_opt});
+        {port_opt, tcp_opt, config_opt, baud_opt, parity_opt, stop_opt, wire_opt, turn_opt, detached_opt, master_opt});
     parser.process(app);
 
     sim::line_options options;
     options.port = parser.value(port_opt);
-    if (options.port.isEmpty())
-        return fail(QStringLiteral("--port PATH is required"));
     bool ok = false;
+    options.tcp = parser.isSet(tcp_opt);
+    if (options.tcp) {
+        options.tcp_port = parser.value(tcp_opt).toInt(&ok);
+        if (!ok || options.tcp_port < 0 || options.tcp_port > 65535)
+            return fail(QStringLiteral("bad --tcp '%1'").arg(parser.value(tcp_opt)));
+    }
+    if (options.port.isEmpty() == !options.tcp)
+        return fail(QStringLiteral("one of --port PATH and --tcp PORT is required"));
     options.baud = parser.value(baud_opt).toInt(&ok);
     if (!ok || options.baud < 50 || options.baud > 4000000)
         return fail(QStringLiteral("bad --baud '%1'").arg(parser.value(baud_opt)));

@@ -15,7 +15,7 @@ cxx=${CXX_FUZZ:-$(command -v clang++-14 || command -v clang++ || true)}
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="$cxx"
 cmake --build "$build" -j"$(nproc)"
 
-harnesses=(answer_check register_map archive_records port_settings model_table)
+harnesses=(answer_check register_map archive_records port_settings model_table receive_path)
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
 for h in "${harnesses[@]}"; do

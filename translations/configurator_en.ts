@@ -1,6 +1,13 @@
 <?xml version='1.0' encoding='utf-8'?>
 <TS version="2.1" language="en_US">
 <context>
+    <name>Exchanger</name>
+    <message>
+        <source>&lt;- ещё %1 байт без запроса не показано</source>
+        <translation>&lt;- %1 more bytes without a request not shown</translation>
+    </message>
+</context>
+<context>
     <name>LOG_class</name>
     <message>
         <source>Form</source>
@@ -340,6 +347,42 @@
     <message>
         <source>Неверные данные</source>
         <translation>Invalid data</translation>
+    </message>
+    <message>
+        <source>Сервер линии не задан: укажите адрес и TCP порт в "Настройка порта"</source>
+        <translation>No line server set: enter its address and TCP port in "Port settings"</translation>
+    </message>
+    <message>
+        <source>Подключение...</source>
+        <translation>Connecting...</translation>
+    </message>
+    <message>
+        <source>Подключение к %1:%2</source>
+        <translation>Connecting to %1:%2</translation>
+    </message>
+    <message>
+        <source>Подключено к %1:%2</source>
+        <translation>Connected to %1:%2</translation>
+    </message>
+    <message>
+        <source>Имя %1 не найдено: проверьте адрес сервера</source>
+        <translation>Name %1 not found: check the server address</translation>
+    </message>
+    <message>
+        <source>%1 отказал в соединении: проверьте TCP порт и что сервер включен</source>
+        <translation>%1 refused the connection: check the TCP port and that the server is on</translation>
+    </message>
+    <message>
+        <source>%1 не ответил за %2 с: проверьте адрес и сеть</source>
+        <translation>%1 did not answer within %2 s: check the address and the network</translation>
+    </message>
+    <message>
+        <source>Сеть до %1 недоступна: проверьте подключение</source>
+        <translation>Network to %1 unreachable: check the connection</translation>
+    </message>
+    <message>
+        <source>Нет соединения с %1</source>
+        <translation>No connection to %1</translation>
     </message>
 </context>
 <context>
@@ -858,6 +901,18 @@
     <message>
         <source>Параметры СОМ порта</source>
         <translation>COM port settings</translation>
+    </message>
+    <message>
+        <source>Сетевая линия (RTU поверх TCP)</source>
+        <translation>Network line (RTU over TCP)</translation>
+    </message>
+    <message>
+        <source>Адрес сервера</source>
+        <translation>Server address</translation>
+    </message>
+    <message>
+        <source>TCP порт</source>
+        <translation>TCP port</translation>
     </message>
 </context>
 <context>

@@ -106,6 +106,19 @@ ENGLISH = {
     'Эти счетчики на другой скорости или четности: выберите один, затем считайте':
         'These meters are at another rate or parity: choose one, then read',
     'Не считаны счетчики на другой скорости или четности: %1': 'Meters at another rate or parity not read: %1',
+    # Network line (RTU over TCP)
+    'Сетевая линия (RTU поверх TCP)': 'Network line (RTU over TCP)', 'Адрес сервера': 'Server address',
+    'TCP порт': 'TCP port', 'Подключение...': 'Connecting...', 'Подключение к %1:%2': 'Connecting to %1:%2',
+    'Подключено к %1:%2': 'Connected to %1:%2',
+    'Сервер линии не задан: укажите адрес и TCP порт в "Настройка порта"':
+        'No line server set: enter its address and TCP port in "Port settings"',
+    'Имя %1 не найдено: проверьте адрес сервера': 'Name %1 not found: check the server address',
+    '%1 отказал в соединении: проверьте TCP порт и что сервер включен':
+        '%1 refused the connection: check the TCP port and that the server is on',
+    '%1 не ответил за %2 с: проверьте адрес и сеть': '%1 did not answer within %2 s: check the address and the network',
+    'Сеть до %1 недоступна: проверьте подключение': 'Network to %1 unreachable: check the connection',
+    'Нет соединения с %1': 'No connection to %1',
+    '<- ещё %1 байт без запроса не показано': '<- %1 more bytes without a request not shown',
 }
 
 

@@ -192,7 +192,12 @@ const Cell cells[] = {
     {ST, "gridLayout", "time_arc_y", "QLineEdit", 6, 1},
     {ST, "gridLayout", "label_8", "QLabel", 7, 0},
     {ST, "gridLayout", "time_arc_n", "QLineEdit", 7, 1},
-    {ST, "gridLayout", "set_btn", "QPushButton", 8, 1},
+    {ST, "gridLayout", "net_click", "QCheckBox", 8, 0},
+    {ST, "gridLayout", "host_label", "QLabel", 9, 0},
+    {ST, "gridLayout", "host_line", "QLineEdit", 9, 1},
+    {ST, "gridLayout", "tcp_port_label", "QLabel", 10, 0},
+    {ST, "gridLayout", "tcp_port_line", "QLineEdit", 10, 1},
+    {ST, "gridLayout", "set_btn", "QPushButton", 11, 1},
 
     {LG, "gridLayout_3", "gridLayout", "QGridLayout", 0, 0},
     {LG, "gridLayout", "textEdit", "QTextEdit", 2, 0},
@@ -351,7 +356,7 @@ void TestForms::windows_data()
 
     QTest::newRow(MW) << MW << "QMainWindow" << QSize(981, 652);
     QTest::newRow(AR) << AR << "QWidget" << QSize(663, 489);
-    QTest::newRow(ST) << ST << "QWidget" << QSize(503, 339);
+    QTest::newRow(ST) << ST << "QWidget" << QSize(503, 420);
     QTest::newRow(LG) << LG << "QWidget" << QSize(514, 479);
     QTest::newRow(SC) << SC << "QWidget" << QSize(1040, 720);
 }
@@ -514,7 +519,7 @@ void TestForms::emptyCells_data()
     QTest::newRow("identification row 5") << MW << "gridLayout_3" << 5 << -1;
     QTest::newRow("journal row 0") << MW << "gridLayout_6" << 0 << -1;
     QTest::newRow("top-level row 3") << MW << "gridLayout_9" << 3 << -1;
-    QTest::newRow("settings button label") << ST << "gridLayout" << 8 << 0;
+    QTest::newRow("settings button label") << ST << "gridLayout" << 11 << 0;
     QTest::newRow("log row 0") << LG << "gridLayout" << 0 << -1;
     QTest::newRow("log row 1") << LG << "gridLayout" << 1 << -1;
 }
@@ -606,6 +611,9 @@ void TestForms::captions_data()
     row(ST, "label_6", "Время неуспешных посылок(осн. окно), мс");
     row(ST, "label_7", "Время успешны\u0078 посылок(архив), мс");
     row(ST, "label_8", "Время неуспешных посылок(архив), мс");
+    row(ST, "net_click", "Сетевая линия (RTU поверх TCP)");
+    row(ST, "host_label", "Адрес сервера");
+    row(ST, "tcp_port_label", "TCP порт");
     row(ST, "set_btn", "OK");
 
     row(LG, "LOG_class", "Form");

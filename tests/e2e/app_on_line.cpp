@@ -24,6 +24,43 @@ bool AppOnLine::start(const QStringList &sim_args, const QString &meter_file, co
         error_ = line_.error();
         return false;
     }
+    if (!write_files(line_.program_port(), periods))
+        return false;
+    window_ = std::make_unique<MainWindow>();
+    click("start_btn");
+    if (text("start_btn") != QStringLiteral("Соединение установлено")) {
+        error_ = "the port did not open: " + text("start_btn");
+        return false;
+    }
+    return true;
+}
+
+bool AppOnLine::start_tcp(const QStringList &sim_args, const QString &meter_file, const LinePeriods &periods)
+{
+    if (!line_.start_tcp(sim_args, meter_file)) {
+        error_ = line_.error();
+        return false;
+    }
+    if (!write_files(QStringLiteral("/dev/null-no-such-port"), periods))
+        return false;
+    QFile side("addressing.txt");
+    if (!side.open(QIODevice::WriteOnly)
+        || side.write(QString("line=network\nhost=127.0.0.1\ntcp_port=%1\n").arg(line_.tcp_port()).toUtf8()) < 0) {
+        error_ = "cannot write addressing.txt";
+        return false;
+    }
+    side.close();
+    window_ = std::make_unique<MainWindow>();
+    click("start_btn");
+    if (!wait_for([this] { return text("start_btn") == QStringLiteral("Соединение установлено"); }, 20000)) {
+        error_ = "the network line did not connect: " + text("start_btn") + " / " + status();
+        return false;
+    }
+    return true;
+}
+
+bool AppOnLine::write_files(const QString &port_name, const LinePeriods &periods)
+{
     // The program keeps its files in the working directory.
     QDir::setCurrent(work_dir_.path());
     QFile settings("settings.txt");
@@ -32,7 +69,7 @@ bool AppOnLine::start(const QStringList &sim_args, const QString &meter_file, co
         return false;
     }
     settings.write(QString("%1\n%6\n1\n%2\n%3\n%4\n%5\n0\n")
-                       .arg(line_.program_port())
+                       .arg(port_name)
                        .arg(periods.main_ok_ms)
                        .arg(periods.main_fail_ms)
                        .arg(periods.archive_ok_ms)
@@ -43,12 +80,6 @@ bool AppOnLine::start(const QStringList &sim_args, const QString &meter_file, co
     QFile::remove("models_counter.csv");
     if (!QFile::copy(QStringLiteral(MODELS_CSV), "models_counter.csv")) {
         error_ = "cannot copy " MODELS_CSV;
-        return false;
-    }
-    window_ = std::make_unique<MainWindow>();
-    click("start_btn");
-    if (text("start_btn") != QStringLiteral("Соединение установлено")) {
-        error_ = "the port did not open: " + text("start_btn");
         return false;
     }
     return true;

@@ -40,6 +40,9 @@ public:
     // takes them), writes settings.txt for its port and models_counter.csv,
     // builds the main window and presses "Запуск порта".
     bool start(const QStringList &sim_args = {}, const QString &meter_file = {}, const LinePeriods &periods = {});
+    // The same over a network line: the stand-in as a serial device server on
+    // 127.0.0.1, addressing.txt naming it, "Запуск порта" connected.
+    bool start_tcp(const QStringList &sim_args = {}, const QString &meter_file = {}, const LinePeriods &periods = {});
     QString error() const { return error_; }
 
     MainWindow &window() { return *window_; }
@@ -65,6 +68,7 @@ public:
 
 private:
     template<typename T> T *find(const char *name);
+    bool write_files(const QString &port_name, const LinePeriods &periods);
 
     QTemporaryDir work_dir_;
     QString previous_dir_;

@@ -1,6 +1,8 @@
+#include "app/network_settings.h"
 #include "app/port_settings.h"
 #include "settings/settings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +23,8 @@ private slots:
     void ports_listed_anew_on_show_data();
     void ports_listed_anew_on_show();
     void port_plugged_in_while_running();
+    void network_line_checked_on_ok_data();
+    void network_line_checked_on_ok();
 
 private:
     template<typename T> static T *field(settings &w, const char *name)
@@ -217,6 +221,66 @@ void tst_settings_window::port_plugged_in_while_running()
     w.attach(&record);
     field<QPushButton>(w, "set_btn")->click();
     QCOMPARE(record.port_name, QStringLiteral("/dev/ttyUSB0"));
+}
+
+void tst_settings_window::network_line_checked_on_ok_data()
+{
+    QTest::addColumn<bool>("chosen");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<bool>("host_ok");
+    QTest::addColumn<bool>("port_ok");
+    QTest::newRow("address and port") << true << "192.168.1.10"
+                                      << "4001" << true << true;
+    QTest::newRow("name and port") << true << "gw.local"
+                                   << "23" << true << true;
+    QTest::newRow("no host") << true << ""
+                             << "4001" << false << true;
+    QTest::newRow("octet out of range") << true << "192.168.1.300"
+                                        << "4001" << false << true;
+    QTest::newRow("port zero") << true << "gw.local"
+                               << "0" << true << false;
+    QTest::newRow("no port") << true << "gw.local"
+                             << "" << true << false;
+    QTest::newRow("serial chosen: the fields are not needed") << false << ""
+                                                              << "" << true << true;
+}
+
+void tst_settings_window::network_line_checked_on_ok()
+{
+    QFETCH(bool, chosen);
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+    QFETCH(bool, host_ok);
+    QFETCH(bool, port_ok);
+    settings w;
+    PortSettings record;
+    NetworkSettings network;
+    const NetworkSettings before = network;
+    w.attach(&record);
+    w.attach_network(&network);
+    w.show();
+    QSignalSpy accepted(&w, &settings::accepted);
+    // Only the chosen line's fields can be typed in.
+    field<QCheckBox>(w, "net_click")->setChecked(chosen);
+    QCOMPARE(field<QLineEdit>(w, "host_line")->isEnabled(), chosen);
+    QCOMPARE(field<QComboBox>(w, "name_box")->isEnabled(), !chosen);
+    field<QLineEdit>(w, "host_line")->setText(host);
+    field<QLineEdit>(w, "tcp_port_line")->setText(port);
+    field<QPushButton>(w, "set_btn")->click();
+
+    const QString yellow = QStringLiteral("QLineEdit {background-color: yellow;}");
+    QCOMPARE(field<QLineEdit>(w, "host_line")->styleSheet(), host_ok ? QString() : yellow);
+    QCOMPARE(field<QLineEdit>(w, "tcp_port_line")->styleSheet(), port_ok ? QString() : yellow);
+    if (!host_ok || !port_ok) {
+        QCOMPARE(accepted.count(), 0);
+        QVERIFY(network == before);
+        return;
+    }
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(network.chosen, chosen);
+    QCOMPARE(network.host, host);
+    QCOMPARE(network.tcp_port, port.toInt());
 }
 
 QTEST_MAIN(tst_settings_window)

@@ -113,7 +113,41 @@ bool SimLine::start(const QStringList &extra_args, const QString &meter_file)
     program_port_ = QFileInfo(program_link).canonicalFilePath();
     meter_port_ = QFileInfo(meter_link).canonicalFilePath();
 
-    QStringList args = {QStringLiteral("--port"), meter_port_};
+    return start_sim(QStringList{QStringLiteral("--port"), meter_port_} + extra_args, meter_file);
+}
+
+bool SimLine::start_tcp(const QStringList &extra_args, const QString &meter_file)
+{
+    if (socat_ || sim_) {
+        error_ = QStringLiteral("already started");
+        return false;
+    }
+    dir_.reset(new QTemporaryDir);
+    if (!dir_->isValid()) {
+        error_ = QStringLiteral("no scratch directory: %1").arg(dir_->errorString());
+        return false;
+    }
+    if (!start_sim(QStringList{QStringLiteral("--tcp"), QStringLiteral("0")} + extra_args, meter_file))
+        return false;
+    const QString told = QStringLiteral("tcp port ");
+    for (const QString &line : qAsConst(log_)) {
+        if (line.startsWith(told))
+            tcp_port_ = line.mid(told.size()).toInt();
+    }
+    if (tcp_port_ <= 0) {
+        error_ = QStringLiteral("meter_sim told no TCP port: %1").arg(log_.join(QLatin1Char('\n')));
+        return false;
+    }
+    return true;
+}
+
+bool SimLine::start_sim(QStringList args, const QString &meter_file)
+{
+    const QString sim = qEnvironmentVariable("METER_SIM");
+    if (sim.isEmpty() || !QFileInfo(sim).isExecutable()) {
+        error_ = QStringLiteral("METER_SIM does not name the meter_sim binary ('%1')").arg(sim);
+        return false;
+    }
     if (!meter_file.isEmpty()) {
         const QString path = dir_->filePath(QStringLiteral("line.meter"));
         QFile file(path);
@@ -124,8 +158,10 @@ bool SimLine::start(const QStringList &extra_args, const QString &meter_file)
         file.close();
         args << QStringLiteral("--config") << path;
     }
-    for (const QString &arg : extra_args)
-        args << (arg == QLatin1String(program_port_arg) ? program_port_ : arg);
+    for (QString &arg : args) {
+        if (arg == QLatin1String(program_port_arg))
+            arg = program_port_;
+    }
 
     sim_.reset(new child_process);
     connect(sim_.get(), &QProcess::readyReadStandardOutput, this, &SimLine::read_stdout);

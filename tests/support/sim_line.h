@@ -27,6 +27,10 @@ public:
     // come up.
     bool start(const QStringList &extra_args = QStringList(), const QString &meter_file = QString());
     static constexpr const char *program_port_arg = "{program_port}";
+    // The same stand-in as a serial device server on 127.0.0.1 (its --tcp),
+    // at a free port; no socat.
+    bool start_tcp(const QStringList &extra_args = QStringList(), const QString &meter_file = QString());
+    int tcp_port() const { return tcp_port_; }
     QString error() const { return error_; }
 
     // The program's end of the pair, resolved to its /dev/pts/N path.
@@ -53,6 +57,7 @@ public:
     void stop();
 
 private:
+    bool start_sim(QStringList args, const QString &meter_file);
     void read_stdout();
     void read_stderr();
 
@@ -62,6 +67,7 @@ private:
     QString error_;
     QString program_port_;
     QString meter_port_;
+    int tcp_port_ = 0;
     QByteArray stdout_rest_;
     QByteArray stderr_rest_;
     QStringList replies_;
