@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/port_settings.h"
+#include "journal/journal_store.h"
 #include "link/frames.h"
 #include "meter/write.h"
 
@@ -31,6 +32,11 @@ class Sequence;
 class PollEngine;
 class WriteEngine;
 class ArchiveReader;
+struct ReadArchive;
+class JournalWindow;
+namespace journal {
+class Writer;
+}
 
 // The configurator's main window. It owns the serial channel, the exchanger
 // that runs every sequence on it, and the auxiliary windows. The sequences
@@ -80,6 +86,8 @@ private slots:
     void on_scan_btn_clicked();
     void start_scan();
     void choose_meter(int address, const QString &serial);
+    // The readings journal (app/journal_link.cpp).
+    void on_journal_btn_clicked();
 
 private:
     // Shared by the sequences (app/sequence_support.cpp).
@@ -100,6 +108,13 @@ private:
     // The archive read (app/archive_read.cpp).
     int archive_version_for(const MeterTarget &target) const;
     void archive_read_failed(const QString &button_text, const QString &status);
+
+    // The readings journal (app/journal_link.cpp).
+    void start_journal();
+    void journal_poll();
+    QString archive_serial_for(const MeterTarget &target) const;
+    void journal_archives(const QVector<ReadArchive> &archives);
+    void journal_archive_read_over();
 
     bool save_settings();
     void settings_accepted();
@@ -145,6 +160,17 @@ private:
 
     // Made at its first opening; a child window, deleted with this one.
     ScanWindow *scan_window = nullptr;
+    JournalWindow *journal_window = nullptr;
+
+    // Where the journal is, and its thread; the archive read under way, kept
+    // whole for one transaction.
+    journal::Connection journal_settings;
+    std::unique_ptr<journal::Writer> journal_writer;
+    struct
+    {
+        bool by_serial = false;
+        journal::ArchiveBatch batch;
+    } archive_journal;
 
     friend class MainWindowProbe; // tests reach the state through this
 };
