@@ -45,6 +45,13 @@ bool AppOnLine::start(const QStringList &sim_args, const QString &meter_file, co
         error_ = "cannot copy " MODELS_CSV;
         return false;
     }
+    if (!side_settings_.isEmpty()) {
+        QFile side("addressing.txt");
+        if (!side.open(QIODevice::WriteOnly) || side.write(side_settings_) != side_settings_.size()) {
+            error_ = "cannot write addressing.txt";
+            return false;
+        }
+    }
     window_ = std::make_unique<MainWindow>();
     click("start_btn");
     if (text("start_btn") != QStringLiteral("Соединение установлено")) {

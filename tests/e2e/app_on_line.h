@@ -41,6 +41,8 @@ public:
     // builds the main window and presses "Запуск порта".
     bool start(const QStringList &sim_args = {}, const QString &meter_file = {}, const LinePeriods &periods = {});
     QString error() const { return error_; }
+    // addressing.txt as the program finds it at its start.
+    void set_side_settings(const QByteArray &content) { side_settings_ = content; }
 
     MainWindow &window() { return *window_; }
     MainWindowProbe probe() { return MainWindowProbe(*window_); }
@@ -71,4 +73,5 @@ private:
     SimLine line_;
     std::unique_ptr<MainWindow> window_;
     QString error_;
+    QByteArray side_settings_;
 };
