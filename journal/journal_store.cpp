@@ -363,23 +363,45 @@ int Store::store_archive(const ArchiveBatch &batch)
         fail_with(meter.lastError());
         return -1;
     }
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral(
-        "INSERT INTO archive_records (serial, archive_type, record_time, reading, event, reverse_flow, factor,"
-        " decimals, read_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
-        " ON CONFLICT (serial, archive_type, record_time) DO NOTHING"));
+    // Many rows a statement: a server is asked once per hundred records, not once per record.
+    constexpr int rows_per_statement = 100;
+    const auto statement = [](int rows) {
+        QStringList values;
+        for (int k = 0; k < rows; ++k)
+            values << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        return QStringLiteral("INSERT INTO archive_records (serial, archive_type, record_time, reading, event,"
+                              " reverse_flow, factor, decimals, read_at) VALUES ")
+            + values.join(QLatin1String(", "))
+            + QStringLiteral(" ON CONFLICT (serial, archive_type, record_time) DO NOTHING");
+    };
     const qint64 at = batch.read_at.toMSecsSinceEpoch();
     int added = 0;
-    for (const ArchiveRecordRow &r : batch.records) {
-        query.bindValue(0, batch.serial);
-        query.bindValue(1, r.type);
-        query.bindValue(2, r.time);
-        query.bindValue(3, r.reading);
-        query.bindValue(4, r.event);
-        query.bindValue(5, r.reverse_flow);
-        query.bindValue(6, r.factor);
-        query.bindValue(7, r.decimals);
-        query.bindValue(8, at);
+    QSqlQuery full(db);
+    if (batch.records.size() >= rows_per_statement && !full.prepare(statement(rows_per_statement))) {
+        fail_with(full.lastError());
+        return -1;
+    }
+    for (int first = 0; first < batch.records.size(); first += rows_per_statement) {
+        const int rows = qMin(rows_per_statement, int(batch.records.size()) - first);
+        QSqlQuery tail(db);
+        QSqlQuery &query = rows == rows_per_statement ? full : tail;
+        if (rows != rows_per_statement && !tail.prepare(statement(rows))) {
+            fail_with(tail.lastError());
+            return -1;
+        }
+        for (int k = 0; k < rows; ++k) {
+            const ArchiveRecordRow &r = batch.records.at(first + k);
+            const int p = k * 9;
+            query.bindValue(p, batch.serial);
+            query.bindValue(p + 1, r.type);
+            query.bindValue(p + 2, r.time);
+            query.bindValue(p + 3, r.reading);
+            query.bindValue(p + 4, r.event);
+            query.bindValue(p + 5, r.reverse_flow);
+            query.bindValue(p + 6, r.factor);
+            query.bindValue(p + 7, r.decimals);
+            query.bindValue(p + 8, at);
+        }
         if (!query.exec()) {
             fail_with(query.lastError());
             return -1;
