@@ -196,7 +196,8 @@ bool Store::open()
 
     const QString driver = settings.backend == Backend::sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
     if (!QSqlDatabase::isDriverAvailable(driver))
-        return fail(Fault::unreachable, QStringLiteral("no Qt SQL driver %1").arg(driver));
+        return fail(settings.backend == Backend::sqlite ? Fault::failed : Fault::unreachable,
+                    QStringLiteral("no Qt SQL driver %1").arg(driver));
     db = QSqlDatabase::addDatabase(driver, name);
     if (settings.backend == Backend::sqlite) {
         db.setDatabaseName(settings.file);
