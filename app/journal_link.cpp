@@ -74,7 +74,11 @@ void MainWindow::start_journal()
     }
     journal_writer = std::make_unique<journal::Writer>(journal_settings);
     connect(journal_writer.get(), &journal::Writer::fault, this, [this](journal::Fault fault, const QString &) {
-        set_status(journal_fault_text(fault, journal_settings), "QLabel {color:red;}");
+        const QString text = journal_fault_text(fault, journal_settings);
+        set_status(text, "QLabel {color:red;}");
+        // The status line moves on with the next read; the button keeps saying it.
+        ui->journal_btn->setStyleSheet(QStringLiteral("QPushButton {color:red;}"));
+        ui->journal_btn->setToolTip(text);
     });
     connect(journal_writer.get(), &journal::Writer::dropped, this, [this] {
         set_status(tr("Журнал не успевает: последнее чтение в него не записано"), "QLabel {color:red;}");

@@ -13,6 +13,9 @@
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QtTest>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +68,8 @@ class tst_e2e_journal : public QObject
 private slots:
     void poll_and_archive_kept_data();
     void poll_and_archive_kept();
+    void server_away_reads_go_on_data();
+    void server_away_reads_go_on();
 };
 
 void tst_e2e_journal::poll_and_archive_kept_data()
@@ -188,6 +193,64 @@ void tst_e2e_journal::poll_and_archive_kept()
     QTRY_VERIFY_WITH_TIMEOUT(!written.isEmpty(), 60000);
     QCOMPARE(written.last().at(1).toInt(), 0);
     qunsetenv("METER_JOURNAL_PASSWORD");
+}
+
+void tst_e2e_journal::server_away_reads_go_on_data()
+{
+    QTest::addColumn<bool>("hung");
+    QTest::newRow("server down") << false;
+    QTest::newRow("server that never answers") << true;
+}
+
+// The journal's server is away: the poll and the archive read go on as
+// always, and the status line says once that the journal is not kept.
+void tst_e2e_journal::server_away_reads_go_on()
+{
+    QFETCH(bool, hung);
+    int port = 1; // nothing listens there
+    int listener = -1;
+    if (hung) {
+        // Takes the connection and never says a word.
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), length) == 0);
+        QVERIFY(::listen(listener, 4) == 0);
+        QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+        port = ntohs(address.sin_port);
+    }
+    AppOnLine app;
+    app.set_side_settings(QString("journal=postgresql\njournal_host=127.0.0.1\njournal_port=%1\n"
+                                  "journal_database=readings\njournal_user=meter\n")
+                              .arg(port)
+                              .toUtf8());
+    qputenv("METER_JOURNAL_PASSWORD", "x");
+    QVERIFY2(app.start({}, "version = 3\n"), qPrintable(app.error()));
+    app.check("adr_click");
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    const QString volume = app.text("real_state_lin");
+    QVERIFY(!volume.isEmpty());
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
+    // The reads are done, whatever the journal's thread is still waiting for;
+    // then the journal is given up, and the button keeps saying so.
+    const QString said
+        = QString("Сервер журнала meter@127.0.0.1:%1/readings недоступен; показания не записываются").arg(port);
+    QTRY_COMPARE_WITH_TIMEOUT(app.window().findChild<QPushButton *>("journal_btn")->toolTip(), said, 30000);
+    QVERIFY(!app.probe().journal()->available());
+    // Said once: the next poll's outcome is not followed by it again.
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("real_state_lin"), volume);
+    QCOMPARE(app.status(), QString());
+    qunsetenv("METER_JOURNAL_PASSWORD");
+    if (listener >= 0)
+        ::close(listener);
 }
 
 QTEST_MAIN(tst_e2e_journal)
