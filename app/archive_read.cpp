@@ -53,6 +53,12 @@ void MainWindow::on_arch_btn_clicked()
         return;
     }
     archive_window->set_version_scale(version, volume_factor);
+    archive_journal = {};
+    archive_journal.by_serial = target->by_serial;
+    archive_journal.batch.serial = archive_serial_for(*target);
+    archive_journal.batch.factor = volume_factor;
+    archive_journal.batch.decimals = factor_decimals;
+    archive_journal.batch.read_at = QDateTime::currentDateTimeUtc();
     ExchangeRules rules;
     rules.ok_ms = port_settings.archive_ok_ms;
     rules.fail_ms = port_settings.archive_fail_ms;
@@ -87,12 +93,15 @@ void MainWindow::printer_arc()
     // one (no archive is whole or handed over before a second block).
     if (archive_run->progress().done == 1)
         archive_window->clear_tables();
-    for (const ReadArchive &archive : archive_run->take_completed())
+    const QVector<ReadArchive> completed = archive_run->take_completed();
+    for (const ReadArchive &archive : completed)
         archive_window->add_archive(archive.frames, archive.type, archive.whole);
+    journal_archives(completed);
     if (!archive_run->finished())
         return;
     if (archive_run->records_read() > 0)
         archive_window->set_read_state(archive_run->records_read(), archive_run->records_total());
+    journal_archive_read_over();
     if (archive_run->complete()) {
         ui->arch_btn->setStyleSheet(QStringLiteral("QPushButton {color:black;}"));
         ui->arch_btn->setText(tr("Архив прочитан"));

@@ -1,10 +1,12 @@
 #include "app/mainwindow.h"
 
 #include "app/archive.h"
+#include "app/journal_window.h"
 #include "app/remembered_addressing.h"
 #include "app/scan_window.h"
 #include "app/side_settings.h"
 #include "archive/archive_reader.h"
+#include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "link/network_line.h"
@@ -65,11 +67,12 @@ MainWindow::MainWindow(QWidget *parent)
             field->setFocusPolicy(Qt::ClickFocus);
     }
     // Tab goes through the addressing, the commands, then the write block.
-    const QList<QWidget *> tab_chain = {
-        ui->adr_click,   ui->adr_line,         ui->s_num_click, ui->sereal_num_line_w, ui->setting_btn, ui->start_btn,
-        ui->param_btn,   ui->arch_btn,         ui->open_btn,    ui->log_btn,           ui->scan_btn,    ui->adr_click_w,
-        ui->adr_line_w,  ui->speed_click_w,    ui->speed_box_w, ui->bit_click_w,       ui->bit_box_w,   ui->date_save_w,
-        ui->date_line_w, ui->write_time_click, ui->hend_time,   ui->real_time_line,    ui->write_btn};
+    const QList<QWidget *> tab_chain
+        = {ui->adr_click,        ui->adr_line,    ui->s_num_click,    ui->sereal_num_line_w, ui->setting_btn,
+           ui->start_btn,        ui->param_btn,   ui->arch_btn,       ui->open_btn,          ui->log_btn,
+           ui->scan_btn,         ui->journal_btn, ui->adr_click_w,    ui->adr_line_w,        ui->speed_click_w,
+           ui->speed_box_w,      ui->bit_click_w, ui->bit_box_w,      ui->date_save_w,       ui->date_line_w,
+           ui->write_time_click, ui->hend_time,   ui->real_time_line, ui->write_btn};
     for (int i = 1; i < tab_chain.size(); ++i)
         setTabOrder(tab_chain[i - 1], tab_chain[i]);
     for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line, ui->sereal_num_line_w})
@@ -168,6 +171,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->sereal_num_line_w->setText(addressing.serial);
     ui->adr_click->setChecked(addressing.choice == RememberedAddressing::Choice::address);
     ui->s_num_click->setChecked(addressing.choice == RememberedAddressing::Choice::serial);
+
+    start_journal();
 }
 
 MainWindow::~MainWindow()
@@ -191,6 +196,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings_window->close();
     log_window->close();
     archive_window->close();
+    if (journal_window)
+        journal_window->close();
     if (scan_window)
         scan_window->close(); // stops a search still running
     event->accept();

@@ -2,6 +2,7 @@
 
 #include "app/network_settings.h"
 #include "app/port_settings.h"
+#include "journal/journal_store.h"
 #include "link/frames.h"
 #include "link/network_endpoint.h"
 #include "meter/write.h"
@@ -34,6 +35,11 @@ class Sequence;
 class PollEngine;
 class WriteEngine;
 class ArchiveReader;
+struct ReadArchive;
+class JournalWindow;
+namespace journal {
+class Writer;
+}
 
 // The configurator's main window. It owns the serial channel, the exchanger
 // that runs every sequence on it, and the auxiliary windows. The sequences
@@ -86,6 +92,8 @@ private slots:
     void start_read_all();
     void start_sync_all();
     void choose_line_setting(int baud_rate, int parity);
+    // The readings journal (app/journal_link.cpp).
+    void on_journal_btn_clicked();
 
 private:
     bool scan_may_run();
@@ -113,6 +121,12 @@ private:
     void start_network_line();
     void network_connected(int round_trip_ms);
     void network_failed(ConnectFailure why);
+    // The readings journal (app/journal_link.cpp).
+    void start_journal();
+    void journal_poll();
+    QString archive_serial_for(const MeterTarget &target) const;
+    void journal_archives(const QVector<ReadArchive> &archives);
+    void journal_archive_read_over();
 
     bool save_settings();
     void settings_accepted();
@@ -160,6 +174,17 @@ private:
 
     // Made at its first opening; a child window, deleted with this one.
     ScanWindow *scan_window = nullptr;
+    JournalWindow *journal_window = nullptr;
+
+    // Where the journal is, and its thread; the archive read under way, kept
+    // whole for one transaction.
+    journal::Connection journal_settings;
+    std::unique_ptr<journal::Writer> journal_writer;
+    struct
+    {
+        bool by_serial = false;
+        journal::ArchiveBatch batch;
+    } archive_journal;
 
     friend class MainWindowProbe; // tests reach the state through this
 };

@@ -39,6 +39,8 @@ void MainWindow::printer()
 {
     if (!poll_run->finished() || poll_run->complete()) {
         show_poll_answer(poll_run->step());
+        if (poll_run->complete())
+            journal_poll();
         return;
     }
     switch (poll_run->failure()) {

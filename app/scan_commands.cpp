@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 
 #include "app/scan_window.h"
+#include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "settings/settings.h"
@@ -16,6 +17,11 @@ void MainWindow::on_scan_btn_clicked()
         connect(scan_window, &ScanWindow::read_all_requested, this, &MainWindow::start_read_all);
         connect(scan_window, &ScanWindow::sync_all_requested, this, &MainWindow::start_sync_all);
         connect(scan_window, &ScanWindow::setting_chosen, this, &MainWindow::choose_line_setting);
+        // Every meter read whole in a pass goes to the journal like a single poll.
+        connect(scan_window, &ScanWindow::meter_read, this,
+                [this](const MeterTarget &target, const PollValues &values, const QDateTime &read_at) {
+                    journal_writer->record_poll(values, read_at.toUTC(), target);
+                });
         scan_window->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;

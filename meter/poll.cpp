@@ -93,10 +93,19 @@ void PollEngine::decode(int step, const QByteArray &d)
     case 10: read.device_address = QString::number(w); break;
     case 11: read.rate_index = exchange_rate_index(w); break;
     case 12: read.parity_index = parity_index(w); break;
-    case 13: read.clock = meter_time_text(dw); break;
-    case 14: read.volume = current_volume(); break;
+    case 13:
+        read.clock = meter_time_text(dw);
+        read.clock_seconds = dw;
+        break;
+    case 14:
+        read.volume = current_volume();
+        read.volume_units = dw;
+        break;
     case 15: read.event = QString::number(w); break;
-    case 16: read.reverse_volume = current_volume(); break;
+    case 16:
+        read.reverse_volume = current_volume();
+        read.reverse_units = dw;
+        break;
     case 29: read.save_date = QString::number(w); break;
     case 30: read.compile_date = build_text(d, 0); break;
     case 31: read.compile_time = build_text(d, 0); break;

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // One of the meter's three archived readings as the poll shows it.
 struct ArchivedReadingText
@@ -29,6 +30,9 @@ struct PollValues
     QString clock, volume, event, reverse_volume;
     ArchivedReadingText hour, day, month;
     QString save_date, compile_date, compile_time;
+    // The values behind the texts, as the meter gave them, for the journal:
+    // the clock in seconds (wall time taken as UTC) and volumes in counted units.
+    std::optional<qint32> clock_seconds, volume_units, reverse_units;
 };
 
 // The poll: the meter's identification, parameters and readings, one register

@@ -3,9 +3,19 @@
 #   tools/bench.sh [BAUD...]        poll, archives and write (all four rates: about ten minutes)
 #   tools/bench.sh scan [BAUD...]   the search for meters, addresses 1..247 (9600 baud by default)
 #   tools/bench.sh riser [BAUD...]  "Считать все" over ten meters (9600 baud by default)
+#   tools/bench.sh journal          storing polls and archives in the journal (SQLite and PostgreSQL)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+if [ "${1:-}" = journal ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target journal_bench
+    info=$(mktemp /tmp/journal_bench.XXXXXX)
+    trap '"$root/tests/journal/pg_server.sh" stop "$info"' EXIT
+    "$root/tests/journal/pg_server.sh" start "$info"
+    METER_PG_INFO="$info" "$build/bench/journal_bench"
+    exit
+fi
 program=line_bench
 if [ "${1:-}" = scan ]; then
     program=scan_bench

@@ -10,4 +10,5 @@ apt-get install -y --no-install-recommends \
     build-essential cmake \
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools \
     socat mbpoll \
+    libqt5sql5-sqlite libqt5sql5-psql postgresql \
     clang-14 libclang-rt-14-dev clang-format-14

@@ -8,6 +8,97 @@
     </message>
 </context>
 <context>
+    <name>JournalWindow</name>
+    <message>
+        <source>Журнал</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Версия</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Показания</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>Время чтения</source>
+        <translation>Read at</translation>
+    </message>
+    <message>
+        <source>Часовой</source>
+        <translation>Hourly</translation>
+    </message>
+    <message>
+        <source>Суточный</source>
+        <translation>Daily</translation>
+    </message>
+    <message>
+        <source>Месячный</source>
+        <translation>Monthly</translation>
+    </message>
+    <message>
+        <source>Сохранить в файл</source>
+        <translation>Save to file</translation>
+    </message>
+    <message>
+        <source>Время счетчика</source>
+        <translation>Meter time</translation>
+    </message>
+    <message>
+        <source>Обратный поток</source>
+        <translation>Reverse flow</translation>
+    </message>
+    <message>
+        <source>Событие</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>С</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>по</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>Архив</source>
+        <translation>Archive</translation>
+    </message>
+    <message>
+        <source>Сохранить архив</source>
+        <translation>Save archive</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Журнал: %1</source>
+        <translation>Journal: %1</translation>
+    </message>
+    <message>
+        <source>ед.</source>
+        <translation>units</translation>
+    </message>
+    <message>
+        <source>м3</source>
+        <translation>m3</translation>
+    </message>
+</context>
+<context>
     <name>LOG_class</name>
     <message>
         <source>Form</source>
@@ -383,6 +474,50 @@
     <message>
         <source>Нет соединения с %1</source>
         <translation>No connection to %1</translation>
+    </message>
+    <message>
+        <source>Журнал</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <source>Журнал %1 поврежден и оставлен как есть; показания не записываются</source>
+        <translation>The journal %1 is damaged and left as it is; readings are not kept</translation>
+    </message>
+    <message>
+        <source>Журнал %1 только для чтения; показания не записываются</source>
+        <translation>The journal %1 is read-only; readings are not kept</translation>
+    </message>
+    <message>
+        <source>Журнал %1 создан более новой версией программы; показания не записываются</source>
+        <translation>The journal %1 was made by a newer version of the program; readings are not kept</translation>
+    </message>
+    <message>
+        <source>Журнал %1 занят другой копией программы; показания не записываются</source>
+        <translation>The journal %1 is in use by another copy of the program; readings are not kept</translation>
+    </message>
+    <message>
+        <source>Сервер журнала %1 недоступен; показания не записываются</source>
+        <translation>The journal server %1 cannot be reached; readings are not kept</translation>
+    </message>
+    <message>
+        <source>Сервер журнала %1 отклонил вход; показания не записываются</source>
+        <translation>The journal server %1 refused the login; readings are not kept</translation>
+    </message>
+    <message>
+        <source>Ошибка журнала %1; показания больше не записываются</source>
+        <translation>Journal %1 failed; readings are no longer kept</translation>
+    </message>
+    <message>
+        <source>Пароль к серверу журнала %1:</source>
+        <translation>Password for the journal server %1:</translation>
+    </message>
+    <message>
+        <source>Журнал не успевает: последнее чтение в него не записано</source>
+        <translation>The journal is falling behind: the last read was not kept in it</translation>
+    </message>
+    <message>
+        <source>Архив не записан в журнал: номер счетчика неизвестен, сначала считайте параметры</source>
+        <translation>The archive was not kept in the journal: the meter's serial number is unknown, read its parameters first</translation>
     </message>
 </context>
 <context>

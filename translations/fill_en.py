@@ -119,6 +119,27 @@ ENGLISH = {
     'Сеть до %1 недоступна: проверьте подключение': 'Network to %1 unreachable: check the connection',
     'Нет соединения с %1': 'No connection to %1',
     '<- ещё %1 байт без запроса не показано': '<- %1 more bytes without a request not shown',
+    # Readings journal
+    'Журнал': 'Journal', 'Журнал: %1': 'Journal: %1', 'Версия': 'Version', 'Адрес': 'Address',
+    'Показания': 'Reading', 'Время чтения': 'Read at', 'Время счетчика': 'Meter time',
+    'Обратный поток': 'Reverse flow', 'С': 'From', 'по': 'to',
+    'Журнал %1 поврежден и оставлен как есть; показания не записываются':
+        'The journal %1 is damaged and left as it is; readings are not kept',
+    'Журнал %1 только для чтения; показания не записываются': 'The journal %1 is read-only; readings are not kept',
+    'Журнал %1 создан более новой версией программы; показания не записываются':
+        'The journal %1 was made by a newer version of the program; readings are not kept',
+    'Журнал %1 занят другой копией программы; показания не записываются':
+        'The journal %1 is in use by another copy of the program; readings are not kept',
+    'Сервер журнала %1 недоступен; показания не записываются':
+        'The journal server %1 cannot be reached; readings are not kept',
+    'Сервер журнала %1 отклонил вход; показания не записываются':
+        'The journal server %1 refused the login; readings are not kept',
+    'Ошибка журнала %1; показания больше не записываются': 'Journal %1 failed; readings are no longer kept',
+    'Журнал не успевает: последнее чтение в него не записано':
+        'The journal is falling behind: the last read was not kept in it',
+    'Архив не записан в журнал: номер счетчика неизвестен, сначала считайте параметры':
+        'The archive was not kept in the journal: the meter\'s serial number is unknown, read its parameters first',
+    'Пароль к серверу журнала %1:': 'Password for the journal server %1:',
 }
 
 

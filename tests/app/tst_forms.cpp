@@ -91,6 +91,7 @@ const Cell cells[] = {
     {MW, "gridLayout", "write_btn", "QPushButton", 5, 0},
     {MW, "gridLayout", "log_btn", "QPushButton", 6, 0},
     {MW, "gridLayout", "scan_btn", "QPushButton", 7, 0},
+    {MW, "gridLayout", "journal_btn", "QPushButton", 8, 0},
     // write block
     {MW, "gridLayout_2", "adr_click_w", "QCheckBox", 0, 0},
     {MW, "gridLayout_2", "adr_line_w", "QLineEdit", 0, 1},
@@ -560,6 +561,7 @@ void TestForms::captions_data()
     row(MW, "write_btn", "Записать в счетчик");
     row(MW, "log_btn", "Лог");
     row(MW, "scan_btn", "Поиск счетчиков");
+    row(MW, "journal_btn", "Журнал");
     row(MW, "adr_click_w", "Адрес устройств");
     row(MW, "speed_click_w", "Код скорости обмена");
     row(MW, "bit_click_w", "Параметры битов четности");

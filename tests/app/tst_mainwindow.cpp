@@ -371,7 +371,7 @@ void tst_mainwindow::keyboard_data()
     QTest::addColumn<QString>("to");
 
     QTest::newRow("addressing to the commands") << "sereal_num_line_w" << 1 << "setting_btn";
-    QTest::newRow("commands to the write block") << "scan_btn" << 1 << "adr_click_w";
+    QTest::newRow("commands to the write block") << "journal_btn" << 1 << "adr_click_w";
     QTest::newRow("last write field to the write button") << "real_time_line" << 1 << "write_btn";
     // The read-only fields of the meter's values are passed over.
     QTest::newRow("write button back to the addressing") << "write_btn" << 1 << "adr_click";

@@ -83,7 +83,7 @@ void tst_translation::every_text_of_the_code_is_in_the_translation()
     QTemporaryDir dir;
     const QString fresh = dir.filePath("fresh.ts");
     QStringList args;
-    for (const char *folder : {"app", "link", "meter", "archive", "settings", "log", "scan", "forms"})
+    for (const char *folder : {"app", "link", "meter", "archive", "settings", "log", "scan", "journal", "forms"})
         args << QStringLiteral(SOURCE_DIR "/") + folder;
     args << "-locations"
          << "none"

@@ -44,7 +44,7 @@ bool AppOnLine::start_tcp(const QStringList &sim_args, const QString &meter_file
     if (!write_files(QStringLiteral("/dev/null-no-such-port"), periods))
         return false;
     QFile side("addressing.txt");
-    if (!side.open(QIODevice::WriteOnly)
+    if (!side.open(QIODevice::Append)
         || side.write(QString("line=network\nhost=127.0.0.1\ntcp_port=%1\n").arg(line_.tcp_port()).toUtf8()) < 0) {
         error_ = "cannot write addressing.txt";
         return false;
@@ -81,6 +81,13 @@ bool AppOnLine::write_files(const QString &port_name, const LinePeriods &periods
     if (!QFile::copy(QStringLiteral(MODELS_CSV), "models_counter.csv")) {
         error_ = "cannot copy " MODELS_CSV;
         return false;
+    }
+    if (!side_settings_.isEmpty()) {
+        QFile side("addressing.txt");
+        if (!side.open(QIODevice::WriteOnly) || side.write(side_settings_) != side_settings_.size()) {
+            error_ = "cannot write addressing.txt";
+            return false;
+        }
     }
     return true;
 }

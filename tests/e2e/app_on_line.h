@@ -44,6 +44,8 @@ public:
     // 127.0.0.1, addressing.txt naming it, "Запуск порта" connected.
     bool start_tcp(const QStringList &sim_args = {}, const QString &meter_file = {}, const LinePeriods &periods = {});
     QString error() const { return error_; }
+    // addressing.txt as the program finds it at its start.
+    void set_side_settings(const QByteArray &content) { side_settings_ = content; }
 
     MainWindow &window() { return *window_; }
     MainWindowProbe probe() { return MainWindowProbe(*window_); }
@@ -75,4 +77,5 @@ private:
     SimLine line_;
     std::unique_ptr<MainWindow> window_;
     QString error_;
+    QByteArray side_settings_;
 };

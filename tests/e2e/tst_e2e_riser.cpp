@@ -12,6 +12,8 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -127,6 +129,25 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QCOMPARE(read[0][0].value<MeterTarget>().address, quint8(17));
     QCOMPARE(read[0][1].value<PollValues>().serial_number, QStringLiteral("00a1b2c3d405"));
     QCOMPARE(read[1][1].value<PollValues>().volume, QStringLiteral("12346"));
+
+    // And the journal keeps them: the file opened beside the running program.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+        db.setDatabaseName("readings.sqlite");
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        QVERIFY(db.open());
+        const auto kept = [&db] {
+            QStringList rows;
+            QSqlQuery q(db);
+            q.exec("SELECT serial, address, volume_units FROM readings ORDER BY serial");
+            while (q.next())
+                rows << q.value(0).toString() + " " + q.value(1).toString() + " " + q.value(2).toString();
+            return rows;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(kept(), (QStringList{"0031415926f0 200 12346", "00a1b2c3d405 17 12346"}), 20000);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("check");
 
     // Only the meters that answered have their clock set.
     const QDateTime sync_from = QDateTime::currentDateTime();

@@ -5,6 +5,7 @@
 
 #include "app/mainwindow.h"
 #include "archive/archive_reader.h"
+#include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "meter/poll.h"
@@ -33,6 +34,7 @@ public:
     QString build_number() const { return w.build_number_text; }
     QString compile_date() const { return w.compile_date_text; }
     QString compile_time() const { return w.compile_time_text; }
+    journal::Writer *journal() const { return w.journal_writer.get(); }
 
     // The port a later "Запуск порта" opens, as the settings window's OK sets it.
     void set_port_name(const QString &name) { w.port_settings.port_name = name; }

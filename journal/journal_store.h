@@ -1,0 +1,154 @@
+#pragma once
+
+#include "archive/archive_chart_data.h"
+#include "archive/records.h"
+#include "link/frames.h"
+#include "meter/poll.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+// The readings journal: every meter read, each reading and every archive
+// record, kept in SQLite beside settings.txt or in a team's PostgreSQL.
+// The same schema and statements serve both. Widget-free; one Store is one
+// database connection and is used from the thread that made it.
+
+namespace journal {
+
+enum class Backend { sqlite, postgresql };
+
+struct Connection
+{
+    Backend backend = Backend::sqlite;
+    QString file; // SQLite
+    QString host; // PostgreSQL
+    int port = 5432;
+    QString database;
+    QString user;
+    QString password; // never saved; from the environment or a prompt
+};
+
+// Why the journal is not kept. The file or server is left as it is.
+enum class Fault {
+    none,
+    damaged,      // not a database, or its pages are broken
+    read_only,    // the file or its folder may not be written
+    newer_schema, // written by a newer program
+    locked,       // another copy of the program holds the file
+    unreachable,  // no server, or no driver for it
+    refused,      // the server turned the login away
+    failed,       // any other error of a statement
+};
+
+constexpr int schema_version = 2;
+
+struct MeterRow
+{
+    QString serial;
+    int model_code = -1;
+    QString model_name;
+    int protocol_version = -1;
+    QString address;
+    double factor = 0.0; // m3 per counted unit; 0: raw counts
+    int decimals = 0;
+    QDateTime last_read_at; // invalid: no reading stored
+    std::optional<qint64> last_volume_units;
+};
+
+struct ReadingRow
+{
+    QDateTime read_at;                 // the computer's time, UTC
+    std::optional<qint64> meter_clock; // the meter's wall time, seconds as UTC
+    std::optional<qint64> volume_units, reverse_units;
+    int event = -1;
+    double factor = 0.0;
+    int decimals = 0;
+    QString address;
+    bool by_serial = false;
+};
+
+struct ArchiveRecordRow
+{
+    int type = 0;    // archive_geometry::hourly, daily, monthly
+    qint64 time = 0; // the meter's wall time, seconds as UTC
+    qint64 reading = 0;
+    int event = 0;
+    qint64 reverse_flow = 0;
+    double factor = 0.0;
+    int decimals = 0;
+};
+
+// One archive read, whole or cut short: its records of every type.
+struct ArchiveBatch
+{
+    QString serial;
+    int protocol_version = 0;
+    double factor = 0.0;
+    int decimals = 0;
+    QDateTime read_at;
+    QVector<ArchiveRecordRow> records;
+};
+
+// The records of one archive as read (arc::split_records), empty slots left out.
+QVector<ArchiveRecordRow> archive_rows(const QList<QByteArray> &records, int type, int version, double factor,
+                                       int decimals);
+
+// Counted units as the meter's volume: raw counts while no factor is known.
+double volume_of(qint64 units, double factor);
+
+// Consumption between successive records of one archive (in time order), as
+// the archive chart draws it; a drop stays negative.
+QList<arc::ConsumptionPoint> consumption_points(const QList<ArchiveRecordRow> &records);
+
+class Store
+{
+public:
+    explicit Store(const Connection &connection);
+    ~Store();
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+
+    // Connects, checks the schema and brings an older one forward. False with
+    // fault() set when the journal cannot be kept; nothing is written then.
+    bool open();
+    bool is_open() const { return ready; }
+    Fault fault() const { return why; }
+    QString detail() const { return why_text; }
+
+    // One complete poll, in one transaction. The serial number keys the meter.
+    bool store_poll(const PollValues &values, const QDateTime &read_at, const MeterTarget &addressing);
+    // Stores the records not yet kept, in one transaction; the count of new
+    // ones, or -1 on failure.
+    int store_archive(const ArchiveBatch &batch);
+
+    QList<MeterRow> meters();
+    // Readings and records within [from, to); an invalid bound is open.
+    QList<ReadingRow> readings(const QString &serial, const QDateTime &from, const QDateTime &to);
+    QList<ArchiveRecordRow> archive_records(const QString &serial, int type, const QDateTime &from,
+                                            const QDateTime &to);
+
+    // The version the open database carries (0: none yet).
+    int stored_schema_version();
+
+private:
+    bool fail(Fault fault, const QString &text);
+    bool fail_with(const class QSqlError &error);
+    bool run(const QString &statement);
+    bool begin_write();
+    bool create_or_migrate(int found);
+    bool upsert_meter(const QString &serial, int model_code, const QString &model_name, int version,
+                      const QString &address, double factor, int decimals);
+
+    Connection settings;
+    QString name;
+    QSqlDatabase db;
+    bool ready = false;
+    Fault why = Fault::none;
+    QString why_text;
+};
+
+} // namespace journal
