@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <array>
 
 class QTimer;
 class io_port;
@@ -19,6 +20,8 @@ struct LineStats
     int resends = 0;
     int missing = 0; // requests given up without an answer
     int bad = 0;     // requests given up with a bad answer
+    // Every bad answer that came, resent or not, by why it was refused.
+    std::array<int, int(AnswerStatus::exception) + 1> bad_by_kind{};
 };
 
 // The one owner of the line. It runs one sequence at a time and has one

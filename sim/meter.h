@@ -60,6 +60,9 @@ public:
     quint64 serial = 0; // 48 bits, b1 the most significant byte
     int version = 3;    // protocol version: 2 or 3
     bool clock_running = false;
+    // Counted units the current volume grows by per second of the stand-in's
+    // run (a flow on a test bench); 0: the volume stays as stored.
+    int flow_per_second = 0;
 
     QMap<quint16, quint16> registers; // stored and overriding registers
     archive_generator archives[3];    // hourly, daily, monthly
