@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/port_settings.h"
+#include "app/service_report.h"
 #include "link/frames.h"
 #include "meter/write.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
@@ -31,6 +33,8 @@ class Sequence;
 class PollEngine;
 class WriteEngine;
 class ArchiveReader;
+class RegisterWindow;
+class WatchWindow;
 
 // The configurator's main window. It owns the serial channel, the exchanger
 // that runs every sequence on it, and the auxiliary windows. The sequences
@@ -80,6 +84,10 @@ private slots:
     void on_scan_btn_clicked();
     void start_scan();
     void choose_meter(int address, const QString &serial);
+    // The service tools (app/service_commands.cpp).
+    void on_registers_btn_clicked();
+    void on_watch_btn_clicked();
+    void on_report_btn_clicked();
 
 private:
     // Shared by the sequences (app/sequence_support.cpp).
@@ -100,6 +108,14 @@ private:
     // The archive read (app/archive_read.cpp).
     int archive_version_for(const MeterTarget &target) const;
     void archive_read_failed(const QString &button_text, const QString &status);
+
+    // The service tools (app/service_commands.cpp): the meter as the form
+    // addresses it, or why a run cannot start now.
+    std::optional<MeterTarget> service_target(QString *why);
+    bool watching() const;
+    void record_write_results();
+    ServiceReportData report_data() const;
+    bool save_report(const QString &path, QString *error);
 
     bool save_settings();
     void settings_accepted();
@@ -145,6 +161,13 @@ private:
 
     // Made at its first opening; a child window, deleted with this one.
     ScanWindow *scan_window = nullptr;
+
+    // The service tools; child windows made at their first opening.
+    RegisterWindow *register_window = nullptr;
+    WatchWindow *watch_window = nullptr;
+    QList<SessionWrite> session_writes; // every write since the start, with its outcome
+    QDateTime clock_read_at;            // the computer's time when the poll read the clock
+    QString report_dir;                 // where the last report went
 
     friend class MainWindowProbe; // tests reach the state through this
 };

@@ -22,6 +22,10 @@ const char *const red_label = "QLabel {color:red;}";
 // answers.
 bool MainWindow::line_busy()
 {
+    if (watching()) {
+        set_status(tr("Идёт наблюдение: остановите его"), red_label);
+        return true;
+    }
     if (!exchanger->busy())
         return false;
     set_status(tr("Дождитесь окончания обмена"), red_label);
