@@ -72,7 +72,7 @@ QString service_report_html(const ServiceReportData &d)
     h += QStringLiteral("<p>%1</p>")
              .arg(QCoreApplication::translate("report", "Составлен %1").arg(time_text(d.made_at)).toHtmlEscaped());
 
-    const QString table = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+    const QString table = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">");
     h += QStringLiteral("<h3>%1</h3>").arg(QCoreApplication::translate("report", "Идентификация").toHtmlEscaped())
         + table;
     h += row(QCoreApplication::translate("report", "Модель"), shown(d.model));
