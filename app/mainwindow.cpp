@@ -63,11 +63,13 @@ MainWindow::MainWindow(QWidget *parent)
             field->setFocusPolicy(Qt::ClickFocus);
     }
     // Tab goes through the addressing, the commands, then the write block.
-    const QList<QWidget *> tab_chain = {
-        ui->adr_click,   ui->adr_line,         ui->s_num_click, ui->sereal_num_line_w, ui->setting_btn, ui->start_btn,
-        ui->param_btn,   ui->arch_btn,         ui->open_btn,    ui->log_btn,           ui->scan_btn,    ui->adr_click_w,
-        ui->adr_line_w,  ui->speed_click_w,    ui->speed_box_w, ui->bit_click_w,       ui->bit_box_w,   ui->date_save_w,
-        ui->date_line_w, ui->write_time_click, ui->hend_time,   ui->real_time_line,    ui->write_btn};
+    const QList<QWidget *> tab_chain
+        = {ui->adr_click,      ui->adr_line,      ui->s_num_click,   ui->sereal_num_line_w, ui->setting_btn,
+           ui->start_btn,      ui->param_btn,     ui->arch_btn,      ui->open_btn,          ui->log_btn,
+           ui->scan_btn,       ui->registers_btn, ui->watch_btn,     ui->watch_period_box,  ui->report_btn,
+           ui->adr_click_w,    ui->adr_line_w,    ui->speed_click_w, ui->speed_box_w,       ui->bit_click_w,
+           ui->bit_box_w,      ui->date_save_w,   ui->date_line_w,   ui->write_time_click,  ui->hend_time,
+           ui->real_time_line, ui->write_btn};
     for (int i = 1; i < tab_chain.size(); ++i)
         setTabOrder(tab_chain[i - 1], tab_chain[i]);
     for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line, ui->sereal_num_line_w})

@@ -91,6 +91,7 @@ const Cell cells[] = {
     {MW, "gridLayout", "write_btn", "QPushButton", 5, 0},
     {MW, "gridLayout", "log_btn", "QPushButton", 6, 0},
     {MW, "gridLayout", "scan_btn", "QPushButton", 7, 0},
+    {MW, "gridLayout", "service_layout", "QHBoxLayout", 8, 0},
     // write block
     {MW, "gridLayout_2", "adr_click_w", "QCheckBox", 0, 0},
     {MW, "gridLayout_2", "adr_line_w", "QLineEdit", 0, 1},
