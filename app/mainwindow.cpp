@@ -1,8 +1,10 @@
 #include "app/mainwindow.h"
 
 #include "app/archive.h"
+#include "app/register_window.h"
 #include "app/remembered_addressing.h"
 #include "app/scan_window.h"
+#include "app/watch_window.h"
 #include "archive/archive_reader.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
@@ -186,6 +188,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
     archive_window->close();
     if (scan_window)
         scan_window->close(); // stops a search still running
+    if (watch_window)
+        watch_window->close(); // ends a watch
+    if (register_window)
+        register_window->close();
     event->accept();
 }
 

@@ -119,7 +119,7 @@ WatchWindow::WatchWindow(Exchanger *line, TargetSource target, std::function<Exc
     layout->addWidget(chart, 2);
     layout->addWidget(status);
     layout->addWidget(stop_btn);
-    resize(760, 560);
+    resize(900, 560);
     connect(exchanger, &Exchanger::finished, this, &WatchWindow::round_over);
 }
 
@@ -261,9 +261,10 @@ void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
     ++rows_added;
     last_volume = r.volume;
     last_ms = at_ms;
-    if (!rounds_failed) {
-        say(rows_added > max_rows ? tr("Наблюдение: опросов %1; в таблице последние %2").arg(rows_added).arg(max_rows)
-                                  : tr("Наблюдение: опросов %1").arg(rows_added),
-            false);
-    }
+    QString text = rows_added > max_rows
+        ? tr("Наблюдение: опросов %1; в таблице последние %2").arg(rows_added).arg(max_rows)
+        : tr("Наблюдение: опросов %1").arg(rows_added);
+    if (rounds_failed)
+        text += tr("; без ответа: %1").arg(rounds_failed);
+    say(text, false);
 }

@@ -20,7 +20,11 @@ ArchiveSummary summarize_archive(const QList<QByteArray> &records, int version, 
             summary.last = time;
     }
     for (const ConsumptionPoint &point : consumption_series(records, version, scale)) {
-        const QDate month(point.end.date().year(), point.end.date().month(), 1);
+        // A reading is taken at the end of its interval: the consumption up to
+        // it belongs to the month the interval ran in (the first of February
+        // closes January).
+        const QDate day = point.end.addSecs(-1).date();
+        const QDate month(day.year(), day.month(), 1);
         if (summary.months.isEmpty() || summary.months.last().month != month)
             summary.months.append({month, 0.0});
         summary.months.last().value += point.value;

@@ -23,7 +23,8 @@ struct ArchiveSummary
     QList<MonthConsumption> months; // oldest first
 };
 
-// Consumption between successive records counts to the month of the later one.
+// Consumption between successive records counts to the month in which the
+// later record's interval ended (a reading at 1 February 00:00 closes January).
 ArchiveSummary summarize_archive(const QList<QByteArray> &records, int version, double scale);
 
 } // namespace arc
