@@ -168,6 +168,11 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // They stop their runs on the exchanger, which goes before the children do.
+    delete watch_window;
+    watch_window = nullptr;
+    delete register_window;
+    register_window = nullptr;
     save_settings(); // nothing to tell anyone at exit if it fails
     RememberedAddressing addressing;
     addressing.choice = by_serial ? RememberedAddressing::Choice::serial

@@ -126,7 +126,7 @@ void RegisterWindow::read_clicked()
             true);
         return;
     }
-    start(std::make_unique<RegisterAccess>(*target, *first, *count), *target);
+    start(std::make_unique<RegisterAccess>(*target, *first, *count));
 }
 
 void RegisterWindow::write_clicked()
@@ -166,10 +166,10 @@ void RegisterWindow::write_clicked()
         say(tr("Запись отменена"), false);
         return;
     }
-    start(std::make_unique<RegisterAccess>(*target, *first, parsed.words), *target);
+    start(std::make_unique<RegisterAccess>(*target, *first, parsed.words));
 }
 
-bool RegisterWindow::start(std::unique_ptr<RegisterAccess> access, const MeterTarget &)
+bool RegisterWindow::start(std::unique_ptr<RegisterAccess> access)
 {
     ExchangeRules rules;
     rules.retry = ExchangeRules::Retry::none; // a write repeated would be written twice

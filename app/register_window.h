@@ -41,7 +41,7 @@ private:
     void run_over(Sequence *sequence);
     void show_values(quint16 first, const QVector<quint16> &values);
     void say(const QString &text, bool error);
-    bool start(std::unique_ptr<RegisterAccess> access, const MeterTarget &target);
+    bool start(std::unique_ptr<RegisterAccess> access);
 
     Exchanger *exchanger;
     TargetSource target_of_form;

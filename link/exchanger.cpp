@@ -74,6 +74,7 @@ const LineTiming &Exchanger::port_timing() const
 
 void Exchanger::reset_line()
 {
+    counts = LineStats(); // the statistics are the line's, from its opening
     echoes = false;
     quiet_due = false;
     late_factor = 1;

@@ -11,7 +11,7 @@
 class QTimer;
 class io_port;
 
-// What the line has done since the exchanger was made, for the operator.
+// What the line has done since the port was last opened, for the operator.
 struct LineStats
 {
     int requests = 0; // frames sent, resends included

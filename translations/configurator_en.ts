@@ -800,6 +800,10 @@
         <source>Наблюдение: опросов %1</source>
         <translation>Watching: %1 rounds</translation>
     </message>
+    <message>
+        <source>; без ответа: %1</source>
+        <translation>; no answer: %1</translation>
+    </message>
 </context>
 <context>
     <name>archive</name>

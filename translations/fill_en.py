@@ -129,6 +129,7 @@ ENGLISH = {
     'Статистика линии с открытия порта': 'Line statistics since the port was opened', 'Запросов': 'Requests',
     'Ответов': 'Answers', 'Без ответа': 'Missing answers', 'Некорректных ответов': 'Bad answers',
     'Ожиданий': 'Waits', 'Повторов': 'Resends', 'файл пуст': 'the file is empty',
+    '; без ответа: %1': '; no answer: %1',
 }
 
 
