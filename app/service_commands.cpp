@@ -172,7 +172,11 @@ ServiceReportData MainWindow::report_data() const
         d.clock_offset_s = wall_time_as_utc(clock_read_at).secsTo(*meter_clock);
     d.writes = session_writes;
     const char *const archive_names[] = {QT_TR_NOOP("Часовой"), QT_TR_NOOP("Суточный"), QT_TR_NOOP("Месячный")};
-    for (int type = 1; type <= 3; ++type) {
+    // Only an archive of this meter: another one may have been read since.
+    const QString archive_serial = archive_window->serial().trimmed();
+    d.archive_of_other_meter = !archive_serial.isEmpty() && !d.serial.isEmpty()
+        && archive_serial.compare(d.serial, Qt::CaseInsensitive) != 0;
+    for (int type = 1; type <= 3 && !d.archive_of_other_meter; ++type) {
         const arc::ArchiveSummary summary = archive_window->summary(type);
         if (summary.records > 0)
             d.archives.append({tr(archive_names[type - 1]), summary});

@@ -115,7 +115,11 @@ QString service_report_html(const ServiceReportData &d)
 
     h += QStringLiteral("<h3>%1</h3>")
              .arg(QCoreApplication::translate("report", "Последний считанный архив").toHtmlEscaped());
-    if (d.archives.isEmpty()) {
+    if (d.archive_of_other_meter) {
+        h += QStringLiteral("<p>%1</p>")
+                 .arg(QCoreApplication::translate("report", "Последний архив считан с другого счётчика")
+                          .toHtmlEscaped());
+    } else if (d.archives.isEmpty()) {
         h += QStringLiteral("<p>%1</p>")
                  .arg(QCoreApplication::translate("report", "Архив не считывался").toHtmlEscaped());
     } else {

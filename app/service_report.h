@@ -37,7 +37,8 @@ struct ServiceReportData
         arc::ArchiveSummary summary;
     };
     QList<Archive> archives; // empty: no archive read
-    QString volume_unit;     // "м³" or counted units
+    bool archive_of_other_meter = false;
+    QString volume_unit; // "м³" or counted units
     int decimals = 3;
     LineStats stats;
 };

@@ -1138,6 +1138,10 @@
         <source>файл пуст</source>
         <translation>the file is empty</translation>
     </message>
+    <message>
+        <source>Последний архив считан с другого счётчика</source>
+        <translation>The last archive was read from another meter</translation>
+    </message>
 </context>
 <context>
     <name>settings</name>

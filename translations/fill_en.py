@@ -130,6 +130,7 @@ ENGLISH = {
     'Ответов': 'Answers', 'Без ответа': 'Missing answers', 'Некорректных ответов': 'Bad answers',
     'Ожиданий': 'Waits', 'Повторов': 'Resends', 'файл пуст': 'the file is empty',
     '; без ответа: %1': '; no answer: %1',
+    'Последний архив считан с другого счётчика': 'The last archive was read from another meter',
 }
 
 
