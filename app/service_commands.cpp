@@ -8,6 +8,7 @@
 #include "app/watch_window.h"
 #include "link/exchanger.h"
 #include "link/serial_number.h"
+#include "log/log_class.h"
 #include "meter/poll.h"
 #include "meter/register_map.h"
 #include "meter/write.h"
@@ -151,7 +152,8 @@ ServiceReportData MainWindow::report_data() const
                  .arg(port_settings.stop_bits);
     d.volume_unit = v.volume_factor > 0.0 ? tr("м³") : tr("ед.");
     d.decimals = v.volume_factor > 0.0 ? v.factor_decimals : 0;
-    auto with_unit = [&](const QString &volume) { return volume.isEmpty() ? volume : volume + ' ' + d.volume_unit; };
+    auto with_unit
+        = [&](const QString &volume) { return volume.isEmpty() ? volume : volume + QLatin1Char(' ') + d.volume_unit; };
     d.readings = {{tr("Текущий объём"), with_unit(v.volume)},
                   {tr("Текущее событие"), v.event},
                   {tr("Обратный поток"), with_unit(v.reverse_volume)}};
