@@ -1,8 +1,9 @@
 // The README's pictures of the service tools: the watch window after a few
 // rounds against a stand-in whose volume grows, and the service report of
 // that meter after a poll, an archive read and a register write.
-// Usage: service_pictures WATCH.png REPORT.pdf (run with QT_QPA_PLATFORM=offscreen);
+// Usage: service_pictures WATCH.png REPORT.pdf [en] (run with QT_QPA_PLATFORM=offscreen);
 // the report's first page then goes through `pdftoppm -png -r 60 -f 1 -l 1`.
+#include "app/interface_language.h"
 #include "app/register_window.h"
 #include "app/watch_window.h"
 #include "app_on_line.h"
@@ -23,6 +24,10 @@ int main(int argc, char *argv[])
         qWarning("%s", qPrintable(app.error()));
         return 1;
     }
+    // After the start, which goes by the Russian captions: the windows made
+    // from here on, and the report, speak English.
+    if (argc > 3 && QByteArray(argv[3]) == "en")
+        install_english(&application);
     app.check("adr_click");
     app.click("param_btn");
     app.wait_idle();
