@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/archive_summary.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -47,6 +49,11 @@ public:
     // The model and the computer's time of the read, for the file's header
     // (with the serial number and the version the read is made with).
     void set_read_details(const QString &model, const QDateTime &read_at);
+
+    // Records, time span and monthly consumption of archive type 1..3 as shown.
+    arc::ArchiveSummary summary(int type) const;
+    // The serial number the shown archives were read from.
+    QString serial() const { return meter_serial; }
 
     // The three tables as they are shown, into one CSV file.
     bool save_to(const QString &path, QString *error);

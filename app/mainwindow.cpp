@@ -2,9 +2,11 @@
 
 #include "app/archive.h"
 #include "app/journal_window.h"
+#include "app/register_window.h"
 #include "app/remembered_addressing.h"
 #include "app/scan_window.h"
 #include "app/side_settings.h"
+#include "app/watch_window.h"
 #include "archive/archive_reader.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
@@ -68,11 +70,12 @@ MainWindow::MainWindow(QWidget *parent)
     }
     // Tab goes through the addressing, the commands, then the write block.
     const QList<QWidget *> tab_chain
-        = {ui->adr_click,        ui->adr_line,    ui->s_num_click,    ui->sereal_num_line_w, ui->setting_btn,
-           ui->start_btn,        ui->param_btn,   ui->arch_btn,       ui->open_btn,          ui->log_btn,
-           ui->scan_btn,         ui->journal_btn, ui->adr_click_w,    ui->adr_line_w,        ui->speed_click_w,
-           ui->speed_box_w,      ui->bit_click_w, ui->bit_box_w,      ui->date_save_w,       ui->date_line_w,
-           ui->write_time_click, ui->hend_time,   ui->real_time_line, ui->write_btn};
+        = {ui->adr_click,   ui->adr_line,       ui->s_num_click,   ui->sereal_num_line_w, ui->setting_btn,
+           ui->start_btn,   ui->param_btn,      ui->arch_btn,      ui->open_btn,          ui->log_btn,
+           ui->scan_btn,    ui->journal_btn,    ui->registers_btn, ui->watch_btn,         ui->watch_period_box,
+           ui->report_btn,  ui->adr_click_w,    ui->adr_line_w,    ui->speed_click_w,     ui->speed_box_w,
+           ui->bit_click_w, ui->bit_box_w,      ui->date_save_w,   ui->date_line_w,       ui->write_time_click,
+           ui->hend_time,   ui->real_time_line, ui->write_btn};
     for (int i = 1; i < tab_chain.size(); ++i)
         setTabOrder(tab_chain[i - 1], tab_chain[i]);
     for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line, ui->sereal_num_line_w})
@@ -177,6 +180,11 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // They stop their runs on the exchanger, which goes before the children do.
+    delete watch_window;
+    watch_window = nullptr;
+    delete register_window;
+    register_window = nullptr;
     save_settings(); // nothing to tell anyone at exit if it fails
     RememberedAddressing addressing;
     addressing.choice = by_serial ? RememberedAddressing::Choice::serial
@@ -200,6 +208,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
         journal_window->close();
     if (scan_window)
         scan_window->close(); // stops a search still running
+    if (watch_window)
+        watch_window->close(); // ends a watch
+    if (register_window)
+        register_window->close();
     event->accept();
 }
 

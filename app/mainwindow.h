@@ -2,12 +2,14 @@
 
 #include "app/network_settings.h"
 #include "app/port_settings.h"
+#include "app/service_report.h"
 #include "journal/journal_store.h"
 #include "link/frames.h"
 #include "link/network_endpoint.h"
 #include "meter/write.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
@@ -40,6 +42,8 @@ class JournalWindow;
 namespace journal {
 class Writer;
 }
+class RegisterWindow;
+class WatchWindow;
 
 // The configurator's main window. It owns the serial channel, the exchanger
 // that runs every sequence on it, and the auxiliary windows. The sequences
@@ -94,6 +98,10 @@ private slots:
     void choose_line_setting(int baud_rate, int parity);
     // The readings journal (app/journal_link.cpp).
     void on_journal_btn_clicked();
+    // The service tools (app/service_commands.cpp).
+    void on_registers_btn_clicked();
+    void on_watch_btn_clicked();
+    void on_report_btn_clicked();
 
 private:
     bool scan_may_run();
@@ -127,6 +135,13 @@ private:
     QString archive_serial_for(const MeterTarget &target) const;
     void journal_archives(const QVector<ReadArchive> &archives);
     void journal_archive_read_over();
+    // The service tools (app/service_commands.cpp): the meter as the form
+    // addresses it, or why a run cannot start now.
+    std::optional<MeterTarget> service_target(QString *why);
+    bool watching() const;
+    void record_write_results();
+    ServiceReportData report_data() const;
+    bool save_report(const QString &path, QString *error);
 
     bool save_settings();
     void settings_accepted();
@@ -185,6 +200,13 @@ private:
         bool by_serial = false;
         journal::ArchiveBatch batch;
     } archive_journal;
+
+    // The service tools; child windows made at their first opening.
+    RegisterWindow *register_window = nullptr;
+    WatchWindow *watch_window = nullptr;
+    QList<SessionWrite> session_writes; // every write since the start, with its outcome
+    QDateTime clock_read_at;            // the computer's time when the poll read the clock
+    QString report_dir;                 // where the last report went
 
     friend class MainWindowProbe; // tests reach the state through this
 };

@@ -96,7 +96,10 @@ void MainWindow::show_poll_answer(int step)
         if (v.parity_index >= 0)
             ui->bit_box_w->setCurrentIndex(v.parity_index);
         break;
-    case 13: ui->real_time_line->setText(v.clock); break;
+    case 13:
+        ui->real_time_line->setText(v.clock);
+        clock_read_at = QDateTime::currentDateTime(); // the report tells the clock's offset from it
+        break;
     case 14: ui->real_state_lin->setText(v.volume); break;
     case 15: ui->real_event_line->setText(v.event); break;
     case 16: ui->real_obr_line->setText(v.reverse_volume); break;

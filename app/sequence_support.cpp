@@ -2,6 +2,8 @@
 // a run, and the log.
 #include "app/mainwindow.h"
 
+#include "app/watch_window.h"
+
 #include "archive/archive_reader.h"
 #include "link/exchanger.h"
 #include "link/serial_number.h"
@@ -22,6 +24,10 @@ const char *const red_label = "QLabel {color:red;}";
 // answers.
 bool MainWindow::line_busy()
 {
+    if (watching()) {
+        set_status(tr("Идёт наблюдение: остановите его"), red_label);
+        return true;
+    }
     if (!exchanger->busy())
         return false;
     set_status(tr("Дождитесь окончания обмена"), red_label);
@@ -108,5 +114,11 @@ void MainWindow::run_over()
 
 void MainWindow::log_line(const QString &line)
 {
+    // A watch round that goes well would only repeat the last one, a few
+    // lines a second for a whole shift: the watch holds them back.
+    if (watch_window && watch_window->holds_log_of(exchanger->sequence())) {
+        watch_window->hold_log_line(line);
+        return;
+    }
     log_window->append(line);
 }

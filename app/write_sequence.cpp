@@ -117,6 +117,7 @@ void MainWindow::write_data()
         mark_item(item_field(ui, item), write_run->item_result(item));
     if (!write_run->finished())
         return;
+    record_write_results();
     // The meter may take a new address, rate or parity only after its own
     // restart, so the run went on as before; the operator sets them next.
     for (int item = 0; item < write_item::count; ++item) {

@@ -18,11 +18,14 @@ set(meter_core_sources
     meter/write_values.cpp
     meter/poll.cpp
     meter/write.cpp
+    meter/register_access.cpp
+    meter/watch.cpp
     archive/records.cpp
     archive/archive_geometry.cpp
     archive/archive_export.cpp
     archive/archive_chart_data.cpp
     archive/archive_reader.cpp
+    archive/archive_summary.cpp
     scan/scan_plan.cpp
     scan/line_scan.cpp
     scan/line_readout.cpp

@@ -75,6 +75,7 @@ const LineTiming &Exchanger::port_timing() const
 
 void Exchanger::reset_line()
 {
+    counts = LineStats(); // the statistics are the line's, from its opening
     echoes = false;
     quiet_due = false;
     late_factor = 1;
@@ -223,6 +224,8 @@ void Exchanger::judge_retried()
         return;
     }
     const AnswerStatus status = check_answer(answer, request.frame, request.answer_length);
+    if (status != AnswerStatus::ok)
+        ++counts.bad_by_kind[size_t(status)];
     if (status != AnswerStatus::ok && bad_strikes == 0 && !rules.log_first_bad_answer) {
         strike(bad_strikes); // dropped without a log line
         return;
@@ -273,9 +276,10 @@ void Exchanger::judge_single(bool wait_is_over)
     const ExchangeOutcome outcome = outcome_of(answer);
     if (outcome.kind == ExchangeOutcome::Kind::no_answer)
         ++counts.missing;
-    else if (outcome.kind == ExchangeOutcome::Kind::bad_answer)
+    else if (outcome.kind == ExchangeOutcome::Kind::bad_answer) {
         ++counts.bad;
-    else
+        ++counts.bad_by_kind[size_t(outcome.check)];
+    } else
         ++counts.answers;
     conclude(outcome);
 }

@@ -6,11 +6,12 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <array>
 
 class QTimer;
 class io_port;
 
-// What the line has done since the exchanger was made, for the operator.
+// What the line has done since the port was last opened, for the operator.
 struct LineStats
 {
     int requests = 0; // frames sent, resends included
@@ -19,6 +20,8 @@ struct LineStats
     int resends = 0;
     int missing = 0; // requests given up without an answer
     int bad = 0;     // requests given up with a bad answer
+    // Every bad answer that came, resent or not, by why it was refused.
+    std::array<int, int(AnswerStatus::exception) + 1> bad_by_kind{};
 };
 
 // The one owner of the line. It runs one sequence at a time and has one

@@ -58,6 +58,17 @@ QByteArray write_two_registers_request(const MeterTarget &target, quint16 reg, q
     return with_crc(frame);
 }
 
+QByteArray write_registers_request(const MeterTarget &target, quint16 reg, const QVector<quint16> &values)
+{
+    QByteArray frame = address_part(target, write_registers, write_registers_sn);
+    put16(frame, reg);
+    put16(frame, quint16(values.size()));
+    frame.append(char(2 * values.size()));
+    for (quint16 value : values)
+        put16(frame, value);
+    return with_crc(frame);
+}
+
 QByteArray archive_block_request(const MeterTarget &target, quint8 type, quint16 index, quint8 count)
 {
     QByteArray frame = address_part(target, read_archive, read_archive_sn);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 #include <array>
 
 // The six bytes b1..b6 of a meter's 48-bit serial number, b1 most significant.
@@ -72,6 +73,8 @@ QByteArray read_registers_request(const MeterTarget &target, quint16 reg, quint1
 QByteArray write_register_request(const MeterTarget &target, quint16 reg, quint16 value);
 // Two consecutive registers; the lower-numbered one holds the low 16 bits.
 QByteArray write_two_registers_request(const MeterTarget &target, quint16 reg, quint32 value);
+// Consecutive registers from `reg`, each high byte first (0x10/0x43).
+QByteArray write_registers_request(const MeterTarget &target, quint16 reg, const QVector<quint16> &values);
 QByteArray archive_block_request(const MeterTarget &target, quint8 type, quint16 index, quint8 count);
 
 } // namespace modbus

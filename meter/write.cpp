@@ -60,8 +60,10 @@ SequenceProgress WriteEngine::progress() const
 ExchangeRequest WriteEngine::next_request()
 {
     quint32 value = *items[size_t(item)];
-    if (item == write_item::clock && computer_clock)
+    if (item == write_item::clock && computer_clock) {
         value = meter_clock_value(wall_time_as_utc(QDateTime::currentDateTime()));
+        items[size_t(item)] = value; // what was sent, for the operator's record
+    }
     ExchangeRequest request;
     request.frame = write_item_request(meter, item, value);
     request.answer_length = modbus::write_answer_length(meter.by_serial);

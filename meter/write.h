@@ -43,6 +43,9 @@ public:
     const ExchangeOutcome &refusal() const { return failure; }
     // Items confirmed so far, in order.
     const QVector<int> &confirmed_items() const { return confirmed; }
+    const MeterTarget &target() const { return meter; }
+    // The value of `item` as sent (the computer's clock as it left).
+    quint32 item_value(int which) const { return items[size_t(which)].value_or(0); }
     // The result of `item` (a write_item value) so far.
     WriteItemResult item_result(int item) const;
 

@@ -132,6 +132,11 @@ quint16 meter::read(quint16 reg) const
         return low_word(clock());
     if (reg == 0x1001)
         return high_word(clock());
+    if (flow_per_second != 0 && (reg == 0x1002 || reg == 0x1003)) {
+        const qint64 grown = qint64(registers.value(0x1003)) << 16 | registers.value(0x1002);
+        const qint64 now = grown + monotonic_ms() * flow_per_second / 1000;
+        return reg == 0x1002 ? low_word(now) : high_word(now);
+    }
     const auto it = registers.constFind(reg);
     if (it != registers.constEnd())
         return it.value();
@@ -516,6 +521,12 @@ bool apply_key(meter *m, const QString &key, const QString &value, QString *erro
         }
         *error = QStringLiteral("clock is 'frozen' or 'running', not '%1'").arg(value);
         return false;
+    }
+    if (name == QLatin1String("flow")) {
+        if (!number_in(value, -100000, 100000, &v, error))
+            return false;
+        m->flow_per_second = int(v);
+        return true;
     }
     if (name == QLatin1String("time")) {
         if (!parse_time(value, &v)) {

@@ -63,6 +63,9 @@ public:
     // The line settings it listens at; 0 and -1: whatever the master uses.
     int baud = 0;
     int parity = -1; // 0 none, 1 odd, 2 even
+    // Counted units the current volume grows by per second of the stand-in's
+    // run (a flow on a test bench); 0: the volume stays as stored.
+    int flow_per_second = 0;
 
     QMap<quint16, quint16> registers; // stored and overriding registers
     archive_generator archives[3];    // hourly, daily, monthly

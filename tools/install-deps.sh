@@ -3,12 +3,13 @@
 # clang-14 and libclang-rt-14-dev (libFuzzer and the sanitizer runtimes) build
 # the fuzz harnesses only (tools/fuzz.sh); the program builds with g++.
 # clang-format-14 checks the layout of the sources (tools/format.sh).
+# poppler-utils (pdftotext) lets the tests read the service report's text.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \
     build-essential cmake \
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools \
-    socat mbpoll \
+    socat mbpoll poppler-utils \
     libqt5sql5-sqlite libqt5sql5-psql postgresql \
     clang-14 libclang-rt-14-dev clang-format-14

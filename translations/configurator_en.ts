@@ -519,6 +519,289 @@
         <source>Архив не записан в журнал: номер счетчика неизвестен, сначала считайте параметры</source>
         <translation>The archive was not kept in the journal: the meter's serial number is unknown, read its parameters first</translation>
     </message>
+    <message>
+        <source>Регистры</source>
+        <translation>Registers</translation>
+    </message>
+    <message>
+        <source>Наблюдение</source>
+        <translation>Watch</translation>
+    </message>
+    <message>
+        <source>Период наблюдения</source>
+        <translation>Watch period</translation>
+    </message>
+    <message>
+        <source> с</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>Отчёт</source>
+        <translation>Report</translation>
+    </message>
+    <message>
+        <source>Идёт наблюдение: остановите его</source>
+        <translation>A watch is running: stop it first</translation>
+    </message>
+    <message>
+        <source>Стоп наблюдения</source>
+        <translation>Stop watch</translation>
+    </message>
+    <message>
+        <source>Наблюдение остановлено</source>
+        <translation>Watch stopped</translation>
+    </message>
+    <message>
+        <source>Адрес устройства</source>
+        <translation>Device address</translation>
+    </message>
+    <message>
+        <source>с/н %1</source>
+        <translation>S/N %1</translation>
+    </message>
+    <message>
+        <source>адрес %1</source>
+        <translation>address %1</translation>
+    </message>
+    <message>
+        <source>подтверждено</source>
+        <translation>confirmed</translation>
+    </message>
+    <message>
+        <source>%1, %2 бод, 8%3%4</source>
+        <translation>%1, %2 baud, 8%3%4</translation>
+    </message>
+    <message>
+        <source>м³</source>
+        <translation>m³</translation>
+    </message>
+    <message>
+        <source>ед.</source>
+        <translation>units</translation>
+    </message>
+    <message>
+        <source>Текущий объём</source>
+        <translation>Current volume</translation>
+    </message>
+    <message>
+        <source>Текущее событие</source>
+        <translation>Current event</translation>
+    </message>
+    <message>
+        <source>Обратный поток</source>
+        <translation>Reverse flow</translation>
+    </message>
+    <message>
+        <source>На начало часа</source>
+        <translation>Start of the hour</translation>
+    </message>
+    <message>
+        <source>На последние сутки</source>
+        <translation>Last day</translation>
+    </message>
+    <message>
+        <source>На начало месячного журнала</source>
+        <translation>Start of the monthly journal</translation>
+    </message>
+    <message>
+        <source>%1: %2, событие %3</source>
+        <translation>%1: %2, event %3</translation>
+    </message>
+    <message>
+        <source>Часовой</source>
+        <translation>Hourly</translation>
+    </message>
+    <message>
+        <source>Суточный</source>
+        <translation>Daily</translation>
+    </message>
+    <message>
+        <source>Месячный</source>
+        <translation>Monthly</translation>
+    </message>
+    <message>
+        <source>Сначала считайте параметры счётчика</source>
+        <translation>Read the meter's parameters first</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт</source>
+        <translation>Save report</translation>
+    </message>
+    <message>
+        <source>Файлы PDF (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Отчёт сохранён: %1</source>
+        <translation>Report saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>RegisterWindow</name>
+    <message>
+        <source>адрес %1</source>
+        <translation>address %1</translation>
+    </message>
+    <message>
+        <source>с/н %1</source>
+        <translation>S/N %1</translation>
+    </message>
+    <message>
+        <source>Регистры</source>
+        <translation>Registers</translation>
+    </message>
+    <message>
+        <source>Считать</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>значения через пробел: 123 0x00FF -5</source>
+        <translation>values separated by spaces: 123 0x00FF -5</translation>
+    </message>
+    <message>
+        <source>32-битные (2 регистра, младший первым)</source>
+        <translation>32-bit (2 registers, low one first)</translation>
+    </message>
+    <message>
+        <source>Записать</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>Регистр</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>Hex</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>Без знака</source>
+        <translation>Unsigned</translation>
+    </message>
+    <message>
+        <source>Со знаком</source>
+        <translation>Signed</translation>
+    </message>
+    <message>
+        <source>32 бит без знака</source>
+        <translation>32-bit unsigned</translation>
+    </message>
+    <message>
+        <source>32 бит со знаком</source>
+        <translation>32-bit signed</translation>
+    </message>
+    <message>
+        <source>Этот регистр — младшие 16 бит, следующий — старшие</source>
+        <translation>This register holds the low 16 bits, the next one the high</translation>
+    </message>
+    <message>
+        <source>Первый регистр</source>
+        <translation>First register</translation>
+    </message>
+    <message>
+        <source>Количество</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>Значения</source>
+        <translation>Values</translation>
+    </message>
+    <message>
+        <source>Неверный номер регистра: 0…65535, десятичный или 0x…</source>
+        <translation>Invalid register: 0…65535, decimal or 0x…</translation>
+    </message>
+    <message>
+        <source>Неверное количество: от 1 до %1 регистров за один запрос, не дальше 0xFFFF</source>
+        <translation>Invalid count: 1 to %1 registers per request, not past 0xFFFF</translation>
+    </message>
+    <message>
+        <source>Введите значения для записи</source>
+        <translation>Type the values to write</translation>
+    </message>
+    <message>
+        <source>«%1» — не число</source>
+        <translation>"%1" is not a number</translation>
+    </message>
+    <message>
+        <source>«%1» вне пределов 32 бит: от −2147483648 до 4294967295</source>
+        <translation>"%1" is out of the 32-bit range −2147483648 to 4294967295</translation>
+    </message>
+    <message>
+        <source>«%1» вне пределов 16 бит: от −32768 до 65535</source>
+        <translation>"%1" is out of the 16-bit range −32768 to 65535</translation>
+    </message>
+    <message>
+        <source>Слишком много регистров: не больше %1 за одну запись, не дальше 0xFFFF</source>
+        <translation>Too many registers: at most %1 per write, not past 0xFFFF</translation>
+    </message>
+    <message>
+        <source>Записать в счётчик (%1) с регистра %2: %3?</source>
+        <translation>Write to the meter (%1) from register %2: %3?</translation>
+    </message>
+    <message>
+        <source>Запись отменена</source>
+        <translation>Write cancelled</translation>
+    </message>
+    <message>
+        <source>Дождитесь окончания обмена</source>
+        <translation>Wait until the exchange ends</translation>
+    </message>
+    <message>
+        <source>Запись…</source>
+        <translation>Writing…</translation>
+    </message>
+    <message>
+        <source>Чтение…</source>
+        <translation>Reading…</translation>
+    </message>
+    <message>
+        <source>Исключение %1</source>
+        <translation>Exception %1</translation>
+    </message>
+    <message>
+        <source>Исключение %1: %2</source>
+        <translation>Exception %1: %2</translation>
+    </message>
+    <message>
+        <source>Счётчик не ответил</source>
+        <translation>The meter did not answer</translation>
+    </message>
+    <message>
+        <source>Некорректный ответ</source>
+        <translation>Invalid answer</translation>
+    </message>
+    <message>
+        <source>Порт потерян</source>
+        <translation>Port lost</translation>
+    </message>
+    <message>
+        <source>Обмен остановлен</source>
+        <translation>Exchange stopped</translation>
+    </message>
+    <message>
+        <source>Считано регистров: %1</source>
+        <translation>Registers read: %1</translation>
+    </message>
+    <message>
+        <source>не записано: %1</source>
+        <translation>not written: %1</translation>
+    </message>
+    <message>
+        <source>записано, обратное чтение не удалось: %1</source>
+        <translation>written, read-back failed: %1</translation>
+    </message>
+    <message>
+        <source>записано, но прочитано другое: %1</source>
+        <translation>written, but read back as: %1</translation>
+    </message>
+    <message>
+        <source>записано и прочитано обратно</source>
+        <translation>written and read back</translation>
+    </message>
+    <message>
+        <source>регистры с %1</source>
+        <translation>registers from %1</translation>
+    </message>
 </context>
 <context>
     <name>RiserReadout</name>
@@ -786,6 +1069,92 @@
     </message>
 </context>
 <context>
+    <name>WatchChart</name>
+    <message>
+        <source>Изменение с начала, %1</source>
+        <translation>Change since the start, %1</translation>
+    </message>
+    <message>
+        <source>%1 с</source>
+        <translation>%1 s</translation>
+    </message>
+</context>
+<context>
+    <name>WatchWindow</name>
+    <message>
+        <source>Наблюдение</source>
+        <translation>Watch</translation>
+    </message>
+    <message>
+        <source>Остановить наблюдение</source>
+        <translation>Stop watching</translation>
+    </message>
+    <message>
+        <source>Наблюдение остановлено</source>
+        <translation>Watch stopped</translation>
+    </message>
+    <message>
+        <source>Наблюдение: раз в %1 с</source>
+        <translation>Watching: every %1 s</translation>
+    </message>
+    <message>
+        <source>Порт потерян: наблюдение окончено</source>
+        <translation>Port lost: watch ended</translation>
+    </message>
+    <message>
+        <source>%1: счётчик не ответил; пропущено опросов: %2</source>
+        <translation>%1: the meter did not answer; rounds missed: %2</translation>
+    </message>
+    <message>
+        <source>м³</source>
+        <translation>m³</translation>
+    </message>
+    <message>
+        <source>ед.</source>
+        <translation>units</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Часы счётчика</source>
+        <translation>Meter clock</translation>
+    </message>
+    <message>
+        <source>Объём, %1</source>
+        <translation>Volume, %1</translation>
+    </message>
+    <message>
+        <source>С начала, %1</source>
+        <translation>Since the start, %1</translation>
+    </message>
+    <message>
+        <source>Расход, %1/ч</source>
+        <translation>Flow, %1/h</translation>
+    </message>
+    <message>
+        <source>Обратный, %1</source>
+        <translation>Reverse, %1</translation>
+    </message>
+    <message>
+        <source>Событие</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>Наблюдение: опросов %1; в таблице последние %2</source>
+        <translation>Watching: %1 rounds; the table keeps the last %2</translation>
+    </message>
+    <message>
+        <source>Наблюдение: опросов %1</source>
+        <translation>Watching: %1 rounds</translation>
+    </message>
+    <message>
+        <source>; без ответа: %1</source>
+        <translation>; no answer: %1</translation>
+    </message>
+</context>
+<context>
     <name>archive</name>
     <message>
         <source>Прочитано записей: %1 из %2</source>
@@ -953,6 +1322,201 @@
     <message>
         <source>Время установлено</source>
         <translation>Time set</translation>
+    </message>
+</context>
+<context>
+    <name>report</name>
+    <message>
+        <source>%1 сут </source>
+        <translation>%1 d </translation>
+    </message>
+    <message>
+        <source>%1 ч </source>
+        <translation>%1 h </translation>
+    </message>
+    <message>
+        <source>%1 мин </source>
+        <translation>%1 min </translation>
+    </message>
+    <message>
+        <source>%1 с</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>короткий ответ</source>
+        <translation>too short</translation>
+    </message>
+    <message>
+        <source>длинный ответ</source>
+        <translation>too long</translation>
+    </message>
+    <message>
+        <source>неверная CRC</source>
+        <translation>bad CRC</translation>
+    </message>
+    <message>
+        <source>чужой адрес</source>
+        <translation>wrong address</translation>
+    </message>
+    <message>
+        <source>неверная функция</source>
+        <translation>wrong function</translation>
+    </message>
+    <message>
+        <source>неверное число байт</source>
+        <translation>wrong byte count</translation>
+    </message>
+    <message>
+        <source>исключение Modbus</source>
+        <translation>Modbus exception</translation>
+    </message>
+    <message>
+        <source>Сервисный отчёт счётчика %1</source>
+        <translation>Service report of meter %1</translation>
+    </message>
+    <message>
+        <source>Составлен %1</source>
+        <translation>Made %1</translation>
+    </message>
+    <message>
+        <source>Идентификация</source>
+        <translation>Identification</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Версия протокола</source>
+        <translation>Protocol version</translation>
+    </message>
+    <message>
+        <source>Версия ПО</source>
+        <translation>Software version</translation>
+    </message>
+    <message>
+        <source>Идентификатор ПО</source>
+        <translation>Software identifier</translation>
+    </message>
+    <message>
+        <source>Адрес устройства</source>
+        <translation>Device address</translation>
+    </message>
+    <message>
+        <source>Линия</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>Показания</source>
+        <translation>Readings</translation>
+    </message>
+    <message>
+        <source>Часы счётчика</source>
+        <translation>Meter clock</translation>
+    </message>
+    <message>
+        <source>Время компьютера при чтении</source>
+        <translation>Computer time at the read</translation>
+    </message>
+    <message>
+        <source>Расхождение (счётчик − компьютер)</source>
+        <translation>Offset (meter − computer)</translation>
+    </message>
+    <message>
+        <source>Записи с начала работы программы</source>
+        <translation>Writes since the program started</translation>
+    </message>
+    <message>
+        <source>Записей не было</source>
+        <translation>No writes</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Счётчик</source>
+        <translation>Meter</translation>
+    </message>
+    <message>
+        <source>Что</source>
+        <translation>What</translation>
+    </message>
+    <message>
+        <source>Значение</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Итог</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>Последний считанный архив</source>
+        <translation>Last archive read</translation>
+    </message>
+    <message>
+        <source>Последний архив считан с другого счётчика</source>
+        <translation>The last archive was read from another meter</translation>
+    </message>
+    <message>
+        <source>Архив не считывался</source>
+        <translation>No archive was read</translation>
+    </message>
+    <message>
+        <source>Архив</source>
+        <translation>Archive</translation>
+    </message>
+    <message>
+        <source>Записей</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>Первая</source>
+        <translation>First</translation>
+    </message>
+    <message>
+        <source>Последняя</source>
+        <translation>Last</translation>
+    </message>
+    <message>
+        <source>Расход по месяцам, %1</source>
+        <translation>Consumption per month, %1</translation>
+    </message>
+    <message>
+        <source>Статистика линии с открытия порта</source>
+        <translation>Line statistics since the port was opened</translation>
+    </message>
+    <message>
+        <source>Запросов</source>
+        <translation>Requests</translation>
+    </message>
+    <message>
+        <source>Ответов</source>
+        <translation>Answers</translation>
+    </message>
+    <message>
+        <source>Без ответа</source>
+        <translation>Missing answers</translation>
+    </message>
+    <message>
+        <source>Некорректных ответов</source>
+        <translation>Bad answers</translation>
+    </message>
+    <message>
+        <source>Ожиданий</source>
+        <translation>Waits</translation>
+    </message>
+    <message>
+        <source>Повторов</source>
+        <translation>Resends</translation>
+    </message>
+    <message>
+        <source>файл пуст</source>
+        <translation>the file is empty</translation>
     </message>
 </context>
 <context>

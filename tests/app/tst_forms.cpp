@@ -92,6 +92,7 @@ const Cell cells[] = {
     {MW, "gridLayout", "log_btn", "QPushButton", 6, 0},
     {MW, "gridLayout", "scan_btn", "QPushButton", 7, 0},
     {MW, "gridLayout", "journal_btn", "QPushButton", 8, 0},
+    {MW, "gridLayout", "service_layout", "QHBoxLayout", 9, 0},
     // write block
     {MW, "gridLayout_2", "adr_click_w", "QCheckBox", 0, 0},
     {MW, "gridLayout_2", "adr_line_w", "QLineEdit", 0, 1},

@@ -51,6 +51,7 @@ private slots:
     void writes_are_checked();
     void writes_are_checked_data();
     void clock_frozen_or_running();
+    void volume_grows_with_a_flow();
     void archive_records();
     void archive_records_data();
     void archive_depth();
@@ -300,6 +301,20 @@ void tst_sim_meter::clock_frozen_or_running()
     // Writing one half keeps the other half of the running value.
     QCOMPARE(m.write(0x1001, 0x0002), 0);
     QCOMPARE(m.clock(), quint32(0x00020000 | (100060 & 0xFFFF)));
+}
+
+void tst_sim_meter::volume_grows_with_a_flow()
+{
+    QVector<meter> meters;
+    QString error;
+    QVERIFY2(sim::parse_meter_file("volume = 65530\nflow = 5\n", &meters, &error), qPrintable(error));
+    meter &m = meters[0];
+    m.monotonic_ms = &fake_clock;
+    fake_now_ms = 0;
+    QCOMPARE(m.read(0x1002), quint16(65530));
+    fake_now_ms = 2000; // ten units on, past the low register
+    QCOMPARE(m.read(0x1002), quint16(4));
+    QCOMPARE(m.read(0x1003), quint16(1));
 }
 
 void tst_sim_meter::archive_records_data()

@@ -4,6 +4,7 @@
 // window names this class its friend; nothing in the program uses it.
 
 #include "app/mainwindow.h"
+#include "app/service_report.h"
 #include "archive/archive_reader.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
@@ -35,6 +36,13 @@ public:
     QString compile_date() const { return w.compile_date_text; }
     QString compile_time() const { return w.compile_time_text; }
     journal::Writer *journal() const { return w.journal_writer.get(); }
+
+    // The service report, written where the file dialog would have put it.
+    bool save_report(const QString &path, QString *error) { return w.save_report(path, error); }
+    QString report_file_name() const
+    {
+        return ::report_file_name(w.poll_run ? w.poll_run->values().serial_number : QString(), QDate::currentDate());
+    }
 
     // The port a later "Запуск порта" opens, as the settings window's OK sets it.
     void set_port_name(const QString &name) { w.port_settings.port_name = name; }

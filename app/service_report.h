@@ -1,0 +1,53 @@
+#pragma once
+
+#include "archive/archive_summary.h"
+#include "link/exchanger.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <optional>
+
+// A write made since the program started, as the meter answered it.
+struct SessionWrite
+{
+    QDateTime at;  // the computer's time
+    QString meter; // "адрес 1" or "с/н 0012345678ab"
+    QString what;
+    QString value;
+    QString outcome;
+};
+
+// What the service report shows of the meter last read.
+struct ServiceReportData
+{
+    QDateTime made_at;
+    QString model, serial, protocol_version, software_version, software_id, device_address;
+    QString line; // port and its parameters
+    QList<QPair<QString, QString>> readings;
+    QString meter_clock;
+    QDateTime read_at;                    // the computer's time when the clock was read
+    std::optional<qint64> clock_offset_s; // meter minus computer
+    QList<SessionWrite> writes;
+    struct Archive
+    {
+        QString name;
+        arc::ArchiveSummary summary;
+    };
+    QList<Archive> archives; // empty: no archive read
+    bool archive_of_other_meter = false;
+    QString volume_unit; // "м³" or counted units
+    int decimals = 3;
+    LineStats stats;
+};
+
+// The report as rich text for QTextDocument.
+QString service_report_html(const ServiceReportData &data);
+
+// Writes it as a PDF file (A4).
+bool write_service_report(const QString &path, const ServiceReportData &data, QString *error);
+
+// "<serial>_<yyyy-MM-dd>_report.pdf", or without the serial when none is known.
+QString report_file_name(const QString &serial, const QDate &date);
