@@ -114,11 +114,5 @@ void MainWindow::run_over()
 
 void MainWindow::log_line(const QString &line)
 {
-    // A watch round that goes well would only repeat the last one, a few
-    // lines a second for a whole shift: the watch holds them back.
-    if (watch_window && watch_window->holds_log_of(exchanger->sequence())) {
-        watch_window->hold_log_line(line);
-        return;
-    }
     log_window->append(line);
 }

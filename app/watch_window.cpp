@@ -134,11 +134,6 @@ bool WatchWindow::watching() const
     return timer->isActive();
 }
 
-bool WatchWindow::holds_log_of(const Sequence *sequence) const
-{
-    return sequence && round && sequence == round.get() && rows_added > 0;
-}
-
 void WatchWindow::say(const QString &text, bool error)
 {
     status->setStyleSheet(error ? QStringLiteral("QLabel {color:red;}") : QString());
@@ -192,7 +187,6 @@ void WatchWindow::tick()
         ++ticks_skipped;
         return;
     }
-    held_log.clear();
     round = std::make_unique<WatchEngine>(target, models, meter_info);
     exchanger->run(round.get(), rules_of_run());
 }
@@ -202,9 +196,6 @@ void WatchWindow::round_over(Sequence *sequence)
     if (!round || sequence != round.get())
         return;
     const qint64 at_ms = since_start.elapsed();
-    if (!round->complete() && !held_log.isEmpty())
-        emit log_lines(held_log);
-    held_log.clear();
     if (round->complete()) {
         meter_info = round->meter_info();
         add_row(round->reading(), at_ms);

@@ -62,15 +62,8 @@ public:
     void stop(const QString &why);
     bool watching() const;
 
-    // The frames of a round go to the log only when the round fails; the
-    // first round's always do.
-    bool holds_log_of(const Sequence *sequence) const;
-    void hold_log_line(const QString &line) { held_log << line; }
-
 signals:
     void watching_changed(bool on);
-    // The frames of a failed round, for the log.
-    void log_lines(const QStringList &lines);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -95,7 +88,6 @@ private:
     MeterTarget target;
     std::optional<WatchedMeter> meter_info;
     std::unique_ptr<WatchEngine> round;
-    QStringList held_log; // the running round's frames
     QElapsedTimer since_start;
     int rows_added = 0;
     int rounds_failed = 0;

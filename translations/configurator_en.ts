@@ -124,6 +124,14 @@
         <source>Текстовые файлы (*.txt)</source>
         <translation>Text files (*.txt)</translation>
     </message>
+    <message>
+        <source>Лог не записывается на диск: «Сохранить» запишет только показанные строки</source>
+        <translation>The log cannot be kept on disk: "Save" writes the lines shown only</translation>
+    </message>
+    <message>
+        <source>Показаны последние %1 строк; «Сохранить» запишет весь лог</source>
+        <translation>Showing the last %1 lines; "Save" writes the whole log</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

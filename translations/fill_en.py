@@ -195,6 +195,11 @@ ENGLISH = {
     'Ожиданий': 'Waits', 'Повторов': 'Resends', 'файл пуст': 'the file is empty',
     '; без ответа: %1': '; no answer: %1',
     'Последний архив считан с другого счётчика': 'The last archive was read from another meter',
+    # Log window: the tail shown
+    'Показаны последние %1 строк; «Сохранить» запишет весь лог':
+        'Showing the last %1 lines; "Save" writes the whole log',
+    'Лог не записывается на диск: «Сохранить» запишет только показанные строки':
+        'The log cannot be kept on disk: "Save" writes the lines shown only',
 }
 
 

@@ -209,8 +209,8 @@ void tst_e2e_service::watch_rows_follow_the_flow()
         QVERIFY2(flow > 9.0 && flow < 36.0, qPrintable(cell(table, row, 4)));
     }
     QCOMPARE(w->findChild<WatchChart *>("watch_chart")->points().size(), rows);
-    // The log has the first round; rounds that went well add nothing to it.
-    QCOMPARE(app.sent_frames().filter("01 03 10 02 00 02").size(), 1);
+    // Every round's frames are in the log.
+    QVERIFY(app.sent_frames().filter("01 03 10 02 00 02").size() >= rows);
     QVERIFY(app.wait_for([&] { return !w->watching(); }));
     QTest::qWait(1500); // a stopped watch adds nothing
     QCOMPARE(table->rowCount(), rows);

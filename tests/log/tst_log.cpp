@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -18,6 +19,7 @@ private slots:
     void typing_changes_nothing();
     void save_writes_the_shown_text();
     void save_failure_leaves_no_file();
+    void a_shift_shows_its_tail_and_saves_everything();
 };
 
 void tst_log::frame_lines_data()
@@ -101,6 +103,39 @@ void tst_log::save_failure_leaves_no_file()
     QVERIFY(QDir(dir.path()).isEmpty());
     QVERIFY(!log.save_to(dir.filePath("missing/log.txt"), &error));
     QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void tst_log::a_shift_shows_its_tail_and_saves_everything()
+{
+    LOG_class log;
+    const int lines = LOG_class::shown_lines + 5;
+    for (int i = 0; i < lines; ++i)
+        log.append(QStringLiteral("-> %1").arg(i));
+    auto *note = log.findChild<QLabel *>("log_tail_label");
+    QVERIFY(note && !note->isHidden());
+    QCOMPARE(note->text(), QStringLiteral("Показаны последние 10000 строк; «Сохранить» запишет весь лог"));
+    QCOMPARE(log.text().count('\n') + 1, LOG_class::shown_lines);
+    QVERIFY(log.text().startsWith("-> 5\n"));
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString error;
+    QVERIFY2(log.save_to(dir.filePath("shift.txt"), &error), qPrintable(error));
+    QFile saved(dir.filePath("shift.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> saved_lines = saved.readAll().split('\n');
+    QCOMPARE(saved_lines.size(), lines);
+    QCOMPARE(saved_lines.first(), QByteArray("-> 0"));
+    QCOMPARE(saved_lines.last(), QByteArray("-> ") + QByteArray::number(lines - 1));
+
+    // "Очистить" starts the record afresh.
+    log.findChild<QPushButton *>("clear_btn")->click();
+    QVERIFY(note->isHidden());
+    log.append("-> 01");
+    QVERIFY(log.save_to(dir.filePath("after.txt"), &error));
+    QFile after(dir.filePath("after.txt"));
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), QByteArray("-> 01"));
 }
 
 QTEST_MAIN(tst_log)
