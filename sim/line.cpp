@@ -9,9 +9,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#ifdef Q_OS_UNIX
+// The master's pty settings are read from its end of the pair (Linux ptys).
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 #include <utility>
 
 namespace sim {
@@ -50,6 +53,7 @@ int parity_bit(quint8 byte, int parity)
     return parity == 1 ? (ones + 1) % 2 : ones % 2;
 }
 
+#ifdef Q_OS_UNIX
 int baud_of(speed_t speed)
 {
     static const struct
@@ -64,6 +68,7 @@ int baud_of(speed_t speed)
     }
     return 0;
 }
+#endif
 
 } // namespace
 
@@ -78,8 +83,10 @@ bool byte_survives(quint8 byte, int sent_parity, int read_parity)
 
 line::~line()
 {
+#ifdef Q_OS_UNIX
     if (master_fd_ >= 0)
         ::close(master_fd_);
+#endif
 }
 
 line::line(const QVector<meter> &meters, const line_options &options, QObject *parent)
@@ -160,6 +167,7 @@ bool line::open(QString *error)
     if (!ok)
         log_line(QStringLiteral("line settings not applied: %1").arg(port_.errorString()));
     port_.clearError();
+#ifdef Q_OS_UNIX
     if (!options_.master_port.isEmpty()) {
         // Opened before the master opens it for itself (it may lock it), and
         // never read: the bytes stay the master's.
@@ -170,6 +178,7 @@ bool line::open(QString *error)
             return false;
         }
     }
+#endif
     return true;
 }
 
@@ -180,11 +189,13 @@ void line::master_setting(int *baud, int *parity) const
 {
     *baud = options_.baud;
     *parity = options_.parity;
+#ifdef Q_OS_UNIX
     termios t{};
     if (master_fd_ < 0 || ::tcgetattr(master_fd_, &t) != 0)
         return;
     *baud = baud_of(cfgetospeed(&t));
     *parity = (t.c_cflag & PARODD) ? 1 : (t.c_cflag & PARENB) ? 2 : 0;
+#endif
 }
 
 // A meter hears a frame sent at its own rate; at another rate it gets noise
