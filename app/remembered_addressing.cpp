@@ -25,7 +25,8 @@ bool acceptable(const QString &value)
 RememberedAddressing parse_remembered_addressing(const QByteArray &content)
 {
     RememberedAddressing result;
-    for (const QString &line : QString::fromUtf8(content).split(QLatin1Char('\n'))) {
+    // Up to the first NUL byte, as Qt 5 decodes a QByteArray (Qt 6 reads past it).
+    for (const QString &line : QString::fromUtf8(content.constData()).split(QLatin1Char('\n'))) {
         const int equals = line.indexOf(QLatin1Char('='));
         if (equals < 0)
             continue;
