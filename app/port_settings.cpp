@@ -25,7 +25,8 @@ void read_number(const QList<QByteArray> &lines, int index, int &field)
     if (index >= lines.size())
         return;
     bool ok = false;
-    const int value = QString::fromLocal8Bit(lines[index]).toInt(&ok, 10);
+    // Up to the first NUL byte, with Qt 5 and Qt 6 alike.
+    const int value = QString::fromLocal8Bit(lines[index].constData()).toInt(&ok, 10);
     if (ok)
         field = value;
 }
@@ -48,7 +49,7 @@ bool read_port_name(const QByteArray &line, QString &name)
         if (quint8(c) < 0x20 || quint8(c) == 0x7F)
             return false;
     }
-    const QString decoded = QString::fromLocal8Bit(line);
+    const QString decoded = QString::fromLocal8Bit(line.constData());
     if (decoded.size() > max_port_name_length)
         return false;
     name = decoded;

@@ -19,7 +19,8 @@ bool acceptable_side_value(const QString &value)
 SideSettings parse_side_settings(const QByteArray &content)
 {
     SideSettings result;
-    for (const QString &line : QString::fromUtf8(content).split(QLatin1Char('\n'))) {
+    // Up to the first NUL byte, as Qt 5 decodes a QByteArray (Qt 6 reads past it).
+    for (const QString &line : QString::fromUtf8(content.constData()).split(QLatin1Char('\n'))) {
         const int equals = line.indexOf(QLatin1Char('='));
         if (equals < 0)
             continue;

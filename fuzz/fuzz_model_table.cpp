@@ -5,7 +5,9 @@
 #include "meter/model_table.h"
 #include "meter/register_map.h"
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
+#endif
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -36,8 +38,14 @@ void check_lookup(const QStringList &fields, int code, qint32 units)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzedDataProvider in(data, size);
+    // The first byte picks the local 8-bit encoding; Qt 6 has UTF-8 only.
+    const int codec_choice = in.ConsumeIntegralInRange(0, 2);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     static const char *const codecs[] = {"UTF-8", "windows-1251", "ISO-8859-1"};
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName(codecs[in.ConsumeIntegralInRange(0, 2)]));
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName(codecs[codec_choice]));
+#else
+    Q_UNUSED(codec_choice);
+#endif
     const int code = in.ConsumeIntegral<int>();
     const qint32 units = in.ConsumeIntegral<qint32>();
 

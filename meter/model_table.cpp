@@ -80,11 +80,13 @@ bool is_utf8(const QByteArray &bytes)
 
 QString decode_model_text(const QByteArray &content)
 {
+    // UTF-8 up to the first NUL byte, as Qt 5 decodes a QByteArray (Qt 6
+    // reads past it).
     static const QByteArray bom("\xEF\xBB\xBF");
     if (content.startsWith(bom))
-        return QString::fromUtf8(content.mid(bom.size()));
+        return QString::fromUtf8(content.constData() + bom.size());
     if (is_utf8(content))
-        return QString::fromUtf8(content);
+        return QString::fromUtf8(content.constData());
     return decode_cp1251(content);
 }
 

@@ -54,7 +54,7 @@ SequenceProgress WriteEngine::progress() const
     int total = 0;
     for (const std::optional<quint32> &value : items)
         total += value ? 1 : 0;
-    return {confirmed.size(), total};
+    return {int(confirmed.size()), total};
 }
 
 ExchangeRequest WriteEngine::next_request()

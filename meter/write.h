@@ -4,6 +4,8 @@
 #include "link/frames.h"
 #include "meter/write_values.h"
 
+#include <QVector>
+
 #include <array>
 #include <optional>
 

@@ -1,5 +1,7 @@
 #include "meter/write_values.h"
 
+#include <QStringList>
+
 quint16 write_item_register(int item)
 {
     static const quint16 registers[write_item::count] = {0x0300, 0x0301, 0x0302, 0x0303, 0x1000};

@@ -4,6 +4,7 @@
 #   tools/bench.sh scan [BAUD...]   the search for meters, addresses 1..247 (9600 baud by default)
 #   tools/bench.sh riser [BAUD...]  "Считать все" over ten meters (9600 baud by default)
 #   tools/bench.sh journal          storing polls and archives in the journal (SQLite and PostgreSQL)
+# BUILD_DIR (default build/) picks the build folder, QT_VERSION_MAJOR=5 or 6 the Qt.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -24,7 +25,7 @@ elif [ "${1:-}" = riser ]; then
     program=riser_bench
     shift
 fi
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${QT_VERSION_MAJOR:+-DQT_VERSION_MAJOR="$QT_VERSION_MAJOR"} >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "$program" meter_sim
 cd "$build"
 METER_SIM="$build/sim/meter_sim" "./bench/$program" "$@"

@@ -221,10 +221,12 @@ EOF
 build_project() {
     write_toolchain
     # Qt's host tools (moc, uic, rcc) come with the cross-built Qt; Debian's
-    # lrelease 5.15 compiles the translation the same for any target.
+    # lrelease 5.15 compiles the translation the same for any target. The
+    # Windows program is built with Qt 5 (the static cache above).
     cmake -S "$root" -B "$build" \
         -DCMAKE_TOOLCHAIN_FILE="$build/mingw-toolchain.cmake" \
         -DCMAKE_BUILD_TYPE=Release \
+        -DQT_VERSION_MAJOR=5 \
         -DCMAKE_PREFIX_PATH="$qt" \
         -DQt5_DIR="$qt/lib/cmake/Qt5" \
         -DQt5LinguistTools_DIR=/usr/lib/x86_64-linux-gnu/cmake/Qt5LinguistTools \
@@ -267,7 +269,7 @@ main() {
     local dlls
     dlls=$(x86_64-w64-mingw32-objdump -p "$build/configurator.exe" | sed -n 's/^\s*DLL Name: //p' | sort -u | tr '\n' ' ')
     log "configurator.exe imports: $dlls"
-    if grep -qiE 'Qt5|libstdc|libgcc|libwinpthread' <<<"$dlls"; then
+    if grep -qiE 'Qt[56]|libstdc|libgcc|libwinpthread' <<<"$dlls"; then
         log "configurator.exe needs DLLs that Windows does not have"
         return 1
     fi

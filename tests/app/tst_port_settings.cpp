@@ -65,6 +65,8 @@ void tst_port_settings::parse_data()
     QTest::newRow("only a port name") << QByteArray("COM5\n") << make("COM5", 9600, 1, 300, 1000, 700, 2000, 0);
     QTest::newRow("not numbers") << QByteArray("COM1\nfast\n\nx\n-5\n0\n 12 \nodd\n")
                                  << make("COM1", 9600, 1, 300, 1000, 700, 12, 0);
+    QTest::newRow("a number ends at a NUL")
+        << QByteArray("COM1\n2400\0\x01\n", 12) << make("COM1", 2400, 1, 300, 1000, 700, 2000, 0);
     QTest::newRow("odd rate and stop bits kept")
         << QByteArray("COM1\n19200\n0\n300\n1000\n700\n2000\n7\n") << make("COM1", 19200, 0, 300, 1000, 700, 2000, 7);
     QTest::newRow("lines after the eighth ignored")

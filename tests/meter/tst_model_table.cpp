@@ -162,6 +162,8 @@ void tst_model_table::decoding_data()
     QTest::newRow("surrogate is not UTF-8") << QByteArray("\xED\xA0\x80") << QString::fromUtf8("н\u00A0Ђ");
     QTest::newRow("cut sequence at the end is not UTF-8") << QByteArray("a\xD0") << QString::fromUtf8("aР");
     QTest::newRow("ASCII") << QByteArray("N,1A,,0.001") << QStringLiteral("N,1A,,0.001");
+    QTest::newRow("UTF-8 ends at a NUL") << QByteArray("Мо\0дель", 13) << QString::fromUtf8("Мо");
+    QTest::newRow("Windows-1251 keeps a NUL") << QByteArray("\xCC\0\xEE", 3) << QString::fromUtf8("М\0о", 5);
 }
 
 void tst_model_table::decoding()

@@ -282,7 +282,7 @@ void tst_sim_slave::archive_blocks()
     const QByteArray request
         = sim::with_crc(bytes(by_serial ? serial_frame("45", fields) : QStringLiteral("01 44 ") + fields));
     const QByteArray answer = sim::handle_request(&meters, request).answer;
-    QTEST(answer.size(), "length");
+    QTEST(int(answer.size()), "length");
     QVERIFY(sim::crc_ok(answer));
     const int header = by_serial ? 12 : 6;
     QCOMPARE(answer.left(header), request.left(header));

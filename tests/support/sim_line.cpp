@@ -17,16 +17,26 @@ namespace {
 
 // A child that dies with the test process, so a crashed test leaves no
 // socat or stand-in behind.
+void die_with_parent()
+{
+#ifdef Q_OS_LINUX
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+}
+
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+class child_process : public QProcess
+{
+public:
+    child_process() { setChildProcessModifier(die_with_parent); }
+};
+#else
 class child_process : public QProcess
 {
 protected:
-    void setupChildProcess() override
-    {
-#ifdef Q_OS_LINUX
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-#endif
-    }
+    void setupChildProcess() override { die_with_parent(); }
 };
+#endif
 
 void end_process(QProcess *p)
 {
