@@ -106,44 +106,50 @@ void RegisterWindow::say(const QString &text, bool error)
     status->setText(text);
 }
 
-void RegisterWindow::read_clicked()
+// The first register and the meter of a read or write, or nothing with
+// the reason said.
+bool RegisterWindow::checked_start(quint16 *first, MeterTarget *target)
 {
-    const std::optional<quint16> first = registers::parse_register(first_line->text());
-    if (!first) {
+    const std::optional<quint16> parsed = registers::parse_register(first_line->text());
+    if (!parsed) {
         say(tr("Неверный номер регистра: 0…65535, десятичный или 0x…"), true);
-        return;
+        return false;
     }
     QString why;
-    const std::optional<MeterTarget> target = target_of_form(&why);
-    if (!target) {
+    const std::optional<MeterTarget> meter = target_of_form(&why);
+    if (!meter) {
         say(why, true);
-        return;
+        return false;
     }
-    const std::optional<int> count = registers::parse_count(count_line->text(), *first, target->by_serial);
+    *first = *parsed;
+    *target = *meter;
+    return true;
+}
+
+void RegisterWindow::read_clicked()
+{
+    quint16 first = 0;
+    MeterTarget target;
+    if (!checked_start(&first, &target))
+        return;
+    const std::optional<int> count = registers::parse_count(count_line->text(), first, target.by_serial);
     if (!count) {
         say(tr("Неверное количество: от 1 до %1 регистров за один запрос, не дальше 0xFFFF")
-                .arg(registers::max_read_count(target->by_serial)),
+                .arg(registers::max_read_count(target.by_serial)),
             true);
         return;
     }
-    start(std::make_unique<RegisterAccess>(*target, *first, *count));
+    start(std::make_unique<RegisterAccess>(target, first, *count));
 }
 
 void RegisterWindow::write_clicked()
 {
-    const std::optional<quint16> first = registers::parse_register(first_line->text());
-    if (!first) {
-        say(tr("Неверный номер регистра: 0…65535, десятичный или 0x…"), true);
+    quint16 first = 0;
+    MeterTarget target;
+    if (!checked_start(&first, &target))
         return;
-    }
-    QString why;
-    const std::optional<MeterTarget> target = target_of_form(&why);
-    if (!target) {
-        say(why, true);
-        return;
-    }
     const registers::ParsedValues parsed
-        = registers::parse_values(values_line->text(), pairs_click->isChecked(), *first, target->by_serial);
+        = registers::parse_values(values_line->text(), pairs_click->isChecked(), first, target.by_serial);
     switch (parsed.error) {
     case registers::ValuesError::none: break;
     case registers::ValuesError::empty: say(tr("Введите значения для записи"), true); return;
@@ -156,17 +162,17 @@ void RegisterWindow::write_clicked()
         return;
     case registers::ValuesError::too_many:
         say(tr("Слишком много регистров: не больше %1 за одну запись, не дальше 0xFFFF")
-                .arg(registers::max_write_count(target->by_serial)),
+                .arg(registers::max_write_count(target.by_serial)),
             true);
         return;
     }
     const QString question = tr("Записать в счётчик (%1) с регистра %2: %3?")
-                                 .arg(meter_text(*target), registers::hex_text(*first), values_text(parsed.words));
+                                 .arg(meter_text(target), registers::hex_text(first), values_text(parsed.words));
     if (!confirm(question)) {
         say(tr("Запись отменена"), false);
         return;
     }
-    start(std::make_unique<RegisterAccess>(*target, *first, parsed.words));
+    start(std::make_unique<RegisterAccess>(target, first, parsed.words));
 }
 
 bool RegisterWindow::start(std::unique_ptr<RegisterAccess> access)

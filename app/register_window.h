@@ -36,6 +36,7 @@ signals:
     void write_concluded(const SessionWrite &write);
 
 private:
+    bool checked_start(quint16 *first, MeterTarget *target);
     void read_clicked();
     void write_clicked();
     void run_over(Sequence *sequence);
