@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks against the wire-time stand-in:
 #   tools/bench.sh [BAUD...]        poll, archives and write (all four rates: about ten minutes)
 #   tools/bench.sh scan [BAUD...]   the search for meters, addresses 1..247 (9600 baud by default)
-#   tools/bench.sh riser [BAUD...]  "Считать все" over ten meters (9600 baud by default)
+#   tools/bench.sh riser [tcp] [BAUD...]  "Считать все" over ten meters (9600 baud by default;
+#                                   tcp: behind the stand-in as a serial device server)
 #   tools/bench.sh journal          storing polls and archives in the journal (SQLite and PostgreSQL)
 # BUILD_DIR (default build/) picks the build folder, QT_VERSION_MAJOR=5 or 6 the Qt.
 set -euo pipefail
