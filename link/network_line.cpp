@@ -58,7 +58,12 @@ void network_line::connect_to(const NetworkEndpoint &endpoint, int connect_ms)
         if (!attempt_running && current->isOpen())
             current->close();
     });
-    connect(current, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+#if QT_VERSION >= QT_VERSION_CHECK(5, 15, 0)
+    const auto error_signal = &QAbstractSocket::errorOccurred;
+#else
+    const auto error_signal = QOverload<QAbstractSocket::SocketError>::of(&QAbstractSocket::error);
+#endif
+    connect(current, error_signal, this, [this](QAbstractSocket::SocketError error) {
         if (!attempt_running)
             return; // a connection that drops later is io_port's to tell
         switch (error) {

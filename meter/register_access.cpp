@@ -58,7 +58,9 @@ std::optional<int> parse_count(const QString &text, quint16 first, bool by_seria
 ParsedValues parse_values(const QString &text, bool pairs, quint16 first, bool by_serial)
 {
     ParsedValues result;
-    const QStringList tokens = text.split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
+    // Split and emptied by hand: Qt::SkipEmptyParts is Qt 5.14's.
+    QStringList tokens = text.split(QRegularExpression(QStringLiteral("[\\s,;]+")));
+    tokens.removeAll(QString());
     if (tokens.isEmpty()) {
         result.error = ValuesError::empty;
         return result;
