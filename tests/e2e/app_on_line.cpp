@@ -1,5 +1,7 @@
 #include "app_on_line.h"
 
+#include "app/archive.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -145,6 +147,25 @@ QString AppOnLine::log_text()
             return top->findChild<QTextEdit *>("textEdit")->toPlainText();
     }
     return {};
+}
+
+archive *AppOnLine::archive_window()
+{
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<archive *>(top))
+            return window;
+    }
+    return nullptr;
+}
+
+void AppOnLine::address_meter(bool by_serial)
+{
+    if (by_serial) {
+        check("s_num_click");
+        set_text("sereal_num_line_w", "0012345678AB");
+    } else {
+        check("adr_click");
+    }
 }
 
 QStringList AppOnLine::sent_frames()

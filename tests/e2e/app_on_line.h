@@ -30,6 +30,8 @@ struct LinePeriods
     static LinePeriods defaults(int baud_rate) { return {300, 1000, 700, 2000, baud_rate}; }
 };
 
+class archive;
+
 class AppOnLine
 {
 public:
@@ -59,6 +61,10 @@ public:
     QString status() { return text("label_31"); }
     QString status_style();
     QString log_text();
+    // The archive window, once "Открыть архив" or a read has made it.
+    static archive *archive_window();
+    // The stand-in's default meter by its device address (1) or serial number.
+    void address_meter(bool by_serial);
     QStringList sent_frames(); // the "->" lines of the log, as hex without the mark
 
     // Waits for the running sequence to stop its timer.

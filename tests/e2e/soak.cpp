@@ -23,15 +23,6 @@ long resident_kb()
     return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
-archive *archive_window()
-{
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<archive *>(top))
-            return window;
-    }
-    return nullptr;
-}
-
 void clear_log()
 {
     for (QWidget *top : QApplication::topLevelWidgets()) {
@@ -198,7 +189,7 @@ private:
         static const char *const names[] = {"", "hourly", "daily", "monthly"};
         static const int depths[] = {0, 336, 252, 84};
         for (int type = 1; type <= 3; ++type) {
-            QTableWidget *table = archive_window()->table(type);
+            QTableWidget *table = AppOnLine::archive_window()->table(type);
             if (!table->item(0, 0)) {
                 if (complete)
                     wrong(QString("the %1 table is empty after a complete read").arg(names[type]));

@@ -12,21 +12,12 @@
 
 namespace {
 
-archive *archive_window()
-{
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<archive *>(top))
-            return window;
-    }
-    return nullptr;
-}
-
 const char *const type_names[] = {"", "hourly", "daily", "monthly"};
 
 // Every row of the table holds what the stand-in holds for that record.
 void compare_table(AppOnLine &app, int type, int version, int depth, double factor, int decimals)
 {
-    QTableWidget *table = archive_window()->table(type);
+    QTableWidget *table = AppOnLine::archive_window()->table(type);
     QCOMPARE(table->rowCount(), depth + 1);
     QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Номер записи"));
     for (int k = 0; k < depth; ++k) {
@@ -106,7 +97,7 @@ void tst_e2e_archive::full_read()
     // The file names the meter read and when, and has decimal commas.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(archive_window()->save_to(dir.filePath("a.csv"), nullptr));
+    QVERIFY(AppOnLine::archive_window()->save_to(dir.filePath("a.csv"), nullptr));
     QFile file(dir.filePath("a.csv"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).remove(QChar(0xFEFF)).split("\r\n");
@@ -116,7 +107,7 @@ void tst_e2e_archive::full_read()
     const QDateTime read_at
         = QDateTime::fromString(lines.value(3).section(';', 1), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     QVERIFY2(qAbs(read_at.secsTo(QDateTime::currentDateTime())) < 600, qPrintable(lines.value(3)));
-    const QString hourly_first = archive_window()->table(1)->item(1, 2)->text();
+    const QString hourly_first = AppOnLine::archive_window()->table(1)->item(1, 2)->text();
     QVERIFY(hourly_first.contains('.'));
     QCOMPARE(lines.value(7).section(';', 2, 2), QString(hourly_first).replace('.', ','));
 }
@@ -131,7 +122,7 @@ void tst_e2e_archive::first_records_as_shown()
     app.click("arch_btn");
     QVERIFY(app.wait_idle(120000));
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
-    QTableWidget *hourly = archive_window()->table(1);
+    QTableWidget *hourly = AppOnLine::archive_window()->table(1);
     // No poll ran, so no model factor: raw counts.
     const QStringList first{"0", "30.01.2024 15:00:00", "12345", "0", "--"};
     for (int c = 0; c < 5; ++c)
@@ -191,7 +182,7 @@ void tst_e2e_archive::bad_data_gives_up()
     QVERIFY(app.wait_idle());
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Некорректные данные архива"));
     QCOMPARE(app.status(), QStringLiteral("Неверные данные"));
-    QCOMPARE(archive_window()->table(1)->item(0, 0), nullptr);
+    QCOMPARE(AppOnLine::archive_window()->table(1)->item(0, 0), nullptr);
 }
 
 void tst_e2e_archive::failure_in_the_daily_archive()
@@ -204,11 +195,11 @@ void tst_e2e_archive::failure_in_the_daily_archive()
     app.click("arch_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
-    QCOMPARE(archive_window()->table(1)->rowCount(), 337);
-    QVERIFY(archive_window()->table(1)->item(336, 0));
-    QCOMPARE(archive_window()->table(2)->item(0, 0), nullptr);
-    QCOMPARE(archive_window()->table(3)->item(0, 0), nullptr);
-    QCOMPARE(archive_window()->findChild<QLabel *>("arch_state_label")->text(),
+    QCOMPARE(AppOnLine::archive_window()->table(1)->rowCount(), 337);
+    QVERIFY(AppOnLine::archive_window()->table(1)->item(336, 0));
+    QCOMPARE(AppOnLine::archive_window()->table(2)->item(0, 0), nullptr);
+    QCOMPARE(AppOnLine::archive_window()->table(3)->item(0, 0), nullptr);
+    QCOMPARE(AppOnLine::archive_window()->findChild<QLabel *>("arch_state_label")->text(),
              QStringLiteral("Прочитано записей: 336 из 672"));
 }
 
@@ -262,7 +253,7 @@ void tst_e2e_archive::stopped_read_keeps_what_it_read()
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
 
     // The hourly archive whole, the daily one as far as it came, the rest of its rows empty.
-    QTableWidget *daily = archive_window()->table(2);
+    QTableWidget *daily = AppOnLine::archive_window()->table(2);
     QCOMPARE(daily->rowCount(), 253);
     QVERIFY(daily->item(1, 1));
     QCOMPARE(daily->item(252, 1), nullptr);
@@ -270,7 +261,7 @@ void tst_e2e_archive::stopped_read_keeps_what_it_read()
     while (read < 252 && daily->item(read + 1, 1))
         ++read;
     QVERIFY(read >= 3 * 17);
-    QCOMPARE(archive_window()->findChild<QLabel *>("arch_state_label")->text(),
+    QCOMPARE(AppOnLine::archive_window()->findChild<QLabel *>("arch_state_label")->text(),
              QString("Прочитано записей: %1 из 672").arg(336 + read));
 }
 
@@ -301,7 +292,7 @@ void tst_e2e_archive::version_asked_first()
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
     QCOMPARE(app.text("ver_prot_line"), QStringLiteral("2"));
     QCOMPARE(app.sent_frames().at(sent_before), QStringLiteral("11 03 00 09 00 01 56 98"));
-    QCOMPARE(archive_window()->table(1)->rowCount(), 513);
+    QCOMPARE(AppOnLine::archive_window()->table(1)->rowCount(), 513);
 }
 
 QTEST_MAIN(tst_e2e_archive)

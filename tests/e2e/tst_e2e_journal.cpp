@@ -19,15 +19,6 @@
 
 namespace {
 
-archive *archive_window()
-{
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<archive *>(top))
-            return window;
-    }
-    return nullptr;
-}
-
 // The record rows of a saved CSV, per section, without the record numbers
 // (the meter numbers from its newest, the journal in time order) and without
 // empty slots.
@@ -140,7 +131,7 @@ void tst_e2e_journal::poll_and_archive_kept()
     int records = 0;
     for (int type = 1; type <= 3; ++type) {
         app.window().findChild<QComboBox *>("journal_archive_type")->setCurrentIndex(type - 1);
-        const int shown = non_empty_rows(archive_window()->table(type));
+        const int shown = non_empty_rows(AppOnLine::archive_window()->table(type));
         QVERIFY(shown > 0);
         QCOMPARE(journal->archive_table()->rowCount(), shown);
         records += shown;
@@ -150,7 +141,7 @@ void tst_e2e_journal::poll_and_archive_kept()
     QTemporaryDir out;
     QString error;
     QVERIFY2(journal->save_to(out.filePath("journal.csv"), &error), qPrintable(error));
-    QVERIFY2(archive_window()->save_to(out.filePath("archive.csv"), &error), qPrintable(error));
+    QVERIFY2(AppOnLine::archive_window()->save_to(out.filePath("archive.csv"), &error), qPrintable(error));
     QStringList journal_head, archive_head;
     const auto from_journal = csv_records(out.filePath("journal.csv"), &journal_head);
     const auto from_archive = csv_records(out.filePath("archive.csv"), &archive_head);

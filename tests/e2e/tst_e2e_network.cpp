@@ -22,15 +22,6 @@
 
 namespace {
 
-archive *archive_window()
-{
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<archive *>(top))
-            return window;
-    }
-    return nullptr;
-}
-
 // Points the network line at 127.0.0.1:port through the settings window, as
 // the operator would, and presses "Запуск порта".
 void connect_to(AppOnLine &app, int port)
@@ -134,10 +125,10 @@ void tst_e2e_network::poll_write_and_archive()
     app.click("arch_btn");
     QVERIFY(app.wait_idle(120000));
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
-    QTableWidget *monthly = archive_window()->table(3);
+    QTableWidget *monthly = AppOnLine::archive_window()->table(3);
     QCOMPARE(monthly->rowCount(), 84 + 1);
     QVERIFY(monthly->item(84, 1));
-    QCOMPARE(archive_window()->findChild<QLabel *>("arch_state_label")->text(), QString());
+    QCOMPARE(AppOnLine::archive_window()->findChild<QLabel *>("arch_state_label")->text(), QString());
 }
 
 void tst_e2e_network::drop_mid_archive_then_reconnect()
@@ -156,8 +147,8 @@ void tst_e2e_network::drop_mid_archive_then_reconnect()
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
     QCOMPARE(app.text("start_btn"), QStringLiteral("Нет соединения"));
     // What came before the drop stays, and says it is part of the whole.
-    QVERIFY(archive_window()->table(1)->item(1, 1));
-    QVERIFY(archive_window()->findChild<QLabel *>("arch_state_label")->text().endsWith(" из 672"));
+    QVERIFY(AppOnLine::archive_window()->table(1)->item(1, 1));
+    QVERIFY(AppOnLine::archive_window()->findChild<QLabel *>("arch_state_label")->text().endsWith(" из 672"));
 
     app.click("start_btn");
     QVERIFY(app.wait_for([&] { return app.text("start_btn") == QStringLiteral("Соединение установлено"); }));

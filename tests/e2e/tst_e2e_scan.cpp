@@ -430,6 +430,15 @@ void tst_e2e_scan::finds_meters_at_their_rates_and_parities()
     QVERIFY(app.line().sim_log().filter(QStringLiteral("fault parity 1 read as 0")).size() >= 1);
     QVERIFY(app.line().sim_log().filter(QStringLiteral("fault parity 0 read as 1")).size() >= 1);
 
+    // "Считать все" reads the meter at the port's own setting and names the other.
+    app.click("read_all_btn");
+    QVERIFY(app.wait_for([&] { return app.text("riser_status") == QStringLiteral("Считано 1 из 1"); }, 60000));
+    QCOMPARE(app.text("scan_status"), QStringLiteral("Не считаны счетчики на другой скорости или четности: 1"));
+    auto *riser = app.window().findChild<QTableWidget *>("riser_table");
+    QCOMPARE(riser->rowCount(), 1);
+    QCOMPARE(riser->item(0, 0)->text(), QStringLiteral("9"));
+    QCOMPARE(riser->item(0, 9)->text(), QStringLiteral("OK"));
+
     // The meter at 2400 odd, chosen: the port keeps to its setting, and a poll reads it.
     scan.table()->selectRow(0);
     app.click("scan_choose_btn");

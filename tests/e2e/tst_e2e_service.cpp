@@ -12,16 +12,6 @@
 
 namespace {
 
-void address_meter(AppOnLine &app, bool by_serial)
-{
-    if (by_serial) {
-        app.check("s_num_click");
-        app.set_text("sereal_num_line_w", "0012345678AB");
-    } else {
-        app.check("adr_click");
-    }
-}
-
 RegisterWindow *open_registers(AppOnLine &app)
 {
     app.click("registers_btn");
@@ -83,7 +73,7 @@ void tst_e2e_service::registers_by_either_addressing()
     QFETCH(bool, pairs);
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
-    address_meter(app, by_serial);
+    app.address_meter(by_serial);
     RegisterWindow *w = open_registers(app);
     QVERIFY(w);
 
@@ -116,7 +106,7 @@ void tst_e2e_service::exception_shown()
 {
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
-    address_meter(app, false);
+    app.address_meter(false);
     RegisterWindow *w = open_registers(app);
     type(w, "reg_first_line", "0x0303");
     type(w, "reg_values_line", "40"); // a save date is 1..31
@@ -167,7 +157,7 @@ void tst_e2e_service::bad_inputs_send_nothing()
     QFETCH(QString, message);
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
-    address_meter(app, false);
+    app.address_meter(false);
     RegisterWindow *w = open_registers(app);
     type(w, "reg_first_line", first);
     type(w, "reg_count_line", count);
@@ -183,7 +173,7 @@ void tst_e2e_service::watch_rows_follow_the_flow()
     AppOnLine app;
     // 5 units a second at the model's 0.001 m3: 18 m3/h.
     QVERIFY2(app.start({}, "flow = 5\n"), qPrintable(app.error()));
-    address_meter(app, false);
+    app.address_meter(false);
     app.window().findChild<QSpinBox *>("watch_period_box")->setValue(1);
     app.click("watch_btn");
     auto *w = app.window().findChild<WatchWindow *>();
@@ -222,7 +212,7 @@ void tst_e2e_service::report_holds_what_was_read()
     QVERIFY2(!pdftotext.isEmpty(), "pdftotext is not installed (tools/install-deps.sh: poppler-utils)");
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
-    address_meter(app, false);
+    app.address_meter(false);
     app.click("param_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QString());

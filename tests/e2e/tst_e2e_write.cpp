@@ -9,16 +9,6 @@ namespace {
 
 const char *const enable_boxes[] = {"adr_click_w", "speed_click_w", "bit_click_w", "date_save_w", "write_time_click"};
 
-void address_meter(AppOnLine &app, bool by_serial)
-{
-    if (by_serial) {
-        app.check("s_num_click");
-        app.set_text("sereal_num_line_w", "0012345678AB");
-    } else {
-        app.check("adr_click");
-    }
-}
-
 } // namespace
 
 class tst_e2e_write : public QObject
@@ -62,7 +52,7 @@ void tst_e2e_write::each_item()
     QFETCH(int, item);
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
-    address_meter(app, by_serial);
+    app.address_meter(by_serial);
     app.set_text("adr_line_w", "17");
     app.window().findChild<QComboBox *>("speed_box_w")->setCurrentIndex(1);
     app.window().findChild<QComboBox *>("bit_box_w")->setCurrentIndex(5);
@@ -104,7 +94,7 @@ void tst_e2e_write::all_items()
     QFETCH(bool, by_serial);
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
-    address_meter(app, by_serial);
+    app.address_meter(by_serial);
     app.set_text("adr_line_w", "5");
     app.window().findChild<QComboBox *>("speed_box_w")->setCurrentIndex(2);
     app.window().findChild<QComboBox *>("bit_box_w")->setCurrentIndex(3);

@@ -1,9 +1,8 @@
 // The pass over a line of meters and the clock setting against stand-in
 // meters in the test process: who is asked when, how, and what each row says.
-#include "link/answer_check.h"
 #include "meter/write_values.h"
+#include "meter_device.h"
 #include "scan/line_readout.h"
-#include "sim/slave.h"
 
 #include <QMap>
 #include <QtTest>
@@ -31,27 +30,16 @@ sim::meter meter_at(int address, int version = 3)
 // address each request went to (0xFD: by serial number).
 QList<int> drive(Sequence &sequence, QVector<sim::meter> &meters, QMap<int, int> silent = {})
 {
-    QList<int> asked;
-    while (!sequence.finished() && asked.size() < 10000) {
-        const ExchangeRequest request = sequence.next_request();
+    const auto heard = [&silent](const ExchangeRequest &request) {
         const int address = quint8(request.frame[0]);
-        asked.append(address);
-        ExchangeOutcome outcome;
-        if (silent.value(address) > 0)
-            --silent[address];
-        else
-            outcome.answer = sim::handle_request(&meters, request.frame).answer;
-        outcome.check = check_answer(outcome.answer, request.frame, request.answer_length);
-        if (outcome.answer.isEmpty())
-            outcome.kind = ExchangeOutcome::Kind::no_answer;
-        else if (outcome.check == AnswerStatus::ok)
-            outcome.kind = ExchangeOutcome::Kind::answered;
-        else if (outcome.check == AnswerStatus::exception)
-            outcome.kind = ExchangeOutcome::Kind::exception, outcome.exception_code = exception_code(outcome.answer);
-        else
-            outcome.kind = ExchangeOutcome::Kind::bad_answer;
-        sequence.conclude(outcome);
-    }
+        if (silent.value(address) == 0)
+            return true;
+        --silent[address];
+        return false;
+    };
+    QList<int> asked;
+    for (const ExchangeRequest &request : run_in_process(sequence, meters, heard))
+        asked.append(quint8(request.frame[0]));
     return asked;
 }
 

@@ -44,12 +44,20 @@ void MeterDevice::deliver(const QByteArray &bytes)
 
 QList<ExchangeRequest> run_in_process(Sequence &sequence, QVector<sim::meter> &meters, int silent_from)
 {
+    int sent = 0;
+    return run_in_process(sequence, meters, [&sent, silent_from](const ExchangeRequest &) {
+        return silent_from < 0 || ++sent <= silent_from;
+    });
+}
+
+QList<ExchangeRequest> run_in_process(Sequence &sequence, QVector<sim::meter> &meters, const Heard &heard)
+{
     QList<ExchangeRequest> sent;
     while (!sequence.finished() && sent.size() < 10000) {
         const ExchangeRequest request = sequence.next_request();
         sent.append(request);
         ExchangeOutcome outcome;
-        if (silent_from < 0 || sent.size() <= silent_from)
+        if (heard(request))
             outcome.answer = sim::handle_request(&meters, request.frame).answer;
         outcome.check = check_answer(outcome.answer, request.frame, request.answer_length);
         if (outcome.answer.isEmpty())

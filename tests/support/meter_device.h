@@ -9,6 +9,7 @@
 
 #include <QIODevice>
 #include <QVector>
+#include <functional>
 
 struct LineTrick
 {
@@ -44,6 +45,9 @@ private:
 };
 
 // Runs a sequence against the meters without a line or a timer: each request
-// is answered at once, checked as the exchanger checks it. The requests from
-// index `silent_from` on get no answer. Returns the requests sent.
+// is answered at once, checked as the exchanger checks it, unless `heard`
+// says the meters do not hear it. Returns the requests sent.
+using Heard = std::function<bool(const ExchangeRequest &request)>;
+QList<ExchangeRequest> run_in_process(Sequence &sequence, QVector<sim::meter> &meters, const Heard &heard);
+// The requests from index `silent_from` on get no answer.
 QList<ExchangeRequest> run_in_process(Sequence &sequence, QVector<sim::meter> &meters, int silent_from = -1);
