@@ -8,7 +8,7 @@
 // valid answer, the stand-in's turnaround and the answer's bytes; for every
 // other one, the operator's wait, which is how long an absent answer must be
 // waited for.
-#include "app/scan_window.h"
+#include "windows/scan_window.h"
 #include "app_on_line.h"
 #include "link/answer_check.h"
 #include "link/line_timing.h"

@@ -8,11 +8,11 @@ set(meter_core_sources
     link/serial_number.cpp
     link/line_timing.cpp
     link/hex_line.cpp
-    app/atomic_file.cpp
-    app/port_settings.cpp
-    app/remembered_addressing.cpp
-    app/side_settings.cpp
-    app/network_settings.cpp
+    config/atomic_file.cpp
+    config/port_settings.cpp
+    config/remembered_addressing.cpp
+    config/side_settings.cpp
+    config/network_settings.cpp
     meter/model_table.cpp
     meter/register_map.cpp
     meter/write_values.cpp

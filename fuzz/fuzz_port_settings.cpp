@@ -4,7 +4,7 @@
 // (Qt 5; Qt 6 has UTF-8 only).
 #include "fuzz_check.h"
 
-#include "app/port_settings.h"
+#include "config/port_settings.h"
 
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>

@@ -1,5 +1,5 @@
-#include "app/archive.h"
-#include "app/consumption_chart.h"
+#include "windows/archive.h"
+#include "windows/consumption_chart.h"
 #include "test_bytes.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/consumption_chart.h"
+#include "windows/consumption_chart.h"
 
 #include <QImage>
 #include <QtTest>

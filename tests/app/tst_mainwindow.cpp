@@ -1,5 +1,5 @@
-#include "app/mainwindow.h"
-#include "app/port_settings.h"
+#include "windows/mainwindow.h"
+#include "config/port_settings.h"
 #include "mainwindow_probe.h"
 #include "test_bytes.h"
 

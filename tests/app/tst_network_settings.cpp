@@ -1,6 +1,6 @@
 // The network line's keys in addressing.txt (the file's other owners keep
 // their lines: app/side_settings, tested with the addressing).
-#include "app/network_settings.h"
+#include "config/network_settings.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "app/port_settings.h"
+#include "config/port_settings.h"
 #include "test_bytes.h"
 
 #include <QtTest>

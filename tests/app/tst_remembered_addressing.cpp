@@ -1,5 +1,5 @@
-#include "app/remembered_addressing.h"
-#include "app/side_settings.h"
+#include "config/remembered_addressing.h"
+#include "config/side_settings.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

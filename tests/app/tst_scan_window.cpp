@@ -1,7 +1,7 @@
 // The scan window on a main window without a line: how it opens and what it
 // refuses before anything is sent.
-#include "app/mainwindow.h"
-#include "app/scan_window.h"
+#include "windows/mainwindow.h"
+#include "windows/scan_window.h"
 
 #include <QCheckBox>
 #include <QLabel>

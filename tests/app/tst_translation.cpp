@@ -1,5 +1,5 @@
-#include "app/interface_language.h"
-#include "app/mainwindow.h"
+#include "config/interface_language.h"
+#include "windows/mainwindow.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -83,7 +83,7 @@ void tst_translation::every_text_of_the_code_is_in_the_translation()
     QTemporaryDir dir;
     const QString fresh = dir.filePath("fresh.ts");
     QStringList args;
-    for (const char *folder : {"app", "link", "meter", "archive", "settings", "log", "scan", "journal", "forms"})
+    for (const char *folder : {"windows", "config", "model", "link", "meter", "archive", "scan", "journal", "forms"})
         args << QStringLiteral(SOURCE_DIR "/") + folder;
     args << "-locations"
          << "none"

@@ -1,4 +1,4 @@
-#include "app/atomic_file.h"
+#include "config/atomic_file.h"
 #include "archive/archive_export.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app_on_line.h"
 
-#include "app/archive.h"
+#include "windows/archive.h"
 
 #include <QDir>
 #include <QEventLoop>

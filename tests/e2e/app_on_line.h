@@ -3,7 +3,7 @@
 // The real main window on one end of a virtual serial line, with the meter
 // stand-in on the other: what a technician has at the desk, minus the hardware.
 
-#include "app/mainwindow.h"
+#include "windows/mainwindow.h"
 #include "mainwindow_probe.h"
 #include "sim_line.h"
 

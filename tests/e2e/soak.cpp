@@ -1,6 +1,6 @@
 #include "soak.h"
 
-#include "app/archive.h"
+#include "windows/archive.h"
 #include "app_on_line.h"
 #include "archive/records.h"
 #include "default_meter.h"

@@ -1,5 +1,5 @@
 // "Считать из счетчика архивные показания" against the meter stand-in.
-#include "app/archive.h"
+#include "windows/archive.h"
 #include "app_on_line.h"
 #include "archive/records.h"
 #include "riser.h"

@@ -1,5 +1,5 @@
 // Adapters that echo, and an adapter pulled out in the middle of an exchange.
-#include "app/archive.h"
+#include "windows/archive.h"
 #include "app_on_line.h"
 
 #include <QTableWidget>

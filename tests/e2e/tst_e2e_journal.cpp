@@ -2,9 +2,9 @@
 // stand-in, in SQLite and, when the test script started one, in PostgreSQL:
 // the database holds what the main window showed, the journal window shows it
 // again and saves it as the archive window does.
-#include "app/archive.h"
-#include "app/consumption_chart.h"
-#include "app/journal_window.h"
+#include "windows/archive.h"
+#include "windows/consumption_chart.h"
+#include "windows/journal_window.h"
 #include "app_on_line.h"
 
 #include <QFile>

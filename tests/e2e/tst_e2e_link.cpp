@@ -1,5 +1,5 @@
 // The serial channel over a real (virtual) serial line.
-#include "app/port_settings.h"
+#include "config/port_settings.h"
 #include "app_on_line.h"
 #include "link/frames.h"
 #include "link/io_port.h"

@@ -1,7 +1,7 @@
 // "Считать все" and "Установить время всем" against the stand-in playing a
 // riser: three meters, one of them gone quiet since the search, and a device
 // that answers garbage.
-#include "app/scan_window.h"
+#include "windows/scan_window.h"
 #include "app_on_line.h"
 #include "link/frames.h"
 #include "meter/poll.h"

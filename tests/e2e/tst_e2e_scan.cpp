@@ -1,5 +1,5 @@
 // "Поиск счетчиков" against the stand-in playing several devices on one line.
-#include "app/scan_window.h"
+#include "windows/scan_window.h"
 #include "app_on_line.h"
 #include "link/frames.h"
 #include "link/hex_line.h"

@@ -1,5 +1,5 @@
 #include "link/hex_line.h"
-#include "log/log_class.h"
+#include "windows/log_class.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/network_settings.h"
-#include "app/port_settings.h"
-#include "settings/settings.h"
+#include "config/network_settings.h"
+#include "config/port_settings.h"
+#include "windows/settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 // Lets tests see the main window's state that no widget shows. The main
 // window names this class its friend; nothing in the program uses it.
 
-#include "app/mainwindow.h"
-#include "app/service_report.h"
+#include "windows/mainwindow.h"
+#include "windows/service_report.h"
 #include "archive/archive_reader.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"

@@ -3,7 +3,7 @@
 // Wine maps to the COM port named in METER_PORT (e.g. COM12). Everything is
 // driven and read the way an operator does: buttons, fields and the status
 // line, found by their object names.
-#include "app/mainwindow.h"
+#include "windows/mainwindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>

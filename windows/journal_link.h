@@ -1,0 +1,22 @@
+#pragma once
+
+#include "config/side_settings.h"
+#include "journal/journal_store.h"
+
+#include <QString>
+
+// Where the journal lives, from addressing.txt: "journal=postgresql" with
+// journal_host, journal_port, journal_database and journal_user sends it to a
+// server; anything else keeps it in readings.sqlite beside settings.txt. The
+// password is never in the file: the caller puts it in.
+constexpr const char *journal_file = "readings.sqlite";
+constexpr const char *journal_password_variable = "METER_JOURNAL_PASSWORD";
+
+journal::Connection journal_connection(const SideSettings &side, const QString &sqlite_file);
+
+// Where the journal is, as the operator recognises it.
+QString journal_place(const journal::Connection &connection);
+
+// The status line for a journal given up: what happened and that the
+// program goes on without it.
+QString journal_fault_text(journal::Fault fault, const journal::Connection &connection);

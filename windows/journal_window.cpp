@@ -1,0 +1,278 @@
+#include "windows/journal_window.h"
+
+#include "config/atomic_file.h"
+#include "windows/consumption_chart.h"
+#include "windows/journal_link.h"
+#include "windows/save_dialog.h"
+#include "archive/archive_export.h"
+#include "meter/register_map.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QTableWidget *make_table(const QString &name, const QStringList &titles, QWidget *parent)
+{
+    auto *table = new QTableWidget(0, titles.size(), parent);
+    table->setObjectName(name);
+    table->setHorizontalHeaderLabels(titles);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+void set_row(QTableWidget *table, int row, const QStringList &texts)
+{
+    for (int c = 0; c < texts.size(); ++c) {
+        auto *item = new QTableWidgetItem(texts.at(c));
+        if (c > 0)
+            item->setData(Qt::TextAlignmentRole, int(Qt::AlignRight | Qt::AlignVCenter));
+        table->setItem(row, c, item);
+    }
+}
+
+QString units_text(const std::optional<qint64> &units, double factor, int decimals)
+{
+    return units ? volume_text(*units, factor, decimals) : QStringLiteral("--");
+}
+
+QString local_time_text(const QDateTime &utc)
+{
+    return utc.isValid() ? utc.toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QString();
+}
+
+} // namespace
+
+JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , connection(connection)
+{
+    setObjectName(QStringLiteral("journal_window"));
+    setWindowTitle(tr("Журнал"));
+
+    state = new QLabel(this);
+    state->setObjectName(QStringLiteral("journal_state"));
+    state->setWordWrap(true);
+
+    meters = make_table(
+        QStringLiteral("journal_meters"),
+        {tr("Серийный номер"), tr("Модель"), tr("Версия"), tr("Адрес"), tr("Показания"), tr("Время чтения")}, this);
+    from_date = new QDateEdit(QDate::currentDate().addMonths(-1), this);
+    from_date->setObjectName(QStringLiteral("journal_from"));
+    to_date = new QDateEdit(QDate::currentDate(), this);
+    to_date->setObjectName(QStringLiteral("journal_to"));
+    for (QDateEdit *edit : {from_date, to_date}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    }
+    archive_type = new QComboBox(this);
+    archive_type->setObjectName(QStringLiteral("journal_archive_type"));
+    archive_type->addItems({tr("Часовой"), tr("Суточный"), tr("Месячный")});
+    auto *save = new QPushButton(tr("Сохранить в файл"), this);
+    save->setObjectName(QStringLiteral("journal_save_btn"));
+
+    readings = make_table(
+        QStringLiteral("journal_readings"),
+        {tr("Время чтения"), tr("Время счетчика"), tr("Показания"), tr("Обратный поток"), tr("Событие"), tr("Адрес")},
+        this);
+    records = make_table(QStringLiteral("journal_archive"), arc::column_titles(), this);
+    consumption = new consumption_chart(this);
+
+    auto *range = new QHBoxLayout;
+    range->addWidget(new QLabel(tr("С"), this));
+    range->addWidget(from_date);
+    range->addWidget(new QLabel(tr("по"), this));
+    range->addWidget(to_date);
+    range->addWidget(new QLabel(tr("Архив"), this));
+    range->addWidget(archive_type);
+    range->addStretch();
+    range->addWidget(save);
+
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(meters);
+    split->addWidget(readings);
+    split->addWidget(records);
+    split->addWidget(consumption);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(state);
+    layout->addLayout(range);
+    layout->addWidget(split, 1);
+    resize(900, 800);
+
+    connect(meters, &QTableWidget::itemSelectionChanged, this, &JournalWindow::show_meter);
+    connect(from_date, &QDateEdit::dateChanged, this, &JournalWindow::show_meter);
+    connect(to_date, &QDateEdit::dateChanged, this, &JournalWindow::show_meter);
+    connect(archive_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &JournalWindow::show_archive);
+    connect(save, &QPushButton::clicked, this, [this] {
+        save_with_dialog(this, tr("Сохранить архив"), arc::suggested_file_name(selected_serial(), QDate::currentDate()),
+                         tr("Файлы CSV (*.csv)"), &last_dir,
+                         [this](const QString &path, QString *error) { return save_to(path, error); });
+    });
+}
+
+JournalWindow::~JournalWindow() = default;
+
+bool JournalWindow::store_ready()
+{
+    if (store && store->is_open())
+        return true;
+    // Opened anew each time it is not open: the file may have been put right.
+    store = std::make_unique<journal::Store>(connection);
+    if (store->open()) {
+        state->setText(tr("Журнал: %1").arg(journal_place(connection)));
+        state->setStyleSheet(QString());
+        return true;
+    }
+    state->setText(journal_fault_text(store->fault(), connection));
+    state->setStyleSheet(QStringLiteral("QLabel {color:red;}"));
+    return false;
+}
+
+QString JournalWindow::state_text() const
+{
+    return state->text();
+}
+
+void JournalWindow::refresh()
+{
+    const QString picked = selected_serial();
+    known = store_ready() ? store->meters() : QList<journal::MeterRow>();
+    const QSignalBlocker quiet(meters);
+    meters->setRowCount(known.size());
+    int picked_row = known.isEmpty() ? -1 : 0;
+    for (int r = 0; r < known.size(); ++r) {
+        const journal::MeterRow &m = known.at(r);
+        set_row(meters, r,
+                {m.serial, m.model_code >= 0 ? model_text(quint16(m.model_code), m.model_name) : QString(),
+                 m.protocol_version >= 0 ? QString::number(m.protocol_version) : QString(), m.address,
+                 units_text(m.last_volume_units, m.factor, m.decimals), local_time_text(m.last_read_at)});
+        if (m.serial == picked)
+            picked_row = r;
+    }
+    if (picked_row >= 0)
+        meters->selectRow(picked_row);
+    show_meter();
+}
+
+void JournalWindow::select_meter(const QString &serial)
+{
+    for (int r = 0; r < known.size(); ++r) {
+        if (known.at(r).serial == serial)
+            meters->selectRow(r);
+    }
+}
+
+void JournalWindow::set_range(const QDate &from, const QDate &to)
+{
+    const QSignalBlocker quiet_from(from_date);
+    const QSignalBlocker quiet_to(to_date);
+    from_date->setDate(from);
+    to_date->setDate(to);
+    show_meter();
+}
+
+QString JournalWindow::selected_serial() const
+{
+    const int row = meters->currentRow();
+    if (row < 0 || row >= known.size() || meters->selectedItems().isEmpty())
+        return QString();
+    return known.at(row).serial;
+}
+
+// Readings by the computer's clock over whole local days; archive records by
+// the meter's own wall time over the same dates.
+void JournalWindow::show_meter()
+{
+    const QString serial = selected_serial();
+    QList<journal::ReadingRow> rows;
+    if (!serial.isEmpty() && store_ready())
+        rows = store->readings(serial, QDateTime(from_date->date(), QTime(0, 0)),
+                               QDateTime(to_date->date().addDays(1), QTime(0, 0)));
+    readings->setRowCount(rows.size());
+    for (int r = 0; r < rows.size(); ++r) {
+        const journal::ReadingRow &row = rows.at(r);
+        set_row(readings, r,
+                {local_time_text(row.read_at), row.meter_clock ? meter_time_text(qint32(*row.meter_clock)) : QString(),
+                 units_text(row.volume_units, row.factor, row.decimals),
+                 units_text(row.reverse_units, row.factor, row.decimals),
+                 row.event >= 0 ? QString::number(row.event) : QString(), row.address});
+    }
+    show_archive();
+}
+
+namespace {
+
+QList<QStringList> archive_texts(const QList<journal::ArchiveRecordRow> &rows, int version)
+{
+    QList<QStringList> texts;
+    for (int k = 0; k < rows.size(); ++k) {
+        const journal::ArchiveRecordRow &r = rows.at(k);
+        texts.append({QString::number(k), meter_time_text(qint32(r.time)),
+                      volume_text(qMax<qint64>(r.reading, 0), r.factor, r.decimals), QString::number(r.event),
+                      version == poll::reverse_flow_version ? volume_text(r.reverse_flow, r.factor, r.decimals)
+                                                            : QStringLiteral("--")});
+    }
+    return texts;
+}
+
+QDateTime utc_start(const QDate &date)
+{
+    return QDateTime(date, QTime(0, 0), Qt::UTC);
+}
+
+} // namespace
+
+void JournalWindow::show_archive()
+{
+    const QString serial = selected_serial();
+    QList<journal::ArchiveRecordRow> rows;
+    int version = -1;
+    for (const journal::MeterRow &m : known) {
+        if (m.serial == serial)
+            version = m.protocol_version;
+    }
+    if (!serial.isEmpty() && store_ready())
+        rows = store->archive_records(serial, archive_type->currentIndex() + 1, utc_start(from_date->date()),
+                                      utc_start(to_date->date().addDays(1)));
+    const QList<QStringList> texts = archive_texts(rows, version);
+    records->setRowCount(texts.size());
+    for (int r = 0; r < texts.size(); ++r)
+        set_row(records, r, texts.at(r));
+    const bool counts = rows.isEmpty() || rows.first().factor == 0.0;
+    consumption->set_series(journal::consumption_points(rows), counts ? tr("ед.") : tr("м3"));
+}
+
+bool JournalWindow::save_to(const QString &path, QString *error)
+{
+    const QString serial = selected_serial();
+    journal::MeterRow meter;
+    for (const journal::MeterRow &m : known) {
+        if (m.serial == serial)
+            meter = m;
+    }
+    QList<arc::CsvSection> sections;
+    for (int type = 1; type <= 3; ++type) {
+        QList<journal::ArchiveRecordRow> rows;
+        if (!serial.isEmpty() && store_ready())
+            rows = store->archive_records(serial, type, utc_start(from_date->date()),
+                                          utc_start(to_date->date().addDays(1)));
+        sections.append({archive_type->itemText(type - 1), archive_texts(rows, meter.protocol_version)});
+    }
+    const arc::CsvHeader header{
+        serial, meter.model_code >= 0 ? model_text(quint16(meter.model_code), meter.model_name) : QString(),
+        meter.protocol_version >= 0 ? QString::number(meter.protocol_version) : QString(),
+        meter.last_read_at.toLocalTime()};
+    return write_file_atomically(path, arc::archive_csv(header, sections), error);
+}

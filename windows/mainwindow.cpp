@@ -1,0 +1,244 @@
+#include "windows/mainwindow.h"
+
+#include "windows/archive.h"
+#include "windows/journal_window.h"
+#include "windows/register_window.h"
+#include "config/remembered_addressing.h"
+#include "windows/scan_window.h"
+#include "config/side_settings.h"
+#include "windows/watch_window.h"
+#include "archive/archive_reader.h"
+#include "journal/journal_writer.h"
+#include "link/exchanger.h"
+#include "link/io_port.h"
+#include "link/network_line.h"
+#include "windows/log_class.h"
+#include "meter/model_table.h"
+#include "meter/poll.h"
+#include "meter/write.h"
+#include "windows/settings.h"
+#include "ui_mainwindow.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    setWindowTitle(tr("Конфигуратор счётчика воды с RS485 протокол ModBUS варианты исполнения 2 и 3"));
+    ui->adr_line->setText(QStringLiteral("1"));
+    ui->label_31->setText(QString());
+
+    for (QLineEdit *field : {ui->ver_prot_line,
+                             ui->ver_PO_line,
+                             ui->ID_PO_line,
+                             ui->model_line,
+                             ui->K_line,
+                             ui->border_line,
+                             ui->type_line,
+                             ui->real_state_lin,
+                             ui->real_event_line,
+                             ui->real_obr_line,
+                             ui->time_houer_line,
+                             ui->state_houer_line,
+                             ui->event_houer_line,
+                             ui->obr_houer_line,
+                             ui->time_sut_line,
+                             ui->state_sut_line,
+                             ui->event_sut_line,
+                             ui->obr_sut_line,
+                             ui->time_jurnal_line,
+                             ui->state_jurnal_line,
+                             ui->event_jurnal_line,
+                             ui->obr_jurnal_line,
+                             ui->serial_num_line}) {
+        field->setReadOnly(true);
+        field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    // Read-only fields are for reading and copying, not for Tab to stop at.
+    for (QLineEdit *field : findChildren<QLineEdit *>()) {
+        if (field->isReadOnly())
+            field->setFocusPolicy(Qt::ClickFocus);
+    }
+    // Tab goes through the addressing, the commands, then the write block.
+    const QList<QWidget *> tab_chain
+        = {ui->adr_click,   ui->adr_line,       ui->s_num_click,   ui->sereal_num_line_w, ui->setting_btn,
+           ui->start_btn,   ui->param_btn,      ui->arch_btn,      ui->open_btn,          ui->log_btn,
+           ui->scan_btn,    ui->journal_btn,    ui->registers_btn, ui->watch_btn,         ui->watch_period_box,
+           ui->report_btn,  ui->adr_click_w,    ui->adr_line_w,    ui->speed_click_w,     ui->speed_box_w,
+           ui->bit_click_w, ui->bit_box_w,      ui->date_save_w,   ui->date_line_w,       ui->write_time_click,
+           ui->hend_time,   ui->real_time_line, ui->write_btn};
+    for (int i = 1; i < tab_chain.size(); ++i)
+        setTabOrder(tab_chain[i - 1], tab_chain[i]);
+    for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line, ui->sereal_num_line_w})
+        field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The long block headings sit in the caption column; spread over both
+    // columns they leave the value fields room for a whole date and time,
+    // which would otherwise be cut to its last digits.
+    for (auto heading :
+         {std::make_pair(ui->gridLayout_5, ui->label_19), std::make_pair(ui->gridLayout_5, ui->label_25),
+          std::make_pair(ui->gridLayout_6, ui->label_20), std::make_pair(ui->gridLayout_6, ui->label_30)}) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        heading.first->getItemPosition(heading.first->indexOf(heading.second), &row, &column, &rows, &columns);
+        heading.first->removeWidget(heading.second);
+        heading.first->addWidget(heading.second, row, 0, 1, 2);
+    }
+    for (QLineEdit *time : {ui->real_time_line, ui->time_houer_line, ui->time_sut_line, ui->time_jurnal_line})
+        time->setMinimumWidth(time->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 12);
+
+    settings_window = std::make_unique<settings>(nullptr);
+    port = std::make_unique<io_port>(nullptr);
+    exchanger = std::make_unique<Exchanger>(port.get());
+    connect(exchanger.get(), &Exchanger::traffic, this, &MainWindow::log_line);
+    connect(exchanger.get(), &Exchanger::concluded, this, [this](Sequence *sequence) {
+        if (!sequence->finished())
+            show_run(sequence); // the last step shows with the end of the run
+    });
+    connect(exchanger.get(), &Exchanger::finished, this, &MainWindow::show_run);
+    connect(exchanger.get(), &Exchanger::started, this, &MainWindow::show_progress);
+    connect(exchanger.get(), &Exchanger::concluded, this, &MainWindow::show_progress);
+    connect(exchanger.get(), &Exchanger::finished, this, &MainWindow::run_over);
+    // An adapter pulled out: the button must not go on saying all is well.
+    connect(port.get(), &io_port::port_lost, this, [this] { ui->start_btn->setText(tr("Нет соединения")); });
+
+    // Any run shows how far it is, and can be stopped at once.
+    progress_bar = new QProgressBar(this);
+    progress_bar->setObjectName(QStringLiteral("progress_bar"));
+    progress_bar->setTextVisible(true);
+    progress_bar->setMinimumWidth(progress_bar->fontMetrics().horizontalAdvance(QStringLiteral("0000 / 0000, 0000 s"))
+                                  + 40);
+    progress_bar->hide();
+    stop_btn = new QPushButton(tr("Остановить"), this);
+    stop_btn->setObjectName(QStringLiteral("stop_btn"));
+    stop_btn->setEnabled(false);
+    connect(stop_btn, &QPushButton::clicked, exchanger.get(), &Exchanger::stop);
+    statusBar()->addPermanentWidget(progress_bar);
+    statusBar()->addPermanentWidget(stop_btn);
+
+    // The empty menu bar and tool bar strip only take room.
+    delete ui->menuBar;
+    delete ui->mainToolBar;
+    // On a small screen, or at a large scale, the form scrolls instead of
+    // pushing the window past the screen's edge.
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("main_scroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidget(takeCentralWidget());
+    setCentralWidget(scroll);
+    // The form's own size where the screen has room for it.
+    QSize natural = scroll->widget()->sizeHint() + QSize(0, statusBar()->sizeHint().height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        natural = natural.boundedTo(screen->availableGeometry().size());
+    resize(natural);
+
+    switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
+    case SettingsLoad::loaded:
+    case SettingsLoad::missing: break;
+    case SettingsLoad::unreadable: ui->label_31->setText(tr("Настройки не считаны")); break;
+    }
+    settings_window->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits,
+                          port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
+                          port_settings.archive_ok_ms, port_settings.archive_fail_ms);
+    connect(settings_window.get(), &settings::accepted, this, &MainWindow::settings_accepted);
+    network_settings = load_network_settings(QLatin1String(side_settings_file));
+    settings_window->load_network(network_settings);
+    settings_window->attach_network(&network_settings);
+    network = std::make_unique<network_line>(nullptr);
+    connect(network.get(), &network_line::connected, this, &MainWindow::network_connected);
+    connect(network.get(), &network_line::failed, this, &MainWindow::network_failed);
+
+    archive_window = std::make_unique<archive>(nullptr);
+
+    for (QLabel *label : {ui->label_4, ui->label_9, ui->label_10, ui->num_build_v, ui->date_comp_w, ui->time_comp_w})
+        label->setText(QString());
+
+    log_window = std::make_unique<LOG_class>(nullptr);
+
+    if (!load_model_table(QLatin1String(models_file), model_table))
+        ui->label_31->setText(tr("Модели не прочитаны"));
+
+    // The addressing of the last session: the first read goes where the last one did.
+    const RememberedAddressing addressing = load_remembered_addressing(QLatin1String(side_settings_file));
+    if (!addressing.address.isEmpty())
+        ui->adr_line->setText(addressing.address);
+    ui->sereal_num_line_w->setText(addressing.serial);
+    ui->adr_click->setChecked(addressing.choice == RememberedAddressing::Choice::address);
+    ui->s_num_click->setChecked(addressing.choice == RememberedAddressing::Choice::serial);
+
+    start_journal();
+}
+
+MainWindow::~MainWindow()
+{
+    // They stop their runs on the exchanger, which goes before the children do.
+    delete watch_window;
+    watch_window = nullptr;
+    delete register_window;
+    register_window = nullptr;
+    save_settings(); // nothing to tell anyone at exit if it fails
+    RememberedAddressing addressing;
+    addressing.choice = by_serial ? RememberedAddressing::Choice::serial
+        : by_address              ? RememberedAddressing::Choice::address
+                                  : RememberedAddressing::Choice::none;
+    addressing.address = ui->adr_line->text();
+    addressing.serial = ui->sereal_num_line_w->text();
+    save_remembered_addressing(QLatin1String(side_settings_file), addressing);
+    if (port_started)
+        port->close_port();
+    network->drop();
+    delete ui;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    settings_window->close();
+    log_window->close();
+    archive_window->close();
+    if (journal_window)
+        journal_window->close();
+    if (scan_window)
+        scan_window->close(); // stops a search still running
+    if (watch_window)
+        watch_window->close(); // ends a watch
+    if (register_window)
+        register_window->close();
+    event->accept();
+}
+
+bool MainWindow::save_settings()
+{
+    return save_port_settings(QLatin1String(settings_file), port_settings);
+}
+
+// OK in the settings window stores the record and saves it at once, so a
+// crash or a power cut later does not lose what the operator chose.
+void MainWindow::settings_accepted()
+{
+    if (!save_settings() || !save_network_settings(QLatin1String(side_settings_file), network_settings))
+        set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
+    // An open port takes the new parameters at once; a run in progress
+    // finishes on the old ones first.
+    if (port_started && port->is_open()) {
+        if (exchanger->busy())
+            reopen_after_run = true;
+        else
+            on_start_btn_clicked();
+    }
+}
+
+void MainWindow::set_status(const QString &text, const char *style)
+{
+    if (style)
+        ui->label_31->setStyleSheet(QLatin1String(style));
+    ui->label_31->setText(text);
+}

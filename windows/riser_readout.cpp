@@ -1,0 +1,210 @@
+#include "windows/riser_readout.h"
+
+#include "link/exchanger.h"
+#include "meter/register_map.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+enum Column { address, serial, model, version, volume, reverse, events, meter_clock, offset, outcome };
+
+QString model_cell(const PollValues &v)
+{
+    if (v.model_code < 0)
+        return QString();
+    const bool matched = v.model.end == ModelLookup::End::matched;
+    return model_text(quint16(v.model_code),
+                      matched ? v.model.name : QCoreApplication::translate("RiserReadout", "неизвестная"));
+}
+
+} // namespace
+
+RiserReadout::RiserReadout(const Widgets &widgets, Exchanger *exchanger, QObject *parent)
+    : QObject(parent)
+    , ui(widgets)
+    , line(exchanger)
+{
+    ui.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ui.table->horizontalHeader()->setStretchLastSection(true);
+    connect(ui.read_all_btn, &QPushButton::clicked, this, &RiserReadout::read_all_requested);
+    connect(ui.sync_all_btn, &QPushButton::clicked, this, &RiserReadout::sync_all_requested);
+    connect(line, &Exchanger::concluded, this, &RiserReadout::step_concluded);
+    connect(line, &Exchanger::finished, this, &RiserReadout::run_finished);
+}
+
+bool RiserReadout::running() const
+{
+    return line->busy() && ((pass && line->sequence() == &*pass) || (sync && line->sequence() == &*sync));
+}
+
+void RiserReadout::stop()
+{
+    if (running())
+        line->stop();
+}
+
+void RiserReadout::read_all(const QVector<scan::ListedMeter> &rows, const ExchangeRules &rules,
+                            const QStringList &model_table)
+{
+    if (running())
+        return;
+    if (rows.isEmpty()) {
+        set_status(tr("Список пуст: сначала найдите счетчики"), true);
+        return;
+    }
+    models = model_table;
+    sync.reset();
+    sync_rows.clear();
+    pass.emplace(scan::readout_targets(rows), models);
+    ui.table->setRowCount(0);
+    ui.table->setRowCount(rows.size());
+    for (int row = 0; row < rows.size(); ++row)
+        show_meter(row);
+    set_status(tr("Чтение счетчиков: %1").arg(rows.size()), false);
+    line->run(&*pass, rules);
+    enable_buttons();
+}
+
+// Every meter the pass read whole; the others have no clock worth setting
+// from here.
+void RiserReadout::sync_all(const ExchangeRules &rules)
+{
+    if (running() || !pass)
+        return;
+    QVector<MeterTarget> targets;
+    sync_rows.clear();
+    for (int row = 0; row < int(pass->meters().size()); ++row) {
+        if (pass->meters().at(size_t(row)).outcome == scan::MeterReadout::Outcome::ok) {
+            targets.append(pass->meters().at(size_t(row)).target);
+            sync_rows.append(row);
+        }
+    }
+    if (targets.isEmpty()) {
+        set_status(tr("Нет ответивших счетчиков"), true);
+        return;
+    }
+    sync.emplace(targets);
+    set_status(tr("Установка времени: %1").arg(targets.size()), false);
+    line->run(&*sync, rules);
+    enable_buttons();
+}
+
+void RiserReadout::step_concluded(Sequence *sequence)
+{
+    // A row is shown once its meter's turn is over: the table sizes its
+    // columns to their contents, which is not worth doing on every request.
+    if (pass && sequence == &*pass && pass->last_meter() >= 0) {
+        if (!pass->last_turn_ended())
+            return;
+        show_meter(pass->last_meter());
+        const scan::MeterReadout &meter = pass->meters().at(size_t(pass->last_meter()));
+        if (meter.outcome == scan::MeterReadout::Outcome::ok)
+            emit meter_read(meter.target, meter.values, meter.read_at);
+    } else if (sync && sequence == &*sync && sync->last_meter() >= 0) {
+        show_setting(sync->last_meter());
+    }
+}
+
+void RiserReadout::run_finished(Sequence *sequence)
+{
+    if (pass && sequence == &*pass) {
+        // The meters left for the retry show they were not asked again.
+        for (int row = 0; row < int(pass->meters().size()); ++row)
+            show_meter(row);
+        const int ok = pass->ok_count();
+        const int total = int(pass->meters().size());
+        if (pass->port_lost())
+            set_status(tr("Чтение прервано: порт не открыт, считано %1 из %2").arg(ok).arg(total), true);
+        else if (pass->stopped())
+            set_status(tr("Чтение остановлено, считано %1 из %2").arg(ok).arg(total), true);
+        else
+            set_status(tr("Считано %1 из %2").arg(ok).arg(total), ok < total);
+    } else if (sync && sequence == &*sync) {
+        int done = 0;
+        for (const scan::ClockSetting &meter : sync->meters())
+            done += meter.outcome == scan::ClockSetting::Outcome::set ? 1 : 0;
+        const int total = int(sync->meters().size());
+        if (sync->port_lost())
+            set_status(tr("Установка прервана: порт не открыт, установлено %1 из %2").arg(done).arg(total), true);
+        else if (sync->stopped())
+            set_status(tr("Установка остановлена, установлено %1 из %2").arg(done).arg(total), true);
+        else
+            set_status(tr("Время установлено на %1 из %2").arg(done).arg(total), done < total);
+    } else {
+        return;
+    }
+    enable_buttons();
+}
+
+void RiserReadout::show_meter(int row)
+{
+    const scan::MeterReadout &meter = pass->meters().at(size_t(row));
+    const PollValues &v = meter.values;
+    set_cell(row, address,
+             meter.target.by_serial ? tr("%1 (по сер. номеру)").arg(meter.target.address)
+                                    : QString::number(meter.target.address));
+    set_cell(row, serial, v.serial_number);
+    set_cell(row, model, model_cell(v));
+    set_cell(row, version, v.protocol_version >= 0 ? QString::number(v.protocol_version) : QString());
+    set_cell(row, volume, v.volume);
+    // Version 2 meters keep no reverse flow.
+    const bool keeps_reverse = v.protocol_version < 0 || v.protocol_version == poll::reverse_flow_version;
+    set_cell(row, reverse, keeps_reverse ? v.reverse_volume : tr("нет"));
+    set_cell(row, events, v.event);
+    set_cell(row, meter_clock, v.clock);
+    set_cell(row, offset, meter.clock_offset_s ? scan::offset_text(*meter.clock_offset_s) : QString());
+    using O = scan::MeterReadout::Outcome;
+    // A pass cut short leaves meters it never asked: they say so.
+    const bool not_read = meter.outcome == O::pending && pass->finished();
+    const bool failed = not_read || (meter.outcome != O::ok && meter.outcome != O::pending);
+    QString result = not_read ? tr("Не считан") : scan::outcome_text(meter);
+    if (failed && !not_read && meter.attempts == 1 && !pass->finished())
+        result = tr("%1, повтор в конце").arg(result);
+    set_cell(row, outcome, result);
+    ui.table->item(row, outcome)->setForeground(failed ? Qt::red : Qt::black);
+}
+
+void RiserReadout::show_setting(int index)
+{
+    const scan::ClockSetting &meter = sync->meters().at(size_t(index));
+    const int row = sync_rows.value(index, -1);
+    if (row < 0)
+        return;
+    if (meter.clock) {
+        set_cell(row, meter_clock, meter_time_text(*meter.clock));
+        set_cell(row, offset, scan::offset_text(*meter.clock_offset_s));
+    } else if (meter.outcome == scan::ClockSetting::Outcome::set) {
+        // Set but not read back: the old offset no longer holds.
+        set_cell(row, offset, QStringLiteral("?"));
+    }
+    set_cell(row, outcome, scan::outcome_text(meter));
+    ui.table->item(row, outcome)
+        ->setForeground(meter.outcome == scan::ClockSetting::Outcome::set ? Qt::black : Qt::red);
+}
+
+void RiserReadout::set_cell(int row, int column, const QString &text)
+{
+    QTableWidgetItem *item = ui.table->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        ui.table->setItem(row, column, item);
+    }
+    item->setText(text);
+}
+
+void RiserReadout::set_status(const QString &text, bool error)
+{
+    ui.status->setStyleSheet(error ? QStringLiteral("QLabel {color:red;}") : QString());
+    ui.status->setText(text);
+}
+
+void RiserReadout::enable_buttons()
+{
+    const bool busy = running();
+    ui.read_all_btn->setEnabled(!busy);
+    ui.sync_all_btn->setEnabled(!busy && pass && pass->ok_count() > 0);
+}

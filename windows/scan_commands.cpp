@@ -1,0 +1,126 @@
+// "Поиск счетчиков": the main window's side of the search for meters.
+#include "windows/mainwindow.h"
+
+#include "windows/scan_window.h"
+#include "journal/journal_writer.h"
+#include "link/exchanger.h"
+#include "link/io_port.h"
+#include "windows/settings.h"
+#include "ui_mainwindow.h"
+
+void MainWindow::on_scan_btn_clicked()
+{
+    if (!scan_window) {
+        scan_window = new ScanWindow(exchanger.get(), this);
+        connect(scan_window, &ScanWindow::start_requested, this, &MainWindow::start_scan);
+        connect(scan_window, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
+        connect(scan_window, &ScanWindow::read_all_requested, this, &MainWindow::start_read_all);
+        connect(scan_window, &ScanWindow::sync_all_requested, this, &MainWindow::start_sync_all);
+        connect(scan_window, &ScanWindow::setting_chosen, this, &MainWindow::choose_line_setting);
+        // Every meter read whole in a pass goes to the journal like a single poll.
+        connect(scan_window, &ScanWindow::meter_read, this,
+                [this](const MeterTarget &target, const PollValues &values, const QDateTime &read_at) {
+                    journal_writer->record_poll(values, read_at.toUTC(), target);
+                });
+        scan_window->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
+            SerialLine wanted;
+            wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;
+            wanted.parity = setting ? setting->parity : port_settings.parity;
+            wanted.stop_bits = port_settings.stop_bits;
+            return port->set_line(wanted);
+        });
+    }
+    scan_window->show();
+    scan_window->raise();
+    scan_window->activateWindow();
+}
+
+// The search shares the line with the other sequences.
+void MainWindow::start_scan()
+{
+    if (line_busy()) {
+        scan_window->refuse(ScanWindow::Refusal::line_busy);
+        return;
+    }
+    if (!port_started || !port->is_open()) {
+        scan_window->refuse(ScanWindow::Refusal::port_closed);
+        return;
+    }
+    ui->label_31->setText(QString());
+    scan_window->start(port_settings.main_fail_ms, model_table);
+}
+
+// "Считать все": each meter polled by the rules of the poll.
+void MainWindow::start_read_all()
+{
+    if (!scan_may_run())
+        return;
+    ExchangeRules rules;
+    rules.ok_ms = port_settings.main_ok_ms;
+    rules.fail_ms = port_settings.main_fail_ms;
+    rules.log_first_bad_answer = false;
+    scan_window->read_all(rules, model_table);
+}
+
+// "Установить время всем": each clock written by the rules of the write.
+void MainWindow::start_sync_all()
+{
+    if (!scan_may_run())
+        return;
+    ExchangeRules rules;
+    rules.retry = ExchangeRules::Retry::none;
+    rules.fail_ms = port_settings.main_fail_ms;
+    // A write's answer is a copy of its request, as an echoing adapter's is:
+    // looked at, not taken the moment it is whole.
+    rules.look_ms = 100;
+    scan_window->sync_all(rules);
+}
+
+bool MainWindow::scan_may_run()
+{
+    if (line_busy()) {
+        scan_window->refuse(ScanWindow::Refusal::line_busy);
+        return false;
+    }
+    if (!port_started || !port->is_open()) {
+        scan_window->refuse(ScanWindow::Refusal::port_closed);
+        return false;
+    }
+    ui->label_31->setText(QString());
+    return true;
+}
+
+// The chosen meter is addressed by its device address from now on; its
+// serial number is at hand for the serial addressing.
+void MainWindow::choose_meter(int address, const QString &serial)
+{
+    ui->adr_line->setText(QString::number(address));
+    ui->adr_click->setChecked(true);
+    ui->sereal_num_line_w->setText(serial);
+}
+
+// A meter found at another rate or parity: the port keeps to it from now on,
+// as if chosen in the port settings.
+void MainWindow::choose_line_setting(int baud_rate, int parity)
+{
+    port_settings.baud_rate = baud_rate;
+    port_settings.parity = parity;
+    // The port settings window shows them too, and its OK must not undo them.
+    settings_window->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits,
+                          port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
+                          port_settings.archive_ok_ms, port_settings.archive_fail_ms);
+    if (!save_settings())
+        set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
+    if (!port_started || !port->is_open())
+        return;
+    if (exchanger->busy()) {
+        reopen_after_run = true;
+        return;
+    }
+    SerialLine wanted;
+    wanted.baud_rate = baud_rate;
+    wanted.parity = parity;
+    wanted.stop_bits = port_settings.stop_bits;
+    if (!port->set_line(wanted))
+        on_start_btn_clicked();
+}

@@ -1,0 +1,366 @@
+#include "windows/scan_window.h"
+
+#include "windows/riser_readout.h"
+#include "link/exchanger.h"
+#include "ui_scan.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTableWidgetItem>
+#include <algorithm>
+#include <iterator>
+
+ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , ui(new Ui::ScanWindow)
+    , line(exchanger)
+{
+    ui->setupUi(this);
+    // Never opens past the edge of a small or scaled screen; the tables shrink.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        resize(size().boundedTo(screen->availableGeometry().size()));
+    ui->scan_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ui->scan_table->horizontalHeader()->setStretchLastSection(true);
+
+    connect(ui->scan_start_btn, &QPushButton::clicked, this, &ScanWindow::start_clicked);
+    connect(ui->scan_stop_btn, &QPushButton::clicked, this, &ScanWindow::stop);
+    connect(ui->scan_choose_btn, &QPushButton::clicked, this, [this] {
+        const QList<QTableWidgetItem *> selected = ui->scan_table->selectedItems();
+        if (!selected.isEmpty())
+            choose(selected.first()->row());
+    });
+    connect(ui->scan_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { choose(row); });
+    connect(ui->scan_table, &QTableWidget::itemSelectionChanged, this,
+            [this] { ui->scan_choose_btn->setEnabled(!ui->scan_table->selectedItems().isEmpty()); });
+
+    // Other rates and parities only when asked for: the port's own by default.
+    for (QCheckBox *box :
+         {ui->scan_rate_1200_box, ui->scan_rate_2400_box, ui->scan_rate_4800_box, ui->scan_rate_9600_box,
+          ui->scan_parity_none_box, ui->scan_parity_odd_box, ui->scan_parity_even_box}) {
+        connect(ui->scan_line_box, &QCheckBox::toggled, box, &QWidget::setEnabled);
+        connect(box, &QCheckBox::toggled, this, &ScanWindow::show_search_time);
+    }
+    connect(ui->scan_line_box, &QCheckBox::toggled, this, &ScanWindow::show_search_time);
+    for (QSpinBox *box : {ui->scan_from_box, ui->scan_to_box, ui->scan_wait_box})
+        connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this, &ScanWindow::show_search_time);
+    show_search_time();
+
+    connect(line, &Exchanger::concluded, this, &ScanWindow::step_concluded);
+    connect(line, &Exchanger::finished, this, &ScanWindow::search_finished);
+
+    // Several rows may be read at once; "Выбрать" takes the first.
+    ui->scan_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    riser = new RiserReadout({ui->read_all_btn, ui->sync_all_btn, ui->riser_table, ui->riser_status}, line, this);
+    connect(riser, &RiserReadout::read_all_requested, this, &ScanWindow::read_all_requested);
+    connect(riser, &RiserReadout::sync_all_requested, this, &ScanWindow::sync_all_requested);
+    connect(riser, &RiserReadout::meter_read, this, &ScanWindow::meter_read);
+}
+
+void ScanWindow::read_all(const ExchangeRules &rules, const QStringList &model_table)
+{
+    if (running())
+        return;
+    QVector<int> rows;
+    for (const QModelIndex &index : ui->scan_table->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty())
+        for (int row = 0; row < found_count(); ++row)
+            rows.append(row);
+    // The pass runs at the port's setting: a meter found at another rate or
+    // parity would only time out, so it is left for the operator to choose.
+    QVector<scan::ListedMeter> listed;
+    int elsewhere = 0;
+    for (int row : qAsConst(rows)) {
+        if (row >= found_count())
+            continue;
+        const scan::FoundMeter &found = shown.at(row);
+        if (!(found.setting == port_setting())) {
+            ++elsewhere;
+            continue;
+        }
+        listed.append({found.meter.address, scan::Rows::row(found.meter, model_table).addressing_serial});
+    }
+    if (listed.isEmpty() && elsewhere > 0) {
+        set_status(tr("Эти счетчики на другой скорости или четности: выберите один, затем считайте"), true);
+        return;
+    }
+    riser->read_all(listed, rules, model_table);
+    if (elsewhere > 0)
+        set_status(tr("Не считаны счетчики на другой скорости или четности: %1").arg(elsewhere), true);
+}
+
+void ScanWindow::sync_all(const ExchangeRules &rules)
+{
+    if (!running())
+        riser->sync_all(rules);
+}
+
+bool ScanWindow::running() const
+{
+    return search && line->sequence() == &search->part();
+}
+
+// Ends the search once the current exchange is over.
+void ScanWindow::stop()
+{
+    if (running())
+        search->part().stop();
+}
+
+scan::LineSetting ScanWindow::port_setting() const
+{
+    return scan::LineSetting{line->port_timing().baud_rate, line->port_timing().parity};
+}
+
+bool ScanWindow::many_settings() const
+{
+    return ui->scan_line_box->isChecked();
+}
+
+QVector<scan::LineSetting> ScanWindow::chosen_settings() const
+{
+    if (!many_settings())
+        return {port_setting()};
+    QVector<int> rates;
+    const std::pair<QCheckBox *, int> rate_boxes[] = {{ui->scan_rate_1200_box, 1200},
+                                                      {ui->scan_rate_2400_box, 2400},
+                                                      {ui->scan_rate_4800_box, 4800},
+                                                      {ui->scan_rate_9600_box, 9600}};
+    for (const auto &box : rate_boxes) {
+        if (box.first->isChecked())
+            rates.append(box.second);
+    }
+    QVector<int> parities;
+    const std::pair<QCheckBox *, int> parity_boxes[]
+        = {{ui->scan_parity_none_box, 0}, {ui->scan_parity_odd_box, 1}, {ui->scan_parity_even_box, 2}};
+    for (const auto &box : parity_boxes) {
+        if (box.first->isChecked())
+            parities.append(box.second);
+    }
+    return scan::settings_to_try(rates, parities);
+}
+
+// The time of a search over empty addresses, before it starts.
+void ScanWindow::show_search_time()
+{
+    const std::optional<scan::AddressRange> range
+        = scan::address_range(ui->scan_from_box->value(), ui->scan_to_box->value());
+    const QVector<scan::LineSetting> settings = chosen_settings();
+    if (!range || settings.isEmpty()) {
+        ui->scan_time_label->setText(QString());
+        return;
+    }
+    const qint64 seconds
+        = (scan::search_ms(settings, line->port_timing().stop_bits, *range, ui->scan_wait_box->value()) + 999) / 1000;
+    const QString time = seconds < 60 ? tr("%1 с").arg(seconds) : tr("%1 мин %2 с").arg(seconds / 60).arg(seconds % 60);
+    ui->scan_time_label->setText(tr("Поиск займет около %1").arg(time));
+}
+
+QString ScanWindow::setting_text(const scan::LineSetting &setting)
+{
+    const QString parity = setting.parity == 1 ? tr("нечет") : setting.parity == 2 ? tr("чет") : tr("нет");
+    return tr("%1, %2").arg(setting.baud_rate).arg(parity);
+}
+
+ScanWindow::~ScanWindow()
+{
+    delete ui;
+}
+
+void ScanWindow::start_clicked()
+{
+    if (running())
+        return;
+    if (!scan::address_range(ui->scan_from_box->value(), ui->scan_to_box->value())) {
+        set_status(tr("Неверный диапазон адресов"), true);
+        return;
+    }
+    if (chosen_settings().isEmpty()) {
+        set_status(tr("Выберите хотя бы одну скорость и одну четность"), true);
+        return;
+    }
+    emit start_requested();
+}
+
+void ScanWindow::refuse(Refusal why)
+{
+    switch (why) {
+    case Refusal::port_closed: set_status(tr("Порт не открыт"), true); break;
+    case Refusal::line_busy: set_status(tr("Дождитесь окончания обмена"), true); break;
+    }
+}
+
+void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
+{
+    const std::optional<scan::AddressRange> range
+        = scan::address_range(ui->scan_from_box->value(), ui->scan_to_box->value());
+    const QVector<scan::LineSetting> settings = chosen_settings();
+    if (!range || settings.isEmpty() || running())
+        return;
+    const bool own_setting = settings.size() == 1 && settings.first() == port_setting();
+    if (!own_setting && (!set_line || !set_line(settings.first()))) {
+        set_status(tr("Скорость и четность этой линии программа не меняет: найдите счетчики на настройке порта"), true);
+        return;
+    }
+    port_before.reset();
+    if (!own_setting)
+        port_before = port_setting();
+    models = model_table;
+    fail_ms = fail_period_ms;
+    shown.clear();
+    ui->scan_table->setRowCount(0);
+    // The setting each meter answered at, when more than one is tried.
+    ui->scan_table->setColumnCount(own_setting ? 6 : 7);
+    if (!own_setting)
+        ui->scan_table->setHorizontalHeaderItem(6, new QTableWidgetItem(tr("Скорость, четность")));
+    set_status(QString(), false);
+    ui->scan_start_btn->setEnabled(false);
+    ui->scan_stop_btn->setEnabled(true);
+
+    scan::Settings base;
+    base.range = *range;
+    base.wait_ms = ui->scan_wait_box->value();
+    base.fail_period_ms = fail_period_ms;
+    base.line = line->port_timing();
+    search.emplace(base, settings, base.line.stop_bits);
+    ui->scan_progress->setRange(0, search->addresses_total());
+    ui->scan_progress->setValue(0);
+    start_part();
+}
+
+// Runs the search at the current setting, the port already set to it.
+bool ScanWindow::start_part()
+{
+    show_progress(search->part().exchange().address);
+    // One wait per address, and a silent address is no failure of the line.
+    ExchangeRules rules;
+    rules.retry = ExchangeRules::Retry::none;
+    rules.fail_ms = fail_ms;
+    rules.quiet_after_failure = false;
+    return line->run(&search->part(), rules);
+}
+
+void ScanWindow::restore_port()
+{
+    // The port settings may have changed meanwhile: those, not the setting before.
+    if (port_before && set_line)
+        set_line(std::nullopt);
+    port_before.reset();
+}
+
+void ScanWindow::step_concluded(Sequence *sequence)
+{
+    if (!search || sequence != &search->part())
+        return;
+    search->take_step();
+    if (search->part().last_step().meter >= 0)
+        show_meters();
+    if (!search->part().finished() && search->part().exchange().field == scan::protocol_version)
+        show_progress(search->part().exchange().address);
+}
+
+int ScanWindow::found_count() const
+{
+    return shown.size();
+}
+
+void ScanWindow::show_progress(int address)
+{
+    const scan::AddressRange &range = search->part().settings().range;
+    asked_address = address;
+    ui->scan_progress->setValue(search->addresses_done());
+    const QString text = tr("Адрес %1 из %2, найдено %3").arg(address).arg(range.last).arg(found_count());
+    ui->scan_progress->setFormat(
+        search->part_count() > 1 ? setting_text(search->setting()) + QStringLiteral(": ") + text : text);
+}
+
+// The list anew: a meter heard cleanly may take the place of its garbled row.
+void ScanWindow::show_meters()
+{
+    const int before = shown.size();
+    shown = search->found().list();
+    ui->scan_table->setRowCount(shown.size());
+    for (int index = 0; index < shown.size(); ++index) {
+        const scan::FoundMeter &found = shown.at(index);
+        const scan::MeterRow row = scan::Rows::row(found.meter, models);
+        QStringList cells
+            = {row.address, row.serial_number, row.model, row.protocol_version, row.software_version, row.device_type};
+        if (ui->scan_table->columnCount() > cells.size())
+            cells << setting_text(found.setting);
+        for (int column = 0; column < cells.size(); ++column) {
+            QTableWidgetItem *item = ui->scan_table->item(index, column);
+            if (!item) {
+                item = new QTableWidgetItem;
+                ui->scan_table->setItem(index, column, item);
+            }
+            item->setText(cells.at(column));
+            // A device there that could not be understood stands out from the meters.
+            item->setForeground(found.meter.garbled ? QBrush(Qt::red) : QBrush());
+        }
+    }
+    if (shown.size() != before)
+        show_progress(asked_address); // the count found
+}
+
+void ScanWindow::search_finished(Sequence *sequence)
+{
+    if (!search || sequence != &search->part())
+        return;
+    // The next setting, on the same line at once.
+    if (search->next_part()) {
+        if (set_line && set_line(search->setting()) && start_part())
+            return;
+        set_status(tr("Не удалось сменить скорость порта"), true);
+    }
+    restore_port();
+    ui->scan_start_btn->setEnabled(true);
+    ui->scan_stop_btn->setEnabled(false);
+    if (search->part().port_lost()) {
+        ui->scan_progress->setFormat(tr("Поиск прерван, найдено %1").arg(found_count()));
+        set_status(tr("Порт не открыт"), true);
+    } else if (search->part().stopped() || !search->part().finished()) {
+        ui->scan_progress->setFormat(tr("Поиск остановлен, найдено %1").arg(found_count()));
+    } else {
+        ui->scan_progress->setValue(ui->scan_progress->maximum());
+        ui->scan_progress->setFormat(tr("Поиск завершен, найдено %1").arg(found_count()));
+    }
+}
+
+void ScanWindow::choose(int row)
+{
+    if (!search || row < 0 || row >= shown.size())
+        return;
+    const scan::FoundMeter found = shown.at(row);
+    const QString serial = scan::Rows::row(found.meter, models).addressing_serial;
+    // The port's own setting is the one it had before the search.
+    const bool other_setting = !(found.setting == port_before.value_or(port_setting()));
+    close(); // ends a search still running
+    emit meter_chosen(found.meter.address, serial);
+    if (other_setting)
+        emit setting_chosen(found.setting.baud_rate, found.setting.parity);
+}
+
+// Closing the window ends the search too: nobody would see it go on.
+void ScanWindow::closeEvent(QCloseEvent *event)
+{
+    stop();
+    riser->stop();
+    QWidget::closeEvent(event);
+}
+
+// The port's setting may have changed since the window was last open.
+void ScanWindow::showEvent(QShowEvent *event)
+{
+    show_search_time();
+    QWidget::showEvent(event);
+}
+
+void ScanWindow::set_status(const QString &text, bool error)
+{
+    ui->scan_status->setStyleSheet(error ? QStringLiteral("QLabel {color:red;}") : QString());
+    ui->scan_status->setText(text);
+}

@@ -1,0 +1,210 @@
+#include "windows/service_report.h"
+
+#include "link/answer_check.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextDocument>
+
+namespace {
+
+QString cell(const QString &text)
+{
+    return QStringLiteral("<td>%1</td>").arg(text.toHtmlEscaped());
+}
+
+QString row(const QString &name, const QString &value)
+{
+    return QStringLiteral("<tr><th align=\"left\">%1</th>%2</tr>").arg(name.toHtmlEscaped(), cell(value));
+}
+
+QString shown(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("—") : text;
+}
+
+QString time_text(const QDateTime &time)
+{
+    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QStringLiteral("—");
+}
+
+QString offset_text(qint64 seconds)
+{
+    const QString sign = seconds > 0 ? QStringLiteral("+") : seconds < 0 ? QStringLiteral("−") : QString();
+    const qint64 s = qAbs(seconds);
+    QString text = sign;
+    if (s >= 86400)
+        text += QCoreApplication::translate("report", "%1 сут ").arg(s / 86400);
+    if (s >= 3600)
+        text += QCoreApplication::translate("report", "%1 ч ").arg(s / 3600 % 24);
+    if (s >= 60)
+        text += QCoreApplication::translate("report", "%1 мин ").arg(s / 60 % 60);
+    return text + QCoreApplication::translate("report", "%1 с").arg(s % 60);
+}
+
+const char *bad_kind_text(AnswerStatus status)
+{
+    switch (status) {
+    case AnswerStatus::too_short: return QT_TRANSLATE_NOOP("report", "короткий ответ");
+    case AnswerStatus::too_long: return QT_TRANSLATE_NOOP("report", "длинный ответ");
+    case AnswerStatus::bad_crc: return QT_TRANSLATE_NOOP("report", "неверная CRC");
+    case AnswerStatus::wrong_address: return QT_TRANSLATE_NOOP("report", "чужой адрес");
+    case AnswerStatus::wrong_function: return QT_TRANSLATE_NOOP("report", "неверная функция");
+    case AnswerStatus::wrong_byte_count: return QT_TRANSLATE_NOOP("report", "неверное число байт");
+    case AnswerStatus::exception: return QT_TRANSLATE_NOOP("report", "исключение Modbus");
+    case AnswerStatus::ok: break;
+    }
+    return "";
+}
+
+} // namespace
+
+QString service_report_html(const ServiceReportData &d)
+{
+    QString h;
+    h += QStringLiteral("<html><body style=\"font-size:10pt\">");
+    h += QStringLiteral("<h2>%1</h2>")
+             .arg(QCoreApplication::translate("report", "Сервисный отчёт счётчика %1")
+                      .arg(shown(d.serial))
+                      .toHtmlEscaped());
+    h += QStringLiteral("<p>%1</p>")
+             .arg(QCoreApplication::translate("report", "Составлен %1").arg(time_text(d.made_at)).toHtmlEscaped());
+
+    const QString table = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">");
+    h += QStringLiteral("<h3>%1</h3>").arg(QCoreApplication::translate("report", "Идентификация").toHtmlEscaped())
+        + table;
+    h += row(QCoreApplication::translate("report", "Модель"), shown(d.model));
+    h += row(QCoreApplication::translate("report", "Серийный номер"), shown(d.serial));
+    h += row(QCoreApplication::translate("report", "Версия протокола"), shown(d.protocol_version));
+    h += row(QCoreApplication::translate("report", "Версия ПО"), shown(d.software_version));
+    h += row(QCoreApplication::translate("report", "Идентификатор ПО"), shown(d.software_id));
+    h += row(QCoreApplication::translate("report", "Адрес устройства"), shown(d.device_address));
+    h += row(QCoreApplication::translate("report", "Линия"), shown(d.line));
+    h += QStringLiteral("</table>");
+
+    h += QStringLiteral("<h3>%1</h3>").arg(QCoreApplication::translate("report", "Показания").toHtmlEscaped()) + table;
+    for (const auto &reading : d.readings)
+        h += row(reading.first, shown(reading.second));
+    h += QStringLiteral("</table>");
+
+    h += QStringLiteral("<h3>%1</h3>").arg(QCoreApplication::translate("report", "Часы счётчика").toHtmlEscaped())
+        + table;
+    h += row(QCoreApplication::translate("report", "Часы счётчика"), shown(d.meter_clock));
+    h += row(QCoreApplication::translate("report", "Время компьютера при чтении"), time_text(d.read_at));
+    h += row(QCoreApplication::translate("report", "Расхождение (счётчик − компьютер)"),
+             d.clock_offset_s ? offset_text(*d.clock_offset_s) : QStringLiteral("—"));
+    h += QStringLiteral("</table>");
+
+    h += QStringLiteral("<h3>%1</h3>")
+             .arg(QCoreApplication::translate("report", "Записи с начала работы программы").toHtmlEscaped());
+    if (d.writes.isEmpty()) {
+        h += QStringLiteral("<p>%1</p>").arg(QCoreApplication::translate("report", "Записей не было").toHtmlEscaped());
+    } else {
+        h += table
+            + QStringLiteral("<tr><th>%1</th><th>%2</th><th>%3</th><th>%4</th><th>%5</th></tr>")
+                  .arg(QCoreApplication::translate("report", "Время"), QCoreApplication::translate("report", "Счётчик"),
+                       QCoreApplication::translate("report", "Что"), QCoreApplication::translate("report", "Значение"),
+                       QCoreApplication::translate("report", "Итог"));
+        for (const SessionWrite &w : d.writes)
+            h += QStringLiteral("<tr>") + cell(time_text(w.at)) + cell(w.meter) + cell(w.what) + cell(w.value)
+                + cell(w.outcome) + QStringLiteral("</tr>");
+        h += QStringLiteral("</table>");
+    }
+
+    h += QStringLiteral("<h3>%1</h3>")
+             .arg(QCoreApplication::translate("report", "Последний считанный архив").toHtmlEscaped());
+    if (d.archive_of_other_meter) {
+        h += QStringLiteral("<p>%1</p>")
+                 .arg(QCoreApplication::translate("report", "Последний архив считан с другого счётчика")
+                          .toHtmlEscaped());
+    } else if (d.archives.isEmpty()) {
+        h += QStringLiteral("<p>%1</p>")
+                 .arg(QCoreApplication::translate("report", "Архив не считывался").toHtmlEscaped());
+    } else {
+        h += table
+            + QStringLiteral("<tr><th>%1</th><th>%2</th><th>%3</th><th>%4</th></tr>")
+                  .arg(QCoreApplication::translate("report", "Архив"), QCoreApplication::translate("report", "Записей"),
+                       QCoreApplication::translate("report", "Первая"),
+                       QCoreApplication::translate("report", "Последняя"));
+        for (const ServiceReportData::Archive &a : d.archives)
+            h += QStringLiteral("<tr>") + cell(a.name) + cell(QString::number(a.summary.records))
+                + cell(time_text(a.summary.first)) + cell(time_text(a.summary.last)) + QStringLiteral("</tr>");
+        h += QStringLiteral("</table>");
+        // The monthly archive tells the months best; another one serves when it is empty.
+        const arc::ArchiveSummary *by_month = nullptr;
+        for (auto it = d.archives.crbegin(); it != d.archives.crend() && !by_month; ++it) {
+            if (!it->summary.months.isEmpty())
+                by_month = &it->summary;
+        }
+        if (by_month) {
+            h += QStringLiteral("<p>%1</p>")
+                     .arg(QCoreApplication::translate("report", "Расход по месяцам, %1")
+                              .arg(d.volume_unit)
+                              .toHtmlEscaped())
+                + table;
+            for (const arc::MonthConsumption &m : by_month->months)
+                h += row(m.month.toString(QStringLiteral("MM.yyyy")), QString::number(m.value, 'f', d.decimals));
+            h += QStringLiteral("</table>");
+        }
+    }
+
+    const LineStats &s = d.stats;
+    h += QStringLiteral("<h3>%1</h3>")
+             .arg(QCoreApplication::translate("report", "Статистика линии с открытия порта").toHtmlEscaped())
+        + table;
+    h += row(QCoreApplication::translate("report", "Запросов"), QString::number(s.requests));
+    h += row(QCoreApplication::translate("report", "Ответов"), QString::number(s.answers));
+    h += row(QCoreApplication::translate("report", "Без ответа"), QString::number(s.missing));
+    h += row(QCoreApplication::translate("report", "Некорректных ответов"), QString::number(s.bad));
+    for (int kind = 1; kind < int(s.bad_by_kind.size()); ++kind) {
+        if (s.bad_by_kind[size_t(kind)] > 0)
+            h += row(QStringLiteral("  ") + QCoreApplication::translate("report", bad_kind_text(AnswerStatus(kind))),
+                     QString::number(s.bad_by_kind[size_t(kind)]));
+    }
+    h += row(QCoreApplication::translate("report", "Ожиданий"), QString::number(s.waits));
+    h += row(QCoreApplication::translate("report", "Повторов"), QString::number(s.resends));
+    h += QStringLiteral("</table></body></html>");
+    return h;
+}
+
+bool write_service_report(const QString &path, const ServiceReportData &data, QString *error)
+{
+    // QPdfWriter says nothing of a file it could not write: look first.
+    QFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = probe.errorString();
+        return false;
+    }
+    probe.close();
+    {
+        QPdfWriter writer(path);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setResolution(150);
+        writer.setTitle(QCoreApplication::translate("report", "Сервисный отчёт счётчика %1").arg(data.serial));
+        QTextDocument document;
+        document.setHtml(service_report_html(data));
+        document.print(&writer);
+    }
+    if (QFile(path).size() == 0) {
+        if (error)
+            *error = QCoreApplication::translate("report", "файл пуст");
+        return false;
+    }
+    return true;
+}
+
+QString report_file_name(const QString &serial, const QDate &date)
+{
+    QString stem = serial.trimmed();
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    for (QChar &c : stem) {
+        if (forbidden.contains(c) || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    }
+    if (!stem.isEmpty())
+        stem += QLatin1Char('_');
+    return stem + date.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("_report.pdf");
+}
