@@ -55,7 +55,7 @@ QByteArray archive_csv(const CsvHeader &header, const QList<CsvSection> &section
     text += QLatin1String(line_end);
     for (const CsvSection &section : sections) {
         text += line({section.name});
-        text += line(column_titles());
+        text += line(column_titles(header.scale));
         for (const QStringList &row : section.rows) {
             QStringList values;
             for (const QString &shown : row)

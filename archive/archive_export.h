@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meter/quantity.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -26,6 +28,7 @@ struct CsvHeader
     QString model;
     QString version;
     QDateTime read_at; // the computer's local time; invalid: left empty
+    VolumeScale scale; // names the unit of the volume columns
 };
 
 // A CSV file a spreadsheet in a Russian locale opens as it is: UTF-8 with a

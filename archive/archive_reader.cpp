@@ -7,6 +7,7 @@
 namespace {
 
 constexpr quint16 version_register = 0x0009;
+constexpr quint16 model_register = 0x0008;
 
 int blocks_of(int version, int type)
 {
@@ -23,6 +24,13 @@ ArchiveReader::ArchiveReader(int version, const MeterTarget &target)
     reading.type = archive_geometry::hourly;
     if (version != 0 && !archive_geometry::is_supported_version(version))
         state = State::failed;
+}
+
+ArchiveReader::ArchiveReader(const MeterTarget &target, const QStringList &model_table)
+    : ArchiveReader(0, target)
+{
+    ask_model = true;
+    models = model_table;
 }
 
 bool ArchiveReader::version_unsupported() const
@@ -58,6 +66,11 @@ ExchangeRequest ArchiveReader::next_request()
         request.answer_length = modbus::read_answer_length(meter.by_serial, 1);
         return request;
     }
+    if (ask_model && !asked_code) {
+        request.frame = modbus::read_registers_request(meter, model_register, 1);
+        request.answer_length = modbus::read_answer_length(meter.by_serial, 1);
+        return request;
+    }
     const int count = archive_geometry::block_size(protocol_version, reading.type, index);
     request.frame = modbus::archive_block_request(meter, quint8(reading.type), quint16(index), quint8(count));
     request.answer_length = modbus::archive_answer_length(meter.by_serial, count, arc::record_length(protocol_version));
@@ -81,6 +94,11 @@ void ArchiveReader::conclude(const ExchangeOutcome &outcome)
         protocol_version = word_at(outcome.answer, modbus::read_data_offset(meter.by_serial));
         if (version_unsupported())
             state = State::failed;
+        return;
+    }
+    if (ask_model && !asked_code) {
+        asked_code = word_at(outcome.answer, modbus::read_data_offset(meter.by_serial));
+        asked_model = lookup_model(models, *asked_code);
         return;
     }
     reading.frames.append(outcome.answer);

@@ -2,9 +2,13 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "meter/model_table.h"
+#include "meter/quantity.h"
 
 #include <QList>
+#include <QStringList>
 #include <QVector>
+#include <optional>
 
 // One archive as read: its type and the answers to its blocks, in order.
 struct ReadArchive
@@ -23,6 +27,9 @@ class ArchiveReader : public Sequence
 public:
     // `version` 2 or 3; 0 when not known: the meter is asked for it first.
     ArchiveReader(int version, const MeterTarget &target);
+    // A meter nothing is known of: its version and its model are asked
+    // first, and the volumes are scaled by that model's factor.
+    ArchiveReader(const MeterTarget &target, const QStringList &model_table);
 
     bool finished() const override { return state != State::running; }
     SequenceProgress progress() const override;
@@ -31,9 +38,17 @@ public:
 
     bool complete() const { return state == State::complete; }
     ExchangeOutcome::Kind failure() const { return failed_with; }
-    // The meter reported a version whose archives are not known (or none yet).
+    // The version is not one whose archives are known (or none yet).
     bool version_unsupported() const;
+    // The meter answered with such a version.
+    bool meter_version_unsupported() const { return protocol_version != 0 && version_unsupported(); }
     int version() const { return protocol_version; }
+    // The model asked for (the second constructor), once it has answered.
+    std::optional<ModelLookup> model() const { return asked_model; }
+    std::optional<int> model_code() const { return asked_code; }
+    // The version is known, and the model too where it was asked.
+    bool identified() const { return protocol_version != 0 && (!ask_model || asked_code); }
+    const MeterTarget &target() const { return meter; }
     // The archives completed or cut short since the last call, oldest first.
     QVector<ReadArchive> take_completed();
     int records_read() const { return records; }
@@ -44,6 +59,10 @@ private:
 
     int protocol_version;
     MeterTarget meter;
+    bool ask_model = false;
+    QStringList models;
+    std::optional<int> asked_code;
+    std::optional<ModelLookup> asked_model;
     State state = State::running;
     ExchangeOutcome::Kind failed_with = ExchangeOutcome::Kind::no_answer;
     ReadArchive reading;

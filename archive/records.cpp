@@ -1,4 +1,5 @@
 #include "archive/records.h"
+#include "meter/quantity.h"
 
 #include <QCoreApplication>
 
@@ -52,23 +53,23 @@ Record decode_record(const QByteArray &record, int version)
     return r;
 }
 
-QStringList column_titles()
+QStringList column_titles(const VolumeScale &scale)
 {
     return {QCoreApplication::translate("archive", "Номер записи"), QCoreApplication::translate("archive", "Время"),
-            QCoreApplication::translate("archive", "Показания, м3"), QCoreApplication::translate("archive", "Событие"),
-            QCoreApplication::translate("archive", "Пок. обр. потока, м3")};
+            quantity::volume_caption(QCoreApplication::translate("archive", "Показания"), scale),
+            QCoreApplication::translate("archive", "Событие"),
+            quantity::volume_caption(QCoreApplication::translate("archive", "Пок. обр. потока"), scale)};
 }
 
-QStringList record_row(int k, const QByteArray &record, int version, double scale, int decimals)
+QStringList record_row(int k, const QByteArray &record, int version, const VolumeScale &scale)
 {
     const QString none = QStringLiteral("--");
     const Record r = decode_record(record, version);
     if (r.event == event_empty)
         return {QString::number(k), none, none, none, none};
     // The forward reading never shows below 0; reverse flow keeps its sign.
-    return {QString::number(k), meter_time_text(r.time), volume_text(qMax(r.reading, 0), scale, decimals),
-            QString::number(r.event),
-            version == reverse_flow_version ? volume_text(r.reverse_flow, scale, decimals) : none};
+    return {QString::number(k), quantity::clock(r.time), quantity::volume(qMax(r.reading, 0), scale),
+            QString::number(r.event), version == reverse_flow_version ? quantity::volume(r.reverse_flow, scale) : none};
 }
 
 } // namespace arc

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meter/quantity.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
@@ -32,10 +34,10 @@ struct Record
 // (a slot the meter never wrote) decodes as an empty slot (event_empty).
 Record decode_record(const QByteArray &record, int version);
 
-// Row 0 of every archive table.
-QStringList column_titles();
+// Row 0 of every archive table; volumes in the scale's unit.
+QStringList column_titles(const VolumeScale &scale);
 
 // The column_count texts of record k (numbered from 0).
-QStringList record_row(int k, const QByteArray &record, int version, double scale, int decimals);
+QStringList record_row(int k, const QByteArray &record, int version, const VolumeScale &scale);
 
 } // namespace arc

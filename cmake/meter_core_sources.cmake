@@ -15,6 +15,7 @@ set(meter_core_sources
     config/network_settings.cpp
     meter/model_table.cpp
     meter/register_map.cpp
+    meter/quantity.cpp
     meter/write_values.cpp
     meter/poll.cpp
     meter/write.cpp

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (length != arc::record_length(version))
             continue;
         const arc::Record decoded = arc::decode_record(record, version);
-        const QStringList row = arc::record_row(k, record, version, scale, decimals);
+        const QStringList row = arc::record_row(k, record, version, VolumeScale{scale, decimals});
         FUZZ_CHECK(row.size() == arc::column_count);
         FUZZ_CHECK(row.at(0) == QString::number(k));
         if (decoded.event == arc::event_empty) {
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // A record of any length, not only what split_records makes.
     {
         const QByteArray any = to_bytes(in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange(0, 16)));
-        FUZZ_CHECK(arc::record_row(0, any, version, scale, decimals).size() == arc::column_count);
+        FUZZ_CHECK(arc::record_row(0, any, version, VolumeScale{scale, decimals}).size() == arc::column_count);
     }
     return 0;
 }

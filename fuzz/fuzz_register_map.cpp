@@ -2,6 +2,7 @@
 // passed the answer (two bytes per register asked for), and the value
 // decoders with any value.
 #include "fuzz_check.h"
+#include "meter/quantity.h"
 
 #include "meter/register_map.h"
 
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(build_text(d, 0).size() == 8);
         }
         if (step.count >= 3)
-            FUZZ_CHECK(serial_number_text(d).size() == 12);
+            FUZZ_CHECK(quantity::serial_number(d).size() == 12);
     }
 
     const quint16 code = in.ConsumeIntegral<quint16>();
@@ -45,24 +46,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(parity_code(parity) == code);
     FUZZ_CHECK(parity_index(parity_code(in.ConsumeIntegral<int>())) >= 0);
     model_text(code, QString::fromUtf8(to_bytes(in.ConsumeBytes<uint8_t>(8))));
-    FUZZ_CHECK(archived_event_text(code) == (code == 7 ? QStringLiteral("--") : QString::number(code)));
+    FUZZ_CHECK(quantity::archived_event(code) == (code == 7 ? QStringLiteral("--") : QString::number(code)));
 
     const qint32 seconds = in.ConsumeIntegral<qint32>();
-    FUZZ_CHECK(meter_time_text(seconds).size() == 19);
-    FUZZ_CHECK((archived_time_text(seconds) == QStringLiteral("--")) == (seconds < 0));
+    FUZZ_CHECK(quantity::clock(seconds).size() == 19);
+    FUZZ_CHECK((quantity::archived_clock(seconds) == QStringLiteral("--")) == (seconds < 0));
 
     const qint32 units = in.ConsumeIntegral<qint32>();
     const double factor = in.ConsumeFloatingPoint<double>();
     // Decimals come from a model factor's digits after the point; a few
     // hundred covers any table that fits the model file's cap and more.
     const int decimals = in.ConsumeIntegralInRange(0, 400);
-    const QString volume = volume_text(units, factor, decimals);
+    const QString volume = quantity::volume(units, VolumeScale{factor, decimals});
     if (factor == 0.0)
         FUZZ_CHECK(volume == QString::number(units));
     else if (std::isfinite(double(units) * factor))
         FUZZ_CHECK(volume.size() > decimals);
-    FUZZ_CHECK(!current_volume_text(units, factor, decimals).startsWith(QLatin1Char('-')) || factor < 0);
-    FUZZ_CHECK((archived_volume_text(units, factor, decimals) == QStringLiteral("--")) == (units < 0));
+    FUZZ_CHECK(!quantity::current_volume(units, VolumeScale{factor, decimals}).startsWith(QLatin1Char('-'))
+               || factor < 0);
+    FUZZ_CHECK((quantity::archived_volume(units, VolumeScale{factor, decimals}) == QStringLiteral("--"))
+               == (units < 0));
 
     // Buffers of any length, not only the whole answers the poll passes.
     {
@@ -70,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const int offset = in.ConsumeIntegralInRange(-2, 8);
         word_at(any, offset);
         dword_at(any, offset);
-        serial_number_text(any);
+        quantity::serial_number(any);
         build_text(any, offset);
     }
     return 0;

@@ -42,11 +42,12 @@ Exchanger::Exchanger(io_port *port, QObject *parent)
     line_clock.start();
 }
 
-bool Exchanger::run(Sequence *sequence, const ExchangeRules &run_rules)
+bool Exchanger::run(Sequence *sequence, const ExchangeRules &run_rules, RunListener run_listener)
 {
     if (busy() || !sequence)
         return false;
     running = sequence;
+    listener = std::move(run_listener);
     rules = run_rules;
     period_ms = rules.ok_ms;
     missing_strikes = 0;
@@ -86,7 +87,7 @@ void Exchanger::next()
     if (running->finished()) {
         Sequence *done = running;
         running = nullptr;
-        emit finished(done);
+        tell_over(done);
         return;
     }
     if (quiet_due)
@@ -318,6 +319,8 @@ void Exchanger::conclude(const ExchangeOutcome &outcome)
     Sequence *sequence = running;
     sequence->conclude(outcome);
     emit concluded(sequence, outcome);
+    if (!sequence->finished() && listener)
+        listener(false);
     if (running == sequence)
         next();
 }
@@ -341,6 +344,17 @@ void Exchanger::end_run(ExchangeOutcome::Kind why)
     running = nullptr;
     sequence->conclude(outcome);
     emit concluded(sequence, outcome);
+    tell_over(sequence);
+}
+
+// The run's own listener first, then everyone: a listener may start the
+// next run, which must not find this one's listener in place.
+void Exchanger::tell_over(Sequence *sequence)
+{
+    const RunListener told = std::move(listener);
+    listener = {};
+    if (told)
+        told(true);
     emit finished(sequence);
 }
 

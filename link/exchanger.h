@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
 
 class QTimer;
 class io_port;
@@ -49,9 +50,14 @@ public:
     bool busy() const { return running != nullptr; }
     const Sequence *sequence() const { return running; }
 
+    // Told of its own run only, so that whoever started a run never has to
+    // pick it out of every run's signals: after each step that leaves the
+    // run going (over false), and once at its end (over true).
+    using RunListener = std::function<void(bool over)>;
+
     // Starts `sequence` (not owned; it must outlive its run) unless the line
     // is busy. The first request leaves at once, or after a quiet wait.
-    bool run(Sequence *sequence, const ExchangeRules &rules);
+    bool run(Sequence *sequence, const ExchangeRules &rules, RunListener listener = {});
     // Ends the running sequence at once (its outcome: stopped). An answer
     // still on its way is let pass by a quiet wait before the next request.
     void stop();
@@ -82,6 +88,7 @@ private:
     void conclude(const ExchangeOutcome &outcome);
     void conclude_lost();
     void end_run(ExchangeOutcome::Kind why);
+    void tell_over(Sequence *sequence);
     QByteArray take_received();
     void log_received(const QByteArray &bytes);
     bool is_whole(const QByteArray &bytes) const;
@@ -96,6 +103,7 @@ private:
     QTimer *quiet_timer;
 
     Sequence *running = nullptr;
+    RunListener listener; // of the running sequence
     ExchangeRules rules;
     int period_ms = 0; // the run's current wait: ok_ms, then fail_ms
     int missing_strikes = 0;

@@ -1,5 +1,6 @@
 #include "meter/poll.h"
 
+#include "meter/quantity.h"
 #include "meter/register_map.h"
 
 PollEngine::PollEngine(const MeterTarget &target, const QStringList &model_table)
@@ -58,15 +59,15 @@ void PollEngine::decode(int step, const QByteArray &d)
 {
     const quint16 w = word_at(d, 0);
     const qint32 dw = dword_at(d, 0);
-    const auto current_volume = [&] { return current_volume_text(dw, read.volume_factor, read.factor_decimals); };
-    const auto archived_volume = [&] { return archived_volume_text(dw, read.volume_factor, read.factor_decimals); };
+    const auto current_volume = [&] { return quantity::current_volume(dw, read.scale()); };
+    const auto archived_volume = [&] { return quantity::archived_volume(dw, read.scale()); };
     ArchivedReadingText *const archived[] = {&read.hour, &read.day, &read.month};
     if (step >= 17 && step <= 28) {
         ArchivedReadingText &r = *archived[(step - 17) / 4];
         switch ((step - 17) % 4) {
-        case 0: r.time = archived_time_text(dw); break;
+        case 0: r.time = quantity::archived_clock(dw); break;
         case 1: r.volume = archived_volume(); break;
-        case 2: r.event = archived_event_text(w); break;
+        case 2: r.event = quantity::archived_event(w); break;
         default: r.reverse_volume = archived_volume(); break;
         }
         return;
@@ -79,29 +80,25 @@ void PollEngine::decode(int step, const QByteArray &d)
     case 5:
         read.model_code = w;
         read.model = lookup_model(models, w);
-        // A factor left from another meter would scale this one's volumes
-        // wrongly: without a match, raw counts are shown.
-        read.volume_factor = read.model.end == ModelLookup::End::matched ? read.model.factor : 0.0;
-        read.factor_decimals = read.model.end == ModelLookup::End::matched && read.model.factor_has_point
-            ? read.model.factor_decimals
-            : 0;
+        read.volume_factor = VolumeScale::of(read.model).factor;
+        read.factor_decimals = VolumeScale::of(read.model).decimals;
         break;
     case 6: read.k_number = QString::number(w, 16); break;
     case 7: read.border = QString::number(w); break;
-    case 8: read.serial_number = serial_number_text(d); break;
+    case 8: read.serial_number = quantity::serial_number(d); break;
     case 9: read.device_type = device_type_text(w); break;
     case 10: read.device_address = QString::number(w); break;
     case 11: read.rate_index = exchange_rate_index(w); break;
     case 12: read.parity_index = parity_index(w); break;
     case 13:
-        read.clock = meter_time_text(dw);
+        read.clock = quantity::clock(dw);
         read.clock_seconds = dw;
         break;
     case 14:
         read.volume = current_volume();
         read.volume_units = dw;
         break;
-    case 15: read.event = QString::number(w); break;
+    case 15: read.event = quantity::event(w); break;
     case 16:
         read.reverse_volume = current_volume();
         read.reverse_units = dw;

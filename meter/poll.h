@@ -3,6 +3,7 @@
 #include "link/exchange.h"
 #include "link/frames.h"
 #include "meter/model_table.h"
+#include "meter/quantity.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,7 @@ struct PollValues
     ModelLookup model;          // the model table's entry for model_code
     double volume_factor = 0.0; // m3 per counted unit; 0 (raw counts) while the model is unknown
     int factor_decimals = 0;
+    VolumeScale scale() const { return {volume_factor, factor_decimals}; }
     QString k_number, border, serial_number, device_type, device_address;
     int rate_index = -1;   // item of the exchange-rate list
     int parity_index = -1; // item of the parity/stop-bit list

@@ -78,17 +78,6 @@ QString software_identifier_text(quint8 high, quint8 low)
     return hex(high) + hex(low);
 }
 
-QString serial_number_text(const QByteArray &data)
-{
-    if (data.size() < 6)
-        return QString();
-    QString text;
-    // Every byte with two digits: the text is typed back to address the meter.
-    for (int i : {4, 5, 2, 3, 0, 1})
-        text += QStringLiteral("%1").arg(quint8(data[i]), 2, 16, QLatin1Char('0'));
-    return text;
-}
-
 QString device_type_text(quint16 type)
 {
     QString name;
@@ -124,38 +113,6 @@ int parity_index(quint16 code)
 quint16 parity_code(int index)
 {
     return index >= 0 && index < 6 ? parity_codes[index] : parity_codes[0];
-}
-
-QString meter_time_text(qint32 seconds)
-{
-    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC, 0).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
-}
-
-QString archived_time_text(qint32 seconds)
-{
-    return seconds < 0 ? QStringLiteral("--") : meter_time_text(seconds);
-}
-
-QString volume_text(qint64 units, double factor, int decimals)
-{
-    if (factor == 0.0)
-        return QString::number(units);
-    return QString::number(double(units) * factor, 'f', decimals);
-}
-
-QString current_volume_text(qint32 units, double factor, int decimals)
-{
-    return volume_text(qMax(units, 0), factor, decimals);
-}
-
-QString archived_volume_text(qint32 units, double factor, int decimals)
-{
-    return units < 0 ? QStringLiteral("--") : volume_text(units, factor, decimals);
-}
-
-QString archived_event_text(quint16 event)
-{
-    return event == 7 ? QStringLiteral("--") : QString::number(event);
 }
 
 QString build_text(const QByteArray &data, int offset)

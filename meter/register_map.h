@@ -43,10 +43,6 @@ QString software_version_text(quint8 major, quint8 minor);
 // Register 0x0001: both bytes in hex without leading zeros, joined.
 QString software_identifier_text(quint8 high, quint8 low);
 
-// Registers 0x0004..0x0006, least significant register first (6 data bytes).
-// Twelve lower-case hex digits, b1 first, as the serial addressing field takes them.
-QString serial_number_text(const QByteArray &data);
-
 // Register 0x0304: the number, a space and the kind of water, if known.
 QString device_type_text(quint16 type);
 
@@ -57,21 +53,6 @@ int exchange_rate_index(quint16 code);
 int parity_index(quint16 code);
 // The code written for an item of that list.
 quint16 parity_code(int index);
-
-// Seconds since 1970 of local wall time taken as UTC, "dd.MM.yyyy hh:mm:ss".
-QString meter_time_text(qint32 seconds);
-// The same, "--" for a negative (empty) archive slot.
-QString archived_time_text(qint32 seconds);
-
-// Counted units as shown: a raw count while no model factor is known,
-// otherwise cubic metres with the factor's decimals.
-QString volume_text(qint64 units, double factor, int decimals);
-// Current readings never go below 0.
-QString current_volume_text(qint32 units, double factor, int decimals);
-// Archived readings: "--" for a negative (empty) slot.
-QString archived_volume_text(qint32 units, double factor, int decimals);
-// Archived events: code 7 marks an empty slot.
-QString archived_event_text(quint16 event);
 
 // Build date and time: four bytes as eight lower-case hex digits.
 QString build_text(const QByteArray &data, int offset);

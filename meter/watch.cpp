@@ -65,11 +65,9 @@ void WatchEngine::conclude(const ExchangeOutcome &outcome)
     case version_register: info.protocol_version = word_at(a, offset); break;
     case model_register: {
         const ModelLookup model = lookup_model(models, word_at(a, offset));
-        if (model.end == ModelLookup::End::matched) {
-            info.volume_factor = model.factor;
-            info.factor_decimals = model.factor_decimals;
+        info.scale = VolumeScale::of(model);
+        if (model.end == ModelLookup::End::matched)
             info.model_name = model.name;
-        }
         break;
     }
     case clock_register: values.clock = dword_at(a, offset); break;

@@ -3,6 +3,7 @@
 #include "link/exchange.h"
 #include "link/frames.h"
 #include "meter/model_table.h"
+#include "meter/quantity.h"
 
 #include <QStringList>
 #include <optional>
@@ -12,8 +13,7 @@
 struct WatchedMeter
 {
     int protocol_version = -1;
-    double volume_factor = 0.0; // 0: the model is unknown, volumes stay counted units
-    int factor_decimals = 0;
+    VolumeScale scale; // unknown model: volumes stay counted units
     QString model_name;
 };
 

@@ -50,11 +50,6 @@ qint64 clock_offset_s(qint32 meter_seconds, const QDateTime &computer_time)
     return qint64(meter_seconds) - qint64(meter_clock_value(wall_time_as_utc(computer_time)));
 }
 
-QString offset_text(qint64 seconds)
-{
-    return seconds > 0 ? QLatin1Char('+') + QString::number(seconds) : QString::number(seconds);
-}
-
 QString outcome_text(const MeterReadout &meter)
 {
     using O = MeterReadout::Outcome;

@@ -38,8 +38,6 @@ using WallClock = std::function<QDateTime()>;
 // The meter's clock minus the computer's, in seconds. `meter_seconds` is
 // the clock register (local wall time counted as UTC).
 qint64 clock_offset_s(qint32 meter_seconds, const QDateTime &computer_time);
-// "+5", "-3", "0".
-QString offset_text(qint64 seconds);
 
 // What the pass made of one meter.
 struct MeterReadout

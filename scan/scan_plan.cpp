@@ -1,4 +1,5 @@
 #include "scan/scan_plan.h"
+#include "meter/quantity.h"
 
 #include "meter/model_table.h"
 #include "meter/register_map.h"
@@ -40,7 +41,7 @@ const Read &identification_read(int field)
 
 QString Rows::addressing_serial(const QByteArray &d)
 {
-    return serial_number_text(d);
+    return quantity::serial_number(d);
 }
 
 MeterRow Rows::row(const MeterIdentity &meter, const QStringList &model_table)
@@ -70,7 +71,7 @@ MeterRow Rows::row(const MeterIdentity &meter, const QStringList &model_table)
         row.model = missing;
     }
     if (has(serial_number)) {
-        row.serial_number = serial_number_text(meter.data[serial_number]);
+        row.serial_number = quantity::serial_number(meter.data[serial_number]);
         row.addressing_serial = addressing_serial(meter.data[serial_number]);
     } else {
         row.serial_number = missing;

@@ -1,6 +1,37 @@
 <?xml version='1.0' encoding='utf-8'?>
 <TS version="2.1" language="en_US">
 <context>
+    <name>ArchiveJob</name>
+    <message>
+        <source>Идет чтение архива</source>
+        <translation>Reading the archive</translation>
+    </message>
+    <message>
+        <source>Архив не прочитан</source>
+        <translation>Archive not read</translation>
+    </message>
+    <message>
+        <source>Некорректные параметры чтения</source>
+        <translation>Invalid read parameters</translation>
+    </message>
+    <message>
+        <source>неизвестная</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>Архив прочитан</source>
+        <translation>Archive read</translation>
+    </message>
+    <message>
+        <source>Некорректные данные архива</source>
+        <translation>Invalid archive data</translation>
+    </message>
+    <message>
+        <source>Архив не записан в журнал: номер счетчика неизвестен, сначала считайте параметры</source>
+        <translation>The archive was not kept in the journal: the meter's serial number is unknown, read its parameters first</translation>
+    </message>
+</context>
+<context>
     <name>Exchanger</name>
     <message>
         <source>&lt;- ещё %1 байт без запроса не показано</source>
@@ -89,14 +120,6 @@
         <source>Журнал: %1</source>
         <translation>Journal: %1</translation>
     </message>
-    <message>
-        <source>ед.</source>
-        <translation>units</translation>
-    </message>
-    <message>
-        <source>м3</source>
-        <translation>m3</translation>
-    </message>
 </context>
 <context>
     <name>LOG_class</name>
@@ -150,10 +173,6 @@
     <message>
         <source>Остановить</source>
         <translation>Stop</translation>
-    </message>
-    <message>
-        <source>Для следующего обмена: %1</source>
-        <translation>For the next exchange: %1</translation>
     </message>
     <message>
         <source>MainWindow</source>
@@ -396,52 +415,12 @@
         <translation>Invalid data</translation>
     </message>
     <message>
-        <source>неизвестная-</source>
-        <translation>unknown-</translation>
-    </message>
-    <message>
         <source>неизвестная</source>
         <translation>unknown</translation>
     </message>
     <message>
-        <source>Запись завершена</source>
-        <translation>Write complete</translation>
-    </message>
-    <message>
-        <source>Неверный новый адрес устройства</source>
-        <translation>Invalid new device address</translation>
-    </message>
-    <message>
-        <source>Неверная дата сохранения</source>
-        <translation>Invalid save date</translation>
-    </message>
-    <message>
-        <source>Неверный формат времени</source>
-        <translation>Invalid time format</translation>
-    </message>
-    <message>
         <source>Запись не подтверждена</source>
         <translation>Write not confirmed</translation>
-    </message>
-    <message>
-        <source>Идет чтение архива</source>
-        <translation>Reading the archive</translation>
-    </message>
-    <message>
-        <source>Архив не прочитан</source>
-        <translation>Archive not read</translation>
-    </message>
-    <message>
-        <source>Некорректные параметры чтения</source>
-        <translation>Invalid read parameters</translation>
-    </message>
-    <message>
-        <source>Архив прочитан</source>
-        <translation>Archive read</translation>
-    </message>
-    <message>
-        <source>Некорректные данные архива</source>
-        <translation>Invalid archive data</translation>
     </message>
     <message>
         <source>Неверные данные</source>
@@ -524,10 +503,6 @@
         <translation>The journal is falling behind: the last read was not kept in it</translation>
     </message>
     <message>
-        <source>Архив не записан в журнал: номер счетчика неизвестен, сначала считайте параметры</source>
-        <translation>The archive was not kept in the journal: the meter's serial number is unknown, read its parameters first</translation>
-    </message>
-    <message>
         <source>Регистры</source>
         <translation>Registers</translation>
     </message>
@@ -564,28 +539,8 @@
         <translation>Device address</translation>
     </message>
     <message>
-        <source>с/н %1</source>
-        <translation>S/N %1</translation>
-    </message>
-    <message>
-        <source>адрес %1</source>
-        <translation>address %1</translation>
-    </message>
-    <message>
-        <source>подтверждено</source>
-        <translation>confirmed</translation>
-    </message>
-    <message>
         <source>%1, %2 бод, 8%3%4</source>
         <translation>%1, %2 baud, 8%3%4</translation>
-    </message>
-    <message>
-        <source>м³</source>
-        <translation>m³</translation>
-    </message>
-    <message>
-        <source>ед.</source>
-        <translation>units</translation>
     </message>
     <message>
         <source>Текущий объём</source>
@@ -642,6 +597,25 @@
     <message>
         <source>Отчёт сохранён: %1</source>
         <translation>Report saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PollJob</name>
+    <message>
+        <source>Показания</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>Пок. обр. потока</source>
+        <translation>Reverse flow</translation>
+    </message>
+    <message>
+        <source>неизвестная-</source>
+        <translation>unknown-</translation>
+    </message>
+    <message>
+        <source>неизвестная</source>
+        <translation>unknown</translation>
     </message>
 </context>
 <context>
@@ -1114,36 +1088,12 @@
         <translation>%1: the meter did not answer; rounds missed: %2</translation>
     </message>
     <message>
-        <source>м³</source>
-        <translation>m³</translation>
-    </message>
-    <message>
-        <source>ед.</source>
-        <translation>units</translation>
-    </message>
-    <message>
         <source>Время</source>
         <translation>Time</translation>
     </message>
     <message>
         <source>Часы счётчика</source>
         <translation>Meter clock</translation>
-    </message>
-    <message>
-        <source>Объём, %1</source>
-        <translation>Volume, %1</translation>
-    </message>
-    <message>
-        <source>С начала, %1</source>
-        <translation>Since the start, %1</translation>
-    </message>
-    <message>
-        <source>Расход, %1/ч</source>
-        <translation>Flow, %1/h</translation>
-    </message>
-    <message>
-        <source>Обратный, %1</source>
-        <translation>Reverse, %1</translation>
     </message>
     <message>
         <source>Событие</source>
@@ -1160,6 +1110,57 @@
     <message>
         <source>; без ответа: %1</source>
         <translation>; no answer: %1</translation>
+    </message>
+    <message>
+        <source>Объём</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
+        <source>С начала</source>
+        <translation>Since the start</translation>
+    </message>
+    <message>
+        <source>Расход</source>
+        <translation>Flow</translation>
+    </message>
+    <message>
+        <source>Обратный</source>
+        <translation>Reverse</translation>
+    </message>
+</context>
+<context>
+    <name>WriteJob</name>
+    <message>
+        <source>Неверный новый адрес устройства</source>
+        <translation>Invalid new device address</translation>
+    </message>
+    <message>
+        <source>Неверная дата сохранения</source>
+        <translation>Invalid save date</translation>
+    </message>
+    <message>
+        <source>Неверный формат времени</source>
+        <translation>Invalid time format</translation>
+    </message>
+    <message>
+        <source>Для следующего обмена: %1</source>
+        <translation>For the next exchange: %1</translation>
+    </message>
+    <message>
+        <source>Запись завершена</source>
+        <translation>Write complete</translation>
+    </message>
+    <message>
+        <source>с/н %1</source>
+        <translation>S/N %1</translation>
+    </message>
+    <message>
+        <source>адрес %1</source>
+        <translation>address %1</translation>
+    </message>
+    <message>
+        <source>подтверждено</source>
+        <translation>confirmed</translation>
     </message>
 </context>
 <context>
@@ -1213,14 +1214,6 @@
         <translation>CSV files (*.csv)</translation>
     </message>
     <message>
-        <source>ед.</source>
-        <translation>units</translation>
-    </message>
-    <message>
-        <source>м3</source>
-        <translation>m3</translation>
-    </message>
-    <message>
         <source>Серийный номер</source>
         <translation>Serial number</translation>
     </message>
@@ -1245,16 +1238,16 @@
         <translation>Time</translation>
     </message>
     <message>
-        <source>Показания, м3</source>
-        <translation>Reading, m3</translation>
-    </message>
-    <message>
         <source>Событие</source>
         <translation>Event</translation>
     </message>
     <message>
-        <source>Пок. обр. потока, м3</source>
-        <translation>Reverse flow, m3</translation>
+        <source>Показания</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>Пок. обр. потока</source>
+        <translation>Reverse flow</translation>
     </message>
 </context>
 <context>
@@ -1306,6 +1299,25 @@
     </message>
 </context>
 <context>
+    <name>quantity</name>
+    <message>
+        <source>м3</source>
+        <translation>m3</translation>
+    </message>
+    <message>
+        <source>ед.</source>
+        <translation>units</translation>
+    </message>
+    <message>
+        <source>м3/ч</source>
+        <translation>m3/h</translation>
+    </message>
+    <message>
+        <source>ед./ч</source>
+        <translation>counts/h</translation>
+    </message>
+</context>
+<context>
     <name>readout</name>
     <message>
         <source>Нет ответа</source>
@@ -1334,22 +1346,6 @@
 </context>
 <context>
     <name>report</name>
-    <message>
-        <source>%1 сут </source>
-        <translation>%1 d </translation>
-    </message>
-    <message>
-        <source>%1 ч </source>
-        <translation>%1 h </translation>
-    </message>
-    <message>
-        <source>%1 мин </source>
-        <translation>%1 min </translation>
-    </message>
-    <message>
-        <source>%1 с</source>
-        <translation>%1 s</translation>
-    </message>
     <message>
         <source>короткий ответ</source>
         <translation>too short</translation>

@@ -11,6 +11,9 @@ import sys
 import xml.etree.ElementTree as ET
 
 ENGLISH = {
+    # Quantities and their units
+    'Для следующего обмена: %1': 'For the next exchange: %1', 'Объём': 'Volume', 'С начала': 'Since the start',
+    'Расход': 'Flow', 'Обратный': 'Reverse', 'Пок. обр. потока': 'Reverse flow', 'м3/ч': 'm3/h', 'ед./ч': 'counts/h',
     # Shared captions
     'Form': 'Form', 'MainWindow': 'MainWindow', 'TextLabel': 'TextLabel', 'Tab 1': 'Tab 1', 'Tab 2': 'Tab 2',
     'Страница': 'Page', 'OK': 'OK', '1': '1', '2': '2', '1200': '1200', '2400': '2400', '4800': '4800',

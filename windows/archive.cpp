@@ -1,14 +1,14 @@
 #include "windows/archive.h"
 
-#include "config/atomic_file.h"
-#include "windows/consumption_chart.h"
-#include "windows/save_dialog.h"
 #include "archive/archive_chart_data.h"
 #include "archive/archive_export.h"
 #include "archive/archive_geometry.h"
 #include "archive/records.h"
+#include "config/atomic_file.h"
 #include "link/frames.h"
 #include "ui_archive.h"
+#include "windows/consumption_chart.h"
+#include "windows/save_dialog.h"
 
 #include <QDate>
 #include <QGuiApplication>
@@ -107,15 +107,10 @@ void archive::clear_tables()
     update_chart();
 }
 
-void archive::set_version_scale(int version, double scale)
+void archive::set_version_scale(int version, const VolumeScale &scale)
 {
     this->version = version;
     this->scale = scale;
-}
-
-void archive::set_decimals(int decimals)
-{
-    this->decimals = decimals;
 }
 
 void archive::set_by_serial(bool by_serial)
@@ -155,7 +150,7 @@ void archive::setup_table()
     t->setColumnCount(arc::column_count);
     for (int c = 0; c < arc::column_count; ++c)
         t->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
-    const QStringList titles = arc::column_titles();
+    const QStringList titles = arc::column_titles(shown[current_type - 1].scale);
     for (int c = 0; c < arc::column_count; ++c)
         t->setItem(0, c, new QTableWidgetItem(titles.at(c)));
     for (int r = 1; r <= records.size(); ++r)
@@ -169,7 +164,7 @@ void archive::fill_table()
 {
     QTableWidget *t = table(current_type);
     for (int k = 0; k < records.size(); ++k) {
-        const QStringList row = arc::record_row(k, records.at(k), version, scale, decimals);
+        const QStringList row = arc::record_row(k, records.at(k), version, scale);
         for (int c = 1; c < arc::column_count; ++c) {
             auto *item = new QTableWidgetItem(row.at(c));
             item->setData(Qt::TextAlignmentRole, int(Qt::AlignRight));
@@ -196,7 +191,8 @@ bool archive::save_to(const QString &path, QString *error)
     QList<arc::CsvSection> sections;
     for (int type = 1; type <= 3; ++type)
         sections.append({ui->tabWidget->tabText(type - 1), record_rows(table(type))});
-    const arc::CsvHeader header{meter_serial, meter_model, version > 0 ? QString::number(version) : QString(), read_at};
+    const arc::CsvHeader header{meter_serial, meter_model, version > 0 ? QString::number(version) : QString(), read_at,
+                                scale};
     return write_file_atomically(path, arc::archive_csv(header, sections), error);
 }
 
@@ -218,7 +214,7 @@ void archive::update_chart()
     if (!chart || index < 0 || index > 2)
         return;
     const shown_archive &a = shown[index];
-    chart->set_series(arc::consumption_series(a.records, a.version, a.scale), a.scale == 0.0 ? tr("ед.") : tr("м3"));
+    chart->set_series(arc::consumption_series(a.records, a.version, a.scale.factor), quantity::volume_unit(a.scale));
 }
 
 arc::ArchiveSummary archive::summary(int type) const
@@ -226,5 +222,5 @@ arc::ArchiveSummary archive::summary(int type) const
     if (type < 1 || type > 3)
         return {};
     const shown_archive &a = shown[type - 1];
-    return arc::summarize_archive(a.records, a.version, a.scale);
+    return arc::summarize_archive(a.records, a.version, a.scale.factor);
 }

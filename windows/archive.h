@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/archive_summary.h"
+#include "meter/quantity.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -31,8 +32,8 @@ public:
 
     // Removes every item of the three tables; row and column counts stay.
     void clear_tables();
-    void set_version_scale(int version, double scale);
-    void set_decimals(int decimals);
+    // The version the read is sized by and the scale of its volumes.
+    void set_version_scale(int version, const VolumeScale &scale);
     // True: answers carry the 12-byte serial-number header, else 6 bytes.
     void set_by_serial(bool by_serial);
     // Answer frames of one archive (1 hourly, 2 daily, 3 monthly) into its table.
@@ -63,13 +64,13 @@ private slots:
     void on_tabWidget_currentChanged(int index);
 
 private:
-    // Records of the archive a table shows, with the version and factor it
+    // Records of the archive a table shows, with the version and scale it
     // was read with: the chart is drawn from them.
     struct shown_archive
     {
         QList<QByteArray> records;
         int version = 0;
-        double scale = 0.0;
+        VolumeScale scale;
     };
 
     void update_chart();
@@ -82,8 +83,7 @@ private:
     QList<QByteArray> records;
     QList<QByteArray> frames;
     int version = 0;
-    double scale = 0.0;
-    int decimals = 0;
+    VolumeScale scale;
     bool by_serial = false;
     int current_type = 0;
     shown_archive shown[3];

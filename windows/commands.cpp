@@ -1,36 +1,48 @@
 // The operator's commands that only set state or show a window.
 #include "windows/mainwindow.h"
 
+#include "ui_mainwindow.h"
 #include "windows/archive.h"
 #include "windows/log_class.h"
 #include "windows/settings.h"
-#include "ui_mainwindow.h"
+#include "windows/write_job.h"
+
+#include "model/meter_model.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
 
 void MainWindow::on_setting_btn_clicked()
 {
-    settings_window->attach(&port_settings);
-    settings_window->show();
+    windows.setup->attach(&port_settings);
+    windows.setup->show();
 }
 
 void MainWindow::on_open_btn_clicked()
 {
-    archive_window->show();
+    windows.archives->show();
 }
 
 void MainWindow::on_log_btn_clicked()
 {
-    log_window->show();
+    windows.log->show();
+}
+
+bool MainWindow::by_serial() const
+{
+    return ui->s_num_click->isChecked();
+}
+
+bool MainWindow::by_address() const
+{
+    return ui->adr_click->isChecked();
 }
 
 // The two addressing boxes exclude each other: unchecking the other box emits
-// its own stateChanged(0), whose slot clears its flag.
+// its own stateChanged(0).
 void MainWindow::on_s_num_click_stateChanged(int state)
 {
-    by_serial = state != 0;
-    if (by_serial) {
+    if (state != 0) {
         serial_chosen_last = true;
         ui->adr_click->setChecked(false);
     }
@@ -38,36 +50,36 @@ void MainWindow::on_s_num_click_stateChanged(int state)
 
 void MainWindow::on_adr_click_stateChanged(int state)
 {
-    by_address = state != 0;
-    if (by_address) {
+    if (state != 0) {
         serial_chosen_last = false;
         ui->s_num_click->setChecked(false);
     }
 }
 
+// The write block's boxes: the write takes the checked items when it starts.
 void MainWindow::on_adr_click_w_stateChanged(int state)
 {
-    write_address_enabled = state != 0;
+    write->enable(write_item::address, state != 0);
 }
 void MainWindow::on_speed_click_w_stateChanged(int state)
 {
-    write_rate_enabled = state != 0;
+    write->enable(write_item::exchange_rate, state != 0);
 }
 void MainWindow::on_bit_click_w_stateChanged(int state)
 {
-    write_parity_enabled = state != 0;
+    write->enable(write_item::parity, state != 0);
 }
 void MainWindow::on_date_save_w_stateChanged(int state)
 {
-    write_save_date_enabled = state != 0;
+    write->enable(write_item::save_date, state != 0);
 }
 void MainWindow::on_write_time_click_stateChanged(int state)
 {
-    write_clock_enabled = state != 0;
+    write->enable(write_item::clock, state != 0);
 }
 void MainWindow::on_hend_time_stateChanged(int state)
 {
-    manual_time = state != 0;
+    write->set_typed_clock(state != 0);
 }
 
 // Empties what a poll shows; the addressing inputs, the check boxes and the
@@ -102,9 +114,11 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     if (event->key() != Qt::Key_N || !(event->modifiers() & Qt::ControlModifier))
         return;
     if (!build_info_shown) {
-        ui->num_build_v->setText(build_number_text);
-        ui->date_comp_w->setText(compile_date_text);
-        ui->time_comp_w->setText(compile_time_text);
+        // The build information of the meter last polled.
+        const PollValues &v = meter->poll();
+        ui->num_build_v->setText(v.build_number);
+        ui->date_comp_w->setText(v.compile_date);
+        ui->time_comp_w->setText(v.compile_time);
         ui->label_4->setText(tr("Номер сборки"));
         ui->label_9->setText(tr("Дата компиляции"));
         ui->label_10->setText(tr("Время компиляции"));

@@ -2,13 +2,9 @@
 // archive read, whole or cut short, handed to the journal's own thread.
 #include "windows/journal_link.h"
 
-#include "windows/journal_window.h"
-#include "windows/mainwindow.h"
-#include "archive/archive_reader.h"
-#include "archive/records.h"
 #include "journal/journal_writer.h"
 #include "meter/poll.h"
-#include "ui_mainwindow.h"
+#include "windows/mainwindow.h"
 
 #include <QDir>
 #include <QInputDialog>
@@ -59,89 +55,34 @@ QString journal_fault_text(journal::Fault fault, const journal::Connection &c)
     return MainWindow::tr("Ошибка журнала %1; показания больше не записываются").arg(place);
 }
 
-void MainWindow::start_journal()
+JournalLink::JournalLink(QWidget *prompt_parent)
 {
-    journal_settings = journal_connection(load_side_settings(QLatin1String(side_settings_file)),
-                                          QDir::current().absoluteFilePath(QLatin1String(journal_file)));
-    if (journal_settings.backend == journal::Backend::postgresql) {
-        journal_settings.password = qEnvironmentVariable(journal_password_variable);
-        if (journal_settings.password.isEmpty()) {
+    where = journal_connection(load_side_settings(QLatin1String(side_settings_file)),
+                               QDir::current().absoluteFilePath(QLatin1String(journal_file)));
+    if (where.backend == journal::Backend::postgresql) {
+        where.password = qEnvironmentVariable(journal_password_variable);
+        if (where.password.isEmpty()) {
             // Asked each start and kept in memory only.
-            journal_settings.password = QInputDialog::getText(
-                this, tr("Журнал"), tr("Пароль к серверу журнала %1:").arg(journal_place(journal_settings)),
-                QLineEdit::Password);
+            where.password = QInputDialog::getText(
+                prompt_parent, MainWindow::tr("Журнал"),
+                MainWindow::tr("Пароль к серверу журнала %1:").arg(journal_place(where)), QLineEdit::Password);
         }
     }
-    journal_writer = std::make_unique<journal::Writer>(journal_settings);
-    connect(journal_writer.get(), &journal::Writer::fault, this, [this](journal::Fault fault, const QString &) {
-        const QString text = journal_fault_text(fault, journal_settings);
-        set_status(text, "QLabel {color:red;}");
-        // The status line moves on with the next read; the button keeps saying it.
-        ui->journal_btn->setStyleSheet(QStringLiteral("QPushButton {color:red;}"));
-        ui->journal_btn->setToolTip(text);
-    });
-    connect(journal_writer.get(), &journal::Writer::dropped, this, [this] {
-        set_status(tr("Журнал не успевает: последнее чтение в него не записано"), "QLabel {color:red;}");
-    });
-    connect(journal_writer.get(), &journal::Writer::written, this, [this] {
-        if (journal_window && journal_window->isVisible())
-            journal_window->refresh();
-    });
+    journal_writer = std::make_unique<journal::Writer>(where);
+    connect(journal_writer.get(), &journal::Writer::fault, this,
+            [this](journal::Fault fault, const QString &) { emit this->fault(journal_fault_text(fault, where)); });
+    connect(journal_writer.get(), &journal::Writer::dropped, this, &JournalLink::dropped);
+    connect(journal_writer.get(), &journal::Writer::written, this, &JournalLink::written);
 }
 
-void MainWindow::journal_poll()
+JournalLink::~JournalLink() = default;
+
+void JournalLink::record_poll(const PollValues &values, const MeterTarget &addressing)
 {
-    journal_writer->record_poll(poll_run->values(), QDateTime::currentDateTimeUtc(), poll_run->target());
+    journal_writer->record_poll(values, QDateTime::currentDateTimeUtc(), addressing);
 }
 
-// The serial number the archive's records are kept under: the one addressed,
-// or the one the last complete poll of this same meter read. Without either
-// the records cannot be told from another meter's and stay out.
-QString MainWindow::archive_serial_for(const MeterTarget &target) const
+void JournalLink::record_archive(const journal::ArchiveBatch &batch)
 {
-    if (target.by_serial) {
-        QString text;
-        for (quint8 byte : target.serial)
-            text += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0'));
-        return text;
-    }
-    if (poll_run && poll_run->complete() && same_meter(poll_run->target(), target))
-        return poll_run->values().serial_number;
-    return QString();
-}
-
-void MainWindow::journal_archives(const QVector<ReadArchive> &archives)
-{
-    const int version = archive_run->version();
-    for (const ReadArchive &a : archives) {
-        const QList<QByteArray> records = arc::split_records(
-            a.frames, modbus::archive_header_length(archive_journal.by_serial), arc::record_length(version));
-        archive_journal.batch.records
-            += journal::archive_rows(records, a.type, version, volume_factor, factor_decimals);
-    }
-}
-
-// One transaction for the whole read, with what it got.
-void MainWindow::journal_archive_read_over()
-{
-    journal::ArchiveBatch &batch = archive_journal.batch;
-    batch.protocol_version = archive_run->version();
-    if (!batch.records.isEmpty()) {
-        if (batch.serial.isEmpty())
-            set_status(tr("Архив не записан в журнал: номер счетчика неизвестен, сначала считайте параметры"),
-                       "QLabel {color:red;}");
-        else
-            journal_writer->record_archive(batch);
-    }
-    archive_journal = {};
-}
-
-void MainWindow::on_journal_btn_clicked()
-{
-    if (!journal_window)
-        journal_window = new JournalWindow(journal_settings, this);
-    journal_window->show();
-    journal_window->raise();
-    journal_window->activateWindow();
-    journal_window->refresh();
+    journal_writer->record_archive(batch);
 }

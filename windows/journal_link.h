@@ -3,7 +3,14 @@
 #include "config/side_settings.h"
 #include "journal/journal_store.h"
 
+#include <QObject>
 #include <QString>
+#include <memory>
+
+class QWidget;
+namespace journal {
+class Writer;
+}
 
 // Where the journal lives, from addressing.txt: "journal=postgresql" with
 // journal_host, journal_port, journal_database and journal_user sends it to a
@@ -20,3 +27,31 @@ QString journal_place(const journal::Connection &connection);
 // The status line for a journal given up: what happened and that the
 // program goes on without it.
 QString journal_fault_text(journal::Fault fault, const journal::Connection &connection);
+
+// The journal behind the main window: where it is (asking for a server's
+// password when the environment has none), and its writer's thread. Every
+// complete poll and every archive read, whole or cut short, goes to it.
+class JournalLink : public QObject
+{
+    Q_OBJECT
+public:
+    // `prompt_parent`: the window a password prompt belongs to.
+    explicit JournalLink(QWidget *prompt_parent);
+    ~JournalLink() override;
+
+    void record_poll(const PollValues &values, const MeterTarget &addressing);
+    void record_archive(const journal::ArchiveBatch &batch);
+    const journal::Connection &connection() const { return where; }
+    journal::Writer *writer() const { return journal_writer.get(); }
+
+signals:
+    // The journal was given up: what happened, said once.
+    void fault(const QString &text);
+    // A read was not kept: the journal is too far behind.
+    void dropped();
+    void written();
+
+private:
+    journal::Connection where;
+    std::unique_ptr<journal::Writer> journal_writer;
+};

@@ -1,11 +1,12 @@
 #include "windows/journal_window.h"
+#include "meter/quantity.h"
 
+#include "archive/archive_export.h"
 #include "config/atomic_file.h"
+#include "meter/register_map.h"
 #include "windows/consumption_chart.h"
 #include "windows/journal_link.h"
 #include "windows/save_dialog.h"
-#include "archive/archive_export.h"
-#include "meter/register_map.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -45,7 +46,7 @@ void set_row(QTableWidget *table, int row, const QStringList &texts)
 
 QString units_text(const std::optional<qint64> &units, double factor, int decimals)
 {
-    return units ? volume_text(*units, factor, decimals) : QStringLiteral("--");
+    return units ? quantity::volume(*units, VolumeScale{factor, decimals}) : QStringLiteral("--");
 }
 
 QString local_time_text(const QDateTime &utc)
@@ -87,7 +88,8 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
         QStringLiteral("journal_readings"),
         {tr("Время чтения"), tr("Время счетчика"), tr("Показания"), tr("Обратный поток"), tr("Событие"), tr("Адрес")},
         this);
-    records = make_table(QStringLiteral("journal_archive"), arc::column_titles(), this);
+    // Cubic metres until a meter is picked; then the unit its records were kept in.
+    records = make_table(QStringLiteral("journal_archive"), arc::column_titles(VolumeScale{1.0, 0}), this);
     consumption = new consumption_chart(this);
 
     auto *range = new QHBoxLayout;
@@ -204,7 +206,7 @@ void JournalWindow::show_meter()
     for (int r = 0; r < rows.size(); ++r) {
         const journal::ReadingRow &row = rows.at(r);
         set_row(readings, r,
-                {local_time_text(row.read_at), row.meter_clock ? meter_time_text(qint32(*row.meter_clock)) : QString(),
+                {local_time_text(row.read_at), row.meter_clock ? quantity::clock(qint32(*row.meter_clock)) : QString(),
                  units_text(row.volume_units, row.factor, row.decimals),
                  units_text(row.reverse_units, row.factor, row.decimals),
                  row.event >= 0 ? QString::number(row.event) : QString(), row.address});
@@ -219,10 +221,11 @@ QList<QStringList> archive_texts(const QList<journal::ArchiveRecordRow> &rows, i
     QList<QStringList> texts;
     for (int k = 0; k < rows.size(); ++k) {
         const journal::ArchiveRecordRow &r = rows.at(k);
-        texts.append({QString::number(k), meter_time_text(qint32(r.time)),
-                      volume_text(qMax<qint64>(r.reading, 0), r.factor, r.decimals), QString::number(r.event),
-                      version == poll::reverse_flow_version ? volume_text(r.reverse_flow, r.factor, r.decimals)
-                                                            : QStringLiteral("--")});
+        texts.append(
+            {QString::number(k), quantity::clock(qint32(r.time)),
+             quantity::volume(qMax<qint64>(r.reading, 0), VolumeScale{r.factor, r.decimals}), QString::number(r.event),
+             version == poll::reverse_flow_version ? quantity::volume(r.reverse_flow, VolumeScale{r.factor, r.decimals})
+                                                   : QStringLiteral("--")});
     }
     return texts;
 }
@@ -250,8 +253,9 @@ void JournalWindow::show_archive()
     records->setRowCount(texts.size());
     for (int r = 0; r < texts.size(); ++r)
         set_row(records, r, texts.at(r));
-    const bool counts = rows.isEmpty() || rows.first().factor == 0.0;
-    consumption->set_series(journal::consumption_points(rows), counts ? tr("ед.") : tr("м3"));
+    const VolumeScale scale = rows.isEmpty() ? VolumeScale() : VolumeScale{rows.first().factor, rows.first().decimals};
+    records->setHorizontalHeaderLabels(arc::column_titles(scale));
+    consumption->set_series(journal::consumption_points(rows), quantity::volume_unit(scale));
 }
 
 bool JournalWindow::save_to(const QString &path, QString *error)
@@ -263,16 +267,19 @@ bool JournalWindow::save_to(const QString &path, QString *error)
             meter = m;
     }
     QList<arc::CsvSection> sections;
+    VolumeScale scale;
     for (int type = 1; type <= 3; ++type) {
         QList<journal::ArchiveRecordRow> rows;
         if (!serial.isEmpty() && store_ready())
             rows = store->archive_records(serial, type, utc_start(from_date->date()),
                                           utc_start(to_date->date().addDays(1)));
+        if (!rows.isEmpty())
+            scale = VolumeScale{rows.first().factor, rows.first().decimals};
         sections.append({archive_type->itemText(type - 1), archive_texts(rows, meter.protocol_version)});
     }
     const arc::CsvHeader header{
         serial, meter.model_code >= 0 ? model_text(quint16(meter.model_code), meter.model_name) : QString(),
         meter.protocol_version >= 0 ? QString::number(meter.protocol_version) : QString(),
-        meter.last_read_at.toLocalTime()};
+        meter.last_read_at.toLocalTime(), scale};
     return write_file_atomically(path, arc::archive_csv(header, sections), error);
 }

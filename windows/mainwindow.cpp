@@ -1,23 +1,25 @@
 #include "windows/mainwindow.h"
 
-#include "windows/archive.h"
-#include "windows/journal_window.h"
-#include "windows/register_window.h"
 #include "config/remembered_addressing.h"
-#include "windows/scan_window.h"
 #include "config/side_settings.h"
-#include "windows/watch_window.h"
-#include "archive/archive_reader.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "link/network_line.h"
-#include "windows/log_class.h"
 #include "meter/model_table.h"
-#include "meter/poll.h"
-#include "meter/write.h"
-#include "windows/settings.h"
+#include "model/meter_model.h"
 #include "ui_mainwindow.h"
+#include "windows/archive.h"
+#include "windows/archive_job.h"
+#include "windows/journal_link.h"
+#include "windows/journal_window.h"
+#include "windows/log_class.h"
+#include "windows/poll_job.h"
+#include "windows/register_window.h"
+#include "windows/scan_window.h"
+#include "windows/settings.h"
+#include "windows/watch_window.h"
+#include "windows/write_job.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -94,34 +96,31 @@ MainWindow::MainWindow(QWidget *parent)
     for (QLineEdit *time : {ui->real_time_line, ui->time_houer_line, ui->time_sut_line, ui->time_jurnal_line})
         time->setMinimumWidth(time->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 12);
 
-    settings_window = std::make_unique<settings>(nullptr);
-    port = std::make_unique<io_port>(nullptr);
-    exchanger = std::make_unique<Exchanger>(port.get());
-    connect(exchanger.get(), &Exchanger::traffic, this, &MainWindow::log_line);
-    connect(exchanger.get(), &Exchanger::concluded, this, [this](Sequence *sequence) {
-        if (!sequence->finished())
-            show_run(sequence); // the last step shows with the end of the run
-    });
-    connect(exchanger.get(), &Exchanger::finished, this, &MainWindow::show_run);
-    connect(exchanger.get(), &Exchanger::started, this, &MainWindow::show_progress);
-    connect(exchanger.get(), &Exchanger::concluded, this, &MainWindow::show_progress);
-    connect(exchanger.get(), &Exchanger::finished, this, &MainWindow::run_over);
+    windows.setup = std::make_unique<settings>(nullptr);
+    line.port = std::make_unique<io_port>(nullptr);
+    line.exchanger = std::make_unique<Exchanger>(line.port.get());
+    meter = std::make_unique<MeterModel>();
+    meter->set_line(line.exchanger.get());
+    connect(line.exchanger.get(), &Exchanger::traffic, this, &MainWindow::log_line);
+    connect(line.exchanger.get(), &Exchanger::started, this, &MainWindow::show_progress);
+    connect(line.exchanger.get(), &Exchanger::concluded, this, &MainWindow::show_progress);
+    connect(line.exchanger.get(), &Exchanger::finished, this, &MainWindow::run_over);
     // An adapter pulled out: the button must not go on saying all is well.
-    connect(port.get(), &io_port::port_lost, this, [this] { ui->start_btn->setText(tr("Нет соединения")); });
+    connect(line.port.get(), &io_port::port_lost, this, [this] { ui->start_btn->setText(tr("Нет соединения")); });
 
     // Any run shows how far it is, and can be stopped at once.
-    progress_bar = new QProgressBar(this);
-    progress_bar->setObjectName(QStringLiteral("progress_bar"));
-    progress_bar->setTextVisible(true);
-    progress_bar->setMinimumWidth(progress_bar->fontMetrics().horizontalAdvance(QStringLiteral("0000 / 0000, 0000 s"))
+    progress.bar = new QProgressBar(this);
+    progress.bar->setObjectName(QStringLiteral("progress_bar"));
+    progress.bar->setTextVisible(true);
+    progress.bar->setMinimumWidth(progress.bar->fontMetrics().horizontalAdvance(QStringLiteral("0000 / 0000, 0000 s"))
                                   + 40);
-    progress_bar->hide();
-    stop_btn = new QPushButton(tr("Остановить"), this);
-    stop_btn->setObjectName(QStringLiteral("stop_btn"));
-    stop_btn->setEnabled(false);
-    connect(stop_btn, &QPushButton::clicked, exchanger.get(), &Exchanger::stop);
-    statusBar()->addPermanentWidget(progress_bar);
-    statusBar()->addPermanentWidget(stop_btn);
+    progress.bar->hide();
+    progress.stop = new QPushButton(tr("Остановить"), this);
+    progress.stop->setObjectName(QStringLiteral("stop_btn"));
+    progress.stop->setEnabled(false);
+    connect(progress.stop, &QPushButton::clicked, line.exchanger.get(), &Exchanger::stop);
+    statusBar()->addPermanentWidget(progress.bar);
+    statusBar()->addPermanentWidget(progress.stop);
 
     // The empty menu bar and tool bar strip only take room.
     delete ui->menuBar;
@@ -146,26 +145,28 @@ MainWindow::MainWindow(QWidget *parent)
     case SettingsLoad::missing: break;
     case SettingsLoad::unreadable: ui->label_31->setText(tr("Настройки не считаны")); break;
     }
-    settings_window->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits,
-                          port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
-                          port_settings.archive_ok_ms, port_settings.archive_fail_ms);
-    connect(settings_window.get(), &settings::accepted, this, &MainWindow::settings_accepted);
+    windows.setup->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits, port_settings.port_name,
+                        port_settings.main_ok_ms, port_settings.main_fail_ms, port_settings.archive_ok_ms,
+                        port_settings.archive_fail_ms);
+    connect(windows.setup.get(), &settings::accepted, this, &MainWindow::settings_accepted);
     network_settings = load_network_settings(QLatin1String(side_settings_file));
-    settings_window->load_network(network_settings);
-    settings_window->attach_network(&network_settings);
-    network = std::make_unique<network_line>(nullptr);
-    connect(network.get(), &network_line::connected, this, &MainWindow::network_connected);
-    connect(network.get(), &network_line::failed, this, &MainWindow::network_failed);
+    windows.setup->load_network(network_settings);
+    windows.setup->attach_network(&network_settings);
+    line.network = std::make_unique<network_line>(nullptr);
+    connect(line.network.get(), &network_line::connected, this, &MainWindow::network_connected);
+    connect(line.network.get(), &network_line::failed, this, &MainWindow::network_failed);
 
-    archive_window = std::make_unique<archive>(nullptr);
+    windows.archives = std::make_unique<archive>(nullptr);
 
     for (QLabel *label : {ui->label_4, ui->label_9, ui->label_10, ui->num_build_v, ui->date_comp_w, ui->time_comp_w})
         label->setText(QString());
 
-    log_window = std::make_unique<LOG_class>(nullptr);
+    windows.log = std::make_unique<LOG_class>(nullptr);
 
-    if (!load_model_table(QLatin1String(models_file), model_table))
+    QStringList models;
+    if (!load_model_table(QLatin1String(models_file), models))
         ui->label_31->setText(tr("Модели не прочитаны"));
+    meter->set_model_table(models);
 
     // The addressing of the last session: the first read goes where the last one did.
     const RememberedAddressing addressing = load_remembered_addressing(QLatin1String(side_settings_file));
@@ -176,42 +177,55 @@ MainWindow::MainWindow(QWidget *parent)
     ui->s_num_click->setChecked(addressing.choice == RememberedAddressing::Choice::serial);
 
     start_journal();
+    JobContext jobs;
+    jobs.ui = ui;
+    jobs.line = line.exchanger.get();
+    jobs.meter = meter.get();
+    jobs.periods = &port_settings;
+    jobs.journal = journal.get();
+    jobs.status = [this](const QString &text, const char *style) { set_status(text, style); };
+    jobs.log = [this](const QString &text) { log_line(text); };
+    poll = std::make_unique<PollJob>(jobs);
+    write = std::make_unique<WriteJob>(jobs);
+    archive_read = std::make_unique<ArchiveJob>(jobs, windows.archives.get());
 }
 
 MainWindow::~MainWindow()
 {
     // They stop their runs on the exchanger, which goes before the children do.
-    delete watch_window;
-    watch_window = nullptr;
-    delete register_window;
-    register_window = nullptr;
+    delete windows.watch;
+    windows.watch = nullptr;
+    delete windows.registers;
+    windows.registers = nullptr;
     save_settings(); // nothing to tell anyone at exit if it fails
     RememberedAddressing addressing;
-    addressing.choice = by_serial ? RememberedAddressing::Choice::serial
-        : by_address              ? RememberedAddressing::Choice::address
-                                  : RememberedAddressing::Choice::none;
+    addressing.choice = by_serial() ? RememberedAddressing::Choice::serial
+        : by_address()              ? RememberedAddressing::Choice::address
+                                    : RememberedAddressing::Choice::none;
     addressing.address = ui->adr_line->text();
     addressing.serial = ui->sereal_num_line_w->text();
     save_remembered_addressing(QLatin1String(side_settings_file), addressing);
-    if (port_started)
-        port->close_port();
-    network->drop();
+    if (line.started)
+        line.port->close_port();
+    line.network->drop();
+    // The jobs' runs end with the exchanger; nothing of them outlives the form.
+    line.exchanger->stop();
     delete ui;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    settings_window->close();
-    log_window->close();
-    archive_window->close();
-    if (journal_window)
-        journal_window->close();
-    if (scan_window)
-        scan_window->close(); // stops a search still running
-    if (watch_window)
-        watch_window->close(); // ends a watch
-    if (register_window)
-        register_window->close();
+    windows.setup->close();
+    windows.log->close();
+    windows.archives->close();
+    if (windows.journal)
+        windows.journal->close();
+    if (windows.scan)
+        windows.scan->close(); // stops a search still running
+    if (windows.watch)
+        windows.watch->close(); // ends a watch
+    if (windows.registers)
+        windows.registers->close();
     event->accept();
 }
 
@@ -228,9 +242,9 @@ void MainWindow::settings_accepted()
         set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
     // An open port takes the new parameters at once; a run in progress
     // finishes on the old ones first.
-    if (port_started && port->is_open()) {
-        if (exchanger->busy())
-            reopen_after_run = true;
+    if (line.started && line.port->is_open()) {
+        if (line.exchanger->busy())
+            progress.reopen_after_run = true;
         else
             on_start_btn_clicked();
     }

@@ -11,11 +11,11 @@
 
 void MainWindow::on_start_btn_clicked()
 {
-    if (port_started)
-        port->close_port();
-    port_started = true;
-    exchanger->reset_line(); // another port, or an adapter plugged in anew
-    network->drop();
+    if (line.started)
+        line.port->close_port();
+    line.started = true;
+    line.exchanger->reset_line(); // another port, or an adapter plugged in anew
+    line.network->drop();
     if (network_settings.chosen) {
         start_network_line();
         return;
@@ -26,11 +26,11 @@ void MainWindow::on_start_btn_clicked()
     wanted.stop_bits = port_settings.stop_bits;
     wanted.parity = port_settings.parity;
     SerialLine used;
-    port_opened = port->open_port(wanted, &used);
+    line.opened = line.port->open_port(wanted, &used);
     port_settings.port_name = used.port_name;
     port_settings.baud_rate = used.baud_rate;
     port_settings.stop_bits = used.stop_bits;
-    ui->start_btn->setText(port_opened ? tr("Соединение установлено") : tr("Нет соединения"));
+    ui->start_btn->setText(line.opened ? tr("Соединение установлено") : tr("Нет соединения"));
 }
 
 // The connection takes a moment (a name to look up, a handshake over the
@@ -38,7 +38,7 @@ void MainWindow::on_start_btn_clicked()
 // up ends at once with the no-connection message.
 void MainWindow::start_network_line()
 {
-    port_opened = false;
+    line.opened = false;
     NetworkEndpoint endpoint;
     endpoint.host = network_settings.host;
     endpoint.tcp_port = network_settings.tcp_port;
@@ -49,7 +49,7 @@ void MainWindow::start_network_line()
     }
     ui->start_btn->setText(tr("Подключение..."));
     set_status(tr("Подключение к %1:%2").arg(endpoint.host).arg(endpoint.tcp_port), "QLabel {color:black;}");
-    network->connect_to(endpoint);
+    line.network->connect_to(endpoint);
 }
 
 void MainWindow::network_connected(int round_trip_ms)
@@ -62,16 +62,16 @@ void MainWindow::network_connected(int round_trip_ms)
     timing.stop_bits = port_settings.stop_bits;
     timing.framed_by_server = true;
     timing.round_trip_ms = round_trip_ms;
-    port->attach(network->socket(), timing);
-    port_opened = port->is_open();
-    ui->start_btn->setText(port_opened ? tr("Соединение установлено") : tr("Нет соединения"));
+    line.port->attach(line.network->socket(), timing);
+    line.opened = line.port->is_open();
+    ui->start_btn->setText(line.opened ? tr("Соединение установлено") : tr("Нет соединения"));
     set_status(tr("Подключено к %1:%2").arg(network_settings.host).arg(network_settings.tcp_port),
                "QLabel {color:black;}");
 }
 
 void MainWindow::network_failed(ConnectFailure why)
 {
-    port_opened = false;
+    line.opened = false;
     ui->start_btn->setText(tr("Нет соединения"));
     const QString where = QStringLiteral("%1:%2").arg(network_settings.host).arg(network_settings.tcp_port);
     QString text;

@@ -1,4 +1,5 @@
 #include "windows/riser_readout.h"
+#include "meter/quantity.h"
 
 #include "link/exchanger.h"
 #include "meter/register_map.h"
@@ -150,13 +151,17 @@ void RiserReadout::show_meter(int row)
     set_cell(row, serial, v.serial_number);
     set_cell(row, model, model_cell(v));
     set_cell(row, version, v.protocol_version >= 0 ? QString::number(v.protocol_version) : QString());
-    set_cell(row, volume, v.volume);
+    // The columns are in cubic metres; a meter of a model the table does not
+    // know says its counts are counts.
+    const auto shown_volume
+        = [&](const QString &text) { return v.scale().known() ? text : quantity::with_unit(text, v.scale()); };
+    set_cell(row, volume, shown_volume(v.volume));
     // Version 2 meters keep no reverse flow.
     const bool keeps_reverse = v.protocol_version < 0 || v.protocol_version == poll::reverse_flow_version;
-    set_cell(row, reverse, keeps_reverse ? v.reverse_volume : tr("нет"));
+    set_cell(row, reverse, keeps_reverse ? shown_volume(v.reverse_volume) : tr("нет"));
     set_cell(row, events, v.event);
     set_cell(row, meter_clock, v.clock);
-    set_cell(row, offset, meter.clock_offset_s ? scan::offset_text(*meter.clock_offset_s) : QString());
+    set_cell(row, offset, meter.clock_offset_s ? quantity::offset(*meter.clock_offset_s) : QString());
     using O = scan::MeterReadout::Outcome;
     // A pass cut short leaves meters it never asked: they say so.
     const bool not_read = meter.outcome == O::pending && pass->finished();
@@ -175,8 +180,8 @@ void RiserReadout::show_setting(int index)
     if (row < 0)
         return;
     if (meter.clock) {
-        set_cell(row, meter_clock, meter_time_text(*meter.clock));
-        set_cell(row, offset, scan::offset_text(*meter.clock_offset_s));
+        set_cell(row, meter_clock, quantity::clock(*meter.clock));
+        set_cell(row, offset, quantity::offset(*meter.clock_offset_s));
     } else if (meter.outcome == scan::ClockSetting::Outcome::set) {
         // Set but not read back: the old offset no longer holds.
         set_cell(row, offset, QStringLiteral("?"));

@@ -1,53 +1,54 @@
 // "Поиск счетчиков": the main window's side of the search for meters.
 #include "windows/mainwindow.h"
 
-#include "windows/scan_window.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
-#include "windows/settings.h"
 #include "ui_mainwindow.h"
+#include "windows/journal_link.h"
+#include "windows/scan_window.h"
+#include "windows/settings.h"
 
 void MainWindow::on_scan_btn_clicked()
 {
-    if (!scan_window) {
-        scan_window = new ScanWindow(exchanger.get(), this);
-        connect(scan_window, &ScanWindow::start_requested, this, &MainWindow::start_scan);
-        connect(scan_window, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
-        connect(scan_window, &ScanWindow::read_all_requested, this, &MainWindow::start_read_all);
-        connect(scan_window, &ScanWindow::sync_all_requested, this, &MainWindow::start_sync_all);
-        connect(scan_window, &ScanWindow::setting_chosen, this, &MainWindow::choose_line_setting);
+    if (!windows.scan) {
+        windows.scan = new ScanWindow(line.exchanger.get(), this);
+        connect(windows.scan, &ScanWindow::start_requested, this, &MainWindow::start_scan);
+        connect(windows.scan, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
+        connect(windows.scan, &ScanWindow::read_all_requested, this, &MainWindow::start_read_all);
+        connect(windows.scan, &ScanWindow::sync_all_requested, this, &MainWindow::start_sync_all);
+        connect(windows.scan, &ScanWindow::setting_chosen, this, &MainWindow::choose_line_setting);
         // Every meter read whole in a pass goes to the journal like a single poll.
-        connect(scan_window, &ScanWindow::meter_read, this,
+        connect(windows.scan, &ScanWindow::meter_read, this,
                 [this](const MeterTarget &target, const PollValues &values, const QDateTime &read_at) {
-                    journal_writer->record_poll(values, read_at.toUTC(), target);
+                    journal->writer()->record_poll(values, read_at.toUTC(), target);
                 });
-        scan_window->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
+        windows.scan->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;
             wanted.parity = setting ? setting->parity : port_settings.parity;
             wanted.stop_bits = port_settings.stop_bits;
-            return port->set_line(wanted);
+            return line.port->set_line(wanted);
         });
     }
-    scan_window->show();
-    scan_window->raise();
-    scan_window->activateWindow();
+    windows.scan->show();
+    windows.scan->raise();
+    windows.scan->activateWindow();
 }
 
 // The search shares the line with the other sequences.
 void MainWindow::start_scan()
 {
     if (line_busy()) {
-        scan_window->refuse(ScanWindow::Refusal::line_busy);
+        windows.scan->refuse(ScanWindow::Refusal::line_busy);
         return;
     }
-    if (!port_started || !port->is_open()) {
-        scan_window->refuse(ScanWindow::Refusal::port_closed);
+    if (!line.started || !line.port->is_open()) {
+        windows.scan->refuse(ScanWindow::Refusal::port_closed);
         return;
     }
     ui->label_31->setText(QString());
-    scan_window->start(port_settings.main_fail_ms, model_table);
+    windows.scan->start(port_settings.main_fail_ms, meter->model_table());
 }
 
 // "Считать все": each meter polled by the rules of the poll.
@@ -59,7 +60,7 @@ void MainWindow::start_read_all()
     rules.ok_ms = port_settings.main_ok_ms;
     rules.fail_ms = port_settings.main_fail_ms;
     rules.log_first_bad_answer = false;
-    scan_window->read_all(rules, model_table);
+    windows.scan->read_all(rules, meter->model_table());
 }
 
 // "Установить время всем": each clock written by the rules of the write.
@@ -73,17 +74,17 @@ void MainWindow::start_sync_all()
     // A write's answer is a copy of its request, as an echoing adapter's is:
     // looked at, not taken the moment it is whole.
     rules.look_ms = 100;
-    scan_window->sync_all(rules);
+    windows.scan->sync_all(rules);
 }
 
 bool MainWindow::scan_may_run()
 {
     if (line_busy()) {
-        scan_window->refuse(ScanWindow::Refusal::line_busy);
+        windows.scan->refuse(ScanWindow::Refusal::line_busy);
         return false;
     }
-    if (!port_started || !port->is_open()) {
-        scan_window->refuse(ScanWindow::Refusal::port_closed);
+    if (!line.started || !line.port->is_open()) {
+        windows.scan->refuse(ScanWindow::Refusal::port_closed);
         return false;
     }
     ui->label_31->setText(QString());
@@ -106,21 +107,21 @@ void MainWindow::choose_line_setting(int baud_rate, int parity)
     port_settings.baud_rate = baud_rate;
     port_settings.parity = parity;
     // The port settings window shows them too, and its OK must not undo them.
-    settings_window->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits,
-                          port_settings.port_name, port_settings.main_ok_ms, port_settings.main_fail_ms,
-                          port_settings.archive_ok_ms, port_settings.archive_fail_ms);
+    windows.setup->load(port_settings.parity, port_settings.baud_rate, port_settings.stop_bits, port_settings.port_name,
+                        port_settings.main_ok_ms, port_settings.main_fail_ms, port_settings.archive_ok_ms,
+                        port_settings.archive_fail_ms);
     if (!save_settings())
         set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
-    if (!port_started || !port->is_open())
+    if (!line.started || !line.port->is_open())
         return;
-    if (exchanger->busy()) {
-        reopen_after_run = true;
+    if (line.exchanger->busy()) {
+        progress.reopen_after_run = true;
         return;
     }
     SerialLine wanted;
     wanted.baud_rate = baud_rate;
     wanted.parity = parity;
     wanted.stop_bits = port_settings.stop_bits;
-    if (!port->set_line(wanted))
+    if (!line.port->set_line(wanted))
         on_start_btn_clicked();
 }

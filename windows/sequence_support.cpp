@@ -4,12 +4,10 @@
 
 #include "windows/watch_window.h"
 
-#include "archive/archive_reader.h"
 #include "link/exchanger.h"
 #include "link/serial_number.h"
-#include "windows/log_class.h"
-#include "meter/poll.h"
 #include "ui_mainwindow.h"
+#include "windows/log_class.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,7 +26,7 @@ bool MainWindow::line_busy()
         set_status(tr("Идёт наблюдение: остановите его"), red_label);
         return true;
     }
-    if (!exchanger->busy())
+    if (!line.exchanger->busy())
         return false;
     set_status(tr("Дождитесь окончания обмена"), red_label);
     return true;
@@ -40,7 +38,7 @@ bool MainWindow::line_free_and_open()
     if (line_busy())
         return false;
     ui->label_31->setText(QString());
-    if (!port_started) {
+    if (!line.started) {
         ui->label_31->setText(tr("Порт не открыт"));
         return false;
     }
@@ -72,47 +70,36 @@ std::optional<MeterTarget> MainWindow::sequence_target(bool serial_mode)
     return target;
 }
 
-// Shows a step of a run as it ends, and the run's end.
-void MainWindow::show_run(Sequence *sequence)
-{
-    if (sequence == poll_run.get())
-        printer();
-    else if (sequence == write_run.get())
-        write_data();
-    else if (sequence == archive_run.get())
-        printer_arc();
-}
-
 // The blocks, steps, items or addresses done of the whole run, and the time
 // left at the pace the line has kept so far.
 void MainWindow::show_progress(Sequence *sequence)
 {
     const SequenceProgress p = sequence->progress();
-    if (progress_bar->isHidden() || p.done == 0)
-        run_clock.start();
-    progress_bar->show();
-    stop_btn->setEnabled(true);
-    progress_bar->setRange(0, qMax(1, p.total));
-    progress_bar->setValue(qMin(p.done, p.total));
+    if (progress.bar->isHidden() || p.done == 0)
+        progress.clock.start();
+    progress.bar->show();
+    progress.stop->setEnabled(true);
+    progress.bar->setRange(0, qMax(1, p.total));
+    progress.bar->setValue(qMin(p.done, p.total));
     if (p.done > 0 && p.done < p.total) {
-        const qint64 left_s = (run_clock.elapsed() * (p.total - p.done) / p.done + 999) / 1000;
-        progress_bar->setFormat(tr("%1 из %2, осталось %3 с").arg(p.done).arg(p.total).arg(left_s));
+        const qint64 left_s = (progress.clock.elapsed() * (p.total - p.done) / p.done + 999) / 1000;
+        progress.bar->setFormat(tr("%1 из %2, осталось %3 с").arg(p.done).arg(p.total).arg(left_s));
     } else {
-        progress_bar->setFormat(tr("%1 из %2").arg(p.done).arg(p.total));
+        progress.bar->setFormat(tr("%1 из %2").arg(p.done).arg(p.total));
     }
 }
 
 void MainWindow::run_over()
 {
-    progress_bar->hide();
-    stop_btn->setEnabled(false);
-    if (reopen_after_run) {
-        reopen_after_run = false;
+    progress.bar->hide();
+    progress.stop->setEnabled(false);
+    if (progress.reopen_after_run) {
+        progress.reopen_after_run = false;
         on_start_btn_clicked();
     }
 }
 
 void MainWindow::log_line(const QString &line)
 {
-    log_window->append(line);
+    windows.log->append(line);
 }

@@ -1,6 +1,11 @@
 #include "windows/service_report.h"
 
+#include "archive/archive_geometry.h"
+#include "archive/records.h"
 #include "link/answer_check.h"
+#include "meter/quantity.h"
+#include "meter/register_map.h"
+#include "meter/write_values.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -30,20 +35,6 @@ QString time_text(const QDateTime &time)
     return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QStringLiteral("—");
 }
 
-QString offset_text(qint64 seconds)
-{
-    const QString sign = seconds > 0 ? QStringLiteral("+") : seconds < 0 ? QStringLiteral("−") : QString();
-    const qint64 s = qAbs(seconds);
-    QString text = sign;
-    if (s >= 86400)
-        text += QCoreApplication::translate("report", "%1 сут ").arg(s / 86400);
-    if (s >= 3600)
-        text += QCoreApplication::translate("report", "%1 ч ").arg(s / 3600 % 24);
-    if (s >= 60)
-        text += QCoreApplication::translate("report", "%1 мин ").arg(s / 60 % 60);
-    return text + QCoreApplication::translate("report", "%1 с").arg(s % 60);
-}
-
 const char *bad_kind_text(AnswerStatus status)
 {
     switch (status) {
@@ -60,6 +51,74 @@ const char *bad_kind_text(AnswerStatus status)
 }
 
 } // namespace
+
+ServiceReportData service_report_data(const MeterModel &meter, const PortSettings &line, const QDateTime &now)
+{
+    const auto tr = [](const char *text) { return QCoreApplication::translate("MainWindow", text); };
+    ServiceReportData d;
+    d.made_at = now;
+    const PollValues &v = meter.poll();
+    if (v.model_code >= 0) {
+        const bool matched = v.model.end == ModelLookup::End::matched;
+        d.model = model_text(quint16(v.model_code),
+                             matched ? v.model.name : QCoreApplication::translate("MainWindow", "неизвестная"));
+    }
+    d.serial = v.serial_number;
+    d.protocol_version = v.protocol_version >= 0 ? QString::number(v.protocol_version) : QString();
+    d.software_version = v.software_version;
+    d.software_id = v.software_id;
+    d.device_address = v.device_address;
+    const char parity[] = {'N', 'O', 'E'};
+    d.line = QCoreApplication::translate("MainWindow", "%1, %2 бод, 8%3%4")
+                 .arg(line.port_name)
+                 .arg(line.baud_rate)
+                 .arg(QLatin1Char(parity[qBound(0, line.parity, 2)]))
+                 .arg(line.stop_bits);
+    const VolumeScale scale = v.scale();
+    d.volume_unit = quantity::volume_unit(scale);
+    d.decimals = scale.decimals;
+    d.readings
+        = {{QCoreApplication::translate("MainWindow", "Текущий объём"), quantity::with_unit(v.volume, scale)},
+           {QCoreApplication::translate("MainWindow", "Текущее событие"), v.event},
+           {QCoreApplication::translate("MainWindow", "Обратный поток"), quantity::with_unit(v.reverse_volume, scale)}};
+    const std::pair<const char *, const ArchivedReadingText *> archived[]
+        = {{QT_TRANSLATE_NOOP("MainWindow", "На начало часа"), &v.hour},
+           {QT_TRANSLATE_NOOP("MainWindow", "На последние сутки"), &v.day},
+           {QT_TRANSLATE_NOOP("MainWindow", "На начало месячного журнала"), &v.month}};
+    for (const auto &a : archived) {
+        if (a.second->time.isEmpty())
+            continue;
+        d.readings.append({tr(a.first),
+                           QCoreApplication::translate("MainWindow", "%1: %2, событие %3")
+                               .arg(a.second->time, quantity::with_unit(a.second->volume, scale), a.second->event)});
+    }
+    d.meter_clock = v.clock;
+    d.read_at = meter.clock_read_at();
+    if (v.clock_seconds && d.read_at.isValid())
+        d.clock_offset_s = wall_time_as_utc(d.read_at).secsTo(QDateTime::fromSecsSinceEpoch(*v.clock_seconds, Qt::UTC));
+    d.writes = meter.writes();
+    // Only an archive of this meter: another one may have been read since.
+    const ArchiveRead &read = meter.archive();
+    d.archive_of_other_meter = !read.archives.isEmpty() && !read.meter.serial.isEmpty() && !d.serial.isEmpty()
+        && read.meter.serial.compare(d.serial, Qt::CaseInsensitive) != 0;
+    const char *const archive_names[]
+        = {QT_TRANSLATE_NOOP("MainWindow", "Часовой"), QT_TRANSLATE_NOOP("MainWindow", "Суточный"),
+           QT_TRANSLATE_NOOP("MainWindow", "Месячный")};
+    for (int type = archive_geometry::hourly; type <= archive_geometry::monthly && !d.archive_of_other_meter; ++type) {
+        QList<QByteArray> records;
+        for (const ReadArchive &a : read.archives) {
+            if (a.type == type)
+                records += arc::split_records(a.frames, modbus::archive_header_length(read.by_serial),
+                                              arc::record_length(read.meter.protocol_version));
+        }
+        const arc::ArchiveSummary summary
+            = arc::summarize_archive(records, read.meter.protocol_version, read.meter.scale.factor);
+        if (summary.records > 0)
+            d.archives.append({tr(archive_names[type - 1]), summary});
+    }
+    d.stats = meter.line_stats();
+    return d;
+}
 
 QString service_report_html(const ServiceReportData &d)
 {
@@ -94,7 +153,7 @@ QString service_report_html(const ServiceReportData &d)
     h += row(QCoreApplication::translate("report", "Часы счётчика"), shown(d.meter_clock));
     h += row(QCoreApplication::translate("report", "Время компьютера при чтении"), time_text(d.read_at));
     h += row(QCoreApplication::translate("report", "Расхождение (счётчик − компьютер)"),
-             d.clock_offset_s ? offset_text(*d.clock_offset_s) : QStringLiteral("—"));
+             d.clock_offset_s ? quantity::offset(*d.clock_offset_s) : QStringLiteral("—"));
     h += QStringLiteral("</table>");
 
     h += QStringLiteral("<h3>%1</h3>")

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "archive/archive_summary.h"
+#include "config/port_settings.h"
 #include "link/exchanger.h"
+#include "model/meter_model.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -9,16 +11,6 @@
 #include <QPair>
 #include <QString>
 #include <optional>
-
-// A write made since the program started, as the meter answered it.
-struct SessionWrite
-{
-    QDateTime at;  // the computer's time
-    QString meter; // "адрес 1" or "с/н 0012345678ab"
-    QString what;
-    QString value;
-    QString outcome;
-};
 
 // What the service report shows of the meter last read.
 struct ServiceReportData
@@ -38,10 +30,13 @@ struct ServiceReportData
     };
     QList<Archive> archives; // empty: no archive read
     bool archive_of_other_meter = false;
-    QString volume_unit; // "м³" or counted units
+    QString volume_unit; // "м3", or "ед." for counts
     int decimals = 3;
     LineStats stats;
 };
+
+// The report of what the model knows of the meter last polled, made `now`.
+ServiceReportData service_report_data(const MeterModel &meter, const PortSettings &line, const QDateTime &now);
 
 // The report as rich text for QTextDocument.
 QString service_report_html(const ServiceReportData &data);

@@ -1,6 +1,7 @@
 #include "windows/watch_window.h"
 
 #include "link/exchanger.h"
+#include "meter/quantity.h"
 #include "meter/register_map.h"
 
 #include <QCloseEvent>
@@ -215,38 +216,31 @@ void WatchWindow::round_over(Sequence *sequence)
         true);
 }
 
-QString WatchWindow::volume_text(qint64 units) const
-{
-    if (!meter_info || meter_info->volume_factor <= 0.0)
-        return QString::number(units);
-    return QString::number(double(units) * meter_info->volume_factor, 'f', meter_info->factor_decimals);
-}
-
 void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
 {
-    const bool in_m3 = meter_info && meter_info->volume_factor > 0.0;
+    const VolumeScale scale = meter_info ? meter_info->scale : VolumeScale();
     if (rows_added == 0) {
-        const QString unit = in_m3 ? tr("м³") : tr("ед.");
-        table->setHorizontalHeaderLabels({tr("Время"), tr("Часы счётчика"), tr("Объём, %1").arg(unit),
-                                          tr("С начала, %1").arg(unit), tr("Расход, %1/ч").arg(unit),
-                                          tr("Обратный, %1").arg(unit), tr("Событие")});
-        chart->set_unit(unit);
+        table->setHorizontalHeaderLabels({tr("Время"), tr("Часы счётчика"),
+                                          quantity::volume_caption(tr("Объём"), scale),
+                                          quantity::volume_caption(tr("С начала"), scale),
+                                          tr("Расход") + QStringLiteral(", ") + quantity::flow_unit(scale),
+                                          quantity::volume_caption(tr("Обратный"), scale), tr("Событие")});
+        chart->set_unit(quantity::volume_unit(scale));
         first_volume = r.volume;
     }
     QString flow;
     if (rows_added > 0) {
-        const std::optional<double> rate
-            = flow_per_hour(last_volume, r.volume, at_ms - last_ms, in_m3 ? meter_info->volume_factor : 0.0);
+        const std::optional<double> rate = flow_per_hour(last_volume, r.volume, at_ms - last_ms, scale.factor);
         if (rate)
-            flow = QString::number(*rate, 'f', 3);
+            flow = quantity::flow_rate(*rate);
     }
     const QStringList texts = {QTime::currentTime().toString(QStringLiteral("hh:mm:ss")),
-                               meter_time_text(r.clock),
-                               volume_text(r.volume),
-                               volume_text(r.volume - first_volume),
+                               quantity::clock(r.clock),
+                               quantity::current_volume(r.volume, scale),
+                               quantity::volume(qint64(r.volume) - first_volume, scale),
                                flow,
-                               r.reverse_volume ? volume_text(*r.reverse_volume) : QString(),
-                               QString::number(r.event)};
+                               r.reverse_volume ? quantity::current_volume(*r.reverse_volume, scale) : QString(),
+                               quantity::event(r.event)};
     if (table->rowCount() >= max_rows)
         table->removeRow(0);
     const int row = table->rowCount();
@@ -257,7 +251,7 @@ void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
         table->setItem(row, column, item);
     }
     table->scrollToBottom();
-    chart->add_point(at_ms / 1000.0, double(r.volume - first_volume) * (in_m3 ? meter_info->volume_factor : 1.0));
+    chart->add_point(at_ms / 1000.0, double(qint64(r.volume) - first_volume) * (scale.known() ? scale.factor : 1.0));
     ++rows_added;
     last_volume = r.volume;
     last_ms = at_ms;

@@ -72,7 +72,6 @@ private:
     void tick();
     void round_over(Sequence *sequence);
     void add_row(const WatchReading &reading, qint64 at_ms);
-    QString volume_text(qint64 units) const;
     void say(const QString &text, bool error);
 
     Exchanger *exchanger;

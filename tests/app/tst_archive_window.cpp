@@ -1,6 +1,7 @@
+#include "archive/records.h"
+#include "test_bytes.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
-#include "test_bytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,8 +80,7 @@ private:
 void tst_archive_window::init()
 {
     w = new archive(nullptr);
-    w->set_version_scale(3, 0.001);
-    w->set_decimals(3);
+    w->set_version_scale(3, VolumeScale{0.001, 3});
     w->set_by_serial(false);
 }
 
@@ -126,7 +126,7 @@ void tst_archive_window::fills_the_table_of_its_type()
     QFETCH(QList<QByteArray>, frames);
     QFETCH(QList<QStringList>, rows);
 
-    w->set_version_scale(version, 0.001);
+    w->set_version_scale(version, VolumeScale{0.001, 3});
     w->set_by_serial(by_serial);
     w->add_archive(frames, type);
 
@@ -153,12 +153,13 @@ void tst_archive_window::whole_hourly_archive_v3()
             records += v3_numbered(n++);
         frames << answer(6, records);
     }
-    w->set_version_scale(3, 0.0);
+    w->set_version_scale(3, VolumeScale{0.0, 0});
     w->add_archive(frames, 1);
 
     QTableWidget *t = w->table(1);
     QCOMPARE(t->rowCount(), 337);
-    QCOMPARE(row_texts(t, 0), titles);
+    // No factor: the volumes are counts, and the titles say so.
+    QCOMPARE(row_texts(t, 0), arc::column_titles(VolumeScale()));
     for (int k = 0; k < 336; ++k) {
         QCOMPARE(t->item(k + 1, 0)->text(), QString::number(k));
         QCOMPARE(t->item(k + 1, 2)->text(), QString::number(k));
@@ -180,7 +181,7 @@ void tst_archive_window::no_records()
 {
     QFETCH(int, version);
     QFETCH(QList<QByteArray>, frames);
-    w->set_version_scale(version, 0.001);
+    w->set_version_scale(version, VolumeScale{0.001, 3});
     w->add_archive(frames, 2);
     QTableWidget *t = w->table(2);
     QCOMPARE(t->rowCount(), 1);
@@ -221,7 +222,7 @@ void tst_archive_window::clear_tables_keeps_counts()
 
 void tst_archive_window::table_look()
 {
-    w->set_version_scale(2, 0.001);
+    w->set_version_scale(2, VolumeScale{0.001, 3});
     w->add_archive({answer(6, v2_record + empty_slot_v2)}, 1);
     QTableWidget *t = w->table(1);
 
@@ -244,7 +245,7 @@ void tst_archive_window::serial_header_on_address_answers()
 {
     // Serial-number addressing left chosen while the meter was asked by address:
     // the window skips 12 bytes of each 6-byte header and every record starts 6 bytes late.
-    w->set_version_scale(2, 0.0);
+    w->set_version_scale(2, VolumeScale{0.0, 0});
     w->set_by_serial(true);
     w->add_archive({answer(6, v2_record + v2_record)}, 1);
 
@@ -259,10 +260,10 @@ void tst_archive_window::save_writes_what_the_tables_show()
 {
     w->set_meter_serial("000100000005");
     w->set_read_details("c15 СВК-15 RS485", QDateTime(QDate(2026, 12, 7), QTime(14, 0, 1)));
-    w->set_version_scale(2, 0.001);
+    w->set_version_scale(2, VolumeScale{0.001, 3});
     w->add_archive({answer(6, v2_record + empty_slot_v2 + QByteArray(10, char(0xFF)))}, 1);
     w->add_archive({}, 2);
-    w->set_version_scale(3, 0.001);
+    w->set_version_scale(3, VolumeScale{0.001, 3});
     w->add_archive({answer(6, v3_record)}, 3);
 
     QTemporaryDir dir;
@@ -308,7 +309,7 @@ void tst_archive_window::save_after_clear()
     // The tables keep their sizes when a read starts; the file must not get
     // rows of empty fields from them.
     QFETCH(bool, refilled);
-    w->set_version_scale(3, 0.001);
+    w->set_version_scale(3, VolumeScale{0.001, 3});
     w->add_archive({answer(6, v3_record + v3_record)}, 1);
     w->add_archive({answer(6, v3_record)}, 2);
     w->clear_tables();
@@ -361,7 +362,7 @@ void tst_archive_window::chart_follows_the_current_tab()
     QCOMPARE(chart->unit(), QStringLiteral("м3"));
 
     // Read with no factor known: counted units, on its own tab only.
-    w->set_version_scale(3, 0.0);
+    w->set_version_scale(3, VolumeScale{0.0, 0});
     w->add_archive({answer(6, v3_at(t0 + 2 * 86400, 400) + v3_at(t0 + 86400, 100) + v3_at(t0, 40))}, 2);
     QCOMPARE(values(), (QList<double>{0.5}));
     tabs->setCurrentIndex(1);

@@ -1,5 +1,5 @@
-#include "config/atomic_file.h"
 #include "archive/archive_export.h"
+#include "config/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,8 +97,8 @@ void tst_archive_export::values()
 
 void tst_archive_export::three_archives_byte_for_byte()
 {
-    const arc::CsvHeader header{"0012345678ab", "c15 СВК-15 RS485", "3",
-                                QDateTime(QDate(2024, 1, 30), QTime(15, 4, 5))};
+    const arc::CsvHeader header{"0012345678ab", "c15 СВК-15 RS485", "3", QDateTime(QDate(2024, 1, 30), QTime(15, 4, 5)),
+                                VolumeScale{0.001, 3}};
     const QList<arc::CsvSection> sections{
         {"Часовой", {{"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"}, {"1", "--", "--", "--", "--"}}},
         {"Суточный", {}},

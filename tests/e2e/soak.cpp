@@ -1,9 +1,9 @@
 #include "soak.h"
 
-#include "windows/archive.h"
 #include "app_on_line.h"
 #include "archive/records.h"
 #include "default_meter.h"
+#include "windows/archive.h"
 
 #include <QApplication>
 #include <QFile>
@@ -212,7 +212,7 @@ private:
                               .arg(fault));
                     break;
                 }
-                const QStringList expected = arc::record_row(k, record(type, k), 3, factor, decimals);
+                const QStringList expected = arc::record_row(k, record(type, k), 3, VolumeScale{factor, decimals});
                 for (int c = 0; c < arc::column_count; ++c) {
                     QTableWidgetItem *item = table->item(k + 1, c);
                     if (!item || item->text() != expected[c])

@@ -1,6 +1,9 @@
 // "Считать из счетчика параметры и показания" against the meter stand-in.
 #include "app_on_line.h"
 #include "default_meter.h"
+#include "windows/archive.h"
+
+#include <QTableWidget>
 
 #include <QtTest>
 
@@ -122,14 +125,15 @@ void tst_e2e_poll::failed_poll_keeps_the_factor_whole()
     QVERIFY(app.wait_idle());
     QCOMPARE(app.probe().factor_decimals(), 3);
 
-    // A run that gives up before the model step leaves factor and decimals as
-    // a pair, so the archive read after it still shows 12.345, not 12.
-    QVERIFY(app.line().command("fault silence after=2").startsWith("ok"));
+    // A run that gives up before the model step knows no model: the archive
+    // read after it asks for one and still shows 12.345, not 12.
+    QVERIFY(app.line().command("fault silence after=2 count=2").startsWith("ok"));
     app.click("param_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QStringLiteral("Соединение отсутствует"));
-    QCOMPARE(app.probe().volume_factor(), 0.001);
-    QCOMPARE(app.probe().factor_decimals(), 3);
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle(120000));
+    QCOMPARE(AppOnLine::archive_window()->table(1)->item(1, 2)->text(), QStringLiteral("12.345"));
 }
 
 void tst_e2e_poll::silent_meter()

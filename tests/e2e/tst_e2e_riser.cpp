@@ -1,13 +1,13 @@
 // "Считать все" and "Установить время всем" against the stand-in playing a
 // riser: three meters, one of them gone quiet since the search, and a device
 // that answers garbage.
-#include "windows/scan_window.h"
 #include "app_on_line.h"
 #include "link/frames.h"
 #include "meter/poll.h"
 #include "meter/write_values.h"
 #include "riser.h"
 #include "scan/line_readout.h"
+#include "windows/scan_window.h"
 
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -111,9 +111,11 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QVERIFY2(offset_between(meter_17[8], riser_clock, read_from, read_to), qPrintable(meter_17[8]));
     QCOMPARE(meter_17[9], QStringLiteral("OK"));
     QCOMPARE(garbage, (QStringList{"100", "", "", "", "", "", "", "", "", "Некорректные данные"}));
-    // A model the table does not know: its volume in counted units, as the poll shows it.
+    // A model the table does not know: its volume in counted units, as the poll
+    // shows it, and said to be counts under a column of cubic metres.
     QCOMPARE(meter_200.mid(0, 8),
-             (QStringList{"200", "0031415926f0", "7777 неизвестная", "3", "12346", "40", "0", "30.01.2024 15:42:10"}));
+             (QStringList{"200", "0031415926f0", "7777 неизвестная", "3", "12346 ед.", "40 ед.", "0",
+                          "30.01.2024 15:42:10"}));
     QCOMPARE(meter_200[9], QStringLiteral("OK"));
     QCOMPARE(riser_table(app)->item(0, 9)->foreground().color(), QColor(Qt::red));
 

@@ -223,7 +223,7 @@ void tst_register_access::watch_rounds()
     QVERIFY(round.complete());
     QCOMPARE(round.reading().volume, 12346);
     QCOMPARE(round.reading().reverse_volume.has_value(), version == 3);
-    QCOMPARE(round.meter_info().volume_factor, 0.001);
+    QCOMPARE(round.meter_info().scale.factor, 0.001);
 }
 
 void tst_register_access::flow_data()

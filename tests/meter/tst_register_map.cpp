@@ -1,3 +1,4 @@
+#include "meter/quantity.h"
 #include "meter/register_map.h"
 
 #include <QtTest>
@@ -51,7 +52,7 @@ void tst_register_map::values()
     QCOMPARE(int(word_at(QByteArray::fromHex("01"), 0)), 0);
     QCOMPARE(int(word_at(QByteArray::fromHex("0102"), -1)), 0);
     QCOMPARE(dword_at(QByteArray::fromHex("010203"), 0), 0x0102);
-    QCOMPARE(serial_number_text(QByteArray::fromHex("0012345678")), QString());
+    QCOMPARE(quantity::serial_number(QByteArray::fromHex("0012345678")), QString());
 }
 
 void tst_register_map::software_version_data()
@@ -95,7 +96,7 @@ void tst_register_map::serial_number()
 {
     QFETCH(QByteArray, data);
     QFETCH(QString, text);
-    QCOMPARE(serial_number_text(data), text);
+    QCOMPARE(quantity::serial_number(data), text);
 }
 
 void tst_register_map::device_type_data()
@@ -151,8 +152,8 @@ void tst_register_map::times()
     QFETCH(qint32, seconds);
     QFETCH(QString, meter);
     QFETCH(QString, archived);
-    QCOMPARE(meter_time_text(seconds), meter);
-    QCOMPARE(archived_time_text(seconds), archived);
+    QCOMPARE(quantity::clock(seconds), meter);
+    QCOMPARE(quantity::archived_clock(seconds), archived);
 }
 
 void tst_register_map::volumes_data()
@@ -187,15 +188,15 @@ void tst_register_map::volumes()
     QFETCH(int, decimals);
     QFETCH(QString, current);
     QFETCH(QString, archived);
-    QCOMPARE(current_volume_text(units, factor, decimals), current);
-    QCOMPARE(archived_volume_text(units, factor, decimals), archived);
+    QCOMPARE(quantity::current_volume(units, VolumeScale{factor, decimals}), current);
+    QCOMPARE(quantity::archived_volume(units, VolumeScale{factor, decimals}), archived);
 }
 
 void tst_register_map::events()
 {
-    QCOMPARE(archived_event_text(7), QStringLiteral("--"));
-    QCOMPARE(archived_event_text(0), QStringLiteral("0"));
-    QCOMPARE(archived_event_text(1792), QStringLiteral("1792"));
+    QCOMPARE(quantity::archived_event(7), QStringLiteral("--"));
+    QCOMPARE(quantity::archived_event(0), QStringLiteral("0"));
+    QCOMPARE(quantity::archived_event(1792), QStringLiteral("1792"));
 }
 
 void tst_register_map::build_texts()

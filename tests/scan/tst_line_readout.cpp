@@ -1,5 +1,6 @@
 // The pass over a line of meters and the clock setting against stand-in
 // meters in the test process: who is asked when, how, and what each row says.
+#include "meter/quantity.h"
 #include "meter/write_values.h"
 #include "meter_device.h"
 #include "scan/line_readout.h"
@@ -184,7 +185,7 @@ void tst_line_readout::pass()
     QStringList shown, shown_offsets;
     for (const MeterReadout &m : readout.meters()) {
         shown << outcome_text(m);
-        shown_offsets << (m.clock_offset_s ? offset_text(*m.clock_offset_s) : QString());
+        shown_offsets << (m.clock_offset_s ? quantity::offset(*m.clock_offset_s) : QString());
     }
     QCOMPARE(shown, outcomes);
     QCOMPARE(shown_offsets, offsets);

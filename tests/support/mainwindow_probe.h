@@ -3,14 +3,19 @@
 // Lets tests see the main window's state that no widget shows. The main
 // window names this class its friend; nothing in the program uses it.
 
-#include "windows/mainwindow.h"
-#include "windows/service_report.h"
 #include "archive/archive_reader.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "meter/poll.h"
 #include "meter/write.h"
+#include "model/meter_model.h"
+#include "windows/archive_job.h"
+#include "windows/journal_link.h"
+#include "windows/mainwindow.h"
+#include "windows/poll_job.h"
+#include "windows/service_report.h"
+#include "windows/write_job.h"
 
 class MainWindowProbe
 {
@@ -19,43 +24,44 @@ public:
         : w(window)
     { }
 
-    bool by_serial() const { return w.by_serial; }
-    bool by_address() const { return w.by_address; }
+    bool by_serial() const { return w.by_serial(); }
+    bool by_address() const { return w.by_address(); }
     bool serial_chosen_last() const { return w.serial_chosen_last; }
-    bool polling() const { return runs(w.poll_run.get()); }
-    bool writing() const { return runs(w.write_run.get()); }
-    bool reading_archive() const { return runs(w.archive_run.get()); }
+    bool polling() const { return runs(w.poll->engine()); }
+    bool writing() const { return runs(w.write->engine()); }
+    bool reading_archive() const { return runs(w.archive_read->engine()); }
     bool exchanging() const { return polling() || writing() || reading_archive(); }
     // The poll step whose outcome came last; 0 before the first.
-    int poll_step() const { return w.poll_run ? w.poll_run->step() : 0; }
+    int poll_step() const { return w.poll->engine() ? w.poll->engine()->step() : 0; }
     // Waits, resends and give-ups on the line since the window was made.
-    const LineStats &line_stats() const { return w.exchanger->stats(); }
-    double volume_factor() const { return w.volume_factor; }
-    int factor_decimals() const { return w.factor_decimals; }
-    QString build_number() const { return w.build_number_text; }
-    QString compile_date() const { return w.compile_date_text; }
-    QString compile_time() const { return w.compile_time_text; }
-    journal::Writer *journal() const { return w.journal_writer.get(); }
+    const LineStats &line_stats() const { return w.line.exchanger->stats(); }
+    const MeterModel &meter() const { return *w.meter; }
+    double volume_factor() const { return w.meter->poll().volume_factor; }
+    int factor_decimals() const { return w.meter->poll().factor_decimals; }
+    QString build_number() const { return w.meter->poll().build_number; }
+    QString compile_date() const { return w.meter->poll().compile_date; }
+    QString compile_time() const { return w.meter->poll().compile_time; }
+    journal::Writer *journal() const { return w.journal->writer(); }
 
     // The service report, written where the file dialog would have put it.
     bool save_report(const QString &path, QString *error) { return w.save_report(path, error); }
-    QString report_file_name() const
-    {
-        return ::report_file_name(w.poll_run ? w.poll_run->values().serial_number : QString(), QDate::currentDate());
-    }
+    QString report_file_name() const { return ::report_file_name(w.meter->poll().serial_number, QDate::currentDate()); }
 
     // The port a later "Запуск порта" opens, as the settings window's OK sets it.
     void set_port_name(const QString &name) { w.port_settings.port_name = name; }
 
+    // Build information as if a poll had read it.
     void set_build_texts(const QString &number, const QString &date, const QString &time)
     {
-        w.build_number_text = number;
-        w.compile_date_text = date;
-        w.compile_time_text = time;
+        PollValues v = w.meter->poll();
+        v.build_number = number;
+        v.compile_date = date;
+        v.compile_time = time;
+        w.meter->poll_answered(v);
     }
 
 private:
-    bool runs(const Sequence *sequence) const { return sequence && w.exchanger->sequence() == sequence; }
+    bool runs(const Sequence *sequence) const { return sequence && w.line.exchanger->sequence() == sequence; }
 
     MainWindow &w;
 };

@@ -1,58 +1,69 @@
 // The poll: reads the meter's identification, parameters and readings into
-// the form, one step after another as the poll engine gets them.
-#include "windows/mainwindow.h"
+// the model and the form, one step after another as the poll engine gets them.
+#include "windows/poll_job.h"
 
 #include "link/exchanger.h"
 #include "meter/poll.h"
+#include "meter/quantity.h"
 #include "meter/register_map.h"
+#include "model/meter_model.h"
 #include "ui_mainwindow.h"
+#include "windows/journal_link.h"
 
-void MainWindow::on_param_btn_clicked()
+#include <QCoreApplication>
+
+PollJob::PollJob(const JobContext &context)
+    : c(context)
+{ }
+
+PollJob::~PollJob() = default;
+
+void PollJob::start(const MeterTarget &target)
 {
-    if (!line_free_and_open())
-        return;
-    if (!by_serial && !by_address) {
-        set_status(tr("Не выбран способ обращения к счетчику"), "QLabel {color:red;}");
-        return;
-    }
-    const std::optional<MeterTarget> target = sequence_target(by_serial);
-    if (!target)
-        return;
-    clear_filds();
-    // The build information is the meter's too: none of another meter's stays.
-    build_number_text.clear();
-    compile_date_text.clear();
-    compile_time_text.clear();
-    poll_run = std::make_unique<PollEngine>(*target, model_table);
+    run = std::make_unique<PollEngine>(target, c.meter->model_table());
+    c.meter->poll_started(target);
     // The success period while the meter answers in time, the failure period
     // after a first miss; a first bad answer is dropped without a log line.
     ExchangeRules rules;
-    rules.ok_ms = port_settings.main_ok_ms;
-    rules.fail_ms = port_settings.main_fail_ms;
+    rules.ok_ms = c.periods->main_ok_ms;
+    rules.fail_ms = c.periods->main_fail_ms;
     rules.log_first_bad_answer = false;
-    exchanger->run(poll_run.get(), rules);
+    c.line->run(run.get(), rules, [this](bool) { show(); });
 }
 
-// A step has ended: its value goes into its field; a poll that ended early
-// says why.
-void MainWindow::printer()
+void PollJob::show()
 {
-    if (!poll_run->finished() || poll_run->complete()) {
-        show_poll_answer(poll_run->step());
-        if (poll_run->complete())
-            journal_poll();
+    const bool whole = run->complete();
+    if (!run->finished() || whole) {
+        c.meter->poll_answered(run->values());
+        show_step(run->step());
+        if (whole) {
+            c.meter->poll_over(true);
+            c.journal->record_poll(c.meter->poll(), run->target());
+        }
         return;
     }
-    switch (poll_run->failure()) {
-    case ExchangeOutcome::Kind::bad_answer: ui->label_31->setText(tr("Некорректные данные")); break;
-    case ExchangeOutcome::Kind::stopped: ui->label_31->setText(tr("Обмен остановлен")); break;
-    default: ui->label_31->setText(tr("Соединение отсутствует")); break;
-    }
+    c.meter->poll_over(false);
+    c.status(run_status_text(Job::poll, {run->failure()}), nullptr);
 }
 
-void MainWindow::show_poll_answer(int step)
+// Volumes are in cubic metres once the model is known, in counts otherwise,
+// and the captions say which.
+void PollJob::show_volume_captions()
 {
-    const PollValues &v = poll_run->values();
+    const VolumeScale scale = c.meter->poll_scale();
+    const QString reading = tr("Показания");
+    const QString reverse = tr("Пок. обр. потока");
+    for (QLabel *label : {c.ui->label_12, c.ui->label_22, c.ui->label_16, c.ui->label_27})
+        label->setText(quantity::volume_caption(reading, scale));
+    for (QLabel *label : {c.ui->label_14, c.ui->label_23, c.ui->label_17, c.ui->label_28})
+        label->setText(quantity::volume_caption(reverse, scale));
+}
+
+void PollJob::show_step(int step)
+{
+    Ui::MainWindow *ui = c.ui;
+    const PollValues &v = c.meter->poll();
     QLineEdit *const archived[3][4]
         = {{ui->time_houer_line, ui->state_houer_line, ui->event_houer_line, ui->obr_houer_line},
            {ui->time_sut_line, ui->state_sut_line, ui->event_sut_line, ui->obr_sut_line},
@@ -68,19 +79,16 @@ void MainWindow::show_poll_answer(int step)
     case 1: ui->ver_prot_line->setText(QString::number(v.protocol_version)); break;
     case 2: ui->ver_PO_line->setText(v.software_version); break;
     case 3: ui->ID_PO_line->setText(v.software_id); break;
-    case 4: build_number_text = v.build_number; break;
     case 5: {
         const bool matched = v.model.end == ModelLookup::End::matched;
         const bool searched_all = v.model.end == ModelLookup::End::not_found;
-        const QString name = matched                       ? v.model.name
-            : poll_run->target().by_serial && searched_all ? tr("неизвестная-")
-                                                           : tr("неизвестная");
+        const QString name = matched                  ? v.model.name
+            : run->target().by_serial && searched_all ? tr("неизвестная-")
+                                                      : tr("неизвестная");
         ui->model_line->setStyleSheet(matched ? QStringLiteral("QLineEdit {background-color: white;}")
                                               : QStringLiteral("QLineEdit {background-color: yellow;}"));
         ui->model_line->setText(model_text(quint16(v.model_code), name));
-        // The archive read scales its volumes by the meter last polled.
-        volume_factor = v.volume_factor;
-        factor_decimals = v.factor_decimals;
+        show_volume_captions();
         break;
     }
     case 6: ui->K_line->setText(v.k_number); break;
@@ -96,16 +104,11 @@ void MainWindow::show_poll_answer(int step)
         if (v.parity_index >= 0)
             ui->bit_box_w->setCurrentIndex(v.parity_index);
         break;
-    case 13:
-        ui->real_time_line->setText(v.clock);
-        clock_read_at = QDateTime::currentDateTime(); // the report tells the clock's offset from it
-        break;
+    case 13: ui->real_time_line->setText(v.clock); break;
     case 14: ui->real_state_lin->setText(v.volume); break;
     case 15: ui->real_event_line->setText(v.event); break;
     case 16: ui->real_obr_line->setText(v.reverse_volume); break;
     case 29: ui->date_line_w->setText(v.save_date); break;
-    case 30: compile_date_text = v.compile_date; break;
-    case 31: compile_time_text = v.compile_time; break;
-    default: break;
+    default: break; // the build information waits for Ctrl+N
     }
 }

@@ -1,0 +1,103 @@
+#include "model/meter_model.h"
+
+#include "meter/register_map.h"
+
+QString serial_text(const SerialBytes &serial)
+{
+    QString text;
+    for (quint8 byte : serial)
+        text += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0'));
+    return text;
+}
+
+MeterModel::MeterModel(QObject *parent)
+    : QObject(parent)
+{ }
+
+void MeterModel::poll_started(const MeterTarget &target)
+{
+    polled = PollValues();
+    polled_target = target;
+    poll_ran = true;
+    poll_whole = false;
+    clock_read = QDateTime();
+    emit poll_changed();
+}
+
+void MeterModel::poll_answered(const PollValues &values)
+{
+    if (!polled.clock_seconds && values.clock_seconds)
+        clock_read = QDateTime::currentDateTime();
+    polled = values;
+    emit poll_changed();
+}
+
+void MeterModel::poll_over(bool complete)
+{
+    poll_whole = complete;
+    emit poll_changed();
+}
+
+std::optional<MeterIdentity> MeterModel::identity_for(const MeterTarget &target) const
+{
+    // The poll knows the meter once it has its version and model.
+    if (poll_ran && same_meter(polled_target, target) && polled.protocol_version >= 0 && polled.model_code >= 0) {
+        MeterIdentity m;
+        m.target = target;
+        m.serial = serial_for(target);
+        m.protocol_version = polled.protocol_version;
+        m.model_code = polled.model_code;
+        m.model_text = model_text(quint16(polled.model_code), polled.model.name);
+        m.scale = polled.scale();
+        return m;
+    }
+    const MeterIdentity &read = archive_read.meter;
+    if (read.protocol_version > 0 && read.model_code >= 0 && same_meter(read.target, target))
+        return read;
+    return std::nullopt;
+}
+
+QString MeterModel::serial_for(const MeterTarget &target) const
+{
+    if (target.by_serial)
+        return serial_text(target.serial);
+    if (poll_ran && same_meter(polled_target, target) && !polled.serial_number.isEmpty())
+        return polled.serial_number;
+    if (same_meter(archive_read.meter.target, target))
+        return archive_read.meter.serial;
+    return QString();
+}
+
+void MeterModel::archive_started(const ArchiveRead &read)
+{
+    archive_read = read;
+    emit archive_changed();
+}
+
+void MeterModel::archive_sized(const MeterIdentity &meter)
+{
+    archive_read.meter = meter;
+    emit archive_changed();
+}
+
+void MeterModel::archive_added(const QVector<ReadArchive> &archives)
+{
+    if (archives.isEmpty())
+        return;
+    archive_read.archives += archives;
+    emit archive_changed();
+}
+
+void MeterModel::archive_over(int records_read, int records_total, bool complete)
+{
+    archive_read.records_read = records_read;
+    archive_read.records_total = records_total;
+    archive_read.over = true;
+    archive_read.complete = complete;
+    emit archive_changed();
+}
+
+void MeterModel::add_write(const SessionWrite &write)
+{
+    session_writes.append(write);
+}
