@@ -218,7 +218,8 @@ void archive::update_chart()
     if (!chart || index < 0 || index > 2)
         return;
     const shown_archive &a = shown[index];
-    chart->set_series(arc::consumption_series(a.records, a.version, a.scale), a.scale == 0.0 ? tr("ед.") : tr("м3"));
+    chart->set_series(arc::consumption_series(a.records, index + 1, a.version, a.scale),
+                      a.scale == 0.0 ? tr("ед.") : tr("м3"));
 }
 
 arc::ArchiveSummary archive::summary(int type) const
@@ -226,5 +227,5 @@ arc::ArchiveSummary archive::summary(int type) const
     if (type < 1 || type > 3)
         return {};
     const shown_archive &a = shown[type - 1];
-    return arc::summarize_archive(a.records, a.version, a.scale);
+    return arc::summarize_archive(a.records, type, a.version, a.scale);
 }

@@ -144,8 +144,10 @@ QString service_report_html(const ServiceReportData &d)
                               .arg(d.volume_unit)
                               .toHtmlEscaped())
                 + table;
+            // A month beside a missing record has no total: a dash, never a part of one.
             for (const arc::MonthConsumption &m : by_month->months)
-                h += row(m.month.toString(QStringLiteral("MM.yyyy")), QString::number(m.value, 'f', d.decimals));
+                h += row(m.month.toString(QStringLiteral("MM.yyyy")),
+                         m.known ? QString::number(m.value, 'f', d.decimals) : QStringLiteral("—"));
             h += QStringLiteral("</table>");
         }
     }
