@@ -2,40 +2,62 @@
 
 #include "archive/records.h"
 
-#include <QVector>
-
 #include <algorithm>
 #include <cmath>
 
 namespace arc {
 
-QList<ConsumptionPoint> consumption_series(const QList<QByteArray> &records, int version, double scale)
+namespace {
+
+// The nominal time step of an archive; a month counts 30 days, which keeps
+// 28 to 31 days within half a step. 0: not known.
+qint64 step_seconds(int type)
 {
-    struct Reading
-    {
-        qint32 time;
-        qint64 units;
-    };
-    QVector<Reading> readings;
+    switch (type) {
+    case 1: return 3600;
+    case 2: return 86400;
+    case 3: return 30 * 86400;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+QList<ConsumptionPoint> consumption_of(QVector<ArchiveReading> readings, int type)
+{
+    std::stable_sort(readings.begin(), readings.end(),
+                     [](const ArchiveReading &a, const ArchiveReading &b) { return a.time < b.time; });
+    const qint64 step = step_seconds(type);
+    QList<ConsumptionPoint> points;
+    for (int i = 1; i < readings.size(); ++i) {
+        const ArchiveReading &a = readings.at(i - 1);
+        const ArchiveReading &b = readings.at(i);
+        const qint64 apart = b.time - a.time;
+        ConsumptionPoint p;
+        p.start = QDateTime::fromSecsSinceEpoch(a.time, Qt::UTC);
+        p.end = QDateTime::fromSecsSinceEpoch(b.time, Qt::UTC);
+        // Across a missing record the difference is two intervals' or more:
+        // no interval of it is known.
+        p.known = a.units >= 0 && b.units >= 0 && apart > 0 && (step == 0 || 2 * apart < 3 * step);
+        if (p.known) {
+            const qint64 units = b.units - a.units;
+            p.value = b.scale == 0.0 ? double(units) : double(units) * b.scale;
+        }
+        points.append(p);
+    }
+    return points;
+}
+
+QList<ConsumptionPoint> consumption_series(const QList<QByteArray> &records, int type, int version, double scale)
+{
+    QVector<ArchiveReading> readings;
     for (const QByteArray &bytes : records) {
         const Record r = decode_record(bytes, version);
         if (r.event == event_empty || r.time < 0)
             continue;
-        // The same floor at 0 as the table, so the chart agrees with what it shows.
-        readings.append({r.time, qMax<qint64>(r.reading, 0)});
+        readings.append({r.time, r.reading, scale});
     }
-    std::stable_sort(readings.begin(), readings.end(),
-                     [](const Reading &a, const Reading &b) { return a.time < b.time; });
-
-    QList<ConsumptionPoint> points;
-    for (int i = 1; i < readings.size(); ++i) {
-        const qint64 units = readings.at(i).units - readings.at(i - 1).units;
-        ConsumptionPoint p;
-        p.end = QDateTime::fromSecsSinceEpoch(readings.at(i).time, Qt::UTC);
-        p.value = scale == 0.0 ? double(units) : double(units) * scale;
-        points.append(p);
-    }
-    return points;
+    return consumption_of(readings, type);
 }
 
 QList<double> value_ticks(double low, double high, int max_count)

@@ -5,7 +5,7 @@
 
 namespace arc {
 
-ArchiveSummary summarize_archive(const QList<QByteArray> &records, int version, double scale)
+ArchiveSummary summarize_archive(const QList<QByteArray> &records, int type, int version, double scale)
 {
     ArchiveSummary summary;
     for (const QByteArray &bytes : records) {
@@ -19,15 +19,27 @@ ArchiveSummary summarize_archive(const QList<QByteArray> &records, int version, 
         if (!summary.last.isValid() || time > summary.last)
             summary.last = time;
     }
-    for (const ConsumptionPoint &point : consumption_series(records, version, scale)) {
-        // A reading is taken at the end of its interval: the consumption up to
-        // it belongs to the month the interval ran in (the first of February
-        // closes January).
-        const QDate day = point.end.addSecs(-1).date();
-        const QDate month(day.year(), day.month(), 1);
+    // A reading is taken at the end of its interval: the consumption up to
+    // it belongs to the month the interval ran in (the first of February
+    // closes January).
+    const auto month_of = [](const QDateTime &t) {
+        const QDate day = t.date();
+        return QDate(day.year(), day.month(), 1);
+    };
+    const auto month_entry = [&summary](const QDate &month) -> MonthConsumption & {
         if (summary.months.isEmpty() || summary.months.last().month != month)
-            summary.months.append({month, 0.0});
-        summary.months.last().value += point.value;
+            summary.months.append({month, 0.0, true});
+        return summary.months.last();
+    };
+    for (const ConsumptionPoint &point : consumption_series(records, type, version, scale)) {
+        const QDate last = month_of(point.end.addSecs(-1));
+        if (point.known) {
+            month_entry(last).value += point.value;
+            continue;
+        }
+        // Every month the unknown intervals ran in.
+        for (QDate month = month_of(point.start.addSecs(1)); month <= last; month = month.addMonths(1))
+            month_entry(month).known = false;
     }
     return summary;
 }

@@ -14,6 +14,7 @@ struct MonthConsumption
 {
     QDate month;        // the first day of the month
     double value = 0.0; // m3, or counted units without a factor
+    bool known = true;  // false: an interval of the month lies beside a missing record
 };
 
 struct ArchiveSummary
@@ -25,6 +26,8 @@ struct ArchiveSummary
 
 // Consumption between successive records counts to the month in which the
 // later record's interval ended (a reading at 1 February 00:00 closes January).
-ArchiveSummary summarize_archive(const QList<QByteArray> &records, int version, double scale);
+// A month with an interval of unknown consumption (arc::consumption_of) is not
+// known. `type` as in arc::consumption_series.
+ArchiveSummary summarize_archive(const QList<QByteArray> &records, int type, int version, double scale);
 
 } // namespace arc

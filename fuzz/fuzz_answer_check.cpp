@@ -67,6 +67,7 @@ void check_verdict(const QByteArray &answer, const QByteArray &request, int expe
     FUZZ_CHECK(answer_status_name(status) != nullptr);
     if (status == AnswerStatus::exception) {
         FUZZ_CHECK(is_exception_answer(answer));
+        FUZZ_CHECK(answer[0] == request[0]);
         FUZZ_CHECK(exception_code(answer) == quint8(answer[2]));
         exception_message(exception_code(answer));
     }

@@ -87,13 +87,10 @@ double volume_of(qint64 units, double factor)
 
 QList<arc::ConsumptionPoint> consumption_points(const QList<ArchiveRecordRow> &records)
 {
-    QList<arc::ConsumptionPoint> points;
-    for (int k = 1; k < records.size(); ++k) {
-        const ArchiveRecordRow &r = records.at(k);
-        points.append({QDateTime::fromSecsSinceEpoch(r.time, Qt::UTC),
-                       volume_of(r.reading - records.at(k - 1).reading, r.factor)});
-    }
-    return points;
+    QVector<arc::ArchiveReading> readings;
+    for (const ArchiveRecordRow &r : records)
+        readings.append({r.time, r.reading, r.factor});
+    return arc::consumption_of(readings, records.isEmpty() ? 0 : records.first().type);
 }
 
 Store::Store(const Connection &connection)

@@ -100,8 +100,8 @@ QVector<ArchiveRecordRow> archive_rows(const QList<QByteArray> &records, int typ
 // Counted units as the meter's volume: raw counts while no factor is known.
 double volume_of(qint64 units, double factor);
 
-// Consumption between successive records of one archive (in time order), as
-// the archive chart draws it; a drop stays negative.
+// Consumption between successive records of one archive, as the archive
+// chart draws it (arc::consumption_of): not known beside a missing record.
 QList<arc::ConsumptionPoint> consumption_points(const QList<ArchiveRecordRow> &records);
 
 class Store

@@ -27,8 +27,10 @@ QString exception_message(int code)
 
 AnswerStatus check_answer(const QByteArray &answer, const QByteArray &request, int expected_length)
 {
+    // A refusal is the meter's only when it carries the address byte asked
+    // (0xFD by serial number): from any other device it answers nothing of ours.
     if (is_exception_answer(answer))
-        return AnswerStatus::exception;
+        return !request.isEmpty() && answer[0] == request[0] ? AnswerStatus::exception : AnswerStatus::wrong_address;
     if (answer.size() < expected_length)
         return AnswerStatus::too_short;
     if (answer.size() > expected_length)
@@ -79,9 +81,10 @@ QByteArray answer_at_end(const QByteArray &bytes, const QByteArray &request, int
     const QByteArray data = bytes.right(expected_length);
     if (check_answer(data, request, expected_length) == AnswerStatus::ok)
         return data;
-    // check_answer takes any well-formed exception, from whichever device.
+    // A refusal in front of which a late answer sits counts only for the function asked.
     const QByteArray refusal = bytes.right(5);
-    if (is_exception_answer(refusal) && refusal[0] == request[0] && (quint8(refusal[1]) & 0x7F) == quint8(request[1]))
+    if (check_answer(refusal, request, expected_length) == AnswerStatus::exception
+        && (quint8(refusal[1]) & 0x7F) == quint8(request[1]))
         return refusal;
     return QByteArray();
 }

@@ -10,10 +10,10 @@ enum class AnswerStatus {
     too_short,
     too_long,
     bad_crc,
-    wrong_address, // device address, or 0xFD and the six serial bytes
+    wrong_address, // device address, or 0xFD and the six serial bytes; an exception from another address
     wrong_function,
     wrong_byte_count, // register reads: the count must be twice the registers asked for
-    exception,        // a well-formed Modbus exception answer
+    exception,        // a well-formed Modbus exception answer with the address byte asked
 };
 
 // Judges an answer to `request` that must be `expected_length` bytes long.

@@ -31,6 +31,8 @@ packages=(
     dpkg-dev xz-utils patch zip perl python3 tcl
     build-essential cmake
     qtbase5-dev-tools qttools5-dev-tools qttools5-dev
+    # Qt's own Russian catalogue, embedded into the program by the build
+    qttranslations5-l10n
     # tools/test-windows.sh: the stand-in built natively, its line, the zip
     qtbase5-dev libqt5serialport5-dev socat unzip xvfb xauth
 )

@@ -214,7 +214,8 @@ void archive::update_chart()
     if (!chart || index < 0 || index > 2)
         return;
     const shown_archive &a = shown[index];
-    chart->set_series(arc::consumption_series(a.records, a.version, a.scale.factor), quantity::volume_unit(a.scale));
+    chart->set_series(arc::consumption_series(a.records, index + 1, a.version, a.scale.factor),
+                      quantity::volume_unit(a.scale));
 }
 
 arc::ArchiveSummary archive::summary(int type) const
@@ -222,5 +223,5 @@ arc::ArchiveSummary archive::summary(int type) const
     if (type < 1 || type > 3)
         return {};
     const shown_archive &a = shown[type - 1];
-    return arc::summarize_archive(a.records, a.version, a.scale.factor);
+    return arc::summarize_archive(a.records, type, a.version, a.scale.factor);
 }

@@ -47,10 +47,15 @@ void consumption_chart::paintEvent(QPaintEvent *)
         return;
     }
 
-    // Times: the bars stand on their interval ends, 0.7 of the closest spacing wide.
+    // Times: the bars stand on their interval ends, 0.7 of the closest spacing
+    // wide; a stretch of unknown intervals shows from its first record on.
     QList<qint64> times;
-    for (const arc::ConsumptionPoint &pt : series)
+    qint64 earliest = series.first().end.toSecsSinceEpoch();
+    for (const arc::ConsumptionPoint &pt : series) {
         times << pt.end.toSecsSinceEpoch();
+        if (!pt.known && pt.start.isValid())
+            earliest = qMin(earliest, pt.start.toSecsSinceEpoch());
+    }
     std::sort(times.begin(), times.end());
     qint64 gap = 0;
     for (int i = 1; i < times.size(); ++i) {
@@ -59,13 +64,15 @@ void consumption_chart::paintEvent(QPaintEvent *)
             gap = d;
     }
     const qint64 pad = gap > 0 ? gap / 2 + 1 : lone_point_pad;
-    const qint64 x_from = times.first() - pad;
+    const qint64 x_from = qMin(earliest, times.first()) - pad;
     const qint64 x_to = times.last() + pad;
 
     // Values: zero is always on the axis, so drops show below it.
     double v_min = 0.0;
     double v_max = 0.0;
     for (const arc::ConsumptionPoint &pt : series) {
+        if (!pt.known)
+            continue;
         v_min = qMin(v_min, pt.value);
         v_max = qMax(v_max, pt.value);
     }
@@ -90,6 +97,18 @@ void consumption_chart::paintEvent(QPaintEvent *)
     auto x_of = [&](qint64 t) { return plot.left() + double(t - x_from) * plot.width() / double(x_to - x_from); };
     auto y_of = [&](double v) { return plot.bottom() - (v - y_from) * plot.height() / (y_to - y_from); };
 
+    // Where records are missing there is no bar: the stretch is shaded under
+    // the grid so that it is not taken for no consumption.
+    const double bar_width = gap > 0 ? qBound(1.0, 0.7 * gap * plot.width() / double(x_to - x_from), 40.0) : 12.0;
+    for (const arc::ConsumptionPoint &pt : series) {
+        if (pt.known)
+            continue;
+        const double from = qMax(x_of(pt.start.toSecsSinceEpoch()) + bar_width / 2, double(plot.left()));
+        const double to = qMin(x_of(pt.end.toSecsSinceEpoch()) + bar_width / 2, double(plot.right()));
+        if (to > from)
+            p.fillRect(QRectF(from, plot.top(), to - from, plot.height()), gap_color());
+    }
+
     const QColor grid_color = palette().color(QPalette::Mid);
     const QColor text_color = palette().color(QPalette::Text);
 
@@ -112,10 +131,9 @@ void consumption_chart::paintEvent(QPaintEvent *)
     p.drawLine(QPointF(plot.left(), zero_y), QPointF(plot.right(), zero_y));
 
     // Bars; at least a pixel tall, so a small flow is told from none.
-    const double bar_width = gap > 0 ? qBound(1.0, 0.7 * gap * plot.width() / double(x_to - x_from), 40.0) : 12.0;
     p.setPen(Qt::NoPen);
     for (const arc::ConsumptionPoint &pt : series) {
-        if (pt.value == 0.0)
+        if (!pt.known || pt.value == 0.0)
             continue;
         const double x = x_of(pt.end.toSecsSinceEpoch()) - bar_width / 2;
         const double height = qMax(std::abs(y_of(pt.value) - zero_y), 1.0);

@@ -22,6 +22,7 @@ public:
 
     static QColor rise_color() { return QColor(0x2f, 0x6f, 0xb5); }
     static QColor drop_color() { return QColor(0xc8, 0x3a, 0x2e); }
+    static QColor gap_color() { return QColor(0xf0, 0xe6, 0xc8); } // intervals beside a missing record
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

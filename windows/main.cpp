@@ -7,8 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (wants_english(QLocale::system().uiLanguages()))
-        install_english(&app);
+    install_interface_language(&app, QLocale::system().uiLanguages());
     int code = 0;
     {
         // The window goes before the application object: its destructor saves settings.txt.

@@ -112,7 +112,7 @@ ServiceReportData service_report_data(const MeterModel &meter, const PortSetting
                                               arc::record_length(read.meter.protocol_version));
         }
         const arc::ArchiveSummary summary
-            = arc::summarize_archive(records, read.meter.protocol_version, read.meter.scale.factor);
+            = arc::summarize_archive(records, type, read.meter.protocol_version, read.meter.scale.factor);
         if (summary.records > 0)
             d.archives.append({tr(archive_names[type - 1]), summary});
     }
@@ -203,8 +203,10 @@ QString service_report_html(const ServiceReportData &d)
                               .arg(d.volume_unit)
                               .toHtmlEscaped())
                 + table;
+            // A month beside a missing record has no total: a dash, never a part of one.
             for (const arc::MonthConsumption &m : by_month->months)
-                h += row(m.month.toString(QStringLiteral("MM.yyyy")), QString::number(m.value, 'f', d.decimals));
+                h += row(m.month.toString(QStringLiteral("MM.yyyy")),
+                         m.known ? QString::number(m.value, 'f', d.decimals) : QStringLiteral("—"));
             h += QStringLiteral("</table>");
         }
     }

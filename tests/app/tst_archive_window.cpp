@@ -348,30 +348,36 @@ void tst_archive_window::chart_follows_the_current_tab()
     QVERIFY(tabs);
     auto values = [chart] {
         QList<double> list;
-        for (const arc::ConsumptionPoint &p : chart->points())
-            list << p.value;
+        for (const arc::ConsumptionPoint &p : chart->points()) {
+            if (p.known)
+                list << p.value;
+        }
         return list;
     };
     const qint32 t0 = 1706626800;
 
     QVERIFY(chart->points().isEmpty());
-    // Newest first; the empty slot in between is left out.
-    w->add_archive({answer(6, v3_at(t0 + 7200, 1500) + v3_at(t0 + 3600, 99999, 7) + v3_at(t0, 1000))}, 1);
-    QCOMPARE(values(), (QList<double>{0.5}));
+    // Newest first; beside the empty slot no value.
+    w->add_archive(
+        {answer(6, v3_at(t0 + 10800, 1600) + v3_at(t0 + 7200, 1500) + v3_at(t0 + 3600, 99999, 7) + v3_at(t0, 1000))},
+        1);
+    QCOMPARE(values(), (QList<double>{0.1}));
+    QCOMPARE(chart->points().size(), 2);
+    QVERIFY(!chart->points().first().known);
     QCOMPARE(chart->points().first().end, QDateTime::fromSecsSinceEpoch(t0 + 7200, Qt::UTC));
     QCOMPARE(chart->unit(), QStringLiteral("м3"));
 
     // Read with no factor known: counted units, on its own tab only.
     w->set_version_scale(3, VolumeScale{0.0, 0});
     w->add_archive({answer(6, v3_at(t0 + 2 * 86400, 400) + v3_at(t0 + 86400, 100) + v3_at(t0, 40))}, 2);
-    QCOMPARE(values(), (QList<double>{0.5}));
+    QCOMPARE(values(), (QList<double>{0.1}));
     tabs->setCurrentIndex(1);
     QCOMPARE(values(), (QList<double>{60, 300}));
     QCOMPARE(chart->unit(), QStringLiteral("ед."));
     tabs->setCurrentIndex(2);
     QVERIFY(chart->points().isEmpty());
     tabs->setCurrentIndex(0);
-    QCOMPARE(values(), (QList<double>{0.5}));
+    QCOMPARE(values(), (QList<double>{0.1}));
 
     w->clear_tables();
     QVERIFY(chart->points().isEmpty());

@@ -22,6 +22,15 @@ arc::ConsumptionPoint point(qint64 seconds, double value)
     return p;
 }
 
+// Intervals beside a missing record, from `seconds` back to `from`.
+arc::ConsumptionPoint unknown(qint64 from, qint64 seconds)
+{
+    arc::ConsumptionPoint p = point(seconds, 0);
+    p.start = QDateTime::fromSecsSinceEpoch(from, Qt::UTC);
+    p.known = false;
+    return p;
+}
+
 const qint64 t0 = 1706626800;
 
 } // namespace
@@ -41,14 +50,23 @@ void tst_consumption_chart::bars_by_sign_data()
     QTest::addColumn<QList<arc::ConsumptionPoint>>("points");
     QTest::addColumn<bool>("rises");
     QTest::addColumn<bool>("drops");
+    QTest::addColumn<bool>("gaps");
 
-    QTest::newRow("no data") << QList<arc::ConsumptionPoint>{} << false << false;
+    QTest::newRow("no data") << QList<arc::ConsumptionPoint>{} << false << false << false;
     QTest::newRow("consumption and a reset")
-        << QList<arc::ConsumptionPoint>{point(t0, 0.2), point(t0 + 3600, -4.96), point(t0 + 7200, 0.3)} << true << true;
-    QTest::newRow("only drops") << QList<arc::ConsumptionPoint>{point(t0, -1), point(t0 + 86400, -2)} << false << true;
+        << QList<arc::ConsumptionPoint>{point(t0, 0.2), point(t0 + 3600, -4.96), point(t0 + 7200, 0.3)} << true << true
+        << false;
+    QTest::newRow("only drops") << QList<arc::ConsumptionPoint>{point(t0, -1), point(t0 + 86400, -2)} << false << true
+                                << false;
+    // A missing record: no bar where it was, the stretch shaded.
+    QTest::newRow("a missing record") << QList<arc::ConsumptionPoint>{point(t0, 0.2), unknown(t0, t0 + 7200),
+                                                                      point(t0 + 10800, 0.3)}
+                                      << true << false << true;
+    QTest::newRow("nothing known") << QList<arc::ConsumptionPoint>{unknown(t0, t0 + 7200)} << false << false << true;
     // Degenerate ranges: one time, no spread of values.
-    QTest::newRow("a single point") << QList<arc::ConsumptionPoint>{point(t0, 5)} << true << false;
-    QTest::newRow("all zero, same time") << QList<arc::ConsumptionPoint>{point(t0, 0), point(t0, 0)} << false << false;
+    QTest::newRow("a single point") << QList<arc::ConsumptionPoint>{point(t0, 5)} << true << false << false;
+    QTest::newRow("all zero, same time") << QList<arc::ConsumptionPoint>{point(t0, 0), point(t0, 0)} << false << false
+                                         << false;
 }
 
 void tst_consumption_chart::bars_by_sign()
@@ -56,6 +74,7 @@ void tst_consumption_chart::bars_by_sign()
     QFETCH(QList<arc::ConsumptionPoint>, points);
     QFETCH(bool, rises);
     QFETCH(bool, drops);
+    QFETCH(bool, gaps);
 
     consumption_chart chart;
     chart.resize(400, 300);
@@ -63,6 +82,7 @@ void tst_consumption_chart::bars_by_sign()
     const QImage image = chart.grab().toImage();
     QCOMPARE(pixels_of(image, consumption_chart::rise_color()) > 0, rises);
     QCOMPARE(pixels_of(image, consumption_chart::drop_color()) > 0, drops);
+    QCOMPARE(pixels_of(image, consumption_chart::gap_color()) > 0, gaps);
 }
 
 QTEST_MAIN(tst_consumption_chart)

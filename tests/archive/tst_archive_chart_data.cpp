@@ -27,14 +27,6 @@ QList<QDateTime> times(const QList<arc::ConsumptionPoint> &points)
     return ends;
 }
 
-QList<double> values(const QList<arc::ConsumptionPoint> &points)
-{
-    QList<double> list;
-    for (const arc::ConsumptionPoint &p : points)
-        list << p.value;
-    return list;
-}
-
 bool near(const QList<double> &a, const QList<double> &b)
 {
     if (a.size() != b.size())
@@ -69,61 +61,81 @@ private slots:
 
 void tst_archive_chart_data::series_data()
 {
+    QTest::addColumn<int>("type");
     QTest::addColumn<int>("version");
     QTest::addColumn<double>("scale");
     QTest::addColumn<QList<QByteArray>>("records");
     QTest::addColumn<QList<QDateTime>>("ends");
-    QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<QStringList>("values"); // "—" and the hours it spans: not known
 
     // As the meter keeps them: the newest first.
     const QList<QByteArray> newest_first{record(t0 + 2 * h, 1500), record(t0 + h, 1200), record(t0, 1000)};
+    const QList<QDateTime> two_hours{at(t0 + h), at(t0 + 2 * h)};
+    const qint32 d = 24 * h;
+    const auto month
+        = [](int m) { return qint32(QDateTime(QDate(2024, m, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch()); };
 
     QTest::newRow("newest first, factor applied")
-        << 2 << 0.001 << newest_first << QList<QDateTime>{at(t0 + h), at(t0 + 2 * h)} << QList<double>{0.2, 0.3};
+        << 1 << 2 << 0.001 << newest_first << two_hours << QStringList{"0.2", "0.3"};
     QTest::newRow("no factor: counted units")
-        << 2 << 0.0 << newest_first << QList<QDateTime>{at(t0 + h), at(t0 + 2 * h)} << QList<double>{200, 300};
-    QTest::newRow("any order") << 2 << 0.01
-                               << QList<QByteArray>{record(t0 + h, 1200), record(t0 + 3 * h, 1250), record(t0, 1000)}
-                               << QList<QDateTime>{at(t0 + h), at(t0 + 3 * h)} << QList<double>{2.0, 0.5};
-    QTest::newRow("empty slots and times before 1970 left out")
-        << 2 << 1.0
+        << 1 << 2 << 0.0 << newest_first << two_hours << QStringList{"200", "300"};
+    QTest::newRow("any order") << 1 << 2 << 0.01
+                               << QList<QByteArray>{record(t0 + h, 1200), record(t0 + 2 * h, 1250), record(t0, 1000)}
+                               << two_hours << QStringList{"2", "0.5"};
+    QTest::newRow("an empty slot: no value across it, no time before 1970")
+        << 1 << 2 << 1.0
         << QList<QByteArray>{record(t0 + 2 * h, 30), record(t0 + h, 99999, 7), record(-1, 5), record(t0, 10)}
-        << QList<QDateTime>{at(t0 + 2 * h)} << QList<double>{20};
-    QTest::newRow("never written slots left out")
-        << 3 << 1.0
+        << QList<QDateTime>{at(t0 + 2 * h)} << QStringList{"—2h"};
+    QTest::newRow("never written slots at the end")
+        << 1 << 3 << 1.0
         << QList<QByteArray>{QByteArray(14, char(0xFF)), record(t0 + h, 30) + dword(0), QByteArray(14, char(0xFF)),
                              record(t0, 10) + dword(0)}
-        << QList<QDateTime>{at(t0 + h)} << QList<double>{20};
+        << QList<QDateTime>{at(t0 + h)} << QStringList{"20"};
+    QTest::newRow("no reading (-1): no value either side")
+        << 1 << 2 << 1.0 << QList<QByteArray>{record(t0 + 2 * h, 9), record(t0 + h, -1), record(t0, 5)} << two_hours
+        << QStringList{"—1h", "—1h"};
+    QTest::newRow("a record 20 minutes late still follows")
+        << 1 << 2 << 1.0 << QList<QByteArray>{record(t0 + h + 1200, 30), record(t0, 10)}
+        << QList<QDateTime>{at(t0 + h + 1200)} << QStringList{"20"};
     QTest::newRow("an event other than 7 counts")
-        << 2 << 1.0 << QList<QByteArray>{record(t0 + h, 30, 1792), record(t0, 10)} << QList<QDateTime>{at(t0 + h)}
-        << QList<double>{20};
+        << 1 << 2 << 1.0 << QList<QByteArray>{record(t0 + h, 30, 1792), record(t0, 10)} << QList<QDateTime>{at(t0 + h)}
+        << QStringList{"20"};
     QTest::newRow("meter replaced: a drop stays negative")
-        << 2 << 0.001 << QList<QByteArray>{record(t0 + 2 * h, 40), record(t0 + h, 5000), record(t0, 4000)}
-        << QList<QDateTime>{at(t0 + h), at(t0 + 2 * h)} << QList<double>{1.0, -4.96};
-    QTest::newRow("reading below 0 taken as 0, like the table")
-        << 2 << 1.0 << QList<QByteArray>{record(t0 + h, 7), record(t0, -1)} << QList<QDateTime>{at(t0 + h)}
-        << QList<double>{7};
+        << 1 << 2 << 0.001 << QList<QByteArray>{record(t0 + 2 * h, 40), record(t0 + h, 5000), record(t0, 4000)}
+        << two_hours << QStringList{"1", "-4.96"};
     QTest::newRow("version 3: reverse flow plays no part")
-        << 3 << 1.0 << QList<QByteArray>{record(t0 + h, 12) + dword(-500), record(t0, 10) + dword(900)}
-        << QList<QDateTime>{at(t0 + h)} << QList<double>{2};
-    QTest::newRow("one valid record") << 2 << 1.0 << QList<QByteArray>{record(t0, 10), record(t0 + h, 20, 7)}
-                                      << QList<QDateTime>{} << QList<double>{};
-    QTest::newRow("no records") << 2 << 1.0 << QList<QByteArray>{} << QList<QDateTime>{} << QList<double>{};
+        << 1 << 3 << 1.0 << QList<QByteArray>{record(t0 + h, 12) + dword(-500), record(t0, 10) + dword(900)}
+        << QList<QDateTime>{at(t0 + h)} << QStringList{"2"};
+    QTest::newRow("daily: a day missing")
+        << 2 << 2 << 1.0 << QList<QByteArray>{record(t0 + 3 * d, 40), record(t0 + d, 20), record(t0, 10)}
+        << QList<QDateTime>{at(t0 + d), at(t0 + 3 * d)} << QStringList{"10", "—48h"};
+    QTest::newRow("monthly: 29 to 31 days follow, April missing")
+        << 3 << 2 << 1.0
+        << QList<QByteArray>{record(month(5), 220), record(month(3), 160), record(month(2), 131), record(month(1), 100)}
+        << QList<QDateTime>{at(month(2)), at(month(3)), at(month(5))} << QStringList{"31", "29", "—1464h"};
+    QTest::newRow("one valid record") << 1 << 2 << 1.0 << QList<QByteArray>{record(t0, 10), record(t0 + h, 20, 7)}
+                                      << QList<QDateTime>{} << QStringList{};
+    QTest::newRow("no records") << 1 << 2 << 1.0 << QList<QByteArray>{} << QList<QDateTime>{} << QStringList{};
 }
 
 void tst_archive_chart_data::series()
 {
+    QFETCH(int, type);
     QFETCH(int, version);
     QFETCH(double, scale);
     QFETCH(QList<QByteArray>, records);
     QFETCH(QList<QDateTime>, ends);
-    QFETCH(QList<double>, values);
+    QFETCH(QStringList, values);
 
-    const QList<arc::ConsumptionPoint> points = arc::consumption_series(records, version, scale);
+    const QList<arc::ConsumptionPoint> points = arc::consumption_series(records, type, version, scale);
     QCOMPARE(times(points), ends);
-    for (const arc::ConsumptionPoint &p : points)
+    QStringList shown;
+    for (const arc::ConsumptionPoint &p : points) {
         QCOMPARE(p.end.timeSpec(), Qt::UTC);
-    QVERIFY2(near(::values(points), values), qPrintable(text(::values(points))));
+        shown << (p.known ? QString::number(p.value, 'g', 12)
+                          : QStringLiteral("—%1h").arg(p.start.secsTo(p.end) / 3600));
+    }
+    QCOMPARE(shown, values);
 }
 
 void tst_archive_chart_data::value_ticks_data()

@@ -3,9 +3,12 @@
 #include "archive/records.h"
 #include "riser.h"
 #include "windows/archive.h"
+#include "windows/consumption_chart.h"
 
+#include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,6 +52,7 @@ private slots:
     void stopped_read_keeps_what_it_read();
     void version_asked_first_data();
     void version_asked_first();
+    void missing_records_in_chart_and_report();
 };
 
 void tst_e2e_archive::full_read_data()
@@ -293,6 +297,51 @@ void tst_e2e_archive::version_asked_first()
     QCOMPARE(app.text("ver_prot_line"), poll_another_meter_first ? QStringLiteral("3") : QStringLiteral("2"));
     QCOMPARE(app.sent_frames().at(sent_before), QStringLiteral("11 03 00 09 00 01 56 98"));
     QCOMPARE(AppOnLine::archive_window()->table(1)->rowCount(), 513);
+}
+
+// Records 5, 102, 199 and 296 of the hourly archive and the reading of
+// 1 October 2023 in the monthly one are empty slots: the intervals beside
+// them have no value, in the chart and in the report's months.
+void tst_e2e_archive::missing_records_in_chart_and_report()
+{
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    QVERIFY2(!pdftotext.isEmpty(), "pdftotext is not installed (tools/install-deps.sh: poppler-utils)");
+    AppOnLine app;
+    QVERIFY2(app.start({},
+                       "archive.hourly.event7_first = 5\narchive.hourly.event7_every = 97\n"
+                       "archive.monthly.event7_first = 3\narchive.monthly.event7_every = 100\n"),
+             qPrintable(app.error()));
+    app.address_meter(false);
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle(120000));
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
+
+    // The hourly reading grows by 3 units (0.003 m3) an hour.
+    auto *chart = AppOnLine::archive_window()->findChild<consumption_chart *>();
+    QVERIFY(chart);
+    QStringList unknown;
+    for (const arc::ConsumptionPoint &p : chart->points()) {
+        if (p.known)
+            QVERIFY2(qAbs(p.value - 0.003) < 1e-9, qPrintable(p.end.toString() + ' ' + QString::number(p.value)));
+        else
+            unknown << p.start.toString("dd.MM hh:mm") + '-' + p.end.toString("dd.MM hh:mm");
+    }
+    QCOMPARE(unknown.size(), 4);
+    QCOMPARE(unknown.last(), QStringLiteral("30.01 09:00-30.01 11:00"));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("report.pdf");
+    QString error;
+    QVERIFY2(app.probe().save_report(path, &error), qPrintable(error));
+    QProcess text;
+    text.start(pdftotext, {"-layout", path, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    // 900 units a month; the reading closing September is missing.
+    for (const char *expected : {"08.2023 0.900", "09.2023 —", "10.2023 —", "11.2023 0.900"})
+        QVERIFY2(report.contains(QString::fromUtf8(expected)), qPrintable(expected + ("\n---\n" + report)));
 }
 
 QTEST_MAIN(tst_e2e_archive)

@@ -1,9 +1,12 @@
 // The service tools against the meter stand-in: any register by either
 // addressing, a watched meter whose volume grows, and the service report.
 #include "app_on_line.h"
+#include "config/interface_language.h"
 #include "windows/register_window.h"
 #include "windows/watch_window.h"
 
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -52,7 +55,9 @@ class tst_e2e_service : public QObject
 private slots:
     void registers_by_either_addressing_data();
     void registers_by_either_addressing();
+    void exception_shown_data();
     void exception_shown();
+    void write_confirmation_in_russian();
     void bad_inputs_send_nothing_data();
     void bad_inputs_send_nothing();
     void watch_rows_follow_the_flow();
@@ -102,19 +107,88 @@ void tst_e2e_service::registers_by_either_addressing()
     QVERIFY(sent[sent.size() - 2].startsWith(by_serial ? "fd 43 78 ab 34 56 00 12 03 01 00 02 04" : "01 10 03 01"));
 }
 
+void tst_e2e_service::exception_shown_data()
+{
+    QTest::addColumn<bool>("by_serial");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("the meter's refusal") << false << QString()
+                                         << "Не записано: Исключение 3: Неверное значение параметра"
+                                         << "<- 01 86 03";
+    // The same refusal with another address byte is no answer of the meter's.
+    QTest::newRow("refusal from another address") << false << "fault wrongaddr count=1"
+                                                  << "Не записано: Некорректный ответ"
+                                                  << "<- 02 86 03";
+    QTest::newRow("refusal by serial from another address") << true << "fault wrongaddr count=1"
+                                                            << "Не записано: Некорректный ответ"
+                                                            << "<- fe c2 03";
+}
+
 void tst_e2e_service::exception_shown()
 {
+    QFETCH(bool, by_serial);
+    QFETCH(QString, fault);
+    QFETCH(QString, status);
+    QFETCH(QString, answer);
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
-    app.address_meter(false);
+    if (!fault.isEmpty())
+        QVERIFY(app.line().command(fault).startsWith("ok"));
+    app.address_meter(by_serial);
     RegisterWindow *w = open_registers(app);
     type(w, "reg_first_line", "0x0303");
     type(w, "reg_values_line", "40"); // a save date is 1..31
     press(w, "reg_write_btn");
     QVERIFY(app.wait_for([&] { return field(w, "reg_status").startsWith("Не записано"); }));
-    QCOMPARE(field(w, "reg_status"), QStringLiteral("Не записано: Исключение 3: Неверное значение параметра"));
+    QCOMPARE(field(w, "reg_status"), status);
     QCOMPARE(app.sim_register(0x0303), 1L);
-    QVERIFY(app.log_text().contains("<- 01 86 03"));
+    QVERIFY2(app.log_text().contains(answer), qPrintable(app.log_text()));
+}
+
+// Qt's own buttons speak the interface's language: the operator answers "Нет"
+// and nothing is written.
+void tst_e2e_service::write_confirmation_in_russian()
+{
+    if (!install_qt_russian(qApp)) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
+        const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
+        QSKIP(qPrintable("qtbase_ru.qm is neither built in nor in " + folder
+                         + " (Debian: qttranslations5-l10n, qt6-translations-l10n)"));
+    }
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    app.address_meter(false);
+    app.click("registers_btn");
+    auto *w = app.window().findChild<RegisterWindow *>();
+    QVERIFY(w);
+    type(w, "reg_first_line", "0x0303");
+    type(w, "reg_values_line", "12");
+
+    QStringList buttons;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        answer.stop();
+        for (QAbstractButton *b : box->buttons())
+            buttons << b->text().remove('&');
+        box->button(QMessageBox::No)->click();
+    });
+    answer.start(20);
+    press(w, "reg_write_btn"); // returns once the question is answered
+
+    for (QTranslator *translator : qApp->findChildren<QTranslator *>())
+        qApp->removeTranslator(translator);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"Да", "Нет"}));
+    QCOMPARE(field(w, "reg_status"), QStringLiteral("Запись отменена"));
+    QVERIFY(app.sent_frames().isEmpty());
+    QCOMPARE(app.sim_register(0x0303), 1L);
 }
 
 void tst_e2e_service::bad_inputs_send_nothing_data()

@@ -36,6 +36,8 @@ class tst_answer_check : public QObject
 private slots:
     void check_data();
     void check();
+    void at_end_data();
+    void at_end();
     void exceptions_data();
     void exceptions();
     void messages();
@@ -83,6 +85,32 @@ void tst_answer_check::check_data()
         << block << with_crc(block.left(6) + QByteArray(112, '\x11')) << 88 << AnswerStatus::too_long;
     QTest::newRow("nothing") << read1 << QByteArray() << 7 << AnswerStatus::too_short;
     QTest::newRow("exception") << write << QByteArray::fromHex("018602c3a1") << 8 << AnswerStatus::exception;
+    QTest::newRow("exception by serial") << sn_read << framed("fdc102") << 13 << AnswerStatus::exception;
+    // Only the device asked refuses: another's exception is a bad answer.
+    QTest::newRow("exception from another meter") << write << framed("028602") << 8 << AnswerStatus::wrong_address;
+    QTest::newRow("exception by device address to a serial request")
+        << sn_read << framed("01c102") << 13 << AnswerStatus::wrong_address;
+    QTest::newRow("exception by serial to a device request")
+        << read1 << framed("fd8302") << 7 << AnswerStatus::wrong_address;
+}
+
+void tst_answer_check::at_end_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("found");
+    const QByteArray late = framed("0203020003"); // another meter's late answer in front
+    QTest::newRow("refusal behind a late answer") << late + framed("018302") << framed("018302");
+    QTest::newRow("refusal of another meter") << late + framed("028302") << QByteArray();
+    QTest::newRow("refusal of another function") << late + framed("018602") << QByteArray();
+    QTest::newRow("answer behind a late answer") << late + framed("0103020007") << framed("0103020007");
+}
+
+void tst_answer_check::at_end()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, found);
+    const QByteArray read1 = modbus::read_registers_request(MeterTarget{}, 0x0009, 1);
+    QCOMPARE(answer_at_end(bytes, read1, 7), found);
 }
 
 void tst_answer_check::check()
