@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the configurator and the meter stand-in: tools/build.sh [BUILD_DIR]
+# Builds what tools/demo.sh runs, the configurator and the meter stand-in:
+#   tools/build.sh [BUILD_DIR]          (default build/)
+# The tests and benchmarks are built by tools/test.sh and tools/bench.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"$(nproc)" --target configurator meter_sim
