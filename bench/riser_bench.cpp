@@ -10,9 +10,9 @@
 // what the pass would cost done by hand, with no time lost between meters.
 // With "tcp" the same line sits behind the stand-in playing a serial device
 // server on 127.0.0.1: no pty pair between the program and the meters.
-#include "windows/scan_window.h"
 #include "app_on_line.h"
 #include "link/line_timing.h"
+#include "windows/scan_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

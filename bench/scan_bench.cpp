@@ -8,11 +8,11 @@
 // valid answer, the stand-in's turnaround and the answer's bytes; for every
 // other one, the operator's wait, which is how long an absent answer must be
 // waited for.
-#include "windows/scan_window.h"
 #include "app_on_line.h"
 #include "link/answer_check.h"
 #include "link/line_timing.h"
 #include "riser.h"
+#include "windows/scan_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

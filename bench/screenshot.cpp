@@ -1,8 +1,8 @@
 // The README's pictures of the main window against the stand-in at 1200 baud:
 // a few seconds into an archive read, or ("poll") after a poll.
 // Usage: screenshot OUTPUT.png [poll] [en] (run with QT_QPA_PLATFORM=offscreen).
-#include "config/interface_language.h"
 #include "app_on_line.h"
+#include "config/interface_language.h"
 
 #include <QApplication>
 #include <QProgressBar>

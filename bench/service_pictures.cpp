@@ -3,10 +3,10 @@
 // that meter after a poll, an archive read and a register write.
 // Usage: service_pictures WATCH.png REPORT.pdf [en] (run with QT_QPA_PLATFORM=offscreen);
 // the report's first page then goes through `pdftoppm -png -r 60 -f 1 -l 1`.
+#include "app_on_line.h"
 #include "config/interface_language.h"
 #include "windows/register_window.h"
 #include "windows/watch_window.h"
-#include "app_on_line.h"
 
 #include <QApplication>
 #include <QSpinBox>

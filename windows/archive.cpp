@@ -1,14 +1,14 @@
 #include "windows/archive.h"
 
-#include "config/atomic_file.h"
-#include "windows/consumption_chart.h"
-#include "windows/save_dialog.h"
 #include "archive/archive_chart_data.h"
 #include "archive/archive_export.h"
 #include "archive/archive_geometry.h"
 #include "archive/records.h"
+#include "config/atomic_file.h"
 #include "link/frames.h"
 #include "ui_archive.h"
+#include "windows/consumption_chart.h"
+#include "windows/save_dialog.h"
 
 #include <QDate>
 #include <QGuiApplication>

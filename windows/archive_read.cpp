@@ -2,12 +2,12 @@
 // the archive window as the archive reader gets it, whole or cut short.
 #include "windows/mainwindow.h"
 
-#include "windows/archive.h"
 #include "archive/archive_geometry.h"
 #include "archive/archive_reader.h"
 #include "link/exchanger.h"
 #include "meter/poll.h"
 #include "ui_mainwindow.h"
+#include "windows/archive.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The operator's commands that only set state or show a window.
 #include "windows/mainwindow.h"
 
+#include "ui_mainwindow.h"
 #include "windows/archive.h"
 #include "windows/log_class.h"
 #include "windows/settings.h"
-#include "ui_mainwindow.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

@@ -2,13 +2,13 @@
 // archive read, whole or cut short, handed to the journal's own thread.
 #include "windows/journal_link.h"
 
-#include "windows/journal_window.h"
-#include "windows/mainwindow.h"
 #include "archive/archive_reader.h"
 #include "archive/records.h"
 #include "journal/journal_writer.h"
 #include "meter/poll.h"
 #include "ui_mainwindow.h"
+#include "windows/journal_window.h"
+#include "windows/mainwindow.h"
 
 #include <QDir>
 #include <QInputDialog>

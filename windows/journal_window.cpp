@@ -1,11 +1,11 @@
 #include "windows/journal_window.h"
 
+#include "archive/archive_export.h"
 #include "config/atomic_file.h"
+#include "meter/register_map.h"
 #include "windows/consumption_chart.h"
 #include "windows/journal_link.h"
 #include "windows/save_dialog.h"
-#include "archive/archive_export.h"
-#include "meter/register_map.h"
 
 #include <QComboBox>
 #include <QDateEdit>

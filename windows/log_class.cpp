@@ -1,8 +1,8 @@
 #include "windows/log_class.h"
 
 #include "config/atomic_file.h"
-#include "windows/save_dialog.h"
 #include "ui_log_class.h"
+#include "windows/save_dialog.h"
 
 #include <QDateTime>
 #include <QDir>

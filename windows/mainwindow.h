@@ -2,11 +2,11 @@
 
 #include "config/network_settings.h"
 #include "config/port_settings.h"
-#include "windows/service_report.h"
 #include "journal/journal_store.h"
 #include "link/frames.h"
 #include "link/network_endpoint.h"
 #include "meter/write.h"
+#include "windows/service_report.h"
 
 #include <QByteArray>
 #include <QDateTime>

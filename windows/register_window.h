@@ -1,7 +1,7 @@
 #pragma once
 
-#include "windows/service_report.h"
 #include "link/frames.h"
+#include "windows/service_report.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,12 +1,12 @@
 // "Поиск счетчиков": the main window's side of the search for meters.
 #include "windows/mainwindow.h"
 
-#include "windows/scan_window.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
-#include "windows/settings.h"
 #include "ui_mainwindow.h"
+#include "windows/scan_window.h"
+#include "windows/settings.h"
 
 void MainWindow::on_scan_btn_clicked()
 {

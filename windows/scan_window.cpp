@@ -1,8 +1,8 @@
 #include "windows/scan_window.h"
 
-#include "windows/riser_readout.h"
 #include "link/exchanger.h"
 #include "ui_scan.h"
+#include "windows/riser_readout.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -7,9 +7,9 @@
 #include "archive/archive_reader.h"
 #include "link/exchanger.h"
 #include "link/serial_number.h"
-#include "windows/log_class.h"
 #include "meter/poll.h"
 #include "ui_mainwindow.h"
+#include "windows/log_class.h"
 
 #include <QProgressBar>
 #include <QPushButton>

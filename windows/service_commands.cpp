@@ -2,17 +2,17 @@
 // the service report of the meter last read.
 #include "windows/mainwindow.h"
 
-#include "windows/archive.h"
-#include "windows/register_window.h"
-#include "windows/save_dialog.h"
-#include "windows/watch_window.h"
 #include "link/exchanger.h"
 #include "link/serial_number.h"
-#include "windows/log_class.h"
 #include "meter/poll.h"
 #include "meter/register_map.h"
 #include "meter/write.h"
 #include "ui_mainwindow.h"
+#include "windows/archive.h"
+#include "windows/log_class.h"
+#include "windows/register_window.h"
+#include "windows/save_dialog.h"
+#include "windows/watch_window.h"
 
 #include <QSpinBox>
 

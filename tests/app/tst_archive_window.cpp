@@ -1,6 +1,6 @@
+#include "test_bytes.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
-#include "test_bytes.h"
 
 #include <QDir>
 #include <QFile>

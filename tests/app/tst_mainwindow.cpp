@@ -1,7 +1,7 @@
-#include "windows/mainwindow.h"
 #include "config/port_settings.h"
 #include "mainwindow_probe.h"
 #include "test_bytes.h"
+#include "windows/mainwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

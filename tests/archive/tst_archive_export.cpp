@@ -1,5 +1,5 @@
-#include "config/atomic_file.h"
 #include "archive/archive_export.h"
+#include "config/atomic_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 // The real main window on one end of a virtual serial line, with the meter
 // stand-in on the other: what a technician has at the desk, minus the hardware.
 
-#include "windows/mainwindow.h"
 #include "mainwindow_probe.h"
 #include "sim_line.h"
+#include "windows/mainwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "soak.h"
 
-#include "windows/archive.h"
 #include "app_on_line.h"
 #include "archive/records.h"
 #include "default_meter.h"
+#include "windows/archive.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
 // "Считать из счетчика архивные показания" against the meter stand-in.
-#include "windows/archive.h"
 #include "app_on_line.h"
 #include "archive/records.h"
 #include "riser.h"
+#include "windows/archive.h"
 
 #include <QProgressBar>
 #include <QRegularExpression>

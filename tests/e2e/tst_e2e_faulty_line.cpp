@@ -1,6 +1,6 @@
 // Adapters that echo, and an adapter pulled out in the middle of an exchange.
-#include "windows/archive.h"
 #include "app_on_line.h"
+#include "windows/archive.h"
 
 #include <QTableWidget>
 #include <QtTest>

@@ -2,10 +2,10 @@
 // stand-in, in SQLite and, when the test script started one, in PostgreSQL:
 // the database holds what the main window showed, the journal window shows it
 // again and saves it as the archive window does.
+#include "app_on_line.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
 #include "windows/journal_window.h"
-#include "app_on_line.h"
 
 #include <QFile>
 #include <QSet>

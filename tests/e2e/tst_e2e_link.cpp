@@ -1,6 +1,6 @@
 // The serial channel over a real (virtual) serial line.
-#include "config/port_settings.h"
 #include "app_on_line.h"
+#include "config/port_settings.h"
 #include "link/frames.h"
 #include "link/io_port.h"
 

@@ -1,9 +1,9 @@
 // A line behind a serial device server: the main window connected over TCP
 // to the meter stand-in listening on 127.0.0.1, or to local endpoints that
 // refuse or never answer.
-#include "windows/archive.h"
 #include "app_on_line.h"
 #include "default_meter.h"
+#include "windows/archive.h"
 
 #include <QComboBox>
 #include <QProgressBar>

@@ -1,13 +1,13 @@
 // "Считать все" and "Установить время всем" against the stand-in playing a
 // riser: three meters, one of them gone quiet since the search, and a device
 // that answers garbage.
-#include "windows/scan_window.h"
 #include "app_on_line.h"
 #include "link/frames.h"
 #include "meter/poll.h"
 #include "meter/write_values.h"
 #include "riser.h"
 #include "scan/line_readout.h"
+#include "windows/scan_window.h"
 
 #include <QProgressBar>
 #include <QSignalSpy>

@@ -1,9 +1,9 @@
 // "Поиск счетчиков" against the stand-in playing several devices on one line.
-#include "windows/scan_window.h"
 #include "app_on_line.h"
 #include "link/frames.h"
 #include "link/hex_line.h"
 #include "riser.h"
+#include "windows/scan_window.h"
 
 #include <QCheckBox>
 #include <QFile>

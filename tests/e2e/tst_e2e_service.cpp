@@ -1,8 +1,8 @@
 // The service tools against the meter stand-in: any register by either
 // addressing, a watched meter whose volume grows, and the service report.
+#include "app_on_line.h"
 #include "windows/register_window.h"
 #include "windows/watch_window.h"
-#include "app_on_line.h"
 
 #include <QProcess>
 #include <QSpinBox>

@@ -3,14 +3,14 @@
 // Lets tests see the main window's state that no widget shows. The main
 // window names this class its friend; nothing in the program uses it.
 
-#include "windows/mainwindow.h"
-#include "windows/service_report.h"
 #include "archive/archive_reader.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "meter/poll.h"
 #include "meter/write.h"
+#include "windows/mainwindow.h"
+#include "windows/service_report.h"
 
 class MainWindowProbe
 {
