@@ -17,18 +17,39 @@ cmake --build "$build" -j"$(nproc)"
 
 harnesses=(answer_check register_map archive_records port_settings model_table receive_path)
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-failed=()
-for h in "${harnesses[@]}"; do
+# One harness per core at a time (FUZZ_JOBS): each runs on one thread.
+jobs=${FUZZ_JOBS:-$(nproc)}
+run_harness() {
+    local h=$1
     mkdir -p "$build/corpus/$h" "$build/artifacts"
-    echo "fuzz: $h for ${seconds}s"
-    if ! "$build/fuzz_$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    if "$build/fuzz_$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
             -print_final_stats=1 -artifact_prefix="$build/artifacts/$h-" \
             "$build/corpus/$h" "$root/fuzz/corpus/$h" >"$build/$h.log" 2>&1; then
+        echo ok >"$build/$h.result"
+    else
+        echo failed >"$build/$h.result"
+    fi
+}
+running=0
+for h in "${harnesses[@]}"; do
+    echo "fuzz: $h for ${seconds}s"
+    rm -f "$build/$h.result"
+    run_harness "$h" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait -n || true
+        running=$((running - 1))
+    fi
+done
+wait
+failed=()
+for h in "${harnesses[@]}"; do
+    if [ "$(cat "$build/$h.result" 2>/dev/null)" != ok ]; then
         failed+=("$h")
         tail -n 60 "$build/$h.log" >&2
         echo "fuzz: $h FAILED; the input is in $build/artifacts/, the log in $build/$h.log" >&2
     else
-        grep -E '^(stat::number_of_executed_units|Done )' "$build/$h.log" || true
+        echo "fuzz: $h: $(grep -E '^(stat::number_of_executed_units|Done )' "$build/$h.log" | tr '\n' ' ')"
     fi
 done
 echo "fuzz: $(( ${#harnesses[@]} - ${#failed[@]} )) passed, ${#failed[@]} failed"

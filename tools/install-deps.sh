@@ -6,7 +6,24 @@
 # poppler-utils (pdftotext) lets the tests read the service report's text.
 # qttranslations5-l10n and qt6-translations-l10n: Qt's own dialogs in Russian.
 # Qt 5 and Qt 6 both: the program builds with either (-DQT_VERSION_MAJOR).
+#
+# Run it as root or as a user with sudo: as anyone else it asks sudo for root
+# itself, so the README's first command works as typed either way.
 set -euo pipefail
+if [ "$(id -u)" -ne 0 ]; then
+    self=$(readlink -f "$0")
+    if command -v sudo >/dev/null 2>&1; then
+        echo "install-deps: not root, asking sudo" >&2
+        sudo "$self" "$@" && exit 0
+        echo "install-deps: did not finish under sudo (see above). Where sudo is not allowed" >&2
+        echo "  for you, run it as root: su -c '$self', then tools/build.sh && tools/demo.sh" >&2
+        echo "  as yourself." >&2
+        exit 1
+    fi
+    echo "install-deps: installing packages needs root, and sudo is not installed." >&2
+    echo "  Run it as root: su -c '$self', then tools/build.sh && tools/demo.sh as yourself." >&2
+    exit 1
+fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \

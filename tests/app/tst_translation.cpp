@@ -1,6 +1,7 @@
 #include "config/interface_language.h"
 #include "windows/mainwindow.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -83,8 +84,12 @@ void tst_translation::every_text_of_the_code_is_in_the_translation()
     QTemporaryDir dir;
     const QString fresh = dir.filePath("fresh.ts");
     QStringList args;
-    for (const char *folder : {"windows", "config", "model", "link", "meter", "archive", "scan", "journal", "forms"})
-        args << QStringLiteral(SOURCE_DIR "/") + folder;
+    // The folders of the layers that exist (lupdate stops at a missing one).
+    for (const char *folder : {"windows", "config", "model", "link", "meter", "archive", "scan", "journal", "forms"}) {
+        const QString path = QStringLiteral(SOURCE_DIR "/") + folder;
+        if (QFileInfo::exists(path))
+            args << path;
+    }
     args << "-locations"
          << "none"
          << "-silent"

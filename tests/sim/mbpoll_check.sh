@@ -46,9 +46,9 @@ wait_until() {
 socat pty,raw,echo=0,link="$work/program" pty,raw,echo=0,link="$work/meter" 2>"$work/socat.log" &
 socat_pid=$!
 wait_until '[ -e "$work/program" ] && [ -e "$work/meter" ]' || fail "socat made no pty pair"
-port=$(readlink -f "$work/program")
+port=$work/program
 
-coproc SIM { exec "$sim" --port "$(readlink -f "$work/meter")" 2>"$work/sim.log"; }
+coproc SIM { exec "$sim" --port "$work/meter" 2>"$work/sim.log"; }
 read -r -t 20 first <&"${SIM[0]}" || fail "meter_sim did not start"
 [ "$first" = ready ] || fail "meter_sim said '$first' instead of ready"
 

@@ -120,8 +120,10 @@ bool SimLine::start(const QStringList &extra_args, const QString &meter_file)
         error_ = QStringLiteral("socat made no pty pair: %1").arg(QString::fromLocal8Bit(log.readAll()));
         return false;
     }
-    program_port_ = QFileInfo(program_link).canonicalFilePath();
-    meter_port_ = QFileInfo(meter_link).canonicalFilePath();
+    // The links, not the /dev/pts/N behind them: when a pty goes away, a test
+    // running beside this one may get its number, but never these names.
+    program_port_ = program_link;
+    meter_port_ = meter_link;
 
     return start_sim(QStringList{QStringLiteral("--port"), meter_port_} + extra_args, meter_file);
 }

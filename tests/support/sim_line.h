@@ -33,7 +33,8 @@ public:
     int tcp_port() const { return tcp_port_; }
     QString error() const { return error_; }
 
-    // The program's end of the pair, resolved to its /dev/pts/N path.
+    // The program's end of the pair: socat's link to the pty in dir(), a name
+    // of this line's own.
     QString program_port() const { return program_port_; }
     QString meter_port() const { return meter_port_; }
     // Scratch directory of this line (logs, meter file); gone after the test.
