@@ -44,9 +44,14 @@ void set_row(QTableWidget *table, int row, const QStringList &texts)
     }
 }
 
+// A reading kept in counts (its model unknown when read) says so.
 QString units_text(const std::optional<qint64> &units, double factor, int decimals)
 {
-    return units ? quantity::volume(*units, VolumeScale{factor, decimals}) : QStringLiteral("--");
+    const VolumeScale scale{factor, decimals};
+    if (!units)
+        return QStringLiteral("--");
+    const QString text = quantity::volume(*units, scale);
+    return scale.known() ? text : quantity::with_unit(text, scale);
 }
 
 QString local_time_text(const QDateTime &utc)

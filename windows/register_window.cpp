@@ -91,7 +91,6 @@ RegisterWindow::RegisterWindow(Exchanger *line, TargetSource target, std::functi
     };
     connect(read_btn, &QPushButton::clicked, this, &RegisterWindow::read_clicked);
     connect(write_btn, &QPushButton::clicked, this, &RegisterWindow::write_clicked);
-    connect(exchanger, &Exchanger::finished, this, &RegisterWindow::run_over);
 }
 
 RegisterWindow::~RegisterWindow()
@@ -184,7 +183,10 @@ bool RegisterWindow::start(std::unique_ptr<RegisterAccess> access)
         rules.look_ms = write_look_ms;
     std::unique_ptr<RegisterAccess> previous = std::move(run);
     run = std::move(access);
-    if (!exchanger->run(run.get(), rules)) {
+    if (!exchanger->run(run.get(), rules, [this](bool over) {
+            if (over)
+                run_over();
+        })) {
         run = std::move(previous);
         say(tr("Дождитесь окончания обмена"), true);
         return false;
@@ -213,10 +215,8 @@ void RegisterWindow::show_values(quint16 first, const QVector<quint16> &values)
     }
 }
 
-void RegisterWindow::run_over(Sequence *sequence)
+void RegisterWindow::run_over()
 {
-    if (!run || sequence != run.get())
-        return;
     const ExchangeOutcome &failure = run->failure();
     QString failed;
     switch (failure.kind) {

@@ -39,7 +39,7 @@ private:
     bool checked_start(quint16 *first, MeterTarget *target);
     void read_clicked();
     void write_clicked();
-    void run_over(Sequence *sequence);
+    void run_over();
     void show_values(quint16 first, const QVector<quint16> &values);
     void say(const QString &text, bool error);
     bool start(std::unique_ptr<RegisterAccess> access);

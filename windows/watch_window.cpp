@@ -121,7 +121,6 @@ WatchWindow::WatchWindow(Exchanger *line, TargetSource target, std::function<Exc
     layout->addWidget(status);
     layout->addWidget(stop_btn);
     resize(900, 560);
-    connect(exchanger, &Exchanger::finished, this, &WatchWindow::round_over);
 }
 
 WatchWindow::~WatchWindow()
@@ -189,13 +188,14 @@ void WatchWindow::tick()
         return;
     }
     round = std::make_unique<WatchEngine>(target, models, meter_info);
-    exchanger->run(round.get(), rules_of_run());
+    exchanger->run(round.get(), rules_of_run(), [this](bool over) {
+        if (over)
+            round_over();
+    });
 }
 
-void WatchWindow::round_over(Sequence *sequence)
+void WatchWindow::round_over()
 {
-    if (!round || sequence != round.get())
-        return;
     const qint64 at_ms = since_start.elapsed();
     if (round->complete()) {
         meter_info = round->meter_info();

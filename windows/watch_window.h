@@ -70,7 +70,7 @@ protected:
 
 private:
     void tick();
-    void round_over(Sequence *sequence);
+    void round_over();
     void add_row(const WatchReading &reading, qint64 at_ms);
     void say(const QString &text, bool error);
 

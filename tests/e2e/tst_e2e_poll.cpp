@@ -114,6 +114,14 @@ void tst_e2e_poll::unknown_model_shows_raw_counts()
     QCOMPARE(app.text("model_line"), QStringLiteral("7777 неизвестная-"));
     QVERIFY(app.window().findChild<QLineEdit *>("model_line")->styleSheet().contains("yellow"));
     QCOMPARE(app.text("real_state_lin"), QStringLiteral("12346"));
+    // Counts, and the captions say so; the next meter's model names its unit again.
+    QCOMPARE(app.text("label_12"), QStringLiteral("Показания, ед."));
+    QCOMPARE(app.text("label_28"), QStringLiteral("Пок. обр. потока, ед."));
+    QVERIFY(app.line().command("set 0x0008 0x0C15").startsWith("ok"));
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("real_state_lin"), QStringLiteral("12.346"));
+    QCOMPARE(app.text("label_12"), QStringLiteral("Показания, м3"));
 }
 
 void tst_e2e_poll::failed_poll_keeps_the_factor_whole()
