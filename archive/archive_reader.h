@@ -22,7 +22,8 @@ class ArchiveReader : public Sequence
 {
 public:
     // `version` 2 or 3; 0 when not known: the meter is asked for it first.
-    ArchiveReader(int version, const MeterTarget &target);
+    // `types`: the archives to read, in order (empty: all three).
+    ArchiveReader(int version, const MeterTarget &target, const QVector<int> &types = {});
 
     bool finished() const override { return state != State::running; }
     SequenceProgress progress() const override;
@@ -44,6 +45,7 @@ private:
 
     int protocol_version;
     MeterTarget meter;
+    QVector<int> wanted;
     State state = State::running;
     ExchangeOutcome::Kind failed_with = ExchangeOutcome::Kind::no_answer;
     ReadArchive reading;

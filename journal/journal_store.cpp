@@ -15,6 +15,9 @@ namespace {
 
 QAtomicInt connection_count;
 
+// The server-wide lock under which the schema is made or brought forward.
+constexpr qint64 schema_lock = 0x6d65746572; // "meter"
+
 // Both engines take these statements as they are: BIGINT, DOUBLE PRECISION
 // (an 8-byte float in both, so the factor comes back bit for bit) and
 // INSERT ... ON CONFLICT.
@@ -35,6 +38,12 @@ const char *const archive_table
 
 // Version 2 keeps how each reading's meter was addressed.
 const char *const migrate_1_to_2 = "ALTER TABLE readings ADD COLUMN by_serial INTEGER";
+// Version 3: the meter's label, and the clocks the collector set.
+const char *const migrate_2_to_3_label = "ALTER TABLE meters ADD COLUMN label TEXT";
+const char *const migrate_2_to_3_line = "ALTER TABLE meters ADD COLUMN line TEXT";
+const char *const clock_settings_table
+    = "CREATE TABLE IF NOT EXISTS clock_settings (serial VARCHAR(12) NOT NULL, set_at BIGINT NOT NULL,"
+      " offset_before BIGINT NOT NULL, offset_after BIGINT, PRIMARY KEY (serial, set_at))";
 
 QVariant optional_value(const std::optional<qint32> &value)
 {
@@ -233,7 +242,20 @@ bool Store::open()
     }
     // The write lock taken once even when there is nothing to bring forward:
     // a file another copy is writing shows here, not at the first reading.
-    if (!begin_write() || (found < schema_version && !create_or_migrate(found)))
+    if (!begin_write())
+        return false;
+    // Two programs creating the schema at once: the second waits for the
+    // first under the lock and finds it made. (A server's CREATE TABLE IF NOT
+    // EXISTS is not safe side by side without it.)
+    if (settings.backend == Backend::postgresql
+        && !run(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(schema_lock)))
+        return false;
+    const int under_lock = stored_schema_version();
+    if (under_lock < 0)
+        return false;
+    if (under_lock > schema_version)
+        return fail(Fault::newer_schema, QString::number(under_lock));
+    if (under_lock < schema_version && !create_or_migrate(under_lock))
         return false;
     if (!db.commit())
         return fail_with(db.lastError());
@@ -279,6 +301,12 @@ bool Store::create_or_migrate(int found)
     }
     if (found == 1) {
         if (!run(QLatin1String(migrate_1_to_2)))
+            return false;
+        found = 2;
+    }
+    if (found == 2) {
+        if (!run(QLatin1String(migrate_2_to_3_label)) || !run(QLatin1String(migrate_2_to_3_line))
+            || !run(QLatin1String(clock_settings_table)))
             return false;
     }
     return run(
@@ -416,6 +444,57 @@ int Store::store_archive(const ArchiveBatch &batch)
     return added;
 }
 
+bool Store::store_label(const QString &serial, const QString &label, const QString &line)
+{
+    if (!ready && !open())
+        return false;
+    if (serial.isEmpty())
+        return true;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO meters (serial, label, line) VALUES (?, ?, ?)"
+                                 " ON CONFLICT (serial) DO UPDATE SET label = excluded.label, line = excluded.line"));
+    query.bindValue(0, serial);
+    query.bindValue(1, label);
+    query.bindValue(2, line);
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+bool Store::store_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
+                                std::optional<qint64> offset_after)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO clock_settings (serial, set_at, offset_before, offset_after)"
+                                 " VALUES (?, ?, ?, ?) ON CONFLICT (serial, set_at) DO NOTHING"));
+    query.bindValue(0, serial);
+    query.bindValue(1, set_at.toMSecsSinceEpoch());
+    query.bindValue(2, offset_before);
+    query.bindValue(3, offset_after ? QVariant(qlonglong(*offset_after)) : QVariant());
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+QHash<QString, QHash<int, qint64>> Store::newest_records()
+{
+    QHash<QString, QHash<int, qint64>> newest;
+    if (!ready && !open())
+        return newest;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT serial, archive_type, MAX(record_time) FROM archive_records"
+                                   " GROUP BY serial, archive_type"))) {
+        fail_with(query.lastError());
+        return newest;
+    }
+    while (query.next())
+        newest[query.value(0).toString()].insert(query.value(1).toInt(), query.value(2).toLongLong());
+    return newest;
+}
+
 QList<MeterRow> Store::meters()
 {
     QList<MeterRow> rows;
@@ -425,7 +504,7 @@ QList<MeterRow> Store::meters()
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
             "SELECT m.serial, m.model_code, m.model_name, m.protocol_version, m.address, m.factor, m.decimals,"
-            " r.read_at, r.volume_units FROM meters m LEFT JOIN readings r ON r.serial = m.serial"
+            " r.read_at, r.volume_units, m.label, m.line FROM meters m LEFT JOIN readings r ON r.serial = m.serial"
             " AND r.read_at = (SELECT MAX(read_at) FROM readings WHERE serial = m.serial) ORDER BY m.serial"))) {
         fail_with(query.lastError());
         return rows;
@@ -441,6 +520,8 @@ QList<MeterRow> Store::meters()
         row.decimals = query.value(6).toInt();
         row.last_read_at = utc_of_ms(query.value(7));
         row.last_volume_units = optional_of(query.value(8));
+        row.label = query.value(9).toString();
+        row.line = query.value(10).toString();
         rows.append(row);
     }
     return rows;

@@ -6,6 +6,7 @@
 #include "meter/poll.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -44,7 +45,7 @@ enum class Fault {
     failed,       // any other error of a statement
 };
 
-constexpr int schema_version = 2;
+constexpr int schema_version = 3;
 
 struct MeterRow
 {
@@ -57,6 +58,8 @@ struct MeterRow
     int decimals = 0;
     QDateTime last_read_at; // invalid: no reading stored
     std::optional<qint64> last_volume_units;
+    QString label; // the apartment or account, as the lines file gives it
+    QString line;  // the name of the line the collector read it on
 };
 
 struct ReadingRow
@@ -124,6 +127,15 @@ public:
     // Stores the records not yet kept, in one transaction; the count of new
     // ones, or -1 on failure.
     int store_archive(const ArchiveBatch &batch);
+
+    // A meter's label and the name of its line, kept with it until others are given.
+    bool store_label(const QString &serial, const QString &label, const QString &line);
+    // A clock set: the offsets (meter minus computer, seconds) before the
+    // write and as read back after it (none: not read back).
+    bool store_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
+                             std::optional<qint64> offset_after);
+    // The newest record time of each archive type of each meter.
+    QHash<QString, QHash<int, qint64>> newest_records();
 
     QList<MeterRow> meters();
     // Readings and records within [from, to); an invalid bound is open.

@@ -92,6 +92,29 @@ void Writer::record_archive(const ArchiveBatch &batch)
     });
 }
 
+void Writer::record_label(const QString &serial, const QString &label, const QString &line)
+{
+    queue_job([serial, label, line](Store &store) { return store.store_label(serial, label, line); });
+}
+
+void Writer::record_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
+                                  std::optional<qint64> offset_after)
+{
+    queue_job([=](Store &store) { return store.store_clock_setting(serial, set_at, offset_before, offset_after); });
+}
+
+void Writer::queue_job(std::function<bool(Store &)> job)
+{
+    if (!enqueue())
+        return;
+    WriterWorker *const w = worker;
+    QMetaObject::invokeMethod(w, [w, job] {
+        if (!w->given_up.load() && !job(*w->store))
+            w->give_up(w->store->fault(), w->store->detail());
+        --w->waiting;
+    });
+}
+
 bool Writer::wait_written(int timeout_ms)
 {
     QElapsedTimer clock;

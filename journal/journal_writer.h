@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace journal {
@@ -40,6 +41,9 @@ public:
     // What a poll produced and when, and how the meter was addressed.
     void record_poll(const PollValues &values, const QDateTime &read_at, const MeterTarget &addressing);
     void record_archive(const ArchiveBatch &batch);
+    void record_label(const QString &serial, const QString &label, const QString &line);
+    void record_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
+                              std::optional<qint64> offset_after);
 
     // False once the journal is given up (see fault()).
     bool available() const { return !worker->given_up.load(); }
@@ -57,6 +61,8 @@ signals:
 
 private:
     bool enqueue();
+    // Runs `job` on the store's thread; false from it gives the journal up.
+    void queue_job(std::function<bool(Store &)> job);
 
     QThread *thread = nullptr;
     WriterWorker *worker = nullptr; // lives on `thread`; its store is used there only

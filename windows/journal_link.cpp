@@ -2,13 +2,13 @@
 // archive read, whole or cut short, handed to the journal's own thread.
 #include "windows/journal_link.h"
 
-#include "windows/journal_window.h"
-#include "windows/mainwindow.h"
 #include "archive/archive_reader.h"
 #include "archive/records.h"
 #include "journal/journal_writer.h"
 #include "meter/poll.h"
 #include "ui_mainwindow.h"
+#include "windows/journal_window.h"
+#include "windows/mainwindow.h"
 
 #include <QDir>
 #include <QInputDialog>
@@ -28,35 +28,6 @@ journal::Connection journal_connection(const SideSettings &side, const QString &
     c.database = side.value(QStringLiteral("journal_database"), QStringLiteral("readings")).trimmed();
     c.user = side.value(QStringLiteral("journal_user")).trimmed();
     return c;
-}
-
-QString journal_place(const journal::Connection &c)
-{
-    if (c.backend == journal::Backend::sqlite)
-        return QDir::toNativeSeparators(c.file);
-    return QStringLiteral("%1@%2:%3/%4").arg(c.user, c.host).arg(c.port).arg(c.database);
-}
-
-QString journal_fault_text(journal::Fault fault, const journal::Connection &c)
-{
-    const QString place = journal_place(c);
-    switch (fault) {
-    case journal::Fault::damaged:
-        return MainWindow::tr("Журнал %1 поврежден и оставлен как есть; показания не записываются").arg(place);
-    case journal::Fault::read_only:
-        return MainWindow::tr("Журнал %1 только для чтения; показания не записываются").arg(place);
-    case journal::Fault::newer_schema:
-        return MainWindow::tr("Журнал %1 создан более новой версией программы; показания не записываются").arg(place);
-    case journal::Fault::locked:
-        return MainWindow::tr("Журнал %1 занят другой копией программы; показания не записываются").arg(place);
-    case journal::Fault::unreachable:
-        return MainWindow::tr("Сервер журнала %1 недоступен; показания не записываются").arg(place);
-    case journal::Fault::refused:
-        return MainWindow::tr("Сервер журнала %1 отклонил вход; показания не записываются").arg(place);
-    case journal::Fault::failed:
-    case journal::Fault::none: break;
-    }
-    return MainWindow::tr("Ошибка журнала %1; показания больше не записываются").arg(place);
 }
 
 void MainWindow::start_journal()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/side_settings.h"
+#include "journal/journal_place.h"
 #include "journal/journal_store.h"
 
 #include <QString>
@@ -10,13 +11,6 @@
 // server; anything else keeps it in readings.sqlite beside settings.txt. The
 // password is never in the file: the caller puts it in.
 constexpr const char *journal_file = "readings.sqlite";
-constexpr const char *journal_password_variable = "METER_JOURNAL_PASSWORD";
+constexpr const char *journal_password_variable = journal::password_variable;
 
 journal::Connection journal_connection(const SideSettings &side, const QString &sqlite_file);
-
-// Where the journal is, as the operator recognises it.
-QString journal_place(const journal::Connection &connection);
-
-// The status line for a journal given up: what happened and that the
-// program goes on without it.
-QString journal_fault_text(journal::Fault fault, const journal::Connection &connection);
