@@ -10,7 +10,7 @@
 
 namespace {
 
-enum Column { address, serial, model, version, volume, reverse, events, meter_clock, offset, outcome };
+enum Column { address, serial, model, version, volume, reverse, events, meter_clock, offset, outcome, label };
 
 QString model_cell(const PollValues &v)
 {
@@ -28,6 +28,9 @@ RiserReadout::RiserReadout(const Widgets &widgets, Exchanger *exchanger, QObject
     , ui(widgets)
     , line(exchanger)
 {
+    // The label the journal keeps with the meter (an apartment, an account).
+    ui.table->setColumnCount(label + 1);
+    ui.table->setHorizontalHeaderItem(label, new QTableWidgetItem(tr("Метка")));
     ui.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui.table->horizontalHeader()->setStretchLastSection(true);
     connect(ui.read_all_btn, &QPushButton::clicked, this, &RiserReadout::read_all_requested);
@@ -169,6 +172,7 @@ void RiserReadout::show_meter(int row)
     if (failed && !not_read && meter.attempts == 1 && !pass->finished())
         result = tr("%1, повтор в конце").arg(result);
     set_cell(row, outcome, result);
+    set_cell(row, label, labels.value(v.serial_number));
     ui.table->item(row, outcome)->setForeground(failed ? Qt::red : Qt::black);
 }
 

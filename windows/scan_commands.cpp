@@ -1,12 +1,12 @@
 // "Поиск счетчиков": the main window's side of the search for meters.
 #include "windows/mainwindow.h"
 
-#include "windows/scan_window.h"
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
-#include "windows/settings.h"
 #include "ui_mainwindow.h"
+#include "windows/scan_window.h"
+#include "windows/settings.h"
 
 void MainWindow::on_scan_btn_clicked()
 {
@@ -22,6 +22,15 @@ void MainWindow::on_scan_btn_clicked()
                 [this](const MeterTarget &target, const PollValues &values, const QDateTime &read_at) {
                     journal_writer->record_poll(values, read_at.toUTC(), target);
                 });
+        scan_window->set_label_source([this] {
+            QHash<QString, QString> labels;
+            journal::Store store(journal_settings);
+            if (store.open()) {
+                for (const journal::MeterRow &meter : store.meters())
+                    labels.insert(meter.serial, meter.label);
+            }
+            return labels;
+        });
         scan_window->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;

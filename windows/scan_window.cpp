@@ -1,8 +1,8 @@
 #include "windows/scan_window.h"
 
-#include "windows/riser_readout.h"
 #include "link/exchanger.h"
 #include "ui_scan.h"
+#include "windows/riser_readout.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -88,6 +88,8 @@ void ScanWindow::read_all(const ExchangeRules &rules, const QStringList &model_t
         set_status(tr("Эти счетчики на другой скорости или четности: выберите один, затем считайте"), true);
         return;
     }
+    if (labels)
+        riser->set_labels(labels());
     riser->read_all(listed, rules, model_table);
     if (elsewhere > 0)
         set_status(tr("Не считаны счетчики на другой скорости или четности: %1").arg(elsewhere), true);
