@@ -1,6 +1,7 @@
 // configurator-collect: many lines read unattended into the readings journal.
 #include "collect/collect_options.h"
 #include "collect/collector.h"
+#include "collect/consumption_report.h"
 #include "collect/lines_file.h"
 #include "journal/journal_place.h"
 #include "meter/model_table.h"
@@ -34,6 +35,9 @@ int main(int argc, char *argv[])
         return refuse(error);
     if (journal->backend == journal::Backend::postgresql)
         journal->password = qEnvironmentVariable(journal::password_variable);
+
+    if (options->consumption)
+        return collect::print_consumption(*options, *journal);
 
     QFile file(options->lines_file);
     if (!file.open(QIODevice::ReadOnly))

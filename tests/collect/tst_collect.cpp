@@ -75,6 +75,7 @@ class tst_collect : public QObject
     Q_OBJECT
 private slots:
     void once_into_sqlite();
+    void consumption_over_two_rounds();
     void refused_before_reading_data();
     void refused_before_reading();
 };
@@ -122,6 +123,68 @@ void tst_collect::once_into_sqlite()
     QCOMPARE(again.code, 1);
     QCOMPARE(column(db, "SELECT count(*) FROM archive_records GROUP BY serial"), records);
     QCOMPARE(column(db, "SELECT count(*) FROM readings"), QStringList{"4"});
+}
+
+// Two rounds with the stand-ins' volumes moved on between them; the meter
+// at 3 falls silent before the second, and the one at 2 keeps its clock of 2024.
+void tst_collect::consumption_over_two_rounds()
+{
+    const QString now = QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss");
+    SimLine sim;
+    QVERIFY2(sim.start_tcp({},
+                           QString("address = 1\nserial = 000000000001\ntime = %1\nclock = running\n"
+                                   "[meter]\naddress = 2\nserial = 000000000002\nvolume = 5000\n"
+                                   "[meter]\naddress = 3\nserial = 000000000003\ntime = %1\nclock = running\n")
+                               .arg(now)),
+             qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(MODELS_CSV, dir.filePath("models_counter.csv")));
+    QVERIFY(write_file(dir.filePath("lines.json"),
+                       QString(R"({"lines": [{"name": "Стояк 1", "host": "127.0.0.1", "tcp_port": %1,
+  "meters": [{"address": 1, "label": "кв. 1"}, {"address": 2, "label": "кв. 2"}, {"address": 3, "label": "кв. 3"}]}]})")
+                           .arg(sim.tcp_port())
+                           .toUtf8()));
+    const QString format = "yyyy-MM-dd hh:mm:ss";
+    const QString from = QDateTime::currentDateTime().addDays(-1).addSecs(-60).toString(format);
+    QCOMPARE(collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path()).code, 0);
+    // The first round a day ago, the meters' clocks as they were then.
+    QVERIFY(column(dir.filePath("r.sqlite"),
+                   "UPDATE readings SET read_at = read_at - 86400000,"
+                   " meter_clock = meter_clock - 86400")
+                .isEmpty());
+    QCOMPARE(column(dir.filePath("r.sqlite"),
+                    "SELECT count(*) FROM readings WHERE read_at < 1000 * (strftime('%s',"
+                    " 'now') - 80000)"),
+             QStringList{"3"});
+    QVERIFY(sim.command("meter 1 set 0x1002 13346").startsWith("ok"));
+    QVERIFY(sim.command("meter 2 set 0x1002 5500").startsWith("ok"));
+    QVERIFY(sim.command("meter 3 fault silence").startsWith("ok"));
+    QCOMPARE(collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path()).code, 1);
+    const QString to = QDateTime::currentDateTime().addSecs(60).toString(format);
+
+    const Run report = collect({"--consumption", from, to, "--journal", "r.sqlite", "--out", "period.csv"}, dir.path());
+    QCOMPARE(report.code, 0);
+    QFile csv(dir.filePath("period.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QByteArray bytes = csv.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList rows = QString::fromUtf8(bytes.mid(3)).split("\r\n");
+    QCOMPARE(rows.value(2),
+             QStringLiteral("Метка;Серийный номер;Адрес;Линия;Показания на начало;Взято;Откуда;"
+                            "Показания на конец;Взято;Откуда;Расход;Единицы;Отметки"));
+    const auto fields = [&](int row) {
+        QStringList f = rows.value(row).split(';');
+        return f.size() == 13 ? QStringList{f[0], f[1], f[2], f[3], f[4], f[6], f[7], f[9], f[10], f[11], f[12]} : f;
+    };
+    QCOMPARE(fields(3),
+             (QStringList{"кв. 1", "=\"000000000001\"", "1", "Стояк 1", "12,346", "опрос", "13,346", "опрос", "1,000",
+                          "м3", ""}));
+    QCOMPARE(fields(4),
+             (QStringList{"кв. 2", "=\"000000000002\"", "2", "Стояк 1", "5,000", "опрос", "5,500", "опрос", "0,500",
+                          "м3", "часы счетчика расходятся более чем на 10 минут"}));
+    QCOMPARE(fields(5),
+             (QStringList{"кв. 3", "=\"000000000003\"", "3", "Стояк 1", "12,346", "опрос", "", "", "", "м3",
+                          "нет показаний на конец"}));
 }
 
 void tst_collect::refused_before_reading_data()

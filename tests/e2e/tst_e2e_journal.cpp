@@ -2,10 +2,11 @@
 // stand-in, in SQLite and, when the test script started one, in PostgreSQL:
 // the database holds what the main window showed, the journal window shows it
 // again and saves it as the archive window does.
+#include "app_on_line.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
+#include "windows/consumption_window.h"
 #include "windows/journal_window.h"
-#include "app_on_line.h"
 
 #include <QFile>
 #include <QSet>
@@ -137,6 +138,21 @@ void tst_e2e_journal::poll_and_archive_kept()
         records += shown;
     }
     QVERIFY(!journal->chart()->points().isEmpty());
+
+    // "Расход за период" over today: the one reading stands for the end of
+    // the day it is nearer to, and the other end is marked missing.
+    journal->set_range(QDate::currentDate(), QDate::currentDate());
+    app.window().findChild<QPushButton *>("journal_consumption_btn")->click();
+    QTableWidget *period = journal->consumption_view()->table();
+    QCOMPARE(period->rowCount(), 1);
+    QCOMPARE(period->item(0, 1)->text(), app.text("serial_num_line"));
+    const bool at_start = !period->item(0, 4)->text().isEmpty();
+    QCOMPARE(period->item(0, at_start ? 4 : 7)->text(), app.text("real_state_lin"));
+    // The stand-in's clock stands in 2024: marked too.
+    QCOMPARE(period->item(0, 12)->text(),
+             QString("нет показаний на %1, часы счетчика расходятся более чем на 10 минут")
+                 .arg(at_start ? "конец" : "начало"));
+    journal->set_range(QDate(2000, 1, 1), QDate(2100, 1, 1));
 
     QTemporaryDir out;
     QString error;
