@@ -5,6 +5,7 @@
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
+#include <QSysInfo>
 #include <QTimer>
 #include <cstdio>
 
@@ -59,8 +60,24 @@ Collector::Collector(const Options &o, const LinesFile &l, const journal::Connec
 
 Collector::~Collector() = default;
 
-void Collector::start()
+bool Collector::start()
 {
+    if (!shared()) {
+        // One collector per file: a second would write the same meters twice.
+        sqlite_lock = std::make_unique<QLockFile>(connection.file + QStringLiteral(".collector"));
+        sqlite_lock->setStaleLockTime(0);
+        if (!sqlite_lock->tryLock(0)) {
+            qint64 pid = 0;
+            QString host, application;
+            sqlite_lock->getLockInfo(&pid, &host, &application);
+            print(tr("Журнал %1 уже пишет другой сборщик (процесс %2 на %3); этот останавливается")
+                      .arg(journal_place(connection))
+                      .arg(pid)
+                      .arg(host));
+            return false;
+        }
+    }
+    holder = QStringLiteral("%1:%2").arg(QSysInfo::machineHostName()).arg(QCoreApplication::applicationPid());
     int meters = 0;
     for (const LineEntry &line : qAsConst(lines.lines))
         meters += line.meters.size();
@@ -74,7 +91,17 @@ void Collector::start()
         journal_failed = true;
         print(tr("Журнал не успевает: чтение в него не записано"));
     });
+    claim_timer = new QTimer(this);
+    claim_timer->setInterval(20); // one line a tick: collectors started together take turns
+    connect(claim_timer, &QTimer::timeout, this, &Collector::claim_more);
+    renew_timer = new QTimer(this);
+    renew_timer->setInterval(lease_ms / 3);
+    connect(renew_timer, &QTimer::timeout, this, [this] {
+        if (claims && !claims->renew_claims(round_key, holder, QDateTime::currentMSecsSinceEpoch() + lease_ms))
+            claims.reset(); // opened anew at the next claim
+    });
     start_round();
+    return true;
 }
 
 void Collector::start_round()
@@ -83,39 +110,111 @@ void Collector::start_round()
     round_clock.start();
     round_exchanges = 0;
     rounds.clear();
+    round_active = true;
+    const qint64 period_s = options.every_s > 0 ? options.every_s : 60;
+    round_key = QDateTime::currentSecsSinceEpoch() / period_s;
     // What the journal already holds decides which archives are due.
-    NewestRecords newest;
+    newest.clear();
     {
         journal::Store store(connection);
         if (store.open())
             newest = store.newest_records();
     }
-    for (int i = 0; i < lines.lines.size(); ++i) {
-        auto round
-            = std::make_unique<LineRound>(lines.lines.at(i), models, writer.get(), newest, options.clock_limit_s);
-        connect(round.get(), &LineRound::meter_done, this,
-                [this, i](int meter, bool final) { meter_done(i, meter, final); });
-        connect(round.get(), &LineRound::finished_round, this, &Collector::line_finished, Qt::QueuedConnection);
-        rounds.push_back(std::move(round));
+    if (!shared()) {
+        for (int i = 0; i < lines.lines.size(); ++i)
+            start_line(i);
+        return;
     }
-    for (auto &round : rounds)
-        round->start();
+    claim_timer->start();
+    renew_timer->start();
+    claim_more();
+}
+
+void Collector::start_line(int index)
+{
+    auto round
+        = std::make_unique<LineRound>(lines.lines.at(index), models, writer.get(), newest, options.clock_limit_s);
+    connect(round.get(), &LineRound::meter_done, this,
+            [this, index](int meter, bool final) { meter_done(index, meter, final); });
+    connect(
+        round.get(), &LineRound::finished_round, this, [this, index] { line_finished(index); }, Qt::QueuedConnection);
+    LineRound *started = round.get();
+    rounds[index] = std::move(round);
+    started->start();
+}
+
+// One line a tick while there are lines to claim; then a look now and then
+// for lines whose collector has stopped renewing its lease.
+void Collector::claim_more()
+{
+    if (!round_active)
+        return;
+    if (!claims) {
+        claims = std::make_unique<journal::Store>(connection);
+        QStringList names;
+        for (const LineEntry &line : qAsConst(lines.lines))
+            names << line.name;
+        if (!claims->add_lines(names)) {
+            claims.reset(); // the server is away: asked again at the next tick
+            return;
+        }
+    }
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const std::optional<QString> line = claims->claim_line(round_key, holder, now, now + lease_ms);
+    if (!line) {
+        claims.reset();
+        return;
+    }
+    if (line->isEmpty()) {
+        claim_timer->setInterval(1000);
+        check_round_over();
+        return;
+    }
+    claim_timer->setInterval(20);
+    int index = -1;
+    for (int i = 0; i < lines.lines.size(); ++i) {
+        if (lines.lines.at(i).name == *line)
+            index = i;
+    }
+    // A line of another lines file: not this collector's to read.
+    if (index < 0 || rounds.count(index)) {
+        claims->finish_line(round_key, *line, holder);
+        return;
+    }
+    start_line(index);
 }
 
 void Collector::meter_done(int line, int meter, bool final)
 {
     if (!final)
         return;
-    const LineRound &round = *rounds[size_t(line)];
+    const LineRound &round = *rounds.at(line);
     print(meter_line(round.line(), round.line().meters.at(meter), round.reports().at(size_t(meter))));
 }
 
-void Collector::line_finished()
+void Collector::line_finished(int line)
 {
+    if (shared() && claims)
+        claims->finish_line(round_key, lines.lines.at(line).name, holder);
+    check_round_over();
+}
+
+void Collector::check_round_over()
+{
+    if (!round_active)
+        return;
     for (const auto &round : rounds) {
-        if (!round->finished())
+        if (!round.second->finished())
             return;
     }
+    if (shared()) {
+        // Others may still be reading, or may have died holding lines.
+        if (!claims || claims->lines_left(round_key) != 0)
+            return;
+        claim_timer->stop();
+        renew_timer->stop();
+    }
+    round_active = false;
     round_over();
 }
 
@@ -125,7 +224,8 @@ void Collector::round_over()
     int total = 0;
     int read = 0;
     QStringList unread;
-    for (const auto &round : rounds) {
+    for (const auto &entry : rounds) {
+        const LineRound *round = entry.second.get();
         round_exchanges += round->exchanges();
         for (int m = 0; m < int(round->reports().size()); ++m) {
             ++total;
@@ -144,7 +244,7 @@ void Collector::round_over()
               .arg(round_number)
               .arg(read)
               .arg(total)
-              .arg(lines.lines.size())
+              .arg(rounds.size())
               .arg(seconds, 0, 'f', 1));
     if (!unread.isEmpty())
         print(tr("Не считаны:\n") + unread.join(QLatin1Char('\n')));
@@ -155,7 +255,9 @@ void Collector::round_over()
         emit done(whole ? 0 : 1);
         return;
     }
-    const qint64 wait_ms = qMax<qint64>(0, qint64(options.every_s) * 1000 - round_clock.elapsed());
+    // The next round at the next multiple of the period, as every collector counts it.
+    const qint64 next_ms = (round_key + 1) * qint64(options.every_s) * 1000;
+    const qint64 wait_ms = qMax<qint64>(0, next_ms - QDateTime::currentMSecsSinceEpoch());
     QTimer::singleShot(int(wait_ms), this, &Collector::start_round);
 }
 

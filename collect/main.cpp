@@ -54,6 +54,7 @@ int main(int argc, char *argv[])
 
     collect::Collector collector(*options, *lines, *journal, models);
     QObject::connect(&collector, &collect::Collector::done, &app, [](int code) { QCoreApplication::exit(code); });
-    collector.start();
+    if (!collector.start())
+        return 1;
     return app.exec();
 }

@@ -44,6 +44,9 @@ const char *const migrate_2_to_3_line = "ALTER TABLE meters ADD COLUMN line TEXT
 const char *const clock_settings_table
     = "CREATE TABLE IF NOT EXISTS clock_settings (serial VARCHAR(12) NOT NULL, set_at BIGINT NOT NULL,"
       " offset_before BIGINT NOT NULL, offset_after BIGINT, PRIMARY KEY (serial, set_at))";
+const char *const line_claims_table
+    = "CREATE TABLE IF NOT EXISTS line_claims (line TEXT PRIMARY KEY, round BIGINT NOT NULL, holder TEXT,"
+      " lease_until BIGINT NOT NULL, done INTEGER NOT NULL)";
 
 QVariant optional_value(const std::optional<qint32> &value)
 {
@@ -306,7 +309,7 @@ bool Store::create_or_migrate(int found)
     }
     if (found == 2) {
         if (!run(QLatin1String(migrate_2_to_3_label)) || !run(QLatin1String(migrate_2_to_3_line))
-            || !run(QLatin1String(clock_settings_table)))
+            || !run(QLatin1String(clock_settings_table)) || !run(QLatin1String(line_claims_table)))
             return false;
     }
     return run(
@@ -493,6 +496,102 @@ QHash<QString, QHash<int, qint64>> Store::newest_records()
     while (query.next())
         newest[query.value(0).toString()].insert(query.value(1).toInt(), query.value(2).toLongLong());
     return newest;
+}
+
+bool Store::add_lines(const QStringList &lines)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO line_claims (line, round, lease_until, done) VALUES (?, -1, 0, 0)"
+                                 " ON CONFLICT (line) DO NOTHING"));
+    for (const QString &line : lines) {
+        query.bindValue(0, line);
+        if (!query.exec())
+            return fail_with(query.lastError());
+    }
+    return true;
+}
+
+std::optional<QString> Store::claim_line(qint64 round, const QString &holder, qint64 now_ms, qint64 lease_until_ms)
+{
+    if ((!ready && !open()) || !begin_write())
+        return std::nullopt;
+    // Another collector's claim in progress is passed over, not waited for.
+    QSqlQuery pick(db);
+    pick.prepare(QStringLiteral("SELECT line FROM line_claims WHERE round < ? OR (round = ? AND done = 0"
+                                " AND lease_until < ?) ORDER BY line LIMIT 1 FOR UPDATE SKIP LOCKED"));
+    pick.bindValue(0, round);
+    pick.bindValue(1, round);
+    pick.bindValue(2, now_ms);
+    if (!pick.exec()) {
+        fail_with(pick.lastError());
+        return std::nullopt;
+    }
+    QString line;
+    if (pick.next()) {
+        line = pick.value(0).toString();
+        QSqlQuery take(db);
+        take.prepare(QStringLiteral("UPDATE line_claims SET round = ?, holder = ?, lease_until = ?, done = 0"
+                                    " WHERE line = ?"));
+        take.bindValue(0, round);
+        take.bindValue(1, holder);
+        take.bindValue(2, lease_until_ms);
+        take.bindValue(3, line);
+        if (!take.exec()) {
+            fail_with(take.lastError());
+            return std::nullopt;
+        }
+    }
+    if (!db.commit()) {
+        fail_with(db.lastError());
+        return std::nullopt;
+    }
+    return line;
+}
+
+bool Store::renew_claims(qint64 round, const QString &holder, qint64 lease_until_ms)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("UPDATE line_claims SET lease_until = ? WHERE round = ? AND holder = ? AND done = 0"));
+    query.bindValue(0, lease_until_ms);
+    query.bindValue(1, round);
+    query.bindValue(2, holder);
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+bool Store::finish_line(qint64 round, const QString &line, const QString &holder)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("UPDATE line_claims SET done = 1 WHERE line = ? AND round = ? AND holder = ?"));
+    query.bindValue(0, line);
+    query.bindValue(1, round);
+    query.bindValue(2, holder);
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+int Store::lines_left(qint64 round)
+{
+    if (!ready && !open())
+        return -1;
+    QSqlQuery query(db);
+    // A line already claimed for a later round was read in this one.
+    query.prepare(QStringLiteral("SELECT count(*) FROM line_claims WHERE round < ? OR (round = ? AND done = 0)"));
+    query.bindValue(0, round);
+    query.bindValue(1, round);
+    if (!query.exec() || !query.next()) {
+        fail_with(query.lastError());
+        return -1;
+    }
+    return query.value(0).toInt();
 }
 
 QList<MeterRow> Store::meters()

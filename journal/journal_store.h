@@ -137,6 +137,19 @@ public:
     // The newest record time of each archive type of each meter.
     QHash<QString, QHash<int, qint64>> newest_records();
 
+    // Several collectors on one server share the lines of a round: each line
+    // is claimed by one of them with a lease it renews while reading; a line
+    // whose lease ran out (its collector died) is claimed again in the same
+    // round. PostgreSQL only.
+    bool add_lines(const QStringList &lines);
+    // A line of `round` nobody holds, now held by `holder` until `lease_until_ms`;
+    // empty when there is none, no value on failure.
+    std::optional<QString> claim_line(qint64 round, const QString &holder, qint64 now_ms, qint64 lease_until_ms);
+    bool renew_claims(qint64 round, const QString &holder, qint64 lease_until_ms);
+    bool finish_line(qint64 round, const QString &line, const QString &holder);
+    // Lines not yet read whole in `round`; -1 on failure.
+    int lines_left(qint64 round);
+
     QList<MeterRow> meters();
     // Readings and records within [from, to); an invalid bound is open.
     QList<ReadingRow> readings(const QString &serial, const QDateTime &from, const QDateTime &to);

@@ -76,6 +76,7 @@ class tst_collect : public QObject
 private slots:
     void once_into_sqlite();
     void consumption_over_two_rounds();
+    void second_collector_on_sqlite_stops();
     void refused_before_reading_data();
     void refused_before_reading();
 };
@@ -185,6 +186,34 @@ void tst_collect::consumption_over_two_rounds()
     QCOMPARE(fields(5),
              (QStringList{"кв. 3", "=\"000000000003\"", "3", "Стояк 1", "12,346", "опрос", "", "", "", "м3",
                           "нет показаний на конец"}));
+}
+
+// One SQLite journal has one collector: a second says so and reads nothing.
+void tst_collect::second_collector_on_sqlite_stops()
+{
+    SimLine sim;
+    QVERIFY2(sim.start_tcp(), qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(write_file(
+        dir.filePath("lines.json"),
+        QString(R"({"lines": [{"name": "A", "host": "127.0.0.1", "tcp_port": %1, "meters": [{"address": 1}]}]})")
+            .arg(sim.tcp_port())
+            .toUtf8()));
+    QProcess first;
+    first.setWorkingDirectory(dir.path());
+    first.start(qEnvironmentVariable("METER_COLLECT"), {"lines.json", "--every", "3600", "--journal", "r.sqlite"});
+    const auto stop_first = qScopeGuard([&] {
+        first.kill();
+        first.waitForFinished();
+    });
+    QByteArray said;
+    QTRY_VERIFY2_WITH_TIMEOUT((said += first.readAllStandardOutput()).contains("Круг 1"),
+                              qPrintable(said + first.readAllStandardError()), 30000);
+    const Run second = collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path());
+    QCOMPARE(second.code, 1);
+    QVERIFY2(second.out.contains("уже пишет другой сборщик (процесс " + QString::number(first.processId())),
+             qPrintable(second.out));
+    QVERIFY(!second.out.contains("Круг"));
 }
 
 void tst_collect::refused_before_reading_data()

@@ -143,7 +143,7 @@ void tst_journal_store::init()
     QFile::remove(dir.filePath("readings.sqlite-wal"));
     QFile::remove(dir.filePath("readings.sqlite-shm"));
     if (pg.up)
-        exec_all(pg.connection, {"DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records"});
+        exec_all(pg.connection, {"DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims"});
 }
 
 void tst_journal_store::postgresql_server_is_up()
