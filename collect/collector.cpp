@@ -81,16 +81,8 @@ bool Collector::start()
     int meters = 0;
     for (const LineEntry &line : qAsConst(lines.lines))
         meters += line.meters.size();
-    // Every read of a round may wait for the journal at once.
-    writer = std::make_unique<journal::Writer>(connection, 4 * meters + 64);
-    connect(writer.get(), &journal::Writer::fault, this, [this](journal::Fault fault, const QString &detail) {
-        journal_failed = true;
-        print(journal_fault_text(fault, connection) + QStringLiteral(" (") + detail + QLatin1Char(')'));
-    });
-    connect(writer.get(), &journal::Writer::dropped, this, [this] {
-        journal_failed = true;
-        print(tr("Журнал не успевает: чтение в него не записано"));
-    });
+    journal_limit = 4 * meters + 64;
+    start_writer();
     claim_timer = new QTimer(this);
     claim_timer->setInterval(20); // one line a tick: collectors started together take turns
     connect(claim_timer, &QTimer::timeout, this, &Collector::claim_more);
@@ -104,8 +96,37 @@ bool Collector::start()
     return true;
 }
 
+// Every read of a round may wait for the journal at once; a server that
+// goes away meanwhile keeps them queued until it is back.
+void Collector::start_writer()
+{
+    writer = std::make_unique<journal::Writer>(connection, journal_limit);
+    connect(writer.get(), &journal::Writer::fault, this, [this](journal::Fault fault, const QString &detail) {
+        journal_failed = true;
+        print(journal_fault_text(fault, connection) + QStringLiteral(" (") + detail + QLatin1Char(')'));
+    });
+    connect(writer.get(), &journal::Writer::dropped, this, [this](const QString &what) {
+        journal_failed = true;
+        print(tr("Журнал не успевает, не записано: %1").arg(what));
+    });
+    connect(writer.get(), &journal::Writer::server_lost, this, [this](const QString &detail) {
+        print(tr("Сервер журнала %1 потерян (%2); чтения ждут его в очереди").arg(journal_place(connection), detail));
+    });
+    connect(writer.get(), &journal::Writer::server_back, this, [this](int written) {
+        print(tr("Сервер журнала %1 снова доступен; записано из очереди: %2")
+                  .arg(journal_place(connection))
+                  .arg(written));
+    });
+}
+
 void Collector::start_round()
 {
+    // A journal given up is tried afresh each round: the server may be back.
+    if (!writer->available()) {
+        writer->finish(1000);
+        start_writer();
+        journal_failed = false;
+    }
     ++round_number;
     round_clock.start();
     round_exchanges = 0;
@@ -239,7 +260,11 @@ void Collector::round_over()
                           .arg(round->line().name, meter.label, meter.id_text(), report.outcome);
         }
     }
-    const bool written = writer->wait_written(journal_wait_ms);
+    // --once: what is queued is written before the end, within a bound, and
+    // what never was is named.
+    QStringList unkept;
+    const bool written = options.every_s > 0 ? writer->wait_written(journal_wait_ms)
+                                             : (unkept = writer->finish(journal_wait_ms)).isEmpty();
     print(tr("Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с")
               .arg(round_number)
               .arg(read)
@@ -250,6 +275,8 @@ void Collector::round_over()
         print(tr("Не считаны:\n") + unread.join(QLatin1Char('\n')));
     if (!written)
         print(tr("Журнал не принял все чтения за %1 с").arg(journal_wait_ms / 1000));
+    if (!unkept.isEmpty())
+        print(tr("Не записаны в журнал:\n  ") + unkept.join(QStringLiteral("\n  ")));
     const bool whole = unread.isEmpty() && written && !journal_failed;
     if (options.every_s <= 0) {
         emit done(whole ? 0 : 1);

@@ -55,6 +55,7 @@ public:
     static constexpr int lease_ms = 10000;
 
 private:
+    void start_writer();
     void start_round();
     void start_line(int index);
     void claim_more();
@@ -82,6 +83,7 @@ private:
     int round_number = 0;
     int round_exchanges = 0;
     bool journal_failed = false;
+    int journal_limit = 64;
 };
 
 // The output line of one meter: line, label, address or serial, reading,

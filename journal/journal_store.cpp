@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QVariant>
 #include <limits>
 
@@ -150,15 +151,36 @@ bool Store::fail_with(const QSqlError &error)
         default: return fail(Fault::failed, text);
         }
     }
-    const QString lower = text.toLower();
+    // By SQLSTATE and the driver's kind of error, never by the words: a
+    // server set up in Russian says them in Russian.
     const QString state = error.nativeErrorCode();
-    if (state.startsWith(QLatin1String("28")) || lower.contains(QLatin1String("authentication"))
-        || lower.contains(QLatin1String("password")) || lower.contains(QLatin1String("pg_hba.conf"))
-        || (lower.contains(QLatin1String("role")) && lower.contains(QLatin1String("does not exist"))))
-        return fail(Fault::refused, text);
-    if (!db.isOpen() || lower.contains(QLatin1String("connection")) || lower.contains(QLatin1String("server")))
-        return fail(Fault::unreachable, text);
+    if (state.startsWith(QLatin1String("28")) || state == QLatin1String("3D000"))
+        return fail(Fault::refused, text); // login or database refused
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
+        return fail(Fault::unreachable, text); // the connection broke, the server shut down
+    if (state.isEmpty()) {
+        // No SQLSTATE: not the server's refusal of a statement but the
+        // connection's trouble. A failed connect to a server that speaks
+        // turned the login away; anything else lost the server.
+        const bool connecting = error.type() == QSqlError::ConnectionError || !db.isOpen();
+        return fail(connecting && server_speaks() ? Fault::refused : Fault::unreachable, text);
+    }
     return fail(Fault::failed, text);
+}
+
+// A PostgreSQL server answers the request for encryption with one byte, "S"
+// or "N"; a port that takes the connection and says nothing is no server.
+bool Store::server_speaks() const
+{
+    QTcpSocket probe;
+    probe.connectToHost(settings.host, quint16(settings.port));
+    if (!probe.waitForConnected(3000))
+        return false;
+    probe.write(QByteArray::fromHex("0000000804d2162f"));
+    if (!probe.waitForReadyRead(3000))
+        return false;
+    const QByteArray answer = probe.read(1);
+    return answer == "S" || answer == "N";
 }
 
 bool Store::run(const QString &statement)
@@ -226,8 +248,14 @@ bool Store::open()
     if (!db.open())
         return fail_with(db.lastError());
 
-    if (settings.backend == Backend::sqlite && !run(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        return false;
+    if (settings.backend == Backend::sqlite) {
+        // Broken pages are found now, not half-way through a table shown as if whole.
+        QSqlQuery check(db);
+        if (!check.exec(QStringLiteral("PRAGMA quick_check")))
+            return fail_with(check.lastError());
+        if (!check.next() || check.value(0).toString() != QLatin1String("ok"))
+            return fail(Fault::damaged, check.value(0).toString());
+    }
     const int found = stored_schema_version();
     if (found < 0)
         return false;
@@ -495,6 +523,11 @@ QHash<QString, QHash<int, qint64>> Store::newest_records()
     }
     while (query.next())
         newest[query.value(0).toString()].insert(query.value(1).toInt(), query.value(2).toLongLong());
+    // Damage met part-way: nothing is handed on as if it were whole.
+    if (query.lastError().isValid()) {
+        fail_with(query.lastError());
+        return {};
+    }
     return newest;
 }
 
@@ -623,6 +656,11 @@ QList<MeterRow> Store::meters()
         row.line = query.value(10).toString();
         rows.append(row);
     }
+    // Damage met part-way: nothing is handed on as if it were whole.
+    if (query.lastError().isValid()) {
+        fail_with(query.lastError());
+        return {};
+    }
     return rows;
 }
 
@@ -656,6 +694,11 @@ QList<ReadingRow> Store::readings(const QString &serial, const QDateTime &from, 
         row.by_serial = query.value(8).toInt() != 0;
         rows.append(row);
     }
+    // Damage met part-way: nothing is handed on as if it were whole.
+    if (query.lastError().isValid()) {
+        fail_with(query.lastError());
+        return {};
+    }
     return rows;
 }
 
@@ -688,6 +731,11 @@ QList<ArchiveRecordRow> Store::archive_records(const QString &serial, int type, 
         row.factor = query.value(4).toDouble();
         row.decimals = query.value(5).toInt();
         rows.append(row);
+    }
+    // Damage met part-way: nothing is handed on as if it were whole.
+    if (query.lastError().isValid()) {
+        fail_with(query.lastError());
+        return {};
     }
     return rows;
 }

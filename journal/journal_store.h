@@ -162,6 +162,7 @@ public:
 private:
     bool fail(Fault fault, const QString &text);
     bool fail_with(const class QSqlError &error);
+    bool server_speaks() const;
     bool run(const QString &statement);
     bool begin_write();
     bool create_or_migrate(int found);

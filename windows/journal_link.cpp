@@ -51,8 +51,12 @@ void MainWindow::start_journal()
         ui->journal_btn->setStyleSheet(QStringLiteral("QPushButton {color:red;}"));
         ui->journal_btn->setToolTip(text);
     });
-    connect(journal_writer.get(), &journal::Writer::dropped, this, [this] {
-        set_status(tr("Журнал не успевает: последнее чтение в него не записано"), "QLabel {color:red;}");
+    connect(journal_writer.get(), &journal::Writer::dropped, this, [this](const QString &what) {
+        set_status(tr("Журнал не успевает, не записано: %1").arg(what), "QLabel {color:red;}");
+    });
+    connect(journal_writer.get(), &journal::Writer::server_lost, this, [this] {
+        set_status(tr("Сервер журнала %1 потерян; чтения ждут его в очереди").arg(journal_place(journal_settings)),
+                   "QLabel {color:red;}");
     });
     connect(journal_writer.get(), &journal::Writer::written, this, [this] {
         if (journal_window && journal_window->isVisible())

@@ -155,6 +155,8 @@ void JournalWindow::refresh()
 {
     const QString picked = selected_serial();
     known = store_ready() ? store->meters() : QList<journal::MeterRow>();
+    if (!store->is_open())
+        store_ready(); // says why, and shows nothing as if it were whole
     const QSignalBlocker quiet(meters);
     meters->setRowCount(known.size());
     int picked_row = known.isEmpty() ? -1 : 0;
