@@ -265,12 +265,13 @@ void Collector::round_over()
     QStringList unkept;
     const bool written = options.every_s > 0 ? writer->wait_written(journal_wait_ms)
                                              : (unkept = writer->finish(journal_wait_ms)).isEmpty();
-    print(tr("Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с")
+    print(tr("Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с, запросов %6")
               .arg(round_number)
               .arg(read)
               .arg(total)
               .arg(rounds.size())
-              .arg(seconds, 0, 'f', 1));
+              .arg(seconds, 0, 'f', 1)
+              .arg(round_exchanges));
     if (!unread.isEmpty())
         print(tr("Не считаны:\n") + unread.join(QLatin1Char('\n')));
     if (!written)
