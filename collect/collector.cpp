@@ -131,6 +131,7 @@ void Collector::start_round()
     round_clock.start();
     round_exchanges = 0;
     rounds.clear();
+    unmarked.clear();
     round_active = true;
     const qint64 period_s = options.every_s > 0 ? options.every_s : 60;
     round_key = QDateTime::currentSecsSinceEpoch() / period_s;
@@ -176,14 +177,19 @@ void Collector::claim_more()
         for (const LineEntry &line : qAsConst(lines.lines))
             names << line.name;
         if (!claims->add_lines(names)) {
-            claims.reset(); // the server is away: asked again at the next tick
+            claims.reset(); // the server is away: asked again in a second
+            claim_timer->setInterval(1000);
             return;
         }
     }
+    mark_read();
+    if (!claims)
+        return;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const std::optional<QString> line = claims->claim_line(round_key, holder, now, now + lease_ms);
     if (!line) {
         claims.reset();
+        claim_timer->setInterval(1000);
         return;
     }
     if (line->isEmpty()) {
@@ -215,9 +221,24 @@ void Collector::meter_done(int line, int meter, bool final)
 
 void Collector::line_finished(int line)
 {
-    if (shared() && claims)
-        claims->finish_line(round_key, lines.lines.at(line).name, holder);
+    if (shared()) {
+        unmarked.insert(line);
+        mark_read();
+    }
     check_round_over();
+}
+
+// Lines read but not yet marked so (the server was away) keep their lease
+// and are marked at the next chance.
+void Collector::mark_read()
+{
+    for (auto it = unmarked.begin(); it != unmarked.end() && claims;) {
+        if (claims->finish_line(round_key, lines.lines.at(*it).name, holder)) {
+            it = unmarked.erase(it);
+        } else {
+            claims.reset();
+        }
+    }
 }
 
 void Collector::check_round_over()
@@ -230,7 +251,7 @@ void Collector::check_round_over()
     }
     if (shared()) {
         // Others may still be reading, or may have died holding lines.
-        if (!claims || claims->lines_left(round_key) != 0)
+        if (!claims || !unmarked.isEmpty() || claims->lines_left(round_key) != 0)
             return;
         claim_timer->stop();
         renew_timer->stop();

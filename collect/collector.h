@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLockFile>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <map>
 #include <memory>
@@ -61,6 +62,7 @@ private:
     void claim_more();
     void meter_done(int line, int meter, bool final);
     void line_finished(int line);
+    void mark_read();
     void check_round_over();
     void round_over();
     bool shared() const { return connection.backend == journal::Backend::postgresql; }
@@ -79,6 +81,7 @@ private:
     QString holder; // this collector, as the claims name it
     qint64 round_key = 0;
     bool round_active = false;
+    QSet<int> unmarked; // lines read whose claim is not yet marked read
     QElapsedTimer round_clock;
     int round_number = 0;
     int round_exchanges = 0;

@@ -1,7 +1,8 @@
 // Three collectors sharing one PostgreSQL journal (the server of
 // tests/journal/pg_server.sh) over twelve lines of stand-ins on 127.0.0.1:
-// each line read once a round, and a collector killed mid-round leaves its
-// lines to the others in the same round.
+// each line read once a round, a collector killed mid-round leaves its lines
+// to the others in the same round, and the server restarted mid-round loses
+// nothing they read.
 #include "sim_line.h"
 
 #include <QProcess>
@@ -158,6 +159,21 @@ void tst_collect_shared::three_collectors_share_the_rounds()
         }
     }
     QVERIFY2(killed, qPrintable(victim));
+    // And the server is restarted while the others read: what they read
+    // waits for it and is kept.
+    const auto server_do = [](const char *action) {
+        return QProcess::execute(PG_SERVER_SH, {action, qEnvironmentVariable("METER_PG_INFO")}) == 0;
+    };
+    QVERIFY(server_do("down"));
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (auto &p : collectors)
+                said += p->readAllStandardOutput();
+            return said.contains("потерян");
+        }(),
+        30000);
+    QVERIFY(server_do("up"));
     // Its lines are read by the others once its lease has run out, in the same round.
     QTRY_COMPARE_WITH_TIMEOUT(lines_done(first + 1), line_count, 60000);
     for (const QString &line : held) {
