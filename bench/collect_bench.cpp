@@ -73,7 +73,9 @@ bool start_stand(Stand &stand, int lines, const QString &dir)
     for (int l = int(stand.sims.size()); l < lines; ++l) {
         QString meters;
         for (int m = 1; m <= meters_per_line; ++m)
-            meters += QStringLiteral("[meter]\naddress = %1\nserial = %2\n").arg(m).arg(l * 100 + m, 12, 10, QLatin1Char('0'));
+            meters += QStringLiteral("[meter]\naddress = %1\nserial = %2\n")
+                          .arg(m)
+                          .arg(l * 100 + m, 12, 10, QLatin1Char('0'));
         const QString file = QStringLiteral("%1/line%2.meter").arg(dir).arg(l);
         QFile f(file);
         if (!f.open(QIODevice::WriteOnly))
@@ -139,7 +141,8 @@ bool collect(const Stand &stand, int lines, const QString &dir, Round *out)
     p.waitForFinished(1000);
     const QString said = QString::fromUtf8(p.readAllStandardOutput());
     const QRegularExpressionMatch m
-        = QRegularExpression("считано (\\d+) из \\d+ счетчиков на \\d+ линиях за ([0-9.]+) с, запросов (\\d+)").match(said);
+        = QRegularExpression("считано (\\d+) из \\d+ счетчиков на \\d+ линиях за ([0-9.]+) с, запросов (\\d+)")
+              .match(said);
     if (!m.hasMatch()) {
         std::printf("%s\n", qPrintable(said.right(2000)));
         return false;
@@ -147,7 +150,8 @@ bool collect(const Stand &stand, int lines, const QString &dir, Round *out)
     out->read = m.captured(1).toInt();
     out->seconds = m.captured(2).toDouble();
     out->exchanges = m.captured(3).toInt();
-    out->cpu_s = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    out->cpu_s
+        = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     out->max_rss_kb = usage.ru_maxrss;
     return true;
 }
@@ -207,8 +211,8 @@ int main(int argc, char *argv[])
     sqlite.file = dir.filePath("rows.sqlite");
     std::printf("  journal, SQLite             %.0f rows/s\n", rows_per_second(sqlite, lines * meters_per_line));
     QFile info(qEnvironmentVariable("METER_PG_INFO"));
-    const QStringList pg = info.open(QIODevice::ReadOnly) ? QString::fromUtf8(info.readAll()).trimmed().split(' ')
-                                                          : QStringList();
+    const QStringList pg
+        = info.open(QIODevice::ReadOnly) ? QString::fromUtf8(info.readAll()).trimmed().split(' ') : QStringList();
     if (pg.size() >= 5 && pg[0] != "skip") {
         journal::Connection c;
         c.backend = journal::Backend::postgresql;

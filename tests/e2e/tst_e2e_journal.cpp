@@ -95,7 +95,8 @@ void tst_e2e_journal::poll_and_archive_kept()
         db.setUserName(server[3]);
         db.setPassword(server[4]);
         QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec("DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims"));
+        QVERIFY(QSqlQuery(db).exec(
+            "DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims"));
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("clean");
