@@ -119,6 +119,16 @@ void Collector::start_writer()
     });
 }
 
+bool Collector::stop()
+{
+    if (!writer)
+        return true;
+    const QStringList unkept = writer->finish(journal_wait_ms);
+    if (!unkept.isEmpty())
+        print(tr("Не записаны в журнал:\n  ") + unkept.join(QStringLiteral("\n  ")));
+    return unkept.isEmpty();
+}
+
 void Collector::start_round()
 {
     // A journal given up is tried afresh each round: the server may be back.

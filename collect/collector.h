@@ -43,6 +43,9 @@ public:
 
     // False, having said why, when another collector holds the SQLite journal.
     bool start();
+    // The end: what the journal has queued is written within a bound; false,
+    // having named them, when some reads were never kept.
+    bool stop();
     // Every exchange of the last round, resends included.
     int exchanges() const { return round_exchanges; }
 

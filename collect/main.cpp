@@ -11,7 +11,35 @@
 #include <QFile>
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+#include <csignal>
+#include <unistd.h>
+#endif
+
 namespace {
+
+#ifdef Q_OS_UNIX
+int stop_pipe[2] = {-1, -1};
+
+void stop_requested(int)
+{
+    const char byte = 1;
+    (void)!::write(stop_pipe[1], &byte, 1);
+}
+
+// SIGTERM (a service stopped) and SIGINT end the event loop, so that what
+// the journal has queued is written before the end.
+void quit_on_signals(QCoreApplication *app)
+{
+    if (::pipe(stop_pipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(stop_pipe[0], QSocketNotifier::Read, app);
+    QObject::connect(notifier, &QSocketNotifier::activated, app, [] { QCoreApplication::exit(0); });
+    std::signal(SIGTERM, stop_requested);
+    std::signal(SIGINT, stop_requested);
+}
+#endif
 
 int refuse(const QString &text)
 {
@@ -56,5 +84,10 @@ int main(int argc, char *argv[])
     QObject::connect(&collector, &collect::Collector::done, &app, [](int code) { QCoreApplication::exit(code); });
     if (!collector.start())
         return 1;
-    return app.exec();
+#ifdef Q_OS_UNIX
+    quit_on_signals(&app);
+#endif
+    const int code = app.exec();
+    // Stopped in the middle (a service stopped): the queue written, within a bound.
+    return collector.stop() ? code : 1;
 }

@@ -83,8 +83,12 @@ void tst_translation::every_text_of_the_code_is_in_the_translation()
     QTemporaryDir dir;
     const QString fresh = dir.filePath("fresh.ts");
     QStringList args;
-    for (const char *folder : {"windows", "config", "model", "link", "meter", "archive", "scan", "journal", "forms"})
-        args << QStringLiteral(SOURCE_DIR "/") + folder;
+    for (const char *folder :
+         {"windows", "collect", "config", "model", "link", "meter", "archive", "scan", "journal", "forms"}) {
+        // lupdate refuses the whole run over a folder that is not there (yet).
+        if (QFileInfo::exists(QStringLiteral(SOURCE_DIR "/") + folder))
+            args << QStringLiteral(SOURCE_DIR "/") + folder;
+    }
     args << "-locations"
          << "none"
          << "-silent"
