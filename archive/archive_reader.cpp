@@ -17,11 +17,14 @@ int blocks_of(int version, int type)
 
 } // namespace
 
-ArchiveReader::ArchiveReader(int version, const MeterTarget &target)
+ArchiveReader::ArchiveReader(int version, const MeterTarget &target, const QVector<int> &types)
     : protocol_version(version)
     , meter(target)
+    , wanted(types)
 {
-    reading.type = archive_geometry::hourly;
+    if (wanted.isEmpty())
+        wanted = {archive_geometry::hourly, archive_geometry::daily, archive_geometry::monthly};
+    reading.type = wanted.first();
     if (version != 0 && !archive_geometry::is_supported_version(version))
         state = State::failed;
 }
@@ -43,7 +46,7 @@ SequenceProgress ArchiveReader::progress() const
     if (version_unsupported())
         return {0, 0};
     int total = 0;
-    for (int type = archive_geometry::hourly; type <= archive_geometry::monthly; ++type)
+    for (int type : wanted)
         total += blocks_of(protocol_version, type);
     return {blocks, total};
 }
@@ -53,7 +56,7 @@ int ArchiveReader::records_total() const
     if (version_unsupported())
         return 0;
     int total = 0;
-    for (int type = archive_geometry::hourly; type <= archive_geometry::monthly; ++type)
+    for (int type : wanted)
         total += archive_geometry::depth(protocol_version, type);
     return total;
 }
@@ -108,12 +111,13 @@ void ArchiveReader::conclude(const ExchangeOutcome &outcome)
     while (archive_geometry::is_complete(protocol_version, reading.type, index)) {
         completed.append(reading);
         index = 0;
-        if (reading.type == archive_geometry::monthly) {
+        const int next = wanted.indexOf(reading.type) + 1;
+        if (next >= wanted.size()) {
             state = State::complete;
             return;
         }
         reading.frames.clear();
-        ++reading.type;
+        reading.type = wanted.at(next);
     }
 }
 

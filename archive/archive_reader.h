@@ -26,7 +26,8 @@ class ArchiveReader : public Sequence
 {
 public:
     // `version` 2 or 3; 0 when not known: the meter is asked for it first.
-    ArchiveReader(int version, const MeterTarget &target);
+    // `types`: the archives to read, in order (empty: all three).
+    ArchiveReader(int version, const MeterTarget &target, const QVector<int> &types = {});
     // A meter nothing is known of: its version and its model are asked
     // first, and the volumes are scaled by that model's factor.
     ArchiveReader(const MeterTarget &target, const QStringList &model_table);
@@ -63,6 +64,7 @@ private:
     QStringList models;
     std::optional<int> asked_code;
     std::optional<ModelLookup> asked_model;
+    QVector<int> wanted;
     State state = State::running;
     ExchangeOutcome::Kind failed_with = ExchangeOutcome::Kind::no_answer;
     ReadArchive reading;

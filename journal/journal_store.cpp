@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QVariant>
 #include <limits>
 
@@ -14,6 +15,9 @@ namespace journal {
 namespace {
 
 QAtomicInt connection_count;
+
+// The server-wide lock under which the schema is made or brought forward.
+constexpr qint64 schema_lock = 0x6d65746572; // "meter"
 
 // Both engines take these statements as they are: BIGINT, DOUBLE PRECISION
 // (an 8-byte float in both, so the factor comes back bit for bit) and
@@ -35,6 +39,15 @@ const char *const archive_table
 
 // Version 2 keeps how each reading's meter was addressed.
 const char *const migrate_1_to_2 = "ALTER TABLE readings ADD COLUMN by_serial INTEGER";
+// Version 3: the meter's label, and the clocks the collector set.
+const char *const migrate_2_to_3_label = "ALTER TABLE meters ADD COLUMN label TEXT";
+const char *const migrate_2_to_3_line = "ALTER TABLE meters ADD COLUMN line TEXT";
+const char *const clock_settings_table
+    = "CREATE TABLE IF NOT EXISTS clock_settings (serial VARCHAR(12) NOT NULL, set_at BIGINT NOT NULL,"
+      " offset_before BIGINT NOT NULL, offset_after BIGINT, PRIMARY KEY (serial, set_at))";
+const char *const line_claims_table
+    = "CREATE TABLE IF NOT EXISTS line_claims (line TEXT PRIMARY KEY, round BIGINT NOT NULL, holder TEXT,"
+      " lease_until BIGINT NOT NULL, done INTEGER NOT NULL)";
 
 QVariant optional_value(const std::optional<qint32> &value)
 {
@@ -135,15 +148,36 @@ bool Store::fail_with(const QSqlError &error)
         default: return fail(Fault::failed, text);
         }
     }
-    const QString lower = text.toLower();
+    // By SQLSTATE and the driver's kind of error, never by the words: a
+    // server set up in Russian says them in Russian.
     const QString state = error.nativeErrorCode();
-    if (state.startsWith(QLatin1String("28")) || lower.contains(QLatin1String("authentication"))
-        || lower.contains(QLatin1String("password")) || lower.contains(QLatin1String("pg_hba.conf"))
-        || (lower.contains(QLatin1String("role")) && lower.contains(QLatin1String("does not exist"))))
-        return fail(Fault::refused, text);
-    if (!db.isOpen() || lower.contains(QLatin1String("connection")) || lower.contains(QLatin1String("server")))
-        return fail(Fault::unreachable, text);
+    if (state.startsWith(QLatin1String("28")) || state == QLatin1String("3D000"))
+        return fail(Fault::refused, text); // login or database refused
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
+        return fail(Fault::unreachable, text); // the connection broke, the server shut down
+    if (state.isEmpty()) {
+        // No SQLSTATE: not the server's refusal of a statement but the
+        // connection's trouble. A failed connect to a server that speaks
+        // turned the login away; anything else lost the server.
+        const bool connecting = error.type() == QSqlError::ConnectionError || !db.isOpen();
+        return fail(connecting && server_speaks() ? Fault::refused : Fault::unreachable, text);
+    }
     return fail(Fault::failed, text);
+}
+
+// A PostgreSQL server answers the request for encryption with one byte, "S"
+// or "N"; a port that takes the connection and says nothing is no server.
+bool Store::server_speaks() const
+{
+    QTcpSocket probe;
+    probe.connectToHost(settings.host, quint16(settings.port));
+    if (!probe.waitForConnected(3000))
+        return false;
+    probe.write(QByteArray::fromHex("0000000804d2162f"));
+    if (!probe.waitForReadyRead(3000))
+        return false;
+    const QByteArray answer = probe.read(1);
+    return answer == "S" || answer == "N";
 }
 
 bool Store::run(const QString &statement)
@@ -211,8 +245,14 @@ bool Store::open()
     if (!db.open())
         return fail_with(db.lastError());
 
-    if (settings.backend == Backend::sqlite && !run(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        return false;
+    if (settings.backend == Backend::sqlite) {
+        // Broken pages are found now, not half-way through a table shown as if whole.
+        QSqlQuery check(db);
+        if (!check.exec(QStringLiteral("PRAGMA quick_check")))
+            return fail_with(check.lastError());
+        if (!check.next() || check.value(0).toString() != QLatin1String("ok"))
+            return fail(Fault::damaged, check.value(0).toString());
+    }
     const int found = stored_schema_version();
     if (found < 0)
         return false;
@@ -230,7 +270,20 @@ bool Store::open()
     }
     // The write lock taken once even when there is nothing to bring forward:
     // a file another copy is writing shows here, not at the first reading.
-    if (!begin_write() || (found < schema_version && !create_or_migrate(found)))
+    if (!begin_write())
+        return false;
+    // Two programs creating the schema at once: the second waits for the
+    // first under the lock and finds it made. (A server's CREATE TABLE IF NOT
+    // EXISTS is not safe side by side without it.)
+    if (settings.backend == Backend::postgresql
+        && !run(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(schema_lock)))
+        return false;
+    const int under_lock = stored_schema_version();
+    if (under_lock < 0)
+        return false;
+    if (under_lock > schema_version)
+        return fail(Fault::newer_schema, QString::number(under_lock));
+    if (under_lock < schema_version && !create_or_migrate(under_lock))
         return false;
     if (!db.commit())
         return fail_with(db.lastError());
@@ -276,6 +329,12 @@ bool Store::create_or_migrate(int found)
     }
     if (found == 1) {
         if (!run(QLatin1String(migrate_1_to_2)))
+            return false;
+        found = 2;
+    }
+    if (found == 2) {
+        if (!run(QLatin1String(migrate_2_to_3_label)) || !run(QLatin1String(migrate_2_to_3_line))
+            || !run(QLatin1String(clock_settings_table)) || !run(QLatin1String(line_claims_table)))
             return false;
     }
     return run(
@@ -413,6 +472,158 @@ int Store::store_archive(const ArchiveBatch &batch)
     return added;
 }
 
+bool Store::store_label(const QString &serial, const QString &label, const QString &line)
+{
+    if (!ready && !open())
+        return false;
+    if (serial.isEmpty())
+        return true;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO meters (serial, label, line) VALUES (?, ?, ?)"
+                                 " ON CONFLICT (serial) DO UPDATE SET label = excluded.label, line = excluded.line"));
+    query.bindValue(0, serial);
+    query.bindValue(1, label);
+    query.bindValue(2, line);
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+bool Store::store_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
+                                std::optional<qint64> offset_after)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO clock_settings (serial, set_at, offset_before, offset_after)"
+                                 " VALUES (?, ?, ?, ?) ON CONFLICT (serial, set_at) DO NOTHING"));
+    query.bindValue(0, serial);
+    query.bindValue(1, set_at.toMSecsSinceEpoch());
+    query.bindValue(2, offset_before);
+    query.bindValue(3, offset_after ? QVariant(qlonglong(*offset_after)) : QVariant());
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+QHash<QString, QHash<int, qint64>> Store::newest_records()
+{
+    QHash<QString, QHash<int, qint64>> newest;
+    if (!ready && !open())
+        return newest;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT serial, archive_type, MAX(record_time) FROM archive_records"
+                                   " GROUP BY serial, archive_type"))) {
+        fail_with(query.lastError());
+        return newest;
+    }
+    while (query.next())
+        newest[query.value(0).toString()].insert(query.value(1).toInt(), query.value(2).toLongLong());
+    // Damage met part-way: nothing is handed on as if it were whole.
+    if (query.lastError().isValid()) {
+        fail_with(query.lastError());
+        return {};
+    }
+    return newest;
+}
+
+bool Store::add_lines(const QStringList &lines)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO line_claims (line, round, lease_until, done) VALUES (?, -1, 0, 0)"
+                                 " ON CONFLICT (line) DO NOTHING"));
+    for (const QString &line : lines) {
+        query.bindValue(0, line);
+        if (!query.exec())
+            return fail_with(query.lastError());
+    }
+    return true;
+}
+
+std::optional<QString> Store::claim_line(qint64 round, const QString &holder, qint64 now_ms, qint64 lease_until_ms)
+{
+    if ((!ready && !open()) || !begin_write())
+        return std::nullopt;
+    // Another collector's claim in progress is passed over, not waited for.
+    QSqlQuery pick(db);
+    pick.prepare(QStringLiteral("SELECT line FROM line_claims WHERE round < ? OR (round = ? AND done = 0"
+                                " AND lease_until < ?) ORDER BY line LIMIT 1 FOR UPDATE SKIP LOCKED"));
+    pick.bindValue(0, round);
+    pick.bindValue(1, round);
+    pick.bindValue(2, now_ms);
+    if (!pick.exec()) {
+        fail_with(pick.lastError());
+        return std::nullopt;
+    }
+    QString line;
+    if (pick.next()) {
+        line = pick.value(0).toString();
+        QSqlQuery take(db);
+        take.prepare(QStringLiteral("UPDATE line_claims SET round = ?, holder = ?, lease_until = ?, done = 0"
+                                    " WHERE line = ?"));
+        take.bindValue(0, round);
+        take.bindValue(1, holder);
+        take.bindValue(2, lease_until_ms);
+        take.bindValue(3, line);
+        if (!take.exec()) {
+            fail_with(take.lastError());
+            return std::nullopt;
+        }
+    }
+    if (!db.commit()) {
+        fail_with(db.lastError());
+        return std::nullopt;
+    }
+    return line;
+}
+
+bool Store::renew_claims(qint64 round, const QString &holder, qint64 lease_until_ms)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("UPDATE line_claims SET lease_until = ? WHERE round = ? AND holder = ? AND done = 0"));
+    query.bindValue(0, lease_until_ms);
+    query.bindValue(1, round);
+    query.bindValue(2, holder);
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+bool Store::finish_line(qint64 round, const QString &line, const QString &holder)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("UPDATE line_claims SET done = 1 WHERE line = ? AND round = ? AND holder = ?"));
+    query.bindValue(0, line);
+    query.bindValue(1, round);
+    query.bindValue(2, holder);
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+int Store::lines_left(qint64 round)
+{
+    if (!ready && !open())
+        return -1;
+    QSqlQuery query(db);
+    // A line already claimed for a later round was read in this one.
+    query.prepare(QStringLiteral("SELECT count(*) FROM line_claims WHERE round < ? OR (round = ? AND done = 0)"));
+    query.bindValue(0, round);
+    query.bindValue(1, round);
+    if (!query.exec() || !query.next()) {
+        fail_with(query.lastError());
+        return -1;
+    }
+    return query.value(0).toInt();
+}
+
 QList<MeterRow> Store::meters()
 {
     QList<MeterRow> rows;
@@ -422,7 +633,7 @@ QList<MeterRow> Store::meters()
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
             "SELECT m.serial, m.model_code, m.model_name, m.protocol_version, m.address, m.factor, m.decimals,"
-            " r.read_at, r.volume_units FROM meters m LEFT JOIN readings r ON r.serial = m.serial"
+            " r.read_at, r.volume_units, m.label, m.line FROM meters m LEFT JOIN readings r ON r.serial = m.serial"
             " AND r.read_at = (SELECT MAX(read_at) FROM readings WHERE serial = m.serial) ORDER BY m.serial"))) {
         fail_with(query.lastError());
         return rows;
@@ -438,7 +649,14 @@ QList<MeterRow> Store::meters()
         row.decimals = query.value(6).toInt();
         row.last_read_at = utc_of_ms(query.value(7));
         row.last_volume_units = optional_of(query.value(8));
+        row.label = query.value(9).toString();
+        row.line = query.value(10).toString();
         rows.append(row);
+    }
+    // Damage met part-way: nothing is handed on as if it were whole.
+    if (query.lastError().isValid()) {
+        fail_with(query.lastError());
+        return {};
     }
     return rows;
 }
@@ -473,6 +691,11 @@ QList<ReadingRow> Store::readings(const QString &serial, const QDateTime &from, 
         row.by_serial = query.value(8).toInt() != 0;
         rows.append(row);
     }
+    // Damage met part-way: nothing is handed on as if it were whole.
+    if (query.lastError().isValid()) {
+        fail_with(query.lastError());
+        return {};
+    }
     return rows;
 }
 
@@ -505,6 +728,11 @@ QList<ArchiveRecordRow> Store::archive_records(const QString &serial, int type, 
         row.factor = query.value(4).toDouble();
         row.decimals = query.value(5).toInt();
         rows.append(row);
+    }
+    // Damage met part-way: nothing is handed on as if it were whole.
+    if (query.lastError().isValid()) {
+        fail_with(query.lastError());
+        return {};
     }
     return rows;
 }

@@ -6,6 +6,7 @@
 #include "meter/poll.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -44,7 +45,7 @@ enum class Fault {
     failed,       // any other error of a statement
 };
 
-constexpr int schema_version = 2;
+constexpr int schema_version = 3;
 
 struct MeterRow
 {
@@ -57,6 +58,8 @@ struct MeterRow
     int decimals = 0;
     QDateTime last_read_at; // invalid: no reading stored
     std::optional<qint64> last_volume_units;
+    QString label; // the apartment or account, as the lines file gives it
+    QString line;  // the name of the line the collector read it on
 };
 
 struct ReadingRow
@@ -125,6 +128,28 @@ public:
     // ones, or -1 on failure.
     int store_archive(const ArchiveBatch &batch);
 
+    // A meter's label and the name of its line, kept with it until others are given.
+    bool store_label(const QString &serial, const QString &label, const QString &line);
+    // A clock set: the offsets (meter minus computer, seconds) before the
+    // write and as read back after it (none: not read back).
+    bool store_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
+                             std::optional<qint64> offset_after);
+    // The newest record time of each archive type of each meter.
+    QHash<QString, QHash<int, qint64>> newest_records();
+
+    // Several collectors on one server share the lines of a round: each line
+    // is claimed by one of them with a lease it renews while reading; a line
+    // whose lease ran out (its collector died) is claimed again in the same
+    // round. PostgreSQL only.
+    bool add_lines(const QStringList &lines);
+    // A line of `round` nobody holds, now held by `holder` until `lease_until_ms`;
+    // empty when there is none, no value on failure.
+    std::optional<QString> claim_line(qint64 round, const QString &holder, qint64 now_ms, qint64 lease_until_ms);
+    bool renew_claims(qint64 round, const QString &holder, qint64 lease_until_ms);
+    bool finish_line(qint64 round, const QString &line, const QString &holder);
+    // Lines not yet read whole in `round`; -1 on failure.
+    int lines_left(qint64 round);
+
     QList<MeterRow> meters();
     // Readings and records within [from, to); an invalid bound is open.
     QList<ReadingRow> readings(const QString &serial, const QDateTime &from, const QDateTime &to);
@@ -137,6 +162,7 @@ public:
 private:
     bool fail(Fault fault, const QString &text);
     bool fail_with(const class QSqlError &error);
+    bool server_speaks() const;
     bool run(const QString &statement);
     bool begin_write();
     bool create_or_migrate(int found);

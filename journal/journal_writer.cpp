@@ -1,8 +1,37 @@
 #include "journal/journal_writer.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 namespace journal {
+
+namespace {
+
+QString when(const QDateTime &at)
+{
+    return at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+}
+
+} // namespace
+
+WriterWorker::WriterWorker(const Connection &c)
+    : connection(c)
+{ }
+
+void WriterWorker::open()
+{
+    retry = new QTimer(this);
+    retry->setSingleShot(true);
+    connect(retry, &QTimer::timeout, this, [this] {
+        store = std::make_unique<Store>(connection);
+        drain();
+    });
+    store = std::make_unique<Store>(connection);
+    if (store->open())
+        ever_open = true;
+    else
+        give_up(store->fault(), store->detail());
+}
 
 void WriterWorker::give_up(Fault fault, const QString &detail)
 {
@@ -11,85 +40,158 @@ void WriterWorker::give_up(Fault fault, const QString &detail)
     emit this->fault(fault, detail);
 }
 
+void WriterWorker::add(const JournalJob &job)
+{
+    jobs.push_back(job);
+    if (!retry->isActive())
+        drain();
+}
+
+void WriterWorker::drain()
+{
+    while (!jobs.empty()) {
+        if (given_up.load()) {
+            waiting -= int(jobs.size());
+            jobs.clear();
+            return;
+        }
+        const JournalJob &job = jobs.front();
+        const int added = job.run(*store);
+        if (added >= 0) {
+            ever_open = true;
+            if (server_away.load())
+                ++written_while_away;
+            emit written(job.reading ? 1 : 0, job.reading ? 0 : added);
+            jobs.pop_front();
+            --waiting;
+            continue;
+        }
+        // A server that was there and is gone is waited for; anything else
+        // (a damaged file, a refused login, a statement refused) gives up.
+        if (store->fault() == Fault::unreachable && connection.backend == Backend::postgresql && ever_open) {
+            if (!server_away.exchange(true)) {
+                written_while_away = 0;
+                emit server_lost(store->detail());
+            }
+            backoff_ms = backoff_ms == 0 ? 500 : qMin(2 * backoff_ms, Writer::max_backoff_ms);
+            retry->start(backoff_ms);
+            return;
+        }
+        give_up(store->fault(), store->detail());
+    }
+    if (server_away.exchange(false))
+        emit server_back(written_while_away);
+    backoff_ms = 0;
+}
+
+QStringList WriterWorker::take_unkept()
+{
+    QStringList unkept;
+    for (const JournalJob &job : jobs)
+        unkept << job.what;
+    waiting -= int(jobs.size());
+    jobs.clear();
+    return unkept;
+}
+
 Writer::Writer(const Connection &connection, int queue_limit)
     : limit(queue_limit)
 {
     qRegisterMetaType<journal::Fault>("journal::Fault");
     thread = new QThread;
     thread->setObjectName(QStringLiteral("journal"));
-    worker = new WriterWorker;
+    worker = new WriterWorker(connection);
     worker->moveToThread(thread);
     connect(worker, &WriterWorker::fault, this, &Writer::fault);
     connect(worker, &WriterWorker::written, this, &Writer::written);
+    connect(worker, &WriterWorker::server_lost, this, &Writer::server_lost);
+    connect(worker, &WriterWorker::server_back, this, &Writer::server_back);
     thread->start(QThread::LowPriority);
     ++worker->waiting;
     WriterWorker *const w = worker;
-    QMetaObject::invokeMethod(w, [w, connection] {
-        w->store = std::make_unique<Store>(connection);
-        if (!w->store->open())
-            w->give_up(w->store->fault(), w->store->detail());
+    QMetaObject::invokeMethod(w, [w] {
+        w->open();
         --w->waiting;
     });
 }
 
 Writer::~Writer()
 {
-    // What is queued is written before the program ends; a server that hangs
-    // is not waited for past the bound.
-    WriterWorker *const w = worker;
-    disconnect(worker, nullptr, this, nullptr);
-    QMetaObject::invokeMethod(w, [w] { w->store.reset(); });
+    if (!finished)
+        finish(10000);
     thread->quit();
-    if (thread->wait(10000)) {
+    if (thread->wait(2000)) {
         delete worker;
         delete thread;
     }
     // Otherwise the thread still runs a statement: both are left to the end of the process.
 }
 
-bool Writer::enqueue()
+QStringList Writer::finish(int timeout_ms)
 {
-    if (worker->given_up.load())
-        return false;
+    if (finished)
+        return {};
+    finished = true;
+    // What is queued is written before the program ends; a server that hangs
+    // or is away is not waited for past the bound.
+    QElapsedTimer clock;
+    clock.start();
+    wait_written(timeout_ms);
+    disconnect(worker, nullptr, this, nullptr);
+    auto unkept = std::make_shared<QStringList>();
+    auto taken = std::make_shared<std::atomic<bool>>(false);
+    WriterWorker *const w = worker;
+    QMetaObject::invokeMethod(w, [w, unkept, taken] {
+        *unkept = w->take_unkept();
+        w->store.reset();
+        *taken = true;
+    });
+    while (!*taken && clock.elapsed() < timeout_ms + 1000)
+        QThread::msleep(1);
+    if (!*taken) // a statement still hangs
+        return {tr("%1 чтений в очереди журнала").arg(worker->waiting.load())};
+    return *unkept;
+}
+
+void Writer::queue_job(const JournalJob &job)
+{
+    if (finished || worker->given_up.load())
+        return;
     if (worker->waiting.load() >= limit) {
-        emit dropped();
-        return false;
+        emit dropped(job.what);
+        return;
     }
     ++worker->waiting;
-    return true;
+    WriterWorker *const w = worker;
+    QMetaObject::invokeMethod(w, [w, job] { w->add(job); });
 }
 
 void Writer::record_poll(const PollValues &values, const QDateTime &read_at, const MeterTarget &addressing)
 {
-    if (!enqueue())
-        return;
-    WriterWorker *const w = worker;
-    QMetaObject::invokeMethod(w, [w, values, read_at, addressing] {
-        if (!w->given_up.load()) {
-            if (w->store->store_poll(values, read_at, addressing))
-                emit w->written(1, 0);
-            else
-                w->give_up(w->store->fault(), w->store->detail());
-        }
-        --w->waiting;
-    });
+    queue_job({tr("показания %1 от %2").arg(values.serial_number, when(read_at)), true,
+               [values, read_at, addressing](Store &store) {
+                   return store.store_poll(values, read_at, addressing) ? 1 : -1;
+               }});
 }
 
 void Writer::record_archive(const ArchiveBatch &batch)
 {
-    if (!enqueue())
-        return;
-    WriterWorker *const w = worker;
-    QMetaObject::invokeMethod(w, [w, batch] {
-        if (!w->given_up.load()) {
-            const int added = w->store->store_archive(batch);
-            if (added >= 0)
-                emit w->written(0, added);
-            else
-                w->give_up(w->store->fault(), w->store->detail());
-        }
-        --w->waiting;
-    });
+    queue_job({tr("архив %1 от %2").arg(batch.serial, when(batch.read_at)), false,
+               [batch](Store &store) { return store.store_archive(batch); }});
+}
+
+void Writer::record_label(const QString &serial, const QString &label, const QString &line)
+{
+    queue_job({tr("метка %1").arg(serial), false,
+               [serial, label, line](Store &store) { return store.store_label(serial, label, line) ? 0 : -1; }});
+}
+
+void Writer::record_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
+                                  std::optional<qint64> offset_after)
+{
+    queue_job({tr("установка времени %1 в %2").arg(serial, when(set_at)), false, [=](Store &store) {
+                   return store.store_clock_setting(serial, set_at, offset_before, offset_after) ? 0 : -1;
+               }});
 }
 
 bool Writer::wait_written(int timeout_ms)

@@ -9,7 +9,8 @@
 #include <QByteArray>
 
 // How the answers of one run are awaited. The rules hold for a whole run, as
-// the meter's old tools have them: the strikes are counted per run, and once
+// the meter's old tools have them: the strikes are counted per run (unless
+// strikes_per_request), and once
 // the meter has kept the program waiting, the failure period is the wait for
 // the rest of the run.
 struct ExchangeRules
@@ -22,6 +23,12 @@ struct ExchangeRules
         none,
     };
     Retry retry = Retry::wait_resend_give_up;
+    // Retry::wait_resend_give_up: the strikes start afresh with every request,
+    // so each one gets its wait, one resend and then a give-up. A pass over
+    // many meters on a noisy line reads a meter whole where two faults
+    // anywhere in its run would end it; the failure period still holds for
+    // the rest of the meter's turn.
+    bool strikes_per_request = false;
     int ok_ms = 300;    // the wait for an answer while the meter answers in time
     int fail_ms = 1000; // the wait after a first miss; with Retry::none the only one
     // Retry::none: what has come is judged every look_ms (0: only when the

@@ -108,8 +108,9 @@ void Exchanger::send(bool again)
     } else {
         request = running->next_request();
         resent = false;
-        if (request.new_meter) {
+        if (request.new_meter)
             period_ms = rules.ok_ms;
+        if (request.new_meter || rules.strikes_per_request) {
             missing_strikes = 0;
             bad_strikes = 0;
         }

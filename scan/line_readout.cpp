@@ -11,9 +11,6 @@ namespace scan {
 
 namespace {
 
-// The poll step that reads the meter's clock.
-constexpr int clock_step = 13;
-
 QDateTime wall_now(const WallClock &clock)
 {
     return clock ? clock() : QDateTime::currentDateTime();

@@ -32,6 +32,9 @@ struct ListedMeter
 // answer together, so such a row is asked by its serial number.
 QVector<MeterTarget> readout_targets(const QVector<ListedMeter> &rows);
 
+// The poll step that reads the meter's clock.
+constexpr int clock_step = 13;
+
 // The computer's wall clock; tests set their own.
 using WallClock = std::function<QDateTime()>;
 

@@ -5,6 +5,7 @@
 #   tools/bench.sh riser [tcp] [BAUD...]  "Считать все" over ten meters (9600 baud by default;
 #                                   tcp: behind the stand-in as a serial device server)
 #   tools/bench.sh journal          storing polls and archives in the journal (SQLite and PostgreSQL)
+#   tools/bench.sh collect [LINES]  configurator-collect's round over 100 lines of 10 meters over TCP
 # BUILD_DIR (default build/) picks the build folder, QT_VERSION_MAJOR=5 or 6 the Qt.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,6 +17,17 @@ if [ "${1:-}" = journal ]; then
     trap '"$root/tests/journal/pg_server.sh" stop "$info"' EXIT
     "$root/tests/journal/pg_server.sh" start "$info"
     METER_PG_INFO="$info" "$build/bench/journal_bench"
+    exit
+fi
+if [ "${1:-}" = collect ]; then
+    shift
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target collect_bench
+    info=$(mktemp /tmp/collect_bench.XXXXXX)
+    trap '"$root/tests/journal/pg_server.sh" stop "$info"' EXIT
+    "$root/tests/journal/pg_server.sh" start "$info"
+    METER_PG_INFO="$info" METER_SIM="$build/sim/meter_sim" METER_COLLECT="$build/configurator-collect" \
+        "$build/bench/collect_bench" "$@"
     exit
 fi
 program=line_bench

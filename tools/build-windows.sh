@@ -261,6 +261,7 @@ make_package() {
     zip=$root/dist/$name.zip
     rm -rf "$build/package" && mkdir -p "$stage/licenses" "$root/dist"
     x86_64-w64-mingw32-strip -o "$stage/configurator.exe" "$build/configurator.exe"
+    x86_64-w64-mingw32-strip -o "$stage/configurator-collect.exe" "$build/configurator-collect.exe"
     cp "$root/models_counter.csv" "$stage/"
     # Notepad on older Windows wants CR LF.
     sed 's/$/\r/' "$root/docs/README-windows.txt" >"$stage/README.txt"

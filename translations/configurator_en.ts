@@ -32,6 +32,68 @@
     </message>
 </context>
 <context>
+    <name>Collector</name>
+    <message>
+        <source>Журнал %1 уже пишет другой сборщик (процесс %2 на %3); этот останавливается</source>
+        <translation>Another collector writes the journal %1 (process %2 on %3); this one stops</translation>
+    </message>
+    <message>
+        <source>Журнал не успевает, не записано: %1</source>
+        <translation>The journal falls behind, not kept: %1</translation>
+    </message>
+    <message>
+        <source>Сервер журнала %1 потерян (%2); чтения ждут его в очереди</source>
+        <translation>The journal server %1 is lost (%2); the reads wait for it in the queue</translation>
+    </message>
+    <message>
+        <source>Сервер журнала %1 снова доступен; записано из очереди: %2</source>
+        <translation>The journal server %1 is back; written from the queue: %2</translation>
+    </message>
+    <message>
+        <source>Не записаны в журнал:
+  </source>
+        <translation>Not kept in the journal:
+  </translation>
+    </message>
+    <message>
+        <source>Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с, запросов %6</source>
+        <translation>Round %1: %2 of %3 meters read on %4 lines in %5 s, %6 requests</translation>
+    </message>
+    <message>
+        <source>Не считаны:
+</source>
+        <translation>Not read:
+</translation>
+    </message>
+    <message>
+        <source>Журнал не принял все чтения за %1 с</source>
+        <translation>The journal did not take every read in %1 s</translation>
+    </message>
+</context>
+<context>
+    <name>ConsumptionWindow</name>
+    <message>
+        <source>Расход за период</source>
+        <translation>Consumption over a period</translation>
+    </message>
+    <message>
+        <source>Сохранить в файл</source>
+        <translation>Save to file</translation>
+    </message>
+    <message>
+        <source>Сохранить расход</source>
+        <translation>Save the consumption</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>С %1 по %2, счетчиков: %3</source>
+        <translation>From %1 to %2, meters: %3</translation>
+    </message>
+</context>
+<context>
     <name>Exchanger</name>
     <message>
         <source>&lt;- ещё %1 байт без запроса не показано</source>
@@ -120,6 +182,18 @@
         <source>Журнал: %1</source>
         <translation>Journal: %1</translation>
     </message>
+    <message>
+        <source>Метка</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>Линия</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>Расход за период</source>
+        <translation>Consumption over a period</translation>
+    </message>
 </context>
 <context>
     <name>LOG_class</name>
@@ -154,6 +228,29 @@
     <message>
         <source>Показаны последние %1 строк; «Сохранить» запишет весь лог</source>
         <translation>Showing the last %1 lines; "Save" writes the whole log</translation>
+    </message>
+</context>
+<context>
+    <name>LineRound</name>
+    <message>
+        <source>порт %1 не открыт</source>
+        <translation>port %1 did not open</translation>
+    </message>
+    <message>
+        <source>архив прочитан не весь: %1</source>
+        <translation>archive read in part: %1</translation>
+    </message>
+    <message>
+        <source>время установлено, смещение %1 с</source>
+        <translation>time set, offset %1 s</translation>
+    </message>
+    <message>
+        <source>время установлено, не прочитано обратно</source>
+        <translation>time set, not read back</translation>
+    </message>
+    <message>
+        <source>время не установлено: %1</source>
+        <translation>time not set: %1</translation>
     </message>
 </context>
 <context>
@@ -598,6 +695,10 @@
         <source>Отчёт сохранён: %1</source>
         <translation>Report saved: %1</translation>
     </message>
+    <message>
+        <source>Сервер журнала %1 потерян; чтения ждут его в очереди</source>
+        <translation>The journal server %1 is lost; the reads wait for it in the queue</translation>
+    </message>
 </context>
 <context>
     <name>PollJob</name>
@@ -846,6 +947,10 @@
     <message>
         <source>%1, повтор в конце</source>
         <translation>%1, asked again last</translation>
+    </message>
+    <message>
+        <source>Метка</source>
+        <translation>Label</translation>
     </message>
 </context>
 <context>
@@ -1164,6 +1269,29 @@
     </message>
 </context>
 <context>
+    <name>Writer</name>
+    <message>
+        <source>%1 чтений в очереди журнала</source>
+        <translation>%1 reads in the journal's queue</translation>
+    </message>
+    <message>
+        <source>показания %1 от %2</source>
+        <translation>reading %1 of %2</translation>
+    </message>
+    <message>
+        <source>архив %1 от %2</source>
+        <translation>archive %1 of %2</translation>
+    </message>
+    <message>
+        <source>метка %1</source>
+        <translation>label %1</translation>
+    </message>
+    <message>
+        <source>установка времени %1 в %2</source>
+        <translation>time setting %1 at %2</translation>
+    </message>
+</context>
+<context>
     <name>archive</name>
     <message>
         <source>Прочитано записей: %1 из %2</source>
@@ -1251,6 +1379,214 @@
     </message>
 </context>
 <context>
+    <name>collect</name>
+    <message>
+        <source>Использование:
+  configurator-collect ЛИНИИ.json --once|--every СЕКУНД --journal ЖУРНАЛ [--set-clock-over СЕКУНД]
+  configurator-collect --consumption С ПО --journal ЖУРНАЛ [--out ФАЙЛ.csv]
+ЖУРНАЛ: файл SQLite или postgresql://пользователь@сервер:порт/база (пароль в METER_JOURNAL_PASSWORD).
+С, ПО: ГГГГ-ММ-ДД [ЧЧ:ММ[:СС]], местное время.
+</source>
+        <translation>Usage:
+  configurator-collect LINES.json --once|--every SECONDS --journal JOURNAL [--set-clock-over SECONDS]
+  configurator-collect --consumption FROM TO --journal JOURNAL [--out FILE.csv]
+JOURNAL: an SQLite file or postgresql://user@host:port/database (password in METER_JOURNAL_PASSWORD).
+FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
+</translation>
+    </message>
+    <message>
+        <source>--every: ожидается число секунд больше 0</source>
+        <translation>--every: a number of seconds above 0 expected</translation>
+    </message>
+    <message>
+        <source>--set-clock-over: ожидается число секунд</source>
+        <translation>--set-clock-over: a number of seconds expected</translation>
+    </message>
+    <message>
+        <source>--journal: ожидается файл или postgresql://...</source>
+        <translation>--journal: a file or postgresql://... expected</translation>
+    </message>
+    <message>
+        <source>--out: ожидается имя файла</source>
+        <translation>--out: a file name expected</translation>
+    </message>
+    <message>
+        <source>--consumption: ожидаются две даты ГГГГ-ММ-ДД [ЧЧ:ММ], первая раньше второй</source>
+        <translation>--consumption: two dates YYYY-MM-DD [HH:MM] expected, the first before the second</translation>
+    </message>
+    <message>
+        <source>непонятный аргумент %1</source>
+        <translation>unknown argument %1</translation>
+    </message>
+    <message>
+        <source>не указан журнал (--journal)</source>
+        <translation>no journal given (--journal)</translation>
+    </message>
+    <message>
+        <source>--consumption берет только --journal и --out</source>
+        <translation>--consumption takes only --journal and --out</translation>
+    </message>
+    <message>
+        <source>--out только с --consumption</source>
+        <translation>--out only with --consumption</translation>
+    </message>
+    <message>
+        <source>не указан файл линий</source>
+        <translation>no lines file given</translation>
+    </message>
+    <message>
+        <source>нужен один из --once и --every</source>
+        <translation>one of --once and --every is needed</translation>
+    </message>
+    <message>
+        <source> ед.</source>
+        <translation> units</translation>
+    </message>
+    <message>
+        <source> м3</source>
+        <translation> m3</translation>
+    </message>
+    <message>
+        <source>, со второго раза</source>
+        <translation>, at the second attempt</translation>
+    </message>
+    <message>
+        <source>архив: %1 записей</source>
+        <translation>archive: %1 records</translation>
+    </message>
+    <message>
+        <source> с</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>Расход %1 счетчиков записан в %2</source>
+        <translation>Consumption of %1 meters written to %2</translation>
+    </message>
+    <message>
+        <source>имя сервера линии не найдено</source>
+        <translation>the line server's name was not found</translation>
+    </message>
+    <message>
+        <source>сервер линии отклонил соединение</source>
+        <translation>the line server refused the connection</translation>
+    </message>
+    <message>
+        <source>сервер линии не отвечает</source>
+        <translation>the line server does not answer</translation>
+    </message>
+    <message>
+        <source>сеть сервера линии недоступна</source>
+        <translation>the line server's network is unreachable</translation>
+    </message>
+    <message>
+        <source>нет соединения с сервером линии</source>
+        <translation>no connection to the line server</translation>
+    </message>
+    <message>
+        <source>адрес %1</source>
+        <translation>address %1</translation>
+    </message>
+    <message>
+        <source>не JSON: %1</source>
+        <translation>not JSON: %1</translation>
+    </message>
+    <message>
+        <source>ожидается объект {"lines": [...]}</source>
+        <translation>an object {"lines": [...]} expected</translation>
+    </message>
+    <message>
+        <source>нет линий ("lines")</source>
+        <translation>no lines ("lines")</translation>
+    </message>
+    <message>
+        <source>имя линии "%1" уже занято линией %2</source>
+        <translation>line name "%1" is taken by line %2</translation>
+    </message>
+    <message>
+        <source>журнал не указан</source>
+        <translation>no journal given</translation>
+    </message>
+    <message>
+        <source>%1: ожидается postgresql://пользователь@сервер:порт/база, пароль в %2</source>
+        <translation>%1: postgresql://user@host:port/database expected, the password in %2</translation>
+    </message>
+</context>
+<context>
+    <name>collect::Reader</name>
+    <message>
+        <source>неизвестный ключ "%1"</source>
+        <translation>unknown key "%1"</translation>
+    </message>
+    <message>
+        <source>ожидается целое от %1 до %2</source>
+        <translation>a whole number from %1 to %2 expected</translation>
+    </message>
+    <message>
+        <source>ожидается строка</source>
+        <translation>a string expected</translation>
+    </message>
+    <message>
+        <source>счетчик: ожидается объект</source>
+        <translation>meter: an object expected</translation>
+    </message>
+    <message>
+        <source>"address" и "serial" вместе: счетчик задается одним из них</source>
+        <translation>"address" and "serial" together: a meter is given by one of them</translation>
+    </message>
+    <message>
+        <source>счетчик без "address" или "serial"</source>
+        <translation>a meter without "address" or "serial"</translation>
+    </message>
+    <message>
+        <source>ожидается 12 шестнадцатеричных цифр</source>
+        <translation>12 hexadecimal digits expected</translation>
+    </message>
+    <message>
+        <source>линия: ожидается объект</source>
+        <translation>line: an object expected</translation>
+    </message>
+    <message>
+        <source>линия без имени ("name")</source>
+        <translation>a line without a name ("name")</translation>
+    </message>
+    <message>
+        <source>"port" вместе с "host"/"tcp_port": линия либо на порту, либо за сервером</source>
+        <translation>"port" with "host"/"tcp_port": a line is on a port or behind a server</translation>
+    </message>
+    <message>
+        <source>линия без "port" или "host" и "tcp_port"</source>
+        <translation>a line without "port" or "host" and "tcp_port"</translation>
+    </message>
+    <message>
+        <source>пустое имя порта</source>
+        <translation>empty port name</translation>
+    </message>
+    <message>
+        <source>ожидается имя или адрес сервера</source>
+        <translation>a server name or address expected</translation>
+    </message>
+    <message>
+        <source>линия без "tcp_port"</source>
+        <translation>a line without "tcp_port"</translation>
+    </message>
+    <message>
+        <source>ожидается 1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200</source>
+        <translation>1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200 expected</translation>
+    </message>
+    <message>
+        <source>ожидается none, odd или even</source>
+        <translation>none, odd or even expected</translation>
+    </message>
+    <message>
+        <source>линия без счетчиков ("meters")</source>
+        <translation>a line without meters ("meters")</translation>
+    </message>
+    <message>
+        <source>счетчик указан дважды</source>
+        <translation>the meter is listed twice</translation>
+    </message>
+</context>
+<context>
     <name>consumption_chart</name>
     <message>
         <source>Нет данных</source>
@@ -1266,6 +1602,93 @@
     <message>
         <source>Не удалось сохранить файл: </source>
         <translation>Could not save the file: </translation>
+    </message>
+</context>
+<context>
+    <name>journal</name>
+    <message>
+        <source>часовой архив</source>
+        <translation>hourly archive</translation>
+    </message>
+    <message>
+        <source>суточный архив</source>
+        <translation>daily archive</translation>
+    </message>
+    <message>
+        <source>месячный архив</source>
+        <translation>monthly archive</translation>
+    </message>
+    <message>
+        <source>опрос</source>
+        <translation>poll</translation>
+    </message>
+    <message>
+        <source>Метка</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Линия</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>Показания на начало</source>
+        <translation>Reading at the start</translation>
+    </message>
+    <message>
+        <source>Взято</source>
+        <translation>Taken</translation>
+    </message>
+    <message>
+        <source>Откуда</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>Показания на конец</source>
+        <translation>Reading at the end</translation>
+    </message>
+    <message>
+        <source>Расход</source>
+        <translation>Consumption</translation>
+    </message>
+    <message>
+        <source>Единицы</source>
+        <translation>Units</translation>
+    </message>
+    <message>
+        <source>Отметки</source>
+        <translation>Marks</translation>
+    </message>
+    <message>
+        <source>нет показаний на начало</source>
+        <translation>no reading at the start</translation>
+    </message>
+    <message>
+        <source>нет показаний на конец</source>
+        <translation>no reading at the end</translation>
+    </message>
+    <message>
+        <source>часы счетчика расходятся более чем на 10 минут</source>
+        <translation>the meter's clock is off by more than 10 minutes</translation>
+    </message>
+    <message>
+        <source>ед.</source>
+        <translation>units</translation>
+    </message>
+    <message>
+        <source>м3</source>
+        <translation>m3</translation>
+    </message>
+    <message>
+        <source>Расход за период</source>
+        <translation>Consumption over a period</translation>
     </message>
 </context>
 <context>

@@ -203,6 +203,77 @@ ENGLISH = {
         'Showing the last %1 lines; "Save" writes the whole log',
     'Лог не записывается на диск: «Сохранить» запишет только показанные строки':
         'The log cannot be kept on disk: "Save" writes the lines shown only',
+    # The collector (configurator-collect) and the consumption over a period
+    'Использование:\n'
+    '  configurator-collect ЛИНИИ.json --once|--every СЕКУНД --journal ЖУРНАЛ [--set-clock-over СЕКУНД]\n'
+    '  configurator-collect --consumption С ПО --journal ЖУРНАЛ [--out ФАЙЛ.csv]\n'
+    'ЖУРНАЛ: файл SQLite или postgresql://пользователь@сервер:порт/база (пароль в METER_JOURNAL_PASSWORD).\n'
+    'С, ПО: ГГГГ-ММ-ДД [ЧЧ:ММ[:СС]], местное время.\n':
+        'Usage:\n'
+        '  configurator-collect LINES.json --once|--every SECONDS --journal JOURNAL [--set-clock-over SECONDS]\n'
+        '  configurator-collect --consumption FROM TO --journal JOURNAL [--out FILE.csv]\n'
+        'JOURNAL: an SQLite file or postgresql://user@host:port/database (password in METER_JOURNAL_PASSWORD).\n'
+        'FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.\n',
+    '--every: ожидается число секунд больше 0': '--every: a number of seconds above 0 expected',
+    '--set-clock-over: ожидается число секунд': '--set-clock-over: a number of seconds expected',
+    '--journal: ожидается файл или postgresql://...': '--journal: a file or postgresql://... expected',
+    '--out: ожидается имя файла': '--out: a file name expected',
+    '--consumption: ожидаются две даты ГГГГ-ММ-ДД [ЧЧ:ММ], первая раньше второй':
+        '--consumption: two dates YYYY-MM-DD [HH:MM] expected, the first before the second',
+    'непонятный аргумент %1': 'unknown argument %1', 'не указан журнал (--journal)': 'no journal given (--journal)',
+    '--consumption берет только --journal и --out': '--consumption takes only --journal and --out',
+    '--out только с --consumption': '--out only with --consumption', 'не указан файл линий': 'no lines file given',
+    'нужен один из --once и --every': 'one of --once and --every is needed',
+    ' ед.': ' units', ' м3': ' m3', ' с': ' s', ', со второго раза': ', at the second attempt',
+    'архив: %1 записей': 'archive: %1 records', 'Расход %1 счетчиков записан в %2': 'Consumption of %1 meters written to %2',
+    'имя сервера линии не найдено': 'the line server\'s name was not found',
+    'сервер линии отклонил соединение': 'the line server refused the connection',
+    'сервер линии не отвечает': 'the line server does not answer',
+    'сеть сервера линии недоступна': 'the line server\'s network is unreachable',
+    'нет соединения с сервером линии': 'no connection to the line server',
+    'не JSON: %1': 'not JSON: %1', 'ожидается объект {"lines": [...]}': 'an object {"lines": [...]} expected',
+    'нет линий ("lines")': 'no lines ("lines")', 'имя линии "%1" уже занято линией %2': 'line name "%1" is taken by line %2',
+    'неизвестный ключ "%1"': 'unknown key "%1"', 'ожидается целое от %1 до %2': 'a whole number from %1 to %2 expected',
+    'ожидается строка': 'a string expected', 'счетчик: ожидается объект': 'meter: an object expected',
+    '"address" и "serial" вместе: счетчик задается одним из них':
+        '"address" and "serial" together: a meter is given by one of them',
+    'счетчик без "address" или "serial"': 'a meter without "address" or "serial"',
+    'ожидается 12 шестнадцатеричных цифр': '12 hexadecimal digits expected', 'линия: ожидается объект': 'line: an object expected',
+    'линия без имени ("name")': 'a line without a name ("name")',
+    '"port" вместе с "host"/"tcp_port": линия либо на порту, либо за сервером':
+        '"port" with "host"/"tcp_port": a line is on a port or behind a server',
+    'линия без "port" или "host" и "tcp_port"': 'a line without "port" or "host" and "tcp_port"',
+    'пустое имя порта': 'empty port name', 'ожидается имя или адрес сервера': 'a server name or address expected',
+    'линия без "tcp_port"': 'a line without "tcp_port"',
+    'ожидается 1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200':
+        '1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200 expected',
+    'ожидается none, odd или even': 'none, odd or even expected', 'линия без счетчиков ("meters")': 'a line without meters ("meters")',
+    'счетчик указан дважды': 'the meter is listed twice', 'адрес %1': 'address %1',
+    'часовой архив': 'hourly archive', 'суточный архив': 'daily archive', 'месячный архив': 'monthly archive',
+    'опрос': 'poll', 'Метка': 'Label', 'Показания на начало': 'Reading at the start', 'Взято': 'Taken',
+    'Откуда': 'From', 'Показания на конец': 'Reading at the end', 'Расход': 'Consumption', 'Единицы': 'Units',
+    'Отметки': 'Marks', 'нет показаний на начало': 'no reading at the start', 'нет показаний на конец': 'no reading at the end',
+    'часы счетчика расходятся более чем на 10 минут': 'the meter\'s clock is off by more than 10 minutes',
+    'Расход за период': 'Consumption over a period', 'Сохранить расход': 'Save the consumption',
+    'С %1 по %2, счетчиков: %3': 'From %1 to %2, meters: %3',
+    'Журнал %1 уже пишет другой сборщик (процесс %2 на %3); этот останавливается':
+        'Another collector writes the journal %1 (process %2 on %3); this one stops',
+    'Журнал не успевает, не записано: %1': 'The journal falls behind, not kept: %1',
+    'Сервер журнала %1 потерян (%2); чтения ждут его в очереди':
+        'The journal server %1 is lost (%2); the reads wait for it in the queue',
+    'Сервер журнала %1 потерян; чтения ждут его в очереди': 'The journal server %1 is lost; the reads wait for it in the queue',
+    'Сервер журнала %1 снова доступен; записано из очереди: %2': 'The journal server %1 is back; written from the queue: %2',
+    'Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с, запросов %6':
+        'Round %1: %2 of %3 meters read on %4 lines in %5 s, %6 requests',
+    'Не считаны:\n': 'Not read:\n', 'Журнал не принял все чтения за %1 с': 'The journal did not take every read in %1 s',
+    'Не записаны в журнал:\n  ': 'Not kept in the journal:\n  ', 'порт %1 не открыт': 'port %1 did not open',
+    'архив прочитан не весь: %1': 'archive read in part: %1', 'время установлено, смещение %1 с': 'time set, offset %1 s',
+    'время установлено, не прочитано обратно': 'time set, not read back', 'время не установлено: %1': 'time not set: %1',
+    '%1 чтений в очереди журнала': '%1 reads in the journal\'s queue', 'показания %1 от %2': 'reading %1 of %2',
+    'архив %1 от %2': 'archive %1 of %2', 'метка %1': 'label %1', 'установка времени %1 в %2': 'time setting %1 at %2',
+    'журнал не указан': 'no journal given',
+    '%1: ожидается postgresql://пользователь@сервер:порт/база, пароль в %2':
+        '%1: postgresql://user@host:port/database expected, the password in %2',
 }
 
 

@@ -26,35 +26,6 @@ journal::Connection journal_connection(const SideSettings &side, const QString &
     return c;
 }
 
-QString journal_place(const journal::Connection &c)
-{
-    if (c.backend == journal::Backend::sqlite)
-        return QDir::toNativeSeparators(c.file);
-    return QStringLiteral("%1@%2:%3/%4").arg(c.user, c.host).arg(c.port).arg(c.database);
-}
-
-QString journal_fault_text(journal::Fault fault, const journal::Connection &c)
-{
-    const QString place = journal_place(c);
-    switch (fault) {
-    case journal::Fault::damaged:
-        return MainWindow::tr("Журнал %1 поврежден и оставлен как есть; показания не записываются").arg(place);
-    case journal::Fault::read_only:
-        return MainWindow::tr("Журнал %1 только для чтения; показания не записываются").arg(place);
-    case journal::Fault::newer_schema:
-        return MainWindow::tr("Журнал %1 создан более новой версией программы; показания не записываются").arg(place);
-    case journal::Fault::locked:
-        return MainWindow::tr("Журнал %1 занят другой копией программы; показания не записываются").arg(place);
-    case journal::Fault::unreachable:
-        return MainWindow::tr("Сервер журнала %1 недоступен; показания не записываются").arg(place);
-    case journal::Fault::refused:
-        return MainWindow::tr("Сервер журнала %1 отклонил вход; показания не записываются").arg(place);
-    case journal::Fault::failed:
-    case journal::Fault::none: break;
-    }
-    return MainWindow::tr("Ошибка журнала %1; показания больше не записываются").arg(place);
-}
-
 JournalLink::JournalLink(QWidget *prompt_parent)
 {
     where = journal_connection(load_side_settings(QLatin1String(side_settings_file)),
@@ -72,6 +43,10 @@ JournalLink::JournalLink(QWidget *prompt_parent)
     connect(journal_writer.get(), &journal::Writer::fault, this,
             [this](journal::Fault fault, const QString &) { emit this->fault(journal_fault_text(fault, where)); });
     connect(journal_writer.get(), &journal::Writer::dropped, this, &JournalLink::dropped);
+    connect(journal_writer.get(), &journal::Writer::server_lost, this, [this] {
+        emit server_lost(
+            MainWindow::tr("Сервер журнала %1 потерян; чтения ждут его в очереди").arg(journal_place(where)));
+    });
     connect(journal_writer.get(), &journal::Writer::written, this, &JournalLink::written);
 }
 

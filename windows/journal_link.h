@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/side_settings.h"
+#include "journal/journal_place.h"
 #include "journal/journal_store.h"
 
 #include <QObject>
@@ -17,16 +18,9 @@ class Writer;
 // server; anything else keeps it in readings.sqlite beside settings.txt. The
 // password is never in the file: the caller puts it in.
 constexpr const char *journal_file = "readings.sqlite";
-constexpr const char *journal_password_variable = "METER_JOURNAL_PASSWORD";
+constexpr const char *journal_password_variable = journal::password_variable;
 
 journal::Connection journal_connection(const SideSettings &side, const QString &sqlite_file);
-
-// Where the journal is, as the operator recognises it.
-QString journal_place(const journal::Connection &connection);
-
-// The status line for a journal given up: what happened and that the
-// program goes on without it.
-QString journal_fault_text(journal::Fault fault, const journal::Connection &connection);
 
 // The journal behind the main window: where it is (asking for a server's
 // password when the environment has none), and its writer's thread. Every
@@ -47,8 +41,10 @@ public:
 signals:
     // The journal was given up: what happened, said once.
     void fault(const QString &text);
-    // A read was not kept: the journal is too far behind.
-    void dropped();
+    // A read was not kept: the journal is too far behind; what it was.
+    void dropped(const QString &what);
+    // A server lost: the reads wait for it in the queue, said as a status text.
+    void server_lost(const QString &text);
     void written();
 
 private:

@@ -5,6 +5,7 @@
 #include "config/atomic_file.h"
 #include "meter/register_map.h"
 #include "windows/consumption_chart.h"
+#include "windows/consumption_window.h"
 #include "windows/journal_link.h"
 #include "windows/save_dialog.h"
 
@@ -72,9 +73,10 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     state->setObjectName(QStringLiteral("journal_state"));
     state->setWordWrap(true);
 
-    meters = make_table(
-        QStringLiteral("journal_meters"),
-        {tr("Серийный номер"), tr("Модель"), tr("Версия"), tr("Адрес"), tr("Показания"), tr("Время чтения")}, this);
+    meters = make_table(QStringLiteral("journal_meters"),
+                        {tr("Серийный номер"), tr("Модель"), tr("Версия"), tr("Адрес"), tr("Показания"),
+                         tr("Время чтения"), tr("Метка"), tr("Линия")},
+                        this);
     from_date = new QDateEdit(QDate::currentDate().addMonths(-1), this);
     from_date->setObjectName(QStringLiteral("journal_from"));
     to_date = new QDateEdit(QDate::currentDate(), this);
@@ -88,6 +90,8 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     archive_type->addItems({tr("Часовой"), tr("Суточный"), tr("Месячный")});
     auto *save = new QPushButton(tr("Сохранить в файл"), this);
     save->setObjectName(QStringLiteral("journal_save_btn"));
+    auto *period = new QPushButton(tr("Расход за период"), this);
+    period->setObjectName(QStringLiteral("journal_consumption_btn"));
 
     readings = make_table(
         QStringLiteral("journal_readings"),
@@ -105,6 +109,7 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     range->addWidget(new QLabel(tr("Архив"), this));
     range->addWidget(archive_type);
     range->addStretch();
+    range->addWidget(period);
     range->addWidget(save);
 
     auto *split = new QSplitter(Qt::Vertical, this);
@@ -122,6 +127,7 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     connect(from_date, &QDateEdit::dateChanged, this, &JournalWindow::show_meter);
     connect(to_date, &QDateEdit::dateChanged, this, &JournalWindow::show_meter);
     connect(archive_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &JournalWindow::show_archive);
+    connect(period, &QPushButton::clicked, this, &JournalWindow::show_consumption);
     connect(save, &QPushButton::clicked, this, [this] {
         save_with_dialog(this, tr("Сохранить архив"), arc::suggested_file_name(selected_serial(), QDate::currentDate()),
                          tr("Файлы CSV (*.csv)"), &last_dir,
@@ -156,6 +162,8 @@ void JournalWindow::refresh()
 {
     const QString picked = selected_serial();
     known = store_ready() ? store->meters() : QList<journal::MeterRow>();
+    if (!store->is_open())
+        store_ready(); // says why, and shows nothing as if it were whole
     const QSignalBlocker quiet(meters);
     meters->setRowCount(known.size());
     int picked_row = known.isEmpty() ? -1 : 0;
@@ -164,7 +172,8 @@ void JournalWindow::refresh()
         set_row(meters, r,
                 {m.serial, m.model_code >= 0 ? model_text(quint16(m.model_code), m.model_name) : QString(),
                  m.protocol_version >= 0 ? QString::number(m.protocol_version) : QString(), m.address,
-                 units_text(m.last_volume_units, m.factor, m.decimals), local_time_text(m.last_read_at)});
+                 units_text(m.last_volume_units, m.factor, m.decimals), local_time_text(m.last_read_at), m.label,
+                 m.line});
         if (m.serial == picked)
             picked_row = r;
     }
@@ -261,6 +270,25 @@ void JournalWindow::show_archive()
     const VolumeScale scale = rows.isEmpty() ? VolumeScale() : VolumeScale{rows.first().factor, rows.first().decimals};
     records->setHorizontalHeaderLabels(arc::column_titles(scale));
     consumption->set_series(journal::consumption_points(rows), quantity::volume_unit(scale));
+}
+
+// Over whole local days, as the readings are shown.
+void JournalWindow::show_consumption()
+{
+    const QDateTime from(from_date->date(), QTime(0, 0));
+    const QDateTime to(to_date->date().addDays(1), QTime(0, 0));
+    QList<journal::ConsumptionRow> rows;
+    QString fault;
+    if (store_ready())
+        rows = journal::consumption(*store, from, to);
+    // A query that failed part-way would leave meters out: nothing is shown then.
+    if (!store->is_open())
+        fault = journal_fault_text(store->fault(), connection);
+    if (!consumption_window)
+        consumption_window = new ConsumptionWindow(this);
+    consumption_window->show_period(rows, from, to, fault);
+    consumption_window->show();
+    consumption_window->raise();
 }
 
 bool JournalWindow::save_to(const QString &path, QString *error)

@@ -13,6 +13,7 @@ class QDateEdit;
 class QLabel;
 class QTableWidget;
 class consumption_chart;
+class ConsumptionWindow;
 
 // "Журнал": the meters the journal knows with their last reading; for the
 // one picked, its readings and archive records over a date range, as tables
@@ -30,6 +31,9 @@ public:
     void select_meter(const QString &serial);
     void set_range(const QDate &from, const QDate &to);
     bool save_to(const QString &path, QString *error);
+    // "Расход за период" over the dates shown.
+    void show_consumption();
+    ConsumptionWindow *consumption_view() const { return consumption_window; }
 
     QTableWidget *meters_table() const { return meters; }
     QTableWidget *readings_table() const { return readings; }
@@ -54,5 +58,6 @@ private:
     QDateEdit *to_date = nullptr;
     QLabel *state = nullptr;
     consumption_chart *consumption = nullptr;
+    ConsumptionWindow *consumption_window = nullptr;
     QString last_dir;
 };

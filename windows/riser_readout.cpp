@@ -11,7 +11,7 @@
 
 namespace {
 
-enum Column { address, serial, model, version, volume, reverse, events, meter_clock, offset, outcome };
+enum Column { address, serial, model, version, volume, reverse, events, meter_clock, offset, outcome, label };
 
 QString model_cell(const PollValues &v)
 {
@@ -29,6 +29,9 @@ RiserReadout::RiserReadout(const Widgets &widgets, Exchanger *exchanger, QObject
     , ui(widgets)
     , line(exchanger)
 {
+    // The label the journal keeps with the meter (an apartment, an account).
+    ui.table->setColumnCount(label + 1);
+    ui.table->setHorizontalHeaderItem(label, new QTableWidgetItem(tr("Метка")));
     ui.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui.table->horizontalHeader()->setStretchLastSection(true);
     connect(ui.read_all_btn, &QPushButton::clicked, this, &RiserReadout::read_all_requested);
@@ -66,7 +69,11 @@ void RiserReadout::read_all(const QVector<scan::ListedMeter> &rows, const Exchan
     for (int row = 0; row < rows.size(); ++row)
         show_meter(row);
     set_status(tr("Чтение счетчиков: %1").arg(rows.size()), false);
-    line->run(&*pass, rules);
+    // On a noisy line two faults anywhere in a meter's 31 reads would end it:
+    // the pass gives each request its own wait and resend.
+    ExchangeRules per_request = rules;
+    per_request.strikes_per_request = true;
+    line->run(&*pass, per_request);
     enable_buttons();
 }
 
@@ -170,6 +177,7 @@ void RiserReadout::show_meter(int row)
     if (failed && !not_read && meter.attempts == 1 && !pass->finished())
         result = tr("%1, повтор в конце").arg(result);
     set_cell(row, outcome, result);
+    set_cell(row, label, labels.value(v.serial_number));
     ui.table->item(row, outcome)->setForeground(failed ? Qt::red : Qt::black);
 }
 

@@ -3,6 +3,7 @@
 #include "link/exchange.h"
 #include "scan/line_readout.h"
 
+#include <QHash>
 #include <QObject>
 #include <optional>
 
@@ -30,6 +31,8 @@ public:
     RiserReadout(const Widgets &widgets, Exchanger *line, QObject *parent = nullptr);
 
     bool running() const;
+    // Each meter's label by its serial number, shown beside it.
+    void set_labels(const QHash<QString, QString> &by_serial) { labels = by_serial; }
     // The main window has found the line free and open.
     void read_all(const QVector<scan::ListedMeter> &rows, const ExchangeRules &rules, const QStringList &model_table);
     void sync_all(const ExchangeRules &rules);
@@ -55,6 +58,7 @@ private:
     Widgets ui;
     Exchanger *line;
     QStringList models;
+    QHash<QString, QString> labels;
     std::optional<scan::LineReadout> pass;
     std::optional<scan::ClockSync> sync;
     QVector<int> sync_rows; // the table row of each meter the clock setting asks

@@ -23,6 +23,15 @@ void MainWindow::on_scan_btn_clicked()
                 [this](const MeterTarget &target, const PollValues &values, const QDateTime &read_at) {
                     journal->writer()->record_poll(values, read_at.toUTC(), target);
                 });
+        windows.scan->set_label_source([this] {
+            QHash<QString, QString> labels;
+            journal::Store store(journal->connection());
+            if (store.open()) {
+                for (const journal::MeterRow &meter : store.meters())
+                    labels.insert(meter.serial, meter.label);
+            }
+            return labels;
+        });
         windows.scan->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;

@@ -88,6 +88,8 @@ void ScanWindow::read_all(const ExchangeRules &rules, const QStringList &model_t
         set_status(tr("Эти счетчики на другой скорости или четности: выберите один, затем считайте"), true);
         return;
     }
+    if (labels)
+        riser->set_labels(labels());
     riser->read_all(listed, rules, model_table);
     if (elsewhere > 0)
         set_status(tr("Не считаны счетчики на другой скорости или четности: %1").arg(elsewhere), true);

@@ -7,6 +7,7 @@
 #include "scan/settings_search.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QStringList>
 #include <QWidget>
 
@@ -40,6 +41,9 @@ public:
     // port's needs it.
     using LineControl = std::function<bool(const std::optional<scan::LineSetting> &)>;
     void set_line_control(LineControl control) { set_line = std::move(control); }
+    // The labels the journal keeps, by serial number, asked for at each "Считать все".
+    using LabelSource = std::function<QHash<QString, QString>()>;
+    void set_label_source(LabelSource source) { labels = std::move(source); }
 
     // Starts the search over the range and wait of the form. The failure
     // period (port settings) bounds the wait for a meter that has answered.
@@ -101,4 +105,5 @@ private:
     QStringList models;
     int asked_address = 0;
     RiserReadout *riser = nullptr;
+    LabelSource labels;
 };

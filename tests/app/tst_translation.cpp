@@ -84,11 +84,11 @@ void tst_translation::every_text_of_the_code_is_in_the_translation()
     QTemporaryDir dir;
     const QString fresh = dir.filePath("fresh.ts");
     QStringList args;
-    // The folders of the layers that exist (lupdate stops at a missing one).
-    for (const char *folder : {"windows", "config", "model", "link", "meter", "archive", "scan", "journal", "forms"}) {
-        const QString path = QStringLiteral(SOURCE_DIR "/") + folder;
-        if (QFileInfo::exists(path))
-            args << path;
+    for (const char *folder :
+         {"windows", "collect", "config", "model", "link", "meter", "archive", "scan", "journal", "forms"}) {
+        // lupdate refuses the whole run over a folder that is not there (yet).
+        if (QFileInfo::exists(QStringLiteral(SOURCE_DIR "/") + folder))
+            args << QStringLiteral(SOURCE_DIR "/") + folder;
     }
     args << "-locations"
          << "none"

@@ -22,15 +22,21 @@ void tst_archive_reader::reads_every_archive_data()
     QTest::addColumn<int>("requests");
     QTest::addColumn<QVector<int>>("records"); // of each archive handed over, hourly first
     QTest::addColumn<bool>("complete");
+    QTest::addColumn<QVector<int>>("types"); // the archives asked for; empty: all
 
     // Version 2: blocks of 24 records of 512, 384, 128; version 3: 17 of 336, 252, 84.
-    QTest::newRow("version 2") << 2 << -1 << 22 + 16 + 6 << QVector<int>{512, 384, 128} << true;
-    QTest::newRow("version 3") << 3 << -1 << 20 + 15 + 5 << QVector<int>{336, 252, 84} << true;
+    QTest::newRow("version 2") << 2 << -1 << 22 + 16 + 6 << QVector<int>{512, 384, 128} << true << QVector<int>{};
+    QTest::newRow("version 3") << 3 << -1 << 20 + 15 + 5 << QVector<int>{336, 252, 84} << true << QVector<int>{};
     // What was read of an archive cut short is handed over too.
-    QTest::newRow("silent in the daily archive") << 3 << 25 << 26 << QVector<int>{336, 5 * 17} << false;
-    QTest::newRow("silent at the first block") << 3 << 0 << 1 << QVector<int>{} << false;
+    QTest::newRow("silent in the daily archive")
+        << 3 << 25 << 26 << QVector<int>{336, 5 * 17} << false << QVector<int>{};
+    QTest::newRow("silent at the first block") << 3 << 0 << 1 << QVector<int>{} << false << QVector<int>{};
     // Version 0: not known, the meter is asked first (register 0x0009).
-    QTest::newRow("version asked first") << 0 << -1 << 1 + 20 + 15 + 5 << QVector<int>{336, 252, 84} << true;
+    QTest::newRow("version asked first") << 0 << -1 << 1 + 20 + 15 + 5 << QVector<int>{336, 252, 84} << true
+                                         << QVector<int>{};
+    // Only the archives due: the daily and the monthly.
+    QTest::newRow("daily and monthly only") << 3 << -1 << 15 + 5 << QVector<int>{252, 84} << true
+                                            << QVector<int>{archive_geometry::daily, archive_geometry::monthly};
 }
 
 void tst_archive_reader::reads_every_archive()
@@ -40,10 +46,11 @@ void tst_archive_reader::reads_every_archive()
     QFETCH(int, requests);
     QFETCH(QVector<int>, records);
     QFETCH(bool, complete);
+    QFETCH(QVector<int>, types);
 
     QVector<sim::meter> meters{sim::builtin_meter()};
     meters[0].version = version == 0 ? 3 : version;
-    ArchiveReader reader(version, MeterTarget{});
+    ArchiveReader reader(version, MeterTarget{}, types);
     QCOMPARE(run_in_process(reader, meters, silent_from).size(), requests);
     QCOMPARE(reader.complete(), complete);
 

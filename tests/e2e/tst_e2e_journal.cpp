@@ -5,6 +5,7 @@
 #include "app_on_line.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
+#include "windows/consumption_window.h"
 #include "windows/journal_window.h"
 
 #include <QFile>
@@ -94,7 +95,8 @@ void tst_e2e_journal::poll_and_archive_kept()
         db.setUserName(server[3]);
         db.setPassword(server[4]);
         QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec("DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records"));
+        QVERIFY(QSqlQuery(db).exec(
+            "DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims"));
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("clean");
@@ -137,6 +139,21 @@ void tst_e2e_journal::poll_and_archive_kept()
         records += shown;
     }
     QVERIFY(!journal->chart()->points().isEmpty());
+
+    // "Расход за период" over today: the one reading stands for the end of
+    // the day it is nearer to, and the other end is marked missing.
+    journal->set_range(QDate::currentDate(), QDate::currentDate());
+    app.window().findChild<QPushButton *>("journal_consumption_btn")->click();
+    QTableWidget *period = journal->consumption_view()->table();
+    QCOMPARE(period->rowCount(), 1);
+    QCOMPARE(period->item(0, 1)->text(), app.text("serial_num_line"));
+    const bool at_start = !period->item(0, 4)->text().isEmpty();
+    QCOMPARE(period->item(0, at_start ? 4 : 7)->text(), app.text("real_state_lin"));
+    // The stand-in's clock stands in 2024: marked too.
+    QCOMPARE(period->item(0, 12)->text(),
+             QString("нет показаний на %1, часы счетчика расходятся более чем на 10 минут")
+                 .arg(at_start ? "конец" : "начало"));
+    journal->set_range(QDate(2000, 1, 1), QDate(2100, 1, 1));
 
     QTemporaryDir out;
     QString error;

@@ -2,6 +2,7 @@
 // riser: three meters, one of them gone quiet since the search, and a device
 // that answers garbage.
 #include "app_on_line.h"
+#include "journal/journal_store.h"
 #include "link/frames.h"
 #include "meter/poll.h"
 #include "meter/write_values.h"
@@ -87,6 +88,13 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QVERIFY(app.wait_for([&] { return !window->running(); }, 120000));
     QCOMPARE(app.window().findChild<QTableWidget *>("scan_table")->rowCount(), 4);
 
+    // The journal knows meter 17 by its apartment.
+    {
+        journal::Connection journal;
+        journal.file = QDir::current().absoluteFilePath("readings.sqlite");
+        journal::Store store(journal);
+        QVERIFY(store.open() && store.store_label("00a1b2c3d405", "кв. 17", "Стояк"));
+    }
     // The meter at 3 has been taken off the line since the search.
     QVERIFY(app.line().command("meter 1 fault silence").startsWith("ok"));
     const int frames_before = app.sent_frames().size();
@@ -105,12 +113,13 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QVERIFY(progress->isHidden());
     const QDateTime read_to = QDateTime::currentDateTime();
     const QStringList meter_3 = row(app, 0), meter_17 = row(app, 1), garbage = row(app, 2), meter_200 = row(app, 3);
-    QCOMPARE(meter_3, (QStringList{"3", "", "", "", "", "", "", "", "", "Нет ответа"}));
+    QCOMPARE(meter_3, (QStringList{"3", "", "", "", "", "", "", "", "", "Нет ответа", ""}));
     QCOMPARE(meter_17.mid(0, 8),
              (QStringList{"17", "00a1b2c3d405", "c16 СВГ-15 RS485", "2", "12.346", "нет", "0", "30.01.2024 15:42:10"}));
     QVERIFY2(offset_between(meter_17[8], riser_clock, read_from, read_to), qPrintable(meter_17[8]));
     QCOMPARE(meter_17[9], QStringLiteral("OK"));
-    QCOMPARE(garbage, (QStringList{"100", "", "", "", "", "", "", "", "", "Некорректные данные"}));
+    QCOMPARE(meter_17[10], QStringLiteral("кв. 17")); // the journal's label
+    QCOMPARE(garbage, (QStringList{"100", "", "", "", "", "", "", "", "", "Некорректные данные", ""}));
     // A model the table does not know: its volume in counted units, as the poll
     // shows it, and said to be counts under a column of cubic metres.
     QCOMPARE(meter_200.mid(0, 8),

@@ -9,6 +9,22 @@ action=$1
 info=$2
 bin=${METER_PG_BIN:-/usr/lib/postgresql/15/bin}
 
+# The server stopped and started again on its port, its data kept: a server
+# lost and back (pg_server.sh down|up INFO_FILE).
+if [[ $action == down || $action == up ]]; then
+    dir=$(cat "$info.dir")
+    read -r _ port _ <"$info"
+    as_owner=()
+    [[ $(id -u) == 0 ]] && as_owner=(runuser -u "$(stat -c %U "$dir")" --)
+    if [[ $action == down ]]; then
+        "${as_owner[@]}" "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null
+    else
+        "${as_owner[@]}" "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+            -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off" start >/dev/null
+    fi
+    exit 0
+fi
+
 if [[ $action == stop ]]; then
     if [[ -f $info.dir ]]; then
         dir=$(cat "$info.dir")

@@ -6,6 +6,7 @@
 #include "journal/journal_writer.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -118,6 +119,7 @@ private slots:
     void file_faults_leave_the_file_as_it_was();
     void server_faults_data();
     void server_faults();
+    void server_lost_and_back_loses_nothing();
     void writer_says_once_and_keeps_going();
 
 private:
@@ -143,7 +145,8 @@ void tst_journal_store::init()
     QFile::remove(dir.filePath("readings.sqlite-wal"));
     QFile::remove(dir.filePath("readings.sqlite-shm"));
     if (pg.up)
-        exec_all(pg.connection, {"DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records"});
+        exec_all(pg.connection,
+                 {"DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims"});
 }
 
 void tst_journal_store::postgresql_server_is_up()
@@ -423,6 +426,34 @@ void tst_journal_store::writer_says_once_and_keeps_going()
     QVERIFY(!writer.available());
     QTest::qWait(50);
     QCOMPARE(faults.size(), 1);
+}
+
+// The server stopped with reads on their way and started again: the reads
+// wait in the queue and are all written once it is back.
+void tst_journal_store::server_lost_and_back_loses_nothing()
+{
+    if (!pg.up)
+        QSKIP(qPrintable(pg.reason));
+    const auto server = [](const char *action) {
+        return QProcess::execute(PG_SERVER_SH, {action, qEnvironmentVariable("METER_PG_INFO")}) == 0;
+    };
+    Writer writer(pg.connection);
+    QSignalSpy lost(&writer, &Writer::server_lost);
+    QSignalSpy back(&writer, &Writer::server_back);
+    const QDateTime t0 = QDateTime::currentDateTimeUtc();
+    writer.record_poll(sample_poll(3, true), t0, MeterTarget{});
+    QVERIFY(writer.wait_written(30000));
+    QVERIFY(server("down"));
+    for (int k = 1; k <= 3; ++k)
+        writer.record_poll(sample_poll(3, true), t0.addSecs(k), MeterTarget{});
+    QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 1, 30000);
+    QVERIFY(server("up"));
+    QVERIFY(writer.wait_written(60000));
+    QTRY_COMPARE(back.size(), 1);
+    QCOMPARE(back.at(0).at(0).toInt(), 3);
+    QVERIFY(writer.available());
+    Store store(pg.connection);
+    QCOMPARE(store.readings(QStringLiteral("00a1b2c3d4e5"), QDateTime(), QDateTime()).size(), 4);
 }
 
 QTEST_GUILESS_MAIN(tst_journal_store)

@@ -63,6 +63,7 @@ void tst_exchanger::outcomes_data()
     QTest::addColumn<int>("requests");
     QTest::addColumn<int>("fail_ms");
     QTest::addColumn<int>("new_meter_at"); // the request that starts another meter's turn; -1: none
+    QTest::addColumn<bool>("per_request"); // the strikes start afresh with every request
 
     const QVector<quint16> two = {version_register, identifier_register};
     const LineTrick silent{LineTrick::silent, 0};
@@ -75,44 +76,59 @@ void tst_exchanger::outcomes_data()
     };
     const QVector<int> both = kinds({Kind::answered, Kind::answered});
 
-    QTest::newRow("answers in time") << true << false << two << QVector<LineTrick>{} << both << 2 << 120 << -1;
+    QTest::newRow("answers in time") << true << false << two << QVector<LineTrick>{} << both << 2 << 120 << -1 << false;
     QTest::newRow("first answer missing: wait, resend")
-        << true << false << two << QVector<LineTrick>{silent} << both << 3 << 120 << -1;
+        << true << false << two << QVector<LineTrick>{silent} << both << 3 << 120 << -1 << false;
     QTest::newRow("silent meter: given up after one resend")
         << true << false << two << QVector<LineTrick>{silent, silent} << kinds({Kind::no_answer, Kind::answered}) << 3
-        << 120 << -1;
+        << 120 << -1 << false;
     // Given up on, the meter answers the resend after all, later than the
     // failure period: that answer must not pass for the next request's.
     QTest::newRow("answer to the resend after the give-up")
         << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 1000}, {LineTrick::late, 300}}
-        << kinds({Kind::no_answer, Kind::answered}) << 3 << 400 << -1;
-    QTest::newRow("garbled once") << true << false << two << QVector<LineTrick>{garble} << both << 3 << 120 << -1;
+        << kinds({Kind::no_answer, Kind::answered}) << 3 << 400 << -1 << false;
+    QTest::newRow("garbled once") << true << false << two << QVector<LineTrick>{garble} << both << 3 << 120 << -1
+                                  << false;
     QTest::newRow("garbled throughout: bad answer")
         << true << false << two << QVector<LineTrick>{garble, garble, garble}
-        << kinds({Kind::bad_answer, Kind::answered}) << 4 << 120 << -1;
+        << kinds({Kind::bad_answer, Kind::answered}) << 4 << 120 << -1 << false;
     // The first answer comes after the resend has left, and the resend's
     // answer right behind it: that one must not pass for the answer to the
     // next request, which has the same length and comes later.
     QTest::newRow("late answer, then the resend's")
         << true << false << two
         << QVector<LineTrick>{{LineTrick::late, 520}, {LineTrick::late, 80}, {LineTrick::late, 30}} << both << 3 << 120
-        << -1;
-    QTest::newRow("echoing adapter") << true << true << two << QVector<LineTrick>{} << both << 2 << 120 << -1;
+        << -1 << false;
+    QTest::newRow("echoing adapter") << true << true << two << QVector<LineTrick>{} << both << 2 << 120 << -1 << false;
     QTest::newRow("refusal is a bad answer to a poll")
         << true << false << QVector<quint16>{missing_register} << QVector<LineTrick>{} << kinds({Kind::bad_answer}) << 3
-        << 120 << -1;
-    QTest::newRow("refusal is told to a write") << false << false << QVector<quint16>{missing_register}
-                                                << QVector<LineTrick>{} << kinds({Kind::exception}) << 1 << 120 << -1;
+        << 120 << -1 << false;
+    QTest::newRow("refusal is told to a write")
+        << false << false << QVector<quint16>{missing_register} << QVector<LineTrick>{} << kinds({Kind::exception}) << 1
+        << 120 << -1 << false;
     QTest::newRow("one wait without resend") << false << false << two << QVector<LineTrick>{silent}
-                                             << kinds({Kind::no_answer, Kind::answered}) << 2 << 120 << -1;
+                                             << kinds({Kind::no_answer, Kind::answered}) << 2 << 120 << -1 << false;
     // The strikes of a run hold for one meter: a meter given up on leaves the
     // next request no wait and no resend, unless it goes to another meter.
     QTest::newRow("after a give-up: the next miss is final")
         << true << false << two << QVector<LineTrick>{silent, silent, silent}
-        << kinds({Kind::no_answer, Kind::no_answer}) << 3 << 120 << -1;
+        << kinds({Kind::no_answer, Kind::no_answer}) << 3 << 120 << -1 << false;
     QTest::newRow("another meter: waits and resends afresh")
         << true << false << two << QVector<LineTrick>{silent, silent, silent}
-        << kinds({Kind::no_answer, Kind::answered}) << 4 << 120 << 1;
+        << kinds({Kind::no_answer, Kind::answered}) << 4 << 120 << 1 << false;
+    // Per request: a meter given up on once is still asked afresh, and faults
+    // spread over a run (a wait for one request, another for the next) never add up.
+    QTest::newRow("per request: after a give-up, a wait and a resend again")
+        << true << false << two << QVector<LineTrick>{silent, silent, silent}
+        << kinds({Kind::no_answer, Kind::answered}) << 4 << 120 << -1 << true;
+    QTest::newRow("per request: a fault in each request")
+        << true << false << QVector<quint16>{version_register, identifier_register, version_register}
+        << QVector<LineTrick>{silent, {}, silent} << kinds({Kind::answered, Kind::answered, Kind::answered}) << 5 << 120
+        << -1 << true;
+    QTest::newRow("per run: the same faults end in a give-up")
+        << true << false << QVector<quint16>{version_register, identifier_register, version_register}
+        << QVector<LineTrick>{silent, {}, silent} << kinds({Kind::answered, Kind::no_answer, Kind::answered}) << 4
+        << 120 << -1 << false;
 }
 
 void tst_exchanger::outcomes()
@@ -125,6 +141,7 @@ void tst_exchanger::outcomes()
     QFETCH(int, requests);
     QFETCH(int, fail_ms);
     QFETCH(int, new_meter_at);
+    QFETCH(bool, per_request);
 
     MeterDevice meter;
     meter.tricks = tricks;
@@ -136,6 +153,7 @@ void tst_exchanger::outcomes()
     rules.retry = retry ? ExchangeRules::Retry::wait_resend_give_up : ExchangeRules::Retry::none;
     rules.ok_ms = 40;
     rules.fail_ms = fail_ms;
+    rules.strikes_per_request = per_request;
     ReadList reads(registers);
     reads.new_meter_at = new_meter_at;
     QVERIFY(exchanger.run(&reads, rules));

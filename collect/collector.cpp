@@ -1,0 +1,324 @@
+#include "collect/collector.h"
+
+#include "journal/journal_place.h"
+#include "journal/journal_writer.h"
+#include "meter/quantity.h"
+#include "scan/line_readout.h"
+
+#include <QCoreApplication>
+#include <QSysInfo>
+#include <QTimer>
+#include <cstdio>
+
+namespace collect {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("collect", text);
+}
+
+void print(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// Reads that wait for the journal when the round is over: a server that
+// hangs is not waited for past this.
+constexpr int journal_wait_ms = 60000;
+
+} // namespace
+
+QString meter_line(const LineEntry &line, const MeterEntry &meter, const MeterReport &report)
+{
+    const PollValues &v = report.values;
+    QString reading;
+    if (report.read)
+        reading = v.volume + (v.volume_factor == 0.0 ? tr(" ед.") : tr(" м3"));
+    QString outcome = report.outcome;
+    // A meter read only when asked again tells of a line worth a look.
+    if (report.read && report.attempts > 1)
+        outcome += tr(", со второго раза");
+    if (!report.clock.isEmpty())
+        outcome += QStringLiteral("; ") + report.clock;
+    if (report.archive_records >= 0)
+        outcome += QStringLiteral("; ") + tr("архив: %1 записей").arg(report.archive_records);
+    const QString offset = report.offset_s ? quantity::offset(*report.offset_s) + tr(" с") : QString();
+    return QStringList{line.name, meter.label, meter.id_text(), reading, offset, outcome}.join(QLatin1Char('\t'));
+}
+
+Collector::Collector(const Options &o, const LinesFile &l, const journal::Connection &journal,
+                     const QStringList &model_table, QObject *parent)
+    : QObject(parent)
+    , options(o)
+    , lines(l)
+    , connection(journal)
+    , models(model_table)
+{ }
+
+Collector::~Collector() = default;
+
+bool Collector::start()
+{
+    if (!shared()) {
+        // One collector per file: a second would write the same meters twice.
+        sqlite_lock = std::make_unique<QLockFile>(connection.file + QStringLiteral(".collector"));
+        sqlite_lock->setStaleLockTime(0);
+        if (!sqlite_lock->tryLock(0)) {
+            qint64 pid = 0;
+            QString host, application;
+            sqlite_lock->getLockInfo(&pid, &host, &application);
+            print(tr("Журнал %1 уже пишет другой сборщик (процесс %2 на %3); этот останавливается")
+                      .arg(journal_place(connection))
+                      .arg(pid)
+                      .arg(host));
+            return false;
+        }
+    }
+    holder = QStringLiteral("%1:%2").arg(QSysInfo::machineHostName()).arg(QCoreApplication::applicationPid());
+    int meters = 0;
+    for (const LineEntry &line : qAsConst(lines.lines))
+        meters += line.meters.size();
+    journal_limit = 4 * meters + 64;
+    start_writer();
+    claim_timer = new QTimer(this);
+    claim_timer->setInterval(20); // one line a tick: collectors started together take turns
+    connect(claim_timer, &QTimer::timeout, this, &Collector::claim_more);
+    renew_timer = new QTimer(this);
+    renew_timer->setInterval(lease_ms / 3);
+    connect(renew_timer, &QTimer::timeout, this, [this] {
+        if (claims && !claims->renew_claims(round_key, holder, QDateTime::currentMSecsSinceEpoch() + lease_ms))
+            claims.reset(); // opened anew at the next claim
+    });
+    start_round();
+    return true;
+}
+
+// Every read of a round may wait for the journal at once; a server that
+// goes away meanwhile keeps them queued until it is back.
+void Collector::start_writer()
+{
+    writer = std::make_unique<journal::Writer>(connection, journal_limit);
+    connect(writer.get(), &journal::Writer::fault, this, [this](journal::Fault fault, const QString &detail) {
+        journal_failed = true;
+        print(journal_fault_text(fault, connection) + QStringLiteral(" (") + detail + QLatin1Char(')'));
+    });
+    connect(writer.get(), &journal::Writer::dropped, this, [this](const QString &what) {
+        journal_failed = true;
+        print(tr("Журнал не успевает, не записано: %1").arg(what));
+    });
+    connect(writer.get(), &journal::Writer::server_lost, this, [this](const QString &detail) {
+        print(tr("Сервер журнала %1 потерян (%2); чтения ждут его в очереди").arg(journal_place(connection), detail));
+    });
+    connect(writer.get(), &journal::Writer::server_back, this, [this](int written) {
+        print(tr("Сервер журнала %1 снова доступен; записано из очереди: %2")
+                  .arg(journal_place(connection))
+                  .arg(written));
+    });
+}
+
+bool Collector::stop()
+{
+    if (!writer)
+        return true;
+    const QStringList unkept = writer->finish(journal_wait_ms);
+    if (!unkept.isEmpty())
+        print(tr("Не записаны в журнал:\n  ") + unkept.join(QStringLiteral("\n  ")));
+    return unkept.isEmpty();
+}
+
+void Collector::start_round()
+{
+    // A journal given up is tried afresh each round: the server may be back.
+    if (!writer->available()) {
+        writer->finish(1000);
+        start_writer();
+        journal_failed = false;
+    }
+    ++round_number;
+    round_clock.start();
+    round_exchanges = 0;
+    rounds.clear();
+    unmarked.clear();
+    round_active = true;
+    const qint64 period_s = options.every_s > 0 ? options.every_s : 60;
+    round_key = QDateTime::currentSecsSinceEpoch() / period_s;
+    // What the journal already holds decides which archives are due.
+    newest.clear();
+    {
+        journal::Store store(connection);
+        if (store.open())
+            newest = store.newest_records();
+    }
+    if (!shared()) {
+        for (int i = 0; i < lines.lines.size(); ++i)
+            start_line(i);
+        return;
+    }
+    claim_timer->start();
+    renew_timer->start();
+    claim_more();
+}
+
+void Collector::start_line(int index)
+{
+    auto round
+        = std::make_unique<LineRound>(lines.lines.at(index), models, writer.get(), newest, options.clock_limit_s);
+    connect(round.get(), &LineRound::meter_done, this,
+            [this, index](int meter, bool final) { meter_done(index, meter, final); });
+    connect(
+        round.get(), &LineRound::finished_round, this, [this, index] { line_finished(index); }, Qt::QueuedConnection);
+    LineRound *started = round.get();
+    rounds[index] = std::move(round);
+    started->start();
+}
+
+// One line a tick while there are lines to claim; then a look now and then
+// for lines whose collector has stopped renewing its lease.
+void Collector::claim_more()
+{
+    if (!round_active)
+        return;
+    if (!claims) {
+        claims = std::make_unique<journal::Store>(connection);
+        QStringList names;
+        for (const LineEntry &line : qAsConst(lines.lines))
+            names << line.name;
+        if (!claims->add_lines(names)) {
+            claims.reset(); // the server is away: asked again in a second
+            claim_timer->setInterval(1000);
+            return;
+        }
+    }
+    mark_read();
+    if (!claims)
+        return;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const std::optional<QString> line = claims->claim_line(round_key, holder, now, now + lease_ms);
+    if (!line) {
+        claims.reset();
+        claim_timer->setInterval(1000);
+        return;
+    }
+    if (line->isEmpty()) {
+        claim_timer->setInterval(1000);
+        check_round_over();
+        return;
+    }
+    claim_timer->setInterval(20);
+    int index = -1;
+    for (int i = 0; i < lines.lines.size(); ++i) {
+        if (lines.lines.at(i).name == *line)
+            index = i;
+    }
+    // A line of another lines file: not this collector's to read.
+    if (index < 0 || rounds.count(index)) {
+        claims->finish_line(round_key, *line, holder);
+        return;
+    }
+    start_line(index);
+}
+
+void Collector::meter_done(int line, int meter, bool final)
+{
+    if (!final)
+        return;
+    const LineRound &round = *rounds.at(line);
+    print(meter_line(round.line(), round.line().meters.at(meter), round.reports().at(size_t(meter))));
+}
+
+void Collector::line_finished(int line)
+{
+    if (shared()) {
+        unmarked.insert(line);
+        mark_read();
+    }
+    check_round_over();
+}
+
+// Lines read but not yet marked so (the server was away) keep their lease
+// and are marked at the next chance.
+void Collector::mark_read()
+{
+    for (auto it = unmarked.begin(); it != unmarked.end() && claims;) {
+        if (claims->finish_line(round_key, lines.lines.at(*it).name, holder)) {
+            it = unmarked.erase(it);
+        } else {
+            claims.reset();
+        }
+    }
+}
+
+void Collector::check_round_over()
+{
+    if (!round_active)
+        return;
+    for (const auto &round : rounds) {
+        if (!round.second->finished())
+            return;
+    }
+    if (shared()) {
+        // Others may still be reading, or may have died holding lines.
+        if (!claims || !unmarked.isEmpty() || claims->lines_left(round_key) != 0)
+            return;
+        claim_timer->stop();
+        renew_timer->stop();
+    }
+    round_active = false;
+    round_over();
+}
+
+void Collector::round_over()
+{
+    const double seconds = round_clock.elapsed() / 1000.0;
+    int total = 0;
+    int read = 0;
+    QStringList unread;
+    for (const auto &entry : rounds) {
+        const LineRound *round = entry.second.get();
+        round_exchanges += round->exchanges();
+        for (int m = 0; m < int(round->reports().size()); ++m) {
+            ++total;
+            const MeterReport &report = round->reports().at(size_t(m));
+            if (report.read) {
+                ++read;
+                continue;
+            }
+            const MeterEntry &meter = round->line().meters.at(m);
+            unread << QStringLiteral("  %1 / %2 (%3): %4")
+                          .arg(round->line().name, meter.label, meter.id_text(), report.outcome);
+        }
+    }
+    // --once: what is queued is written before the end, within a bound, and
+    // what never was is named.
+    QStringList unkept;
+    const bool written = options.every_s > 0 ? writer->wait_written(journal_wait_ms)
+                                             : (unkept = writer->finish(journal_wait_ms)).isEmpty();
+    print(tr("Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с, запросов %6")
+              .arg(round_number)
+              .arg(read)
+              .arg(total)
+              .arg(rounds.size())
+              .arg(seconds, 0, 'f', 1)
+              .arg(round_exchanges));
+    if (!unread.isEmpty())
+        print(tr("Не считаны:\n") + unread.join(QLatin1Char('\n')));
+    if (!written)
+        print(tr("Журнал не принял все чтения за %1 с").arg(journal_wait_ms / 1000));
+    if (!unkept.isEmpty())
+        print(tr("Не записаны в журнал:\n  ") + unkept.join(QStringLiteral("\n  ")));
+    const bool whole = unread.isEmpty() && written && !journal_failed;
+    if (options.every_s <= 0) {
+        emit done(whole ? 0 : 1);
+        return;
+    }
+    // The next round at the next multiple of the period, as every collector counts it.
+    const qint64 next_ms = (round_key + 1) * qint64(options.every_s) * 1000;
+    const qint64 wait_ms = qMax<qint64>(0, next_ms - QDateTime::currentMSecsSinceEpoch());
+    QTimer::singleShot(int(wait_ms), this, &Collector::start_round);
+}
+
+} // namespace collect

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "collect/collect_options.h"
+#include "collect/line_round.h"
+#include "collect/lines_file.h"
+#include "journal/journal_store.h"
+
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <map>
+#include <memory>
+
+class QTimer;
+
+namespace journal {
+class Writer;
+}
+
+namespace collect {
+
+// The rounds: every line read at once, one exchanger each, so that a round
+// lasts about as long as its slowest line. One output line per meter as its
+// reading is final, a summary per round; with --once the exit code says
+// whether every meter was read.
+//
+// On a PostgreSQL journal several collectors with the same lines file share
+// a round: each claims lines one by one (journal::Store::claim_line) and
+// renews its leases while it reads them; lines whose lease ran out are
+// claimed again until every line of the round is read. Rounds are numbered
+// by the clock (multiples of --every, or of a minute with --once), so that
+// collectors on several machines agree on them. An SQLite journal has one
+// collector: a second one finds the lock taken and stops.
+class Collector : public QObject
+{
+    Q_OBJECT
+public:
+    Collector(const Options &options, const LinesFile &lines, const journal::Connection &journal,
+              const QStringList &models, QObject *parent = nullptr);
+    ~Collector() override;
+
+    // False, having said why, when another collector holds the SQLite journal.
+    bool start();
+    // The end: what the journal has queued is written within a bound; false,
+    // having named them, when some reads were never kept.
+    bool stop();
+    // Every exchange of the last round, resends included.
+    int exchanges() const { return round_exchanges; }
+
+signals:
+    // --once: the round is over and the journal written; 0 every meter read, 1 not.
+    void done(int exit_code);
+
+public:
+    // A line's claim lasts this long unless renewed: a collector that dies
+    // leaves its lines to the others after this.
+    static constexpr int lease_ms = 10000;
+
+private:
+    void start_writer();
+    void start_round();
+    void start_line(int index);
+    void claim_more();
+    void meter_done(int line, int meter, bool final);
+    void line_finished(int line);
+    void mark_read();
+    void check_round_over();
+    void round_over();
+    bool shared() const { return connection.backend == journal::Backend::postgresql; }
+
+    Options options;
+    LinesFile lines;
+    journal::Connection connection;
+    QStringList models;
+    std::unique_ptr<journal::Writer> writer;
+    std::map<int, std::unique_ptr<LineRound>> rounds; // by line index: this round's lines read here
+    std::unique_ptr<journal::Store> claims;           // shared(): the claims, on this thread
+    std::unique_ptr<QLockFile> sqlite_lock;
+    QTimer *claim_timer = nullptr;
+    QTimer *renew_timer = nullptr;
+    NewestRecords newest;
+    QString holder; // this collector, as the claims name it
+    qint64 round_key = 0;
+    bool round_active = false;
+    QSet<int> unmarked; // lines read whose claim is not yet marked read
+    QElapsedTimer round_clock;
+    int round_number = 0;
+    int round_exchanges = 0;
+    bool journal_failed = false;
+    int journal_limit = 64;
+};
+
+// The output line of one meter: line, label, address or serial, reading,
+// clock offset, outcome (tab-separated).
+QString meter_line(const LineEntry &line, const MeterEntry &meter, const MeterReport &report);
+
+} // namespace collect

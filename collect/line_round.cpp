@@ -1,0 +1,318 @@
+#include "collect/line_round.h"
+
+#include "archive/archive_geometry.h"
+#include "archive/archive_reader.h"
+#include "archive/records.h"
+#include "journal/journal_writer.h"
+#include "link/answer_check.h"
+#include "link/exchanger.h"
+#include "link/io_port.h"
+#include "link/network_line.h"
+#include "meter/quantity.h"
+#include "scan/line_readout.h"
+
+#include <QCoreApplication>
+#include <QTcpSocket>
+
+namespace collect {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("collect", text);
+}
+
+// A write answered at once; a repeated write would be written twice.
+constexpr int write_look_ms = 100;
+
+// The last outcome of a run that failed, as the line table says it.
+QString failure_text(const ExchangeOutcome &last)
+{
+    using Kind = ExchangeOutcome::Kind;
+    scan::MeterReadout meter;
+    using O = scan::MeterReadout::Outcome;
+    switch (last.kind) {
+    case Kind::stopped: meter.outcome = O::stopped; break;
+    case Kind::port_lost: meter.outcome = O::port_lost; break;
+    case Kind::no_answer: meter.outcome = O::no_answer; break;
+    default:
+        // The poll's rules judge a refusal a bad answer; the output names it.
+        if (last.kind == Kind::exception || last.check == AnswerStatus::exception) {
+            meter.outcome = O::exception;
+            meter.exception_code = exception_code(last.answer);
+        } else {
+            meter.outcome = O::bad_answer;
+        }
+        break;
+    }
+    return scan::outcome_text(meter);
+}
+
+QString connect_failure_text(ConnectFailure why)
+{
+    switch (why) {
+    case ConnectFailure::name_not_found: return tr("имя сервера линии не найдено");
+    case ConnectFailure::refused: return tr("сервер линии отклонил соединение");
+    case ConnectFailure::timed_out: return tr("сервер линии не отвечает");
+    case ConnectFailure::network_unreachable: return tr("сеть сервера линии недоступна");
+    case ConnectFailure::none:
+    case ConnectFailure::other: break;
+    }
+    return tr("нет соединения с сервером линии");
+}
+
+} // namespace
+
+QVector<int> due_archives(const QHash<int, qint64> &newest, qint64 meter_clock)
+{
+    QVector<int> due;
+    const auto older = [&](int type, qint64 interval_s) {
+        if (!newest.contains(type) || meter_clock - newest.value(type) >= interval_s)
+            due.append(type);
+    };
+    older(archive_geometry::hourly, 3600);
+    older(archive_geometry::daily, 86400);
+    const auto month = newest.constFind(archive_geometry::monthly);
+    if (month == newest.constEnd()
+        || QDateTime::fromSecsSinceEpoch(*month, Qt::UTC).addMonths(1).toSecsSinceEpoch() <= meter_clock)
+        due.append(archive_geometry::monthly);
+    return due;
+}
+
+LineRound::LineRound(const LineEntry &line, const QStringList &model_table, journal::Writer *journal_writer,
+                     const NewestRecords &newest_records, int clock_limit, QObject *parent)
+    : QObject(parent)
+    , entry(line)
+    , models(model_table)
+    , writer(journal_writer)
+    , newest(newest_records)
+    , clock_limit_s(clock_limit)
+    , port(std::make_unique<io_port>())
+{
+    meters.resize(size_t(entry.meters.size()));
+    for (int i = 0; i < entry.meters.size(); ++i)
+        turns.append(i);
+    exchanger = new Exchanger(port.get(), this);
+    connect(exchanger, &Exchanger::concluded, this,
+            [this](Sequence *, const ExchangeOutcome &outcome) { step_concluded(outcome); });
+    connect(exchanger, &Exchanger::finished, this, &LineRound::run_finished);
+}
+
+LineRound::~LineRound()
+{
+    delete exchanger;
+    port.reset();
+}
+
+int LineRound::exchanges() const
+{
+    return exchanger->stats().requests;
+}
+
+void LineRound::start()
+{
+    if (!entry.networked()) {
+        SerialLine wanted;
+        wanted.port_name = entry.port;
+        wanted.baud_rate = entry.baud_rate;
+        wanted.parity = entry.parity;
+        wanted.stop_bits = entry.stop_bits;
+        SerialLine used;
+        if (port->open_port(wanted, &used))
+            opened();
+        else
+            open_failed(tr("порт %1 не открыт").arg(entry.port));
+        return;
+    }
+    network = new network_line(this);
+    connect(network, &network_line::connected, this, [this](int round_trip_ms) {
+        // The server carries the line at the rate and framing of its serial
+        // side; the answer waits are sized by them, plus the round trip.
+        LineTiming timing;
+        timing.baud_rate = entry.baud_rate;
+        timing.parity = entry.parity;
+        timing.stop_bits = entry.stop_bits;
+        timing.framed_by_server = true;
+        timing.round_trip_ms = round_trip_ms;
+        port->attach(network->socket(), timing);
+        opened();
+    });
+    connect(network, &network_line::failed, this,
+            [this](ConnectFailure why) { open_failed(connect_failure_text(why)); });
+    NetworkEndpoint endpoint;
+    endpoint.host = entry.host;
+    endpoint.tcp_port = entry.tcp_port;
+    network->connect_to(endpoint);
+}
+
+void LineRound::opened()
+{
+    next_turn();
+}
+
+void LineRound::open_failed(const QString &why)
+{
+    for (int i = 0; i < int(meters.size()); ++i) {
+        meters[size_t(i)].outcome = why;
+        meters[size_t(i)].attempts = 1;
+        emit meter_done(i, true);
+    }
+    finish();
+}
+
+ExchangeRules LineRound::rules(bool for_archive) const
+{
+    ExchangeRules r;
+    r.ok_ms = for_archive ? entry.archive_ok_ms : entry.ok_ms;
+    r.fail_ms = for_archive ? entry.archive_fail_ms : entry.fail_ms;
+    r.log_first_bad_answer = false;
+    r.strikes_per_request = true;
+    return r;
+}
+
+void LineRound::next_turn()
+{
+    ++turn;
+    if (turn >= turns.size()) {
+        finish();
+        return;
+    }
+    MeterReport &meter = meters[size_t(turns[turn])];
+    ++meter.attempts;
+    meter.values = PollValues();
+    meter.offset_s.reset();
+    meter.clock.clear();
+    meter.archive_records = -1;
+    clock_read_at = QDateTime();
+    poll = std::make_unique<PollEngine>(entry.meters.at(turns[turn]).target(), models);
+    stage = Stage::poll;
+    exchanger->run(poll.get(), rules(false));
+}
+
+void LineRound::step_concluded(const ExchangeOutcome &outcome)
+{
+    if (stage == Stage::poll && poll && outcome.answered() && poll->step() == scan::clock_step)
+        clock_read_at = QDateTime::currentDateTime();
+    last_outcome = outcome;
+}
+
+void LineRound::run_finished()
+{
+    switch (stage) {
+    case Stage::poll: poll_over(); break;
+    case Stage::archive: archive_over(); break;
+    case Stage::clock: clock_over(); break;
+    }
+}
+
+void LineRound::poll_over()
+{
+    const int index = turns[turn];
+    MeterReport &meter = meters[size_t(index)];
+    const MeterEntry &listed = entry.meters[index];
+    meter.values = poll->values();
+    if (!poll->complete()) {
+        meter.outcome = failure_text(last_outcome);
+        turn_over(false);
+        return;
+    }
+    meter.read = true;
+    meter.outcome = QStringLiteral("OK");
+    const PollValues &v = meter.values;
+    if (v.clock_seconds && clock_read_at.isValid())
+        meter.offset_s = scan::clock_offset_s(*v.clock_seconds, clock_read_at);
+    writer->record_poll(v, QDateTime::currentDateTimeUtc(), poll->target());
+    writer->record_label(v.serial_number, listed.label, entry.name);
+
+    const QVector<int> due
+        = v.clock_seconds ? due_archives(newest.value(v.serial_number), *v.clock_seconds) : QVector<int>();
+    if (!due.isEmpty()) {
+        archive = std::make_unique<ArchiveReader>(v.protocol_version, poll->target(), due);
+        stage = Stage::archive;
+        exchanger->run(archive.get(), rules(true));
+        return;
+    }
+    archive_over();
+}
+
+// What was read is kept, whole or cut short; the journal adds only the
+// records it lacks.
+void LineRound::archive_over()
+{
+    const int index = turns[turn];
+    MeterReport &meter = meters[size_t(index)];
+    const PollValues &v = meter.values;
+    if (archive) {
+        journal::ArchiveBatch batch;
+        batch.serial = v.serial_number;
+        batch.protocol_version = archive->version();
+        batch.factor = v.volume_factor;
+        batch.decimals = v.factor_decimals;
+        batch.read_at = QDateTime::currentDateTimeUtc();
+        const bool by_serial = poll->target().by_serial;
+        for (const ReadArchive &a : archive->take_completed()) {
+            const QList<QByteArray> records = arc::split_records(a.frames, modbus::archive_header_length(by_serial),
+                                                                 arc::record_length(batch.protocol_version));
+            batch.records
+                += journal::archive_rows(records, a.type, batch.protocol_version, batch.factor, batch.decimals);
+        }
+        meter.archive_records = archive->records_read();
+        if (!archive->complete())
+            meter.clock = tr("архив прочитан не весь: %1").arg(failure_text(last_outcome));
+        if (!batch.records.isEmpty())
+            writer->record_archive(batch);
+        archive.reset();
+    }
+    if (clock_limit_s >= 0 && meter.offset_s && qAbs(*meter.offset_s) > clock_limit_s) {
+        clock = std::make_unique<scan::ClockSync>(QVector<MeterTarget>{poll->target()});
+        stage = Stage::clock;
+        ExchangeRules r;
+        r.retry = ExchangeRules::Retry::none;
+        r.fail_ms = entry.fail_ms;
+        r.look_ms = write_look_ms;
+        exchanger->run(clock.get(), r);
+        return;
+    }
+    turn_over(true);
+}
+
+void LineRound::clock_over()
+{
+    MeterReport &meter = meters[size_t(turns[turn])];
+    const scan::ClockSetting &set = clock->meters().front();
+    if (set.outcome == scan::ClockSetting::Outcome::set) {
+        meter.clock = set.clock_offset_s
+            ? tr("время установлено, смещение %1 с").arg(quantity::offset(*set.clock_offset_s))
+            : tr("время установлено, не прочитано обратно");
+        writer->record_clock_setting(meter.values.serial_number, QDateTime::currentDateTimeUtc(), *meter.offset_s,
+                                     set.clock_offset_s);
+    } else {
+        meter.clock = tr("время не установлено: %1").arg(scan::outcome_text(set));
+    }
+    clock.reset();
+    turn_over(true);
+}
+
+void LineRound::turn_over(bool ok)
+{
+    const int index = turns[turn];
+    const bool retry = !ok && meters[size_t(index)].attempts == 1;
+    if (retry)
+        turns.append(index);
+    emit meter_done(index, !retry);
+    // The next run starts once the exchanger has left this one's signal.
+    QMetaObject::invokeMethod(this, &LineRound::next_turn, Qt::QueuedConnection);
+}
+
+void LineRound::finish()
+{
+    poll.reset();
+    port->close_port();
+    if (network)
+        network->drop();
+    done = true;
+    emit finished_round();
+}
+
+} // namespace collect

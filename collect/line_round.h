@@ -1,0 +1,107 @@
+#pragma once
+
+#include "collect/lines_file.h"
+#include "link/exchange.h"
+#include "link/network_endpoint.h"
+#include "meter/poll.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class ArchiveReader;
+class Exchanger;
+class io_port;
+class network_line;
+namespace journal {
+class Writer;
+}
+namespace scan {
+class ClockSync;
+}
+
+namespace collect {
+
+// What the round made of one meter.
+struct MeterReport
+{
+    bool read = false; // polled whole
+    QString outcome;   // "OK", or why not
+    PollValues values;
+    std::optional<qint64> offset_s; // meter minus computer, as polled
+    QString clock;                  // the clock setting's outcome, if one was made
+    int archive_records = -1;       // records read; -1: no archive was due or none came
+    int attempts = 0;
+};
+
+// The newest archive record the journal holds, per meter and archive type.
+using NewestRecords = QHash<QString, QHash<int, qint64>>;
+
+// The archives of a meter due for reading: those whose newest record in the
+// journal is older than the archive's interval by the meter's clock.
+QVector<int> due_archives(const QHash<int, qint64> &newest, qint64 meter_clock);
+
+// One line's part of a round, on a line of its own: every meter polled whole
+// into the journal, its due archives read, its clock set when it is off by
+// more than the limit; a meter that fails is asked once more at the end.
+// Each request gets its wait, one resend and then a give-up.
+class LineRound : public QObject
+{
+    Q_OBJECT
+public:
+    LineRound(const LineEntry &line, const QStringList &models, journal::Writer *writer, const NewestRecords &newest,
+              int clock_limit_s, QObject *parent = nullptr);
+    ~LineRound() override;
+
+    void start();
+    bool finished() const { return done; }
+    const LineEntry &line() const { return entry; }
+    const std::vector<MeterReport> &reports() const { return meters; }
+    int exchanges() const; // requests sent, resends included
+
+signals:
+    // A meter's turn is over; with `final` it keeps its outcome for the round.
+    void meter_done(int meter, bool final);
+    void finished_round();
+
+private:
+    void opened();
+    void open_failed(const QString &why);
+    void next_turn();
+    void run_finished();
+    void step_concluded(const ExchangeOutcome &outcome);
+    void poll_over();
+    void archive_over();
+    void clock_over();
+    void turn_over(bool ok);
+    void finish();
+    ExchangeRules rules(bool archive) const;
+
+    LineEntry entry;
+    QStringList models;
+    journal::Writer *writer;
+    NewestRecords newest;
+    int clock_limit_s;
+    std::unique_ptr<io_port> port;
+    network_line *network = nullptr; // a line behind a server
+    Exchanger *exchanger = nullptr;
+
+    enum class Stage { poll, archive, clock };
+    Stage stage = Stage::poll;
+    std::vector<MeterReport> meters;
+    QVector<int> turns; // the first round, then the retries
+    int turn = -1;
+    std::unique_ptr<PollEngine> poll;
+    std::unique_ptr<ArchiveReader> archive;
+    std::unique_ptr<scan::ClockSync> clock;
+    QDateTime clock_read_at;
+    ExchangeOutcome last_outcome;
+    bool done = false;
+};
+
+} // namespace collect

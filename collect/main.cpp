@@ -1,0 +1,93 @@
+// configurator-collect: many lines read unattended into the readings journal.
+#include "collect/collect_options.h"
+#include "collect/collector.h"
+#include "collect/consumption_report.h"
+#include "collect/lines_file.h"
+#include "journal/journal_place.h"
+#include "meter/model_table.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+#include <csignal>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef Q_OS_UNIX
+int stop_pipe[2] = {-1, -1};
+
+void stop_requested(int)
+{
+    const char byte = 1;
+    (void)!::write(stop_pipe[1], &byte, 1);
+}
+
+// SIGTERM (a service stopped) and SIGINT end the event loop, so that what
+// the journal has queued is written before the end.
+void quit_on_signals(QCoreApplication *app)
+{
+    if (::pipe(stop_pipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(stop_pipe[0], QSocketNotifier::Read, app);
+    QObject::connect(notifier, &QSocketNotifier::activated, app, [] { QCoreApplication::exit(0); });
+    std::signal(SIGTERM, stop_requested);
+    std::signal(SIGINT, stop_requested);
+}
+#endif
+
+int refuse(const QString &text)
+{
+    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("configurator-collect"));
+
+    QString error;
+    const std::optional<collect::Options> options = collect::parse_options(app.arguments().mid(1), &error);
+    if (!options)
+        return refuse(error + QLatin1Char('\n') + collect::usage());
+    std::optional<journal::Connection> journal = journal::parse_place(options->journal, &error);
+    if (!journal)
+        return refuse(error);
+    if (journal->backend == journal::Backend::postgresql)
+        journal->password = qEnvironmentVariable(journal::password_variable);
+
+    if (options->consumption)
+        return collect::print_consumption(*options, *journal);
+
+    QFile file(options->lines_file);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(QStringLiteral("%1: %2").arg(options->lines_file, file.errorString()));
+    const std::optional<collect::LinesFile> lines = collect::parse_lines(file.readAll(), options->lines_file, &error);
+    if (!lines)
+        return refuse(error);
+
+    // The model table as the program keeps it: in the working folder, or beside the program.
+    QStringList models;
+    if (!load_model_table(QStringLiteral("models_counter.csv"), models))
+        load_model_table(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("models_counter.csv")),
+                         models);
+
+    collect::Collector collector(*options, *lines, *journal, models);
+    QObject::connect(&collector, &collect::Collector::done, &app, [](int code) { QCoreApplication::exit(code); });
+    if (!collector.start())
+        return 1;
+#ifdef Q_OS_UNIX
+    quit_on_signals(&app);
+#endif
+    const int code = app.exec();
+    // Stopped in the middle (a service stopped): the queue written, within a bound.
+    return collector.stop() ? code : 1;
+}

@@ -1,0 +1,257 @@
+// The collector as the office runs it: the program against stand-ins on
+// 127.0.0.1, into an SQLite journal; its output, exit code and journal rows.
+#include "sim_line.h"
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QString out, err;
+};
+
+Run collect(const QStringList &args, const QString &dir)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(qEnvironmentVariable("METER_COLLECT"), args);
+    Run r;
+    // The stand-in's log is read meanwhile: a full pipe would stop it answering.
+    QDeadlineTimer deadline(180000);
+    while (p.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        p.waitForFinished(20);
+        QCoreApplication::processEvents();
+    }
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+bool write_file(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+}
+
+QStringList column(const QString &db_file, const QString &statement)
+{
+    QStringList values;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+        db.setDatabaseName(db_file);
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.exec(statement);
+            while (q.next())
+                values << q.value(0).toString();
+        }
+    }
+    QSqlDatabase::removeDatabase("check");
+    return values;
+}
+
+// Meter 2, asked by its serial number, loses two answers far apart: counted
+// per run the second would end its first attempt.
+const char *const three_meters = "address = 1\nserial = 000000000001\n"
+                                 "[meter]\naddress = 2\nserial = 000000000002\nvolume = 5000\n"
+                                 "fault = silence count=1 after=3\nfault = silence count=1 after=14\n"
+                                 "[meter]\naddress = 3\nserial = 000000000003\nfault = silence\n";
+
+} // namespace
+
+class tst_collect : public QObject
+{
+    Q_OBJECT
+private slots:
+    void once_into_sqlite();
+    void consumption_over_two_rounds();
+    void second_collector_on_sqlite_stops();
+    void refused_before_reading_data();
+    void refused_before_reading();
+};
+
+void tst_collect::once_into_sqlite()
+{
+    SimLine sim;
+    QVERIFY2(sim.start_tcp({}, three_meters), qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(MODELS_CSV, dir.filePath("models_counter.csv")));
+    QVERIFY(write_file(dir.filePath("lines.json"),
+                       QString(R"({"lines": [{"name": "Стояк 1", "host": "127.0.0.1", "tcp_port": %1,
+  "meters": [{"address": 1, "label": "кв. 1"}, {"serial": "000000000002", "label": "кв. 2"},
+             {"address": 3, "label": "кв. 3"}]}]})")
+                           .arg(sim.tcp_port())
+                           .toUtf8()));
+    const Run run = collect({"lines.json", "--once", "--journal", "r.sqlite", "--set-clock-over", "60"}, dir.path());
+    QCOMPARE(run.code, 1);
+    const QStringList lines = run.out.split('\n');
+    // The stand-in's clocks stand in 2024: both are set, and read back within seconds.
+    QVERIFY2(lines.filter(QRegularExpression("^Стояк 1\tкв. 1\tадрес 1\t12.346 м3\t-\\d+ с\tOK; время установлено,"
+                                             " смещение [-+]?[0-5] с; архив: 672 записей$"))
+                     .size()
+                 == 1,
+             qPrintable(run.out));
+    QVERIFY2(lines.filter(QRegularExpression("^Стояк 1\tкв. 2\t000000000002\t5.000 м3\t-\\d+ с\tOK; время установлено"))
+                     .size()
+                 == 1,
+             qPrintable(run.out));
+    QVERIFY2(lines.contains("Стояк 1\tкв. 3\tадрес 3\t\t\tНет ответа"), qPrintable(run.out));
+    QVERIFY2(run.out.contains("Круг 1: считано 2 из 3 счетчиков на 1 линиях"), qPrintable(run.out));
+    QVERIFY2(run.out.contains("Не считаны:\n  Стояк 1 / кв. 3 (адрес 3): Нет ответа"), qPrintable(run.out));
+
+    const QString db = dir.filePath("r.sqlite");
+    QCOMPARE(column(db, "SELECT serial || ' ' || label || ' ' || line FROM meters ORDER BY serial"),
+             (QStringList{"000000000001 кв. 1 Стояк 1", "000000000002 кв. 2 Стояк 1"}));
+    QCOMPARE(column(db, "SELECT volume_units FROM readings ORDER BY serial"), (QStringList{"12346", "5000"}));
+    QCOMPARE(column(db, "SELECT count(*) FROM clock_settings WHERE abs(offset_after) <= 5"), QStringList{"2"});
+    const QStringList records = column(db, "SELECT count(*) FROM archive_records GROUP BY serial");
+    QCOMPARE(records.size(), 2);
+    QVERIFY(records[0].toInt() > 500);
+    // The meters' clocks now stand in the present, past their archives'
+    // newest records: a second round reads them again and adds nothing.
+    const Run again = collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path());
+    QCOMPARE(again.code, 1);
+    QCOMPARE(column(db, "SELECT count(*) FROM archive_records GROUP BY serial"), records);
+    QCOMPARE(column(db, "SELECT count(*) FROM readings"), QStringList{"4"});
+}
+
+// Two rounds with the stand-ins' volumes moved on between them; the meter
+// at 3 falls silent before the second, and the one at 2 keeps its clock of 2024.
+void tst_collect::consumption_over_two_rounds()
+{
+    const QString now = QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss");
+    SimLine sim;
+    QVERIFY2(sim.start_tcp({},
+                           QString("address = 1\nserial = 000000000001\ntime = %1\nclock = running\n"
+                                   "[meter]\naddress = 2\nserial = 000000000002\nvolume = 5000\n"
+                                   "[meter]\naddress = 3\nserial = 000000000003\ntime = %1\nclock = running\n")
+                               .arg(now)),
+             qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(MODELS_CSV, dir.filePath("models_counter.csv")));
+    QVERIFY(write_file(dir.filePath("lines.json"),
+                       QString(R"({"lines": [{"name": "Стояк 1", "host": "127.0.0.1", "tcp_port": %1,
+  "meters": [{"address": 1, "label": "кв. 1"}, {"address": 2, "label": "кв. 2"}, {"address": 3, "label": "кв. 3"}]}]})")
+                           .arg(sim.tcp_port())
+                           .toUtf8()));
+    const QString format = "yyyy-MM-dd hh:mm:ss";
+    const QString from = QDateTime::currentDateTime().addDays(-1).addSecs(-60).toString(format);
+    QCOMPARE(collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path()).code, 0);
+    // The first round a day ago, the meters' clocks as they were then.
+    QVERIFY(column(dir.filePath("r.sqlite"),
+                   "UPDATE readings SET read_at = read_at - 86400000,"
+                   " meter_clock = meter_clock - 86400")
+                .isEmpty());
+    QCOMPARE(column(dir.filePath("r.sqlite"),
+                    "SELECT count(*) FROM readings WHERE read_at < 1000 * (strftime('%s',"
+                    " 'now') - 80000)"),
+             QStringList{"3"});
+    QVERIFY(sim.command("meter 1 set 0x1002 13346").startsWith("ok"));
+    QVERIFY(sim.command("meter 2 set 0x1002 5500").startsWith("ok"));
+    QVERIFY(sim.command("meter 3 fault silence").startsWith("ok"));
+    QCOMPARE(collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path()).code, 1);
+    const QString to = QDateTime::currentDateTime().addSecs(60).toString(format);
+
+    const Run report = collect({"--consumption", from, to, "--journal", "r.sqlite", "--out", "period.csv"}, dir.path());
+    QCOMPARE(report.code, 0);
+    QFile csv(dir.filePath("period.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QByteArray bytes = csv.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList rows = QString::fromUtf8(bytes.mid(3)).split("\r\n");
+    QCOMPARE(rows.value(2),
+             QStringLiteral("Метка;Серийный номер;Адрес;Линия;Показания на начало;Взято;Откуда;"
+                            "Показания на конец;Взято;Откуда;Расход;Единицы;Отметки"));
+    const auto fields = [&](int row) {
+        QStringList f = rows.value(row).split(';');
+        return f.size() == 13 ? QStringList{f[0], f[1], f[2], f[3], f[4], f[6], f[7], f[9], f[10], f[11], f[12]} : f;
+    };
+    QCOMPARE(fields(3),
+             (QStringList{"кв. 1", "=\"000000000001\"", "1", "Стояк 1", "12,346", "опрос", "13,346", "опрос", "1,000",
+                          "м3", ""}));
+    QCOMPARE(fields(4),
+             (QStringList{"кв. 2", "=\"000000000002\"", "2", "Стояк 1", "5,000", "опрос", "5,500", "опрос", "0,500",
+                          "м3", "часы счетчика расходятся более чем на 10 минут"}));
+    QCOMPARE(fields(5),
+             (QStringList{"кв. 3", "=\"000000000003\"", "3", "Стояк 1", "12,346", "опрос", "", "", "", "м3",
+                          "нет показаний на конец"}));
+}
+
+// One SQLite journal has one collector: a second says so and reads nothing.
+void tst_collect::second_collector_on_sqlite_stops()
+{
+    SimLine sim;
+    QVERIFY2(sim.start_tcp(), qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(write_file(
+        dir.filePath("lines.json"),
+        QString(R"({"lines": [{"name": "A", "host": "127.0.0.1", "tcp_port": %1, "meters": [{"address": 1}]}]})")
+            .arg(sim.tcp_port())
+            .toUtf8()));
+    QProcess first;
+    first.setWorkingDirectory(dir.path());
+    first.start(qEnvironmentVariable("METER_COLLECT"), {"lines.json", "--every", "3600", "--journal", "r.sqlite"});
+    const auto stop_first = qScopeGuard([&] {
+        first.kill();
+        first.waitForFinished();
+    });
+    QByteArray said;
+    QTRY_VERIFY2_WITH_TIMEOUT((said += first.readAllStandardOutput()).contains("Круг 1"),
+                              qPrintable(said + first.readAllStandardError()), 30000);
+    const Run second = collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path());
+    QCOMPARE(second.code, 1);
+    QVERIFY2(second.out.contains("уже пишет другой сборщик (процесс " + QString::number(first.processId())),
+             qPrintable(second.out));
+    QVERIFY(!second.out.contains("Круг"));
+}
+
+void tst_collect::refused_before_reading_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("said");
+    const QByteArray good
+        = R"({"lines": [{"name": "A", "host": "127.0.0.1", "tcp_port": PORT, "meters": [{"address": 1}]}]})";
+    QTest::newRow("unknown key") << QStringList{"lines.json", "--once", "--journal", "r.sqlite"}
+                                 << QByteArray(R"({"lines": [{"name": "A", "host": "127.0.0.1", "tcp_port": PORT,
+  "meters": [{"adress": 1}]}]})") << "lines.json:2:15: lines[0].meters[0].adress: неизвестный ключ";
+    QTest::newRow("not JSON") << QStringList{"lines.json", "--once", "--journal", "r.sqlite"}
+                              << QByteArray("{\"lines\": [") << "lines.json:1:12: не JSON";
+    QTest::newRow("no --once or --every")
+        << QStringList{"lines.json", "--journal", "r.sqlite"} << good << "нужен один из --once и --every";
+    QTest::newRow("bad journal") << QStringList{"lines.json", "--once", "--journal", "postgresql://host/db"} << good
+                                 << "ожидается postgresql://пользователь@сервер:порт/база";
+}
+
+// Nothing is read: the stand-in is never asked and no journal is made.
+void tst_collect::refused_before_reading()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, said);
+    SimLine sim;
+    QVERIFY2(sim.start_tcp(), qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(write_file(dir.filePath("lines.json"), file.replace("PORT", QByteArray::number(sim.tcp_port()))));
+    const Run run = collect(args, dir.path());
+    QCOMPARE(run.code, 2);
+    QVERIFY2(run.err.contains(said), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QVERIFY(!QFile::exists(dir.filePath("r.sqlite")));
+    QVERIFY(sim.command("get 0x0009").startsWith("ok")); // the stand-in's log is current
+    QVERIFY2(sim.sim_log().filter("tcp connection").isEmpty(), qPrintable(sim.sim_log().join('\n')));
+}
+
+QTEST_MAIN(tst_collect)
+#include "tst_collect.moc"

@@ -1,0 +1,197 @@
+// Three collectors sharing one PostgreSQL journal (the server of
+// tests/journal/pg_server.sh) over twelve lines of stand-ins on 127.0.0.1:
+// each line read once a round, a collector killed mid-round leaves its lines
+// to the others in the same round, and the server restarted mid-round loses
+// nothing they read.
+#include "sim_line.h"
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int line_count = 12;
+constexpr int period_s = 60;
+
+QStringList server_info()
+{
+    QFile info(qEnvironmentVariable("METER_PG_INFO"));
+    const QStringList fields = info.open(QIODevice::ReadOnly)
+        ? QString::fromUtf8(info.readAll()).trimmed().split(' ')
+        : QStringList{"skip", "no PostgreSQL server started for this run"};
+    return fields;
+}
+
+} // namespace
+
+class tst_collect_shared : public QObject
+{
+    Q_OBJECT
+private slots:
+    void three_collectors_share_the_rounds();
+
+private:
+    QVariantList values(const QString &statement);
+    QStringList server;
+};
+
+QVariantList tst_collect_shared::values(const QString &statement)
+{
+    QVariantList found;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "check");
+        db.setHostName(server[0]);
+        db.setPort(server[1].toInt());
+        db.setDatabaseName(server[2]);
+        db.setUserName(server[3]);
+        db.setPassword(server[4]);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(statement)) {
+                while (q.next())
+                    found << q.value(0);
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase("check");
+    return found;
+}
+
+void tst_collect_shared::three_collectors_share_the_rounds()
+{
+    server = server_info();
+    if (server.size() < 5 || server[0] == "skip")
+        QSKIP(qPrintable("no PostgreSQL: " + server.mid(1).join(' ')));
+    values("DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims");
+
+    // Two meters a line, each answer 100 ms after its request: a line takes
+    // seconds, long enough to be caught mid-round.
+    std::vector<std::unique_ptr<SimLine>> sims;
+    QStringList lines;
+    for (int i = 1; i <= line_count; ++i) {
+        sims.push_back(std::make_unique<SimLine>());
+        const QString meters = QString("address = 1\nserial = %1\n[meter]\naddress = 2\nserial = %2\n")
+                                   .arg(2 * i, 12, 10, QLatin1Char('0'))
+                                   .arg(2 * i + 1, 12, 10, QLatin1Char('0'));
+        QVERIFY2(sims.back()->start_tcp({"--turnaround", "100"}, meters), qPrintable(sims.back()->error()));
+        lines << QString(R"({"name": "Линия %1", "host": "127.0.0.1", "tcp_port": %2,
+                         "meters": [{"address": 1}, {"address": 2}]})")
+                     .arg(i)
+                     .arg(sims.back()->tcp_port());
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath("lines.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QString("{\"lines\": [%1]}").arg(lines.join(",\n")).toUtf8());
+    file.close();
+
+    const QString journal = QString("postgresql://%1@%2:%3/%4").arg(server[3], server[0], server[1], server[2]);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("METER_JOURNAL_PASSWORD", server[4]);
+    // Started as a period begins, each round's readings fall within its period.
+    QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentSecsSinceEpoch() % period_s < 2, (period_s + 5) * 1000);
+    const qint64 first = QDateTime::currentSecsSinceEpoch() / period_s;
+    std::vector<std::unique_ptr<QProcess>> collectors;
+    for (int c = 0; c < 3; ++c) {
+        collectors.push_back(std::make_unique<QProcess>());
+        collectors.back()->setProcessEnvironment(env);
+        collectors.back()->setWorkingDirectory(dir.path());
+        collectors.back()->start(qEnvironmentVariable("METER_COLLECT"),
+                                 {"lines.json", "--every", QString::number(period_s), "--journal", journal});
+    }
+    const auto cleanup = qScopeGuard([&] {
+        for (auto &p : collectors) {
+            p->kill();
+            p->waitForFinished();
+        }
+    });
+
+    // The first round: every line read by one collector, every meter once.
+    const auto lines_done = [&](qint64 round) {
+        return values(
+                   QString("SELECT count(*) FROM line_claims WHERE round > %1 OR (round = %1 AND done = 1)").arg(round))
+            .value(0)
+            .toInt();
+    };
+    const auto readings_in = [&](qint64 round) {
+        QVector<int> counts;
+        for (const QVariant &v : values(QString("SELECT count(*) FROM readings WHERE read_at >= %1 AND read_at < %2"
+                                                " GROUP BY serial ORDER BY serial")
+                                            .arg(round * period_s * 1000)
+                                            .arg((round + 1) * period_s * 1000)))
+            counts << v.toInt();
+        return counts;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(lines_done(first), line_count, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(readings_in(first), QVector<int>(2 * line_count, 1), 20000);
+
+    // The next round: the collector holding a line not yet read is killed.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        values(QString("SELECT count(*) FROM line_claims WHERE round = %1 AND done = 0").arg(first + 1))
+                .value(0)
+                .toInt()
+            > 0,
+        2 * period_s * 1000);
+    const QString victim
+        = values(QString("SELECT holder FROM line_claims WHERE round = %1 AND done = 0 LIMIT 1").arg(first + 1))
+              .value(0)
+              .toString();
+    const QStringList held = [&] {
+        QStringList names;
+        for (const QVariant &v : values(QString("SELECT line FROM line_claims WHERE holder = '%1' AND round"
+                                                " = %2 AND done = 0")
+                                            .arg(victim)
+                                            .arg(first + 1)))
+            names << v.toString();
+        return names;
+    }();
+    bool killed = false;
+    for (auto &p : collectors) {
+        if (victim.endsWith(":" + QString::number(p->processId()))) {
+            p->kill();
+            QVERIFY(p->waitForFinished());
+            killed = true;
+        }
+    }
+    QVERIFY2(killed, qPrintable(victim));
+    // And the server is restarted while the others read: what they read
+    // waits for it and is kept.
+    const auto server_do = [](const char *action) {
+        return QProcess::execute(PG_SERVER_SH, {action, qEnvironmentVariable("METER_PG_INFO")}) == 0;
+    };
+    QVERIFY(server_do("down"));
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (auto &p : collectors)
+                said += p->readAllStandardOutput();
+            return said.contains("потерян");
+        }(),
+        30000);
+    QVERIFY(server_do("up"));
+    // Its lines are read by the others once its lease has run out, in the same round.
+    QTRY_COMPARE_WITH_TIMEOUT(lines_done(first + 1), line_count, 60000);
+    for (const QString &line : held) {
+        const QString now_held
+            = values(
+                  QString("SELECT holder FROM line_claims WHERE line = '%1' AND round = %2").arg(line).arg(first + 1))
+                  .value(0)
+                  .toString();
+        QVERIFY2(!now_held.isEmpty() && now_held != victim, qPrintable(line + ": " + now_held));
+    }
+    // Every meter is read in this round too; only a meter of a line the
+    // victim had begun may be read twice.
+    QTRY_COMPARE_WITH_TIMEOUT(readings_in(first + 1).size(), 2 * line_count, 20000);
+    int extra = 0;
+    for (int count : readings_in(first + 1))
+        extra += count - 1;
+    QVERIFY2(extra <= 2 * held.size(), qPrintable(held.join(", ")));
+}
+
+QTEST_MAIN(tst_collect_shared)
+#include "tst_collect_shared.moc"
