@@ -125,11 +125,12 @@ void ArchiveJob::show()
     } else if (run->meter_version_unsupported()) {
         set_button(tr("Некорректные параметры чтения"), red_button);
     } else {
-        const ExchangeOutcome::Kind why = run->failure();
-        set_button(why == ExchangeOutcome::Kind::bad_answer ? tr("Некорректные данные архива")
-                                                            : tr("Архив не прочитан"),
+        ExchangeOutcome why;
+        why.kind = run->failure();
+        set_button(why.kind == ExchangeOutcome::Kind::bad_answer ? tr("Некорректные данные архива")
+                                                                 : tr("Архив не прочитан"),
                    red_button);
-        c.status(run_status_text(Job::archive, {why}), red_label_style);
+        c.status(run_status_text(Job::archive, why), red_label_style);
     }
 }
 

@@ -44,7 +44,9 @@ void PollJob::show()
         return;
     }
     c.meter->poll_over(false);
-    c.status(run_status_text(Job::poll, {run->failure()}), nullptr);
+    ExchangeOutcome outcome;
+    outcome.kind = run->failure();
+    c.status(run_status_text(Job::poll, outcome), nullptr);
 }
 
 // Volumes are in cubic metres once the model is known, in counts otherwise,
