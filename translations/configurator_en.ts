@@ -847,6 +847,44 @@
         <source>%1, повтор в конце</source>
         <translation>%1, asked again last</translation>
     </message>
+    <message>
+        <source>Установить часы счетчиков по часам компьютера?
+Ответивших счетчиков: %1, из них расходятся с компьютером более чем на %2 с: %3.</source>
+        <translation>Set the meters' clocks to the computer's?
+Meters that answered: %1, of them off from the computer by more than %2 s: %3.</translation>
+    </message>
+    <message>
+        <source>Все (%1)</source>
+        <translation>All (%1)</translation>
+    </message>
+    <message>
+        <source>Только расходящиеся (%1)</source>
+        <translation>Only those off (%1)</translation>
+    </message>
+    <message>
+        <source>Установка времени отменена</source>
+        <translation>Clock setting cancelled</translation>
+    </message>
+    <message>
+        <source>Дождитесь окончания обмена</source>
+        <translation>Wait until the exchange ends</translation>
+    </message>
+    <message>
+        <source>с/н %1</source>
+        <translation>S/N %1</translation>
+    </message>
+    <message>
+        <source>адрес %1</source>
+        <translation>address %1</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>подтверждено</source>
+        <translation>confirmed</translation>
+    </message>
 </context>
 <context>
     <name>Rows</name>
@@ -1049,6 +1087,18 @@
         <source>Не считаны счетчики на другой скорости или четности: %1</source>
         <translation>Meters at another rate or parity not read: %1</translation>
     </message>
+    <message>
+        <source>Расходятся более чем на</source>
+        <translation>Off by more than</translation>
+    </message>
+    <message>
+        <source>"Установить время всем" предложит установить только часы, расходящиеся с компьютером больше этого</source>
+        <translation>"Set the time on all" offers to set only the clocks off from the computer by more than this</translation>
+    </message>
+    <message>
+        <source> с</source>
+        <translation> s</translation>
+    </message>
 </context>
 <context>
     <name>WatchChart</name>
@@ -1161,6 +1211,20 @@
     <message>
         <source>подтверждено</source>
         <translation>confirmed</translation>
+    </message>
+    <message>
+        <source>Запись отменена</source>
+        <translation>Write cancelled</translation>
+    </message>
+    <message>
+        <source>Часы счетчика хранят время от %1 до %2</source>
+        <translation>The meter's clock holds times from %1 to %2</translation>
+    </message>
+    <message>
+        <source>После перезапуска счетчик будет отвечать только так: %1.
+При других настройках порта связь с ним пропадет. Записать?</source>
+        <translation>After its restart the meter will answer only with: %1.
+With other port settings it will be lost from the line. Write?</translation>
     </message>
 </context>
 <context>

@@ -203,6 +203,20 @@ ENGLISH = {
         'Showing the last %1 lines; "Save" writes the whole log',
     'Лог не записывается на диск: «Сохранить» запишет только показанные строки':
         'The log cannot be kept on disk: "Save" writes the lines shown only',
+    # Guarded writes
+    'Часы счетчика хранят время от %1 до %2': 'The meter\'s clock holds times from %1 to %2',
+    'После перезапуска счетчик будет отвечать только так: %1.\n'
+    'При других настройках порта связь с ним пропадет. Записать?':
+        'After its restart the meter will answer only with: %1.\n'
+        'With other port settings it will be lost from the line. Write?',
+    'Установить часы счетчиков по часам компьютера?\n'
+    'Ответивших счетчиков: %1, из них расходятся с компьютером более чем на %2 с: %3.':
+        'Set the meters\' clocks to the computer\'s?\n'
+        'Meters that answered: %1, of them off from the computer by more than %2 s: %3.',
+    'Все (%1)': 'All (%1)', 'Только расходящиеся (%1)': 'Only those off (%1)',
+    'Установка времени отменена': 'Clock setting cancelled', 'Расходятся более чем на': 'Off by more than',
+    '"Установить время всем" предложит установить только часы, расходящиеся с компьютером больше этого':
+        '"Set the time on all" offers to set only the clocks off from the computer by more than this',
 }
 
 

@@ -4,6 +4,7 @@
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
+#include "model/meter_model.h"
 #include "ui_mainwindow.h"
 #include "windows/journal_link.h"
 #include "windows/scan_window.h"
@@ -23,6 +24,7 @@ void MainWindow::on_scan_btn_clicked()
                 [this](const MeterTarget &target, const PollValues &values, const QDateTime &read_at) {
                     journal->writer()->record_poll(values, read_at.toUTC(), target);
                 });
+        connect(windows.scan, &ScanWindow::clock_written, meter.get(), &MeterModel::add_write);
         windows.scan->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;

@@ -220,8 +220,10 @@ const Cell cells[] = {
     {SC, "gridLayout", "riser_layout", "QGridLayout", 5, 0, 1, 7},
     {SC, "riser_layout", "read_all_btn", "QPushButton", 0, 0},
     {SC, "riser_layout", "sync_all_btn", "QPushButton", 0, 1},
-    {SC, "riser_layout", "riser_table", "QTableWidget", 1, 0, 1, 2},
-    {SC, "riser_layout", "riser_status", "QLabel", 2, 0, 1, 2},
+    {SC, "riser_layout", "sync_threshold_label", "QLabel", 0, 2},
+    {SC, "riser_layout", "sync_threshold_box", "QSpinBox", 0, 3},
+    {SC, "riser_layout", "riser_table", "QTableWidget", 1, 0, 1, 4},
+    {SC, "riser_layout", "riser_status", "QLabel", 2, 0, 1, 4},
     {SC, "gridLayout", "scan_progress", "QProgressBar", 2, 0, 1, 7},
     {SC, "gridLayout", "scan_table", "QTableWidget", 3, 0, 1, 7},
     {SC, "gridLayout", "scan_status", "QLabel", 4, 0, 1, 7},
@@ -632,6 +634,7 @@ void TestForms::captions_data()
     row(SC, "scan_choose_btn", "Выбрать");
     row(SC, "read_all_btn", "Считать все");
     row(SC, "sync_all_btn", "Установить время всем");
+    row(SC, "sync_threshold_label", "Расходятся более чем на");
     row(SC, "scan_line_box", "Перебрать скорости и четности");
     row(SC, "scan_parity_odd_box", "нечет");
 }
@@ -845,7 +848,7 @@ void TestForms::scanInputs()
         int minimum, maximum, value;
     };
     for (const Box &b : {Box{m_scan.scan_from_box, 1, 247, 1}, Box{m_scan.scan_to_box, 1, 247, 247},
-                         Box{m_scan.scan_wait_box, 10, 10000, 100}}) {
+                         Box{m_scan.scan_wait_box, 10, 10000, 100}, Box{m_scan.sync_threshold_box, 0, 86400, 10}}) {
         const QByteArray what = b.box->objectName().toLatin1();
         QVERIFY2(b.box->minimum() == b.minimum, what.constData());
         QVERIFY2(b.box->maximum() == b.maximum, what.constData());
