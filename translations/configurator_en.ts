@@ -155,6 +155,14 @@
         <source>Показаны последние %1 строк; «Сохранить» запишет весь лог</source>
         <translation>Showing the last %1 lines; "Save" writes the whole log</translation>
     </message>
+    <message>
+        <source>Время компьютера перед каждой строкой, до миллисекунд</source>
+        <translation>The computer's time before each line, to the millisecond</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -597,6 +605,36 @@
     <message>
         <source>Отчёт сохранён: %1</source>
         <translation>Report saved: %1</translation>
+    </message>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Конфигуратор счётчика воды с RS485
+
+Версия %1
+Сборка %2
+Qt %3 (собрана с Qt %4)
+
+Лицензии: Qt и Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), их тексты приложены к программе для Windows; SQLite — общественное достояние.</source>
+        <translation>Water meter configurator with RS485
+
+Version %1
+Build %2
+Qt %3 (built with Qt %4)
+
+Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their texts come with the Windows program; SQLite — public domain.</translation>
+    </message>
+    <message>
+        <source>Настройки не сохранены, файлы недоступны для записи:
+%1</source>
+        <translation>Settings not saved, the files cannot be written:
+%1</translation>
+    </message>
+    <message>
+        <source>порт не выбран</source>
+        <translation>no port chosen</translation>
     </message>
 </context>
 <context>

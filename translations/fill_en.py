@@ -217,6 +217,19 @@ ENGLISH = {
     'Установка времени отменена': 'Clock setting cancelled', 'Расходятся более чем на': 'Off by more than',
     '"Установить время всем" предложит установить только часы, расходящиеся с компьютером больше этого':
         '"Set the time on all" offers to set only the clocks off from the computer by more than this',
+    # Small things: the log's time, "О программе", the line in use, settings at exit
+    'Время компьютера перед каждой строкой, до миллисекунд':
+        'The computer\'s time before each line, to the millisecond',
+    'О программе': 'About',
+    'Конфигуратор счётчика воды с RS485\n\nВерсия %1\nСборка %2\nQt %3 (собрана с Qt %4)\n\n'
+    'Лицензии: Qt и Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), '
+    'их тексты приложены к программе для Windows; SQLite — общественное достояние.':
+        'Water meter configurator with RS485\n\nVersion %1\nBuild %2\nQt %3 (built with Qt %4)\n\n'
+        'Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), '
+        'their texts come with the Windows program; SQLite — public domain.',
+    'Настройки не сохранены, файлы недоступны для записи:\n%1':
+        'Settings not saved, the files cannot be written:\n%1',
+    'порт не выбран': 'no port chosen',
 }
 
 

@@ -114,6 +114,7 @@ void MainWindow::choose_line_setting(int baud_rate, int parity)
                         port_settings.archive_fail_ms);
     if (!save_settings())
         set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
+    show_line();
     if (!line.started || !line.port->is_open())
         return;
     if (line.exchanger->busy()) {

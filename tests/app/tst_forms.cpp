@@ -93,6 +93,7 @@ const Cell cells[] = {
     {MW, "gridLayout", "scan_btn", "QPushButton", 7, 0},
     {MW, "gridLayout", "journal_btn", "QPushButton", 8, 0},
     {MW, "gridLayout", "service_layout", "QHBoxLayout", 9, 0},
+    {MW, "gridLayout", "about_btn", "QPushButton", 10, 0},
     // write block
     {MW, "gridLayout_2", "adr_click_w", "QCheckBox", 0, 0},
     {MW, "gridLayout_2", "adr_line_w", "QLineEdit", 0, 1},
@@ -207,6 +208,7 @@ const Cell cells[] = {
     {LG, "gridLayout_2", "horizontalSpacer", "QSpacerItem", 0, 0},
     {LG, "gridLayout_2", "save_btn", "QPushButton", 0, 1},
     {LG, "gridLayout_2", "clear_btn", "QPushButton", 0, 2},
+    {LG, "gridLayout_2", "log_time_box", "QCheckBox", 0, 3},
 
     {SC, "gridLayout", "scan_from_label", "QLabel", 0, 0},
     {SC, "gridLayout", "scan_from_box", "QSpinBox", 0, 1},
@@ -565,6 +567,7 @@ void TestForms::captions_data()
     row(MW, "log_btn", "Лог");
     row(MW, "scan_btn", "Поиск счетчиков");
     row(MW, "journal_btn", "Журнал");
+    row(MW, "about_btn", "О программе");
     row(MW, "adr_click_w", "Адрес устройств");
     row(MW, "speed_click_w", "Код скорости обмена");
     row(MW, "bit_click_w", "Параметры битов четности");
@@ -624,6 +627,7 @@ void TestForms::captions_data()
     row(LG, "LOG_class", "Form");
     row(LG, "save_btn", "Сохранить");
     row(LG, "clear_btn", "Очистить");
+    row(LG, "log_time_box", "Время");
 
     row(SC, "ScanWindow", "Поиск счетчиков");
     row(SC, "scan_from_label", "С адреса");
