@@ -148,6 +148,10 @@ bool WriteJob::line_change_confirmed(const WriteValues &values)
 
 void WriteJob::show()
 {
+    // A confirmed clock shows what it was set to: the computer's time as the
+    // request left, not the meter's time of the last poll.
+    if (run->item_result(write_item::clock).kind == WriteItemResult::Kind::confirmed)
+        c.ui->real_time_line->setText(quantity::clock(qint32(run->item_value(write_item::clock))));
     for (int item = 0; item < write_item::count; ++item)
         mark_item(item_field(c.ui, item), run->item_result(item));
     if (!run->finished())

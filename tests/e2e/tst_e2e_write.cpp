@@ -1,5 +1,6 @@
 // "Записать в счетчик" against the meter stand-in: what the meter stored.
 #include "app_on_line.h"
+#include "meter/quantity.h"
 
 #include <QtTest>
 #include <cstdlib>
@@ -157,6 +158,7 @@ void tst_e2e_write::computer_clock()
     QVERIFY2(app.start(), qPrintable(app.error()));
     app.check("adr_click");
     app.check("write_time_click");
+    app.set_text("real_time_line", "30.01.2024 15:42:10"); // the meter's, as the last poll showed it
     const QDateTime now = QDateTime::currentDateTime();
     const qint64 before = QDateTime(now.date(), now.time(), Qt::UTC).toSecsSinceEpoch();
     app.click("write_btn");
@@ -164,6 +166,9 @@ void tst_e2e_write::computer_clock()
     QCOMPARE(app.status(), QStringLiteral("Запись завершена"));
     const qint64 written = app.sim_register(0x1000) | app.sim_register(0x1001) << 16;
     QVERIFY2(written >= before && written <= before + 30, qPrintable(QString::number(written - before)));
+    // The clock field shows the time written, marked as confirmed.
+    QCOMPARE(app.text("real_time_line"), quantity::clock(qint32(written)));
+    QCOMPARE(app.window().findChild<QLineEdit *>("real_time_line")->toolTip(), QStringLiteral("Записано"));
 }
 
 // "Нет" sends nothing; "Да" writes. The question says how the meter will
