@@ -1,5 +1,7 @@
 #include "config/network_settings.h"
 
+#include <QCoreApplication>
+
 NetworkSettings network_settings_from(const SideSettings &keys)
 {
     NetworkSettings result;
@@ -26,4 +28,19 @@ NetworkSettings load_network_settings(const QString &path)
 bool save_network_settings(const QString &path, const NetworkSettings &settings)
 {
     return update_side_settings(path, network_settings_keys(settings));
+}
+
+QString line_caption(const PortSettings &port, const NetworkSettings &network)
+{
+    if (network.chosen)
+        return QStringLiteral("TCP %1:%2").arg(network.host).arg(network.tcp_port);
+    static const char parity[] = {'N', 'O', 'E'};
+    // An empty name: the open takes the first port it finds.
+    const QString name
+        = port.port_name.isEmpty() ? QCoreApplication::translate("MainWindow", "порт не выбран") : port.port_name;
+    return QStringLiteral("%1 %2 8%3%4")
+        .arg(name)
+        .arg(port.baud_rate)
+        .arg(QLatin1Char(parity[qBound(0, port.parity, 2)]))
+        .arg(port.stop_bits);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/port_settings.h"
 #include "config/side_settings.h"
 
 #include <QByteArray>
@@ -29,3 +30,7 @@ SideSettings network_settings_keys(const NetworkSettings &settings);
 NetworkSettings load_network_settings(const QString &path);
 // Replaces the three keys and keeps the file's other lines.
 bool save_network_settings(const QString &path, const NetworkSettings &settings);
+
+// The line in use as the status bar shows it: "COM3 9600 8N1" (data bits,
+// parity N/O/E, stop bits), or "TCP 192.0.2.10:4001" for a network line.
+QString line_caption(const PortSettings &port, const NetworkSettings &network);

@@ -2,10 +2,7 @@
 
 #include <QCoreApplication>
 
-namespace {
-
-// The port settings that reach the meter once it has taken a rate or a
-// parity code, in the words of the port settings window.
+// In the words of the port settings window.
 QString next_exchange_text(int item, quint32 value)
 {
     switch (item) {
@@ -29,8 +26,6 @@ QString next_exchange_text(int item, quint32 value)
     default: return QString();
     }
 }
-
-} // namespace
 
 WriteEngine::WriteEngine(const MeterTarget &target, const WriteValues &values, bool clock_from_computer)
     : meter(target)

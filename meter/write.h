@@ -12,6 +12,10 @@
 // The items to write, each with its value; an item without one is not written.
 using WriteValues = std::array<std::optional<quint32>, write_item::count>;
 
+// The port settings that reach the meter once it has taken `value` for an
+// address, a rate or a parity code; empty for the other items.
+QString next_exchange_text(int item, quint32 value);
+
 // What became of one item of a write, as the operator is shown it.
 struct WriteItemResult
 {

@@ -1,6 +1,7 @@
 #include "meter/write_values.h"
 
 #include <QStringList>
+#include <limits>
 
 quint16 write_item_register(int item)
 {
@@ -46,4 +47,19 @@ QDateTime wall_time_as_utc(const QDateTime &local)
 quint32 meter_clock_value(const QDateTime &wall_time_utc)
 {
     return quint32(wall_time_utc.toSecsSinceEpoch());
+}
+
+QDateTime meter_clock_first()
+{
+    return QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+}
+
+QDateTime meter_clock_last()
+{
+    return QDateTime::fromSecsSinceEpoch(std::numeric_limits<qint32>::max(), Qt::UTC);
+}
+
+bool meter_clock_holds(const QDateTime &wall_time_utc)
+{
+    return wall_time_utc >= meter_clock_first() && wall_time_utc <= meter_clock_last();
 }

@@ -32,3 +32,10 @@ QDateTime wall_time_as_utc(const QDateTime &local);
 
 // The clock register value: seconds since 1970 of that wall time, low 32 bits.
 quint32 meter_clock_value(const QDateTime &wall_time_utc);
+
+// The wall times the clock register holds: a signed 32-bit count of seconds
+// from 1970, 01.01.1970 00:00:00 .. 19.01.2038 03:14:07. Outside them the low
+// 32 bits would set the meter to another date.
+QDateTime meter_clock_first();
+QDateTime meter_clock_last();
+bool meter_clock_holds(const QDateTime &wall_time_utc);

@@ -183,6 +183,11 @@ QString outcome_text(const ClockSetting &meter)
     return QString();
 }
 
+bool clock_needs_setting(std::optional<qint64> offset_s, std::optional<int> threshold_s)
+{
+    return !threshold_s || !offset_s || qAbs(*offset_s) > *threshold_s;
+}
+
 ClockSync::ClockSync(const QVector<MeterTarget> &targets, WallClock clock)
     : now(std::move(clock))
 {
@@ -219,6 +224,7 @@ ExchangeRequest ClockSync::next_request()
         request.blank_line_after = true;
     } else {
         request = write->next_request();
+        set[size_t(turn)].sent = write->item_value(write_item::clock);
     }
     request.new_meter = first_request;
     first_request = false;

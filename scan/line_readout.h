@@ -107,9 +107,15 @@ struct ClockSetting
     QString refusal;                      // refused: why, as the write says it
     std::optional<qint32> clock;          // the meter's clock read back after the write
     std::optional<qint64> clock_offset_s; // of that read
+    std::optional<quint32> sent;          // the clock value the write sent
 };
 
 QString outcome_text(const ClockSetting &meter);
+
+// Whether "Установить время всем" sets a clock off by `offset_s` (unknown:
+// nothing tells it is right) when only clocks off by more than `threshold_s`
+// are to be set; without a threshold every clock is.
+bool clock_needs_setting(std::optional<qint64> offset_s, std::optional<int> threshold_s);
 
 // Sets each meter's clock to the computer's (the write sequence's clock
 // item, taken the moment the request leaves and confirmed by the meter),

@@ -153,10 +153,11 @@ run_qt_test tst_win_on_line "$build/tests/windows/tst_win_on_line.exe" METER_POR
 requests=$(grep -c -E '^(->|<-|rx|meter)' "$work/meter_sim.log" || true)
 log "end to end in $(( $(date +%s) - t )) s; the stand-in logged $requests lines"
 
-# 3. The package, unpacked as a technician would: configurator.exe starts,
-# takes the port from a settings.txt beside it, and when closed as a user
-# closes it (WM_CLOSE, as taskkill without /f sends) saves settings.txt
-# beside itself, all eight lines.
+# 3. The package, unpacked as a technician would: configurator.exe, started
+# from another folder as a shortcut or a command prompt may, takes the port
+# from a settings.txt beside it, and when closed as a user closes it
+# (WM_CLOSE, as taskkill without /f sends) saves settings.txt beside itself,
+# all eight lines, and writes nothing into the folder it was started from.
 t=$(date +%s)
 zip=$(ls -t "$root"/dist/configurator-*-win64.zip 2>/dev/null | head -n 1 || true)
 if [ -z "$zip" ]; then
@@ -180,7 +181,9 @@ else
     wineserver -w
     wineserver -p 120
     remove_com_mappings
-    (cd "$dir" && exec timeout 120 wine "$exe" >>"$work/wine.log" 2>&1) &
+    elsewhere=$work/started-from
+    rm -rf "$elsewhere" && mkdir -p "$elsewhere"
+    (cd "$elsewhere" && exec timeout 120 wine "$exe" >>"$work/wine.log" 2>&1) &
     app=$!
     pids+=("$app")
     closed=no
@@ -193,11 +196,13 @@ else
     wait "$app" || rc=$?
     lines=$(tr -d '\r' <"$dir/settings.txt" | grep -c . || true)
     if [ "$closed" = yes ] && [ "$rc" -eq 0 ] && [ "$lines" -eq 8 ] \
-        && [ "$(head -n 1 "$dir/settings.txt" | tr -d '\r')" = COM12 ]; then
+        && [ "$(head -n 1 "$dir/settings.txt" | tr -d '\r')" = COM12 ] \
+        && [ -z "$(ls -A "$elsewhere")" ]; then
         log "ok   package: $(basename "$zip") ($(du -k "$zip" | cut -f1) KiB) starts, closes and saves its settings"
         passed=$((passed + 1))
     else
-        log "FAIL package: closed=$closed exit=$rc, settings.txt after it:"
+        log "FAIL package: closed=$closed exit=$rc, left in the folder it was started from: $(ls -A "$elsewhere" | tr '\n' ' ')"
+        log "settings.txt after it:"
         cat "$dir/settings.txt" >&2 || true
         failed_programs+=(package)
         failed=$((failed + 1))

@@ -229,6 +229,14 @@
         <source>Показаны последние %1 строк; «Сохранить» запишет весь лог</source>
         <translation>Showing the last %1 lines; "Save" writes the whole log</translation>
     </message>
+    <message>
+        <source>Время компьютера перед каждой строкой, до миллисекунд</source>
+        <translation>The computer's time before each line, to the millisecond</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
 </context>
 <context>
     <name>LineRound</name>
@@ -699,6 +707,36 @@
         <source>Сервер журнала %1 потерян; чтения ждут его в очереди</source>
         <translation>The journal server %1 is lost; the reads wait for it in the queue</translation>
     </message>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Конфигуратор счётчика воды с RS485
+
+Версия %1
+Сборка %2
+Qt %3 (собрана с Qt %4)
+
+Лицензии: Qt и Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), их тексты приложены к программе для Windows; SQLite — общественное достояние.</source>
+        <translation>Water meter configurator with RS485
+
+Version %1
+Build %2
+Qt %3 (built with Qt %4)
+
+Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their texts come with the Windows program; SQLite — public domain.</translation>
+    </message>
+    <message>
+        <source>Настройки не сохранены, файлы недоступны для записи:
+%1</source>
+        <translation>Settings not saved, the files cannot be written:
+%1</translation>
+    </message>
+    <message>
+        <source>порт не выбран</source>
+        <translation>no port chosen</translation>
+    </message>
 </context>
 <context>
     <name>PollJob</name>
@@ -952,6 +990,44 @@
         <source>Метка</source>
         <translation>Label</translation>
     </message>
+    <message>
+        <source>Установить часы счетчиков по часам компьютера?
+Ответивших счетчиков: %1, из них расходятся с компьютером более чем на %2 с: %3.</source>
+        <translation>Set the meters' clocks to the computer's?
+Meters that answered: %1, of them off from the computer by more than %2 s: %3.</translation>
+    </message>
+    <message>
+        <source>Все (%1)</source>
+        <translation>All (%1)</translation>
+    </message>
+    <message>
+        <source>Только расходящиеся (%1)</source>
+        <translation>Only those off (%1)</translation>
+    </message>
+    <message>
+        <source>Установка времени отменена</source>
+        <translation>Clock setting cancelled</translation>
+    </message>
+    <message>
+        <source>Дождитесь окончания обмена</source>
+        <translation>Wait until the exchange ends</translation>
+    </message>
+    <message>
+        <source>с/н %1</source>
+        <translation>S/N %1</translation>
+    </message>
+    <message>
+        <source>адрес %1</source>
+        <translation>address %1</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>подтверждено</source>
+        <translation>confirmed</translation>
+    </message>
 </context>
 <context>
     <name>Rows</name>
@@ -1154,6 +1230,18 @@
         <source>Не считаны счетчики на другой скорости или четности: %1</source>
         <translation>Meters at another rate or parity not read: %1</translation>
     </message>
+    <message>
+        <source>Расходятся более чем на</source>
+        <translation>Off by more than</translation>
+    </message>
+    <message>
+        <source>"Установить время всем" предложит установить только часы, расходящиеся с компьютером больше этого</source>
+        <translation>"Set the time on all" offers to set only the clocks off from the computer by more than this</translation>
+    </message>
+    <message>
+        <source> с</source>
+        <translation> s</translation>
+    </message>
 </context>
 <context>
     <name>WatchChart</name>
@@ -1266,6 +1354,20 @@
     <message>
         <source>подтверждено</source>
         <translation>confirmed</translation>
+    </message>
+    <message>
+        <source>Запись отменена</source>
+        <translation>Write cancelled</translation>
+    </message>
+    <message>
+        <source>Часы счетчика хранят время от %1 до %2</source>
+        <translation>The meter's clock holds times from %1 to %2</translation>
+    </message>
+    <message>
+        <source>После перезапуска счетчик будет отвечать только так: %1.
+При других настройках порта связь с ним пропадет. Записать?</source>
+        <translation>After its restart the meter will answer only with: %1.
+With other port settings it will be lost from the line. Write?</translation>
     </message>
 </context>
 <context>

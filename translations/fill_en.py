@@ -274,6 +274,33 @@ ENGLISH = {
     'журнал не указан': 'no journal given',
     '%1: ожидается postgresql://пользователь@сервер:порт/база, пароль в %2':
         '%1: postgresql://user@host:port/database expected, the password in %2',
+    # Guarded writes
+    'Часы счетчика хранят время от %1 до %2': 'The meter\'s clock holds times from %1 to %2',
+    'После перезапуска счетчик будет отвечать только так: %1.\n'
+    'При других настройках порта связь с ним пропадет. Записать?':
+        'After its restart the meter will answer only with: %1.\n'
+        'With other port settings it will be lost from the line. Write?',
+    'Установить часы счетчиков по часам компьютера?\n'
+    'Ответивших счетчиков: %1, из них расходятся с компьютером более чем на %2 с: %3.':
+        'Set the meters\' clocks to the computer\'s?\n'
+        'Meters that answered: %1, of them off from the computer by more than %2 s: %3.',
+    'Все (%1)': 'All (%1)', 'Только расходящиеся (%1)': 'Only those off (%1)',
+    'Установка времени отменена': 'Clock setting cancelled', 'Расходятся более чем на': 'Off by more than',
+    '"Установить время всем" предложит установить только часы, расходящиеся с компьютером больше этого':
+        '"Set the time on all" offers to set only the clocks off from the computer by more than this',
+    # Small things: the log's time, "О программе", the line in use, settings at exit
+    'Время компьютера перед каждой строкой, до миллисекунд':
+        'The computer\'s time before each line, to the millisecond',
+    'О программе': 'About',
+    'Конфигуратор счётчика воды с RS485\n\nВерсия %1\nСборка %2\nQt %3 (собрана с Qt %4)\n\n'
+    'Лицензии: Qt и Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), '
+    'их тексты приложены к программе для Windows; SQLite — общественное достояние.':
+        'Water meter configurator with RS485\n\nVersion %1\nBuild %2\nQt %3 (built with Qt %4)\n\n'
+        'Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), '
+        'their texts come with the Windows program; SQLite — public domain.',
+    'Настройки не сохранены, файлы недоступны для записи:\n%1':
+        'Settings not saved, the files cannot be written:\n%1',
+    'порт не выбран': 'no port chosen',
 }
 
 

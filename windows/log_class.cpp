@@ -57,8 +57,12 @@ LOG_class::~LOG_class()
     delete ui;
 }
 
-void LOG_class::append(const QString &line)
+void LOG_class::append(const QString &frame_line)
 {
+    // The computer's time, when asked for, to tell the gaps on the line.
+    const QString line = ui->log_time_box->isChecked()
+        ? QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz ")) + frame_line
+        : frame_line;
     ui->textEdit->append(line);
     const bool was_ok = spool_ok;
     if (spool_ok) {

@@ -9,6 +9,7 @@
 #include "meter/model_table.h"
 #include "model/meter_model.h"
 #include "ui_mainwindow.h"
+#include "windows/about.h"
 #include "windows/archive.h"
 #include "windows/archive_job.h"
 #include "windows/journal_link.h"
@@ -22,8 +23,11 @@
 #include "windows/write_job.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -72,12 +76,12 @@ MainWindow::MainWindow(QWidget *parent)
     }
     // Tab goes through the addressing, the commands, then the write block.
     const QList<QWidget *> tab_chain
-        = {ui->adr_click,   ui->adr_line,       ui->s_num_click,   ui->sereal_num_line_w, ui->setting_btn,
-           ui->start_btn,   ui->param_btn,      ui->arch_btn,      ui->open_btn,          ui->log_btn,
-           ui->scan_btn,    ui->journal_btn,    ui->registers_btn, ui->watch_btn,         ui->watch_period_box,
-           ui->report_btn,  ui->adr_click_w,    ui->adr_line_w,    ui->speed_click_w,     ui->speed_box_w,
-           ui->bit_click_w, ui->bit_box_w,      ui->date_save_w,   ui->date_line_w,       ui->write_time_click,
-           ui->hend_time,   ui->real_time_line, ui->write_btn};
+        = {ui->adr_click,        ui->adr_line,    ui->s_num_click,    ui->sereal_num_line_w, ui->setting_btn,
+           ui->start_btn,        ui->param_btn,   ui->arch_btn,       ui->open_btn,          ui->log_btn,
+           ui->scan_btn,         ui->journal_btn, ui->registers_btn,  ui->watch_btn,         ui->watch_period_box,
+           ui->report_btn,       ui->about_btn,   ui->adr_click_w,    ui->adr_line_w,        ui->speed_click_w,
+           ui->speed_box_w,      ui->bit_click_w, ui->bit_box_w,      ui->date_save_w,       ui->date_line_w,
+           ui->write_time_click, ui->hend_time,   ui->real_time_line, ui->write_btn};
     for (int i = 1; i < tab_chain.size(); ++i)
         setTabOrder(tab_chain[i - 1], tab_chain[i]);
     for (QLineEdit *field : {ui->real_time_line, ui->adr_line_w, ui->date_line_w, ui->adr_line, ui->sereal_num_line_w})
@@ -119,6 +123,10 @@ MainWindow::MainWindow(QWidget *parent)
     progress.stop->setObjectName(QStringLiteral("stop_btn"));
     progress.stop->setEnabled(false);
     connect(progress.stop, &QPushButton::clicked, line.exchanger.get(), &Exchanger::stop);
+    // The line in use, whatever the status line says.
+    line.caption = new QLabel(this);
+    line.caption->setObjectName(QStringLiteral("line_label"));
+    statusBar()->addPermanentWidget(line.caption);
     statusBar()->addPermanentWidget(progress.bar);
     statusBar()->addPermanentWidget(progress.stop);
 
@@ -152,6 +160,7 @@ MainWindow::MainWindow(QWidget *parent)
     network_settings = load_network_settings(QLatin1String(side_settings_file));
     windows.setup->load_network(network_settings);
     windows.setup->attach_network(&network_settings);
+    show_line();
     line.network = std::make_unique<network_line>(nullptr);
     connect(line.network.get(), &network_line::connected, this, &MainWindow::network_connected);
     connect(line.network.get(), &network_line::failed, this, &MainWindow::network_failed);
@@ -197,14 +206,10 @@ MainWindow::~MainWindow()
     windows.watch = nullptr;
     delete windows.registers;
     windows.registers = nullptr;
-    save_settings(); // nothing to tell anyone at exit if it fails
-    RememberedAddressing addressing;
-    addressing.choice = by_serial() ? RememberedAddressing::Choice::serial
-        : by_address()              ? RememberedAddressing::Choice::address
-                                    : RememberedAddressing::Choice::none;
-    addressing.address = ui->adr_line->text();
-    addressing.serial = ui->sereal_num_line_w->text();
-    save_remembered_addressing(QLatin1String(side_settings_file), addressing);
+    // Saved again for a window destroyed without closing; closing has told
+    // the operator of a failure.
+    save_settings();
+    save_addressing();
     if (line.started)
         line.port->close_port();
     line.network->drop();
@@ -226,6 +231,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
         windows.watch->close(); // ends a watch
     if (windows.registers)
         windows.registers->close();
+    // A read-only folder would lose the settings without a word.
+    QStringList unsaved;
+    if (!save_settings())
+        unsaved << QDir::toNativeSeparators(QDir::current().absoluteFilePath(QLatin1String(settings_file)));
+    if (!save_addressing())
+        unsaved << QDir::toNativeSeparators(QDir::current().absoluteFilePath(QLatin1String(side_settings_file)));
+    if (!unsaved.isEmpty())
+        QMessageBox::warning(this, windowTitle(),
+                             tr("Настройки не сохранены, файлы недоступны для записи:\n%1").arg(unsaved.join('\n')));
     event->accept();
 }
 
@@ -234,12 +248,34 @@ bool MainWindow::save_settings()
     return save_port_settings(QLatin1String(settings_file), port_settings);
 }
 
+bool MainWindow::save_addressing()
+{
+    RememberedAddressing addressing;
+    addressing.choice = by_serial() ? RememberedAddressing::Choice::serial
+        : by_address()              ? RememberedAddressing::Choice::address
+                                    : RememberedAddressing::Choice::none;
+    addressing.address = ui->adr_line->text();
+    addressing.serial = ui->sereal_num_line_w->text();
+    return save_remembered_addressing(QLatin1String(side_settings_file), addressing);
+}
+
+void MainWindow::show_line()
+{
+    line.caption->setText(line_caption(port_settings, network_settings));
+}
+
+void MainWindow::on_about_btn_clicked()
+{
+    QMessageBox::about(this, tr("О программе"), about_text());
+}
+
 // OK in the settings window stores the record and saves it at once, so a
 // crash or a power cut later does not lose what the operator chose.
 void MainWindow::settings_accepted()
 {
     if (!save_settings() || !save_network_settings(QLatin1String(side_settings_file), network_settings))
         set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
+    show_line();
     // An open port takes the new parameters at once; a run in progress
     // finishes on the old ones first.
     if (line.started && line.port->is_open()) {

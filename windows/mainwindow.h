@@ -13,6 +13,7 @@
 #include <optional>
 
 QT_BEGIN_NAMESPACE
+class QLabel;
 class QProgressBar;
 class QPushButton;
 namespace Ui {
@@ -95,6 +96,7 @@ private slots:
     void on_registers_btn_clicked();
     void on_watch_btn_clicked();
     void on_report_btn_clicked();
+    void on_about_btn_clicked();
 
 private:
     bool scan_may_run();
@@ -123,7 +125,9 @@ private:
     bool save_report(const QString &path, QString *error);
 
     bool save_settings();
+    bool save_addressing();
     void settings_accepted();
+    void show_line();
     void set_status(const QString &text, const char *style = nullptr);
 
     // The line: the serial port, or the TCP connection behind it, and the
@@ -133,8 +137,9 @@ private:
         std::unique_ptr<io_port> port;
         std::unique_ptr<Exchanger> exchanger;
         std::unique_ptr<network_line> network;
-        bool started = false; // "Запуск порта" was pressed at least once
-        bool opened = false;  // result of the last open
+        bool started = false;      // "Запуск порта" was pressed at least once
+        bool opened = false;       // result of the last open
+        QLabel *caption = nullptr; // "COM3 9600 8N1" in the status bar
     };
     // The auxiliary windows: those always there, and the child windows made
     // at their first opening (deleted with this one).

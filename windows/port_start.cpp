@@ -17,6 +17,7 @@ void MainWindow::on_start_btn_clicked()
     line.exchanger->reset_line(); // another port, or an adapter plugged in anew
     line.network->drop();
     if (network_settings.chosen) {
+        show_line();
         start_network_line();
         return;
     }
@@ -30,6 +31,7 @@ void MainWindow::on_start_btn_clicked()
     port_settings.port_name = used.port_name;
     port_settings.baud_rate = used.baud_rate;
     port_settings.stop_bits = used.stop_bits;
+    show_line();
     ui->start_btn->setText(line.opened ? tr("Соединение установлено") : tr("Нет соединения"));
 }
 

@@ -2,11 +2,14 @@
 #include "meter/quantity.h"
 
 #include "link/exchanger.h"
+#include "link/serial_number.h"
 #include "meter/register_map.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 
 namespace {
@@ -78,27 +81,93 @@ void RiserReadout::read_all(const QVector<scan::ListedMeter> &rows, const Exchan
 }
 
 // Every meter the pass read whole; the others have no clock worth setting
-// from here.
+// from here. The operator is asked first, and may leave the clocks that are
+// near enough.
 void RiserReadout::sync_all(const ExchangeRules &rules)
 {
     if (running() || !pass)
         return;
-    QVector<MeterTarget> targets;
-    sync_rows.clear();
+    QVector<int> rows;
     for (int row = 0; row < int(pass->meters().size()); ++row) {
-        if (pass->meters().at(size_t(row)).outcome == scan::MeterReadout::Outcome::ok) {
-            targets.append(pass->meters().at(size_t(row)).target);
-            sync_rows.append(row);
-        }
+        if (pass->meters().at(size_t(row)).outcome == scan::MeterReadout::Outcome::ok)
+            rows.append(row);
     }
-    if (targets.isEmpty()) {
+    if (rows.isEmpty()) {
         set_status(tr("Нет ответивших счетчиков"), true);
         return;
     }
+    const int threshold = ui.sync_threshold->value();
+    QVector<int> off_rows;
+    for (int row : qAsConst(rows)) {
+        if (scan::clock_needs_setting(last_offset(row), threshold))
+            off_rows.append(row);
+    }
+    QWidget *window = ui.table->window();
+    QMessageBox box(QMessageBox::Question, window->windowTitle(),
+                    tr("Установить часы счетчиков по часам компьютера?\n"
+                       "Ответивших счетчиков: %1, из них расходятся с компьютером более чем на %2 с: %3.")
+                        .arg(rows.size())
+                        .arg(threshold)
+                        .arg(off_rows.size()),
+                    QMessageBox::Cancel, window);
+    QPushButton *every = box.addButton(tr("Все (%1)").arg(rows.size()), QMessageBox::AcceptRole);
+    every->setObjectName(QStringLiteral("sync_every_btn"));
+    QPushButton *off = box.addButton(tr("Только расходящиеся (%1)").arg(off_rows.size()), QMessageBox::AcceptRole);
+    off->setObjectName(QStringLiteral("sync_off_btn"));
+    off->setEnabled(!off_rows.isEmpty());
+    box.setDefaultButton(off_rows.isEmpty() ? every : off);
+    box.exec();
+    if (box.clickedButton() == off)
+        rows = off_rows;
+    else if (box.clickedButton() != every) {
+        set_status(tr("Установка времени отменена"), false);
+        return;
+    }
+    // The line may have been taken while the question was open.
+    if (line->busy()) {
+        set_status(tr("Дождитесь окончания обмена"), true);
+        return;
+    }
+    QVector<MeterTarget> targets;
+    for (int row : qAsConst(rows))
+        targets.append(pass->meters().at(size_t(row)).target);
     sync.emplace(targets);
+    sync_rows = rows;
     set_status(tr("Установка времени: %1").arg(targets.size()), false);
     line->run(&*sync, rules);
     enable_buttons();
+}
+
+// The offset the table shows for a row: read back by the last clock setting
+// if it set that clock, else read by the pass.
+std::optional<qint64> RiserReadout::last_offset(int row) const
+{
+    const int index = sync ? sync_rows.indexOf(row) : -1;
+    if (index >= 0 && index < int(sync->meters().size())) {
+        const scan::ClockSetting &setting = sync->meters().at(size_t(index));
+        if (setting.outcome == scan::ClockSetting::Outcome::set)
+            return setting.clock_offset_s;
+    }
+    return pass->meters().at(size_t(row)).clock_offset_s;
+}
+
+// Every clock write that left, as the single write records its own.
+void RiserReadout::record_writes()
+{
+    for (const scan::ClockSetting &meter : sync->meters()) {
+        if (!meter.sent)
+            continue;
+        SessionWrite write;
+        write.at = QDateTime::currentDateTime();
+        write.meter = meter.target.by_serial ? tr("с/н %1").arg(serial_text(meter.target.serial))
+                                             : tr("адрес %1").arg(meter.target.address);
+        write.what = tr("Время");
+        write.value = quantity::clock(qint32(*meter.sent));
+        write.outcome = meter.outcome == scan::ClockSetting::Outcome::set
+            ? tr("подтверждено")
+            : scan::outcome_text(meter).section(QLatin1Char('\n'), 0, 0);
+        emit clock_written(write);
+    }
 }
 
 void RiserReadout::step_concluded(Sequence *sequence)
@@ -132,6 +201,7 @@ void RiserReadout::run_finished(Sequence *sequence)
         else
             set_status(tr("Считано %1 из %2").arg(ok).arg(total), ok < total);
     } else if (sync && sequence == &*sync) {
+        record_writes();
         int done = 0;
         for (const scan::ClockSetting &meter : sync->meters())
             done += meter.outcome == scan::ClockSetting::Outcome::set ? 1 : 0;

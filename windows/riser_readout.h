@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/exchange.h"
+#include "model/meter_model.h"
 #include "scan/line_readout.h"
 
 #include <QHash>
@@ -9,6 +10,7 @@
 
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 class Exchanger;
 
@@ -26,6 +28,7 @@ public:
         QPushButton *sync_all_btn = nullptr;
         QTableWidget *table = nullptr;
         QLabel *status = nullptr;
+        QSpinBox *sync_threshold = nullptr;
     };
 
     RiserReadout(const Widgets &widgets, Exchanger *line, QObject *parent = nullptr);
@@ -45,8 +48,12 @@ signals:
     // A meter of the pass has been read whole: how it was addressed, what it
     // holds, and the computer's time when its clock was read.
     void meter_read(const MeterTarget &target, const PollValues &values, const QDateTime &read_at);
+    // A clock write of "Установить время всем", for the report's writes.
+    void clock_written(const SessionWrite &write);
 
 private:
+    std::optional<qint64> last_offset(int row) const;
+    void record_writes();
     void step_concluded(Sequence *sequence);
     void run_finished(Sequence *sequence);
     void show_meter(int row);

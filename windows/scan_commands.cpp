@@ -4,6 +4,7 @@
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
+#include "model/meter_model.h"
 #include "ui_mainwindow.h"
 #include "windows/journal_link.h"
 #include "windows/scan_window.h"
@@ -32,6 +33,7 @@ void MainWindow::on_scan_btn_clicked()
             }
             return labels;
         });
+        connect(windows.scan, &ScanWindow::clock_written, meter.get(), &MeterModel::add_write);
         windows.scan->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;
@@ -121,6 +123,7 @@ void MainWindow::choose_line_setting(int baud_rate, int parity)
                         port_settings.archive_fail_ms);
     if (!save_settings())
         set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
+    show_line();
     if (!line.started || !line.port->is_open())
         return;
     if (line.exchanger->busy()) {

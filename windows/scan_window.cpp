@@ -53,10 +53,12 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
 
     // Several rows may be read at once; "Выбрать" takes the first.
     ui->scan_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    riser = new RiserReadout({ui->read_all_btn, ui->sync_all_btn, ui->riser_table, ui->riser_status}, line, this);
+    riser = new RiserReadout(
+        {ui->read_all_btn, ui->sync_all_btn, ui->riser_table, ui->riser_status, ui->sync_threshold_box}, line, this);
     connect(riser, &RiserReadout::read_all_requested, this, &ScanWindow::read_all_requested);
     connect(riser, &RiserReadout::sync_all_requested, this, &ScanWindow::sync_all_requested);
     connect(riser, &RiserReadout::meter_read, this, &ScanWindow::meter_read);
+    connect(riser, &RiserReadout::clock_written, this, &ScanWindow::clock_written);
 }
 
 void ScanWindow::read_all(const ExchangeRules &rules, const QStringList &model_table)

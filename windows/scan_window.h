@@ -3,6 +3,7 @@
 #include "link/exchange.h"
 #include "link/frames.h"
 #include "meter/poll.h"
+#include "model/meter_model.h"
 #include "scan/line_scan.h"
 #include "scan/settings_search.h"
 
@@ -69,6 +70,8 @@ signals:
     // holds, and the computer's time when its clock was read. Emitted once
     // per meter, retries included, the moment its turn ends.
     void meter_read(const MeterTarget &target, const PollValues &values, const QDateTime &read_at);
+    // A clock write of "Установить время всем".
+    void clock_written(const SessionWrite &write);
     // After a search over several settings, the chosen meter's: the port's from now on.
     void setting_chosen(int baud_rate, int parity);
 

@@ -12,6 +12,8 @@
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QStringList>
 
 namespace {
 
@@ -59,6 +61,10 @@ void WriteJob::start(const MeterTarget &target)
     const std::optional<WriteValues> values = values_of_form();
     if (!values)
         return;
+    if (!line_change_confirmed(*values)) {
+        c.status(tr("Запись отменена"), black_label_style);
+        return;
+    }
     // The marks of the last write go: they speak of other values.
     for (int item = 0; item < write_item::count; ++item) {
         item_field(c.ui, item)->setStyleSheet(QString());
@@ -107,6 +113,13 @@ std::optional<WriteValues> WriteJob::values_of_form()
                 c.status(tr("Неверный формат времени"), red_label_style);
                 return std::nullopt;
             }
+            if (!meter_clock_holds(*typed)) {
+                const QString format = QStringLiteral("dd.MM.yyyy hh:mm:ss");
+                c.status(tr("Часы счетчика хранят время от %1 до %2")
+                             .arg(meter_clock_first().toString(format), meter_clock_last().toString(format)),
+                         red_label_style);
+                return std::nullopt;
+            }
             values[write_item::clock] = meter_clock_value(*typed);
         } else {
             values[write_item::clock] = 0; // taken from the computer when sent
@@ -115,8 +128,30 @@ std::optional<WriteValues> WriteJob::values_of_form()
     return values;
 }
 
+// A wrong rate or parity cuts the meter off the line once it restarts: the
+// operator is told what it will answer at and asked first.
+bool WriteJob::line_change_confirmed(const WriteValues &values)
+{
+    QStringList after;
+    for (int item : {int(write_item::exchange_rate), int(write_item::parity)}) {
+        if (values[size_t(item)])
+            after << next_exchange_text(item, *values[size_t(item)]);
+    }
+    if (after.isEmpty())
+        return true;
+    QWidget *window = c.ui->write_btn->window();
+    const QString question = tr("После перезапуска счетчик будет отвечать только так: %1.\n"
+                                "При других настройках порта связь с ним пропадет. Записать?")
+                                 .arg(after.join(QStringLiteral("; ")));
+    return QMessageBox::question(window, window->windowTitle(), question) == QMessageBox::Yes;
+}
+
 void WriteJob::show()
 {
+    // A confirmed clock shows what it was set to: the computer's time as the
+    // request left, not the meter's time of the last poll.
+    if (run->item_result(write_item::clock).kind == WriteItemResult::Kind::confirmed)
+        c.ui->real_time_line->setText(quantity::clock(qint32(run->item_value(write_item::clock))));
     for (int item = 0; item < write_item::count; ++item)
         mark_item(item_field(c.ui, item), run->item_result(item));
     if (!run->finished())

@@ -33,6 +33,7 @@ public:
 
 private:
     std::optional<WriteValues> values_of_form();
+    bool line_change_confirmed(const WriteValues &values);
     void record_results();
 
     JobContext c;

@@ -93,6 +93,7 @@ const Cell cells[] = {
     {MW, "gridLayout", "scan_btn", "QPushButton", 7, 0},
     {MW, "gridLayout", "journal_btn", "QPushButton", 8, 0},
     {MW, "gridLayout", "service_layout", "QHBoxLayout", 9, 0},
+    {MW, "gridLayout", "about_btn", "QPushButton", 10, 0},
     // write block
     {MW, "gridLayout_2", "adr_click_w", "QCheckBox", 0, 0},
     {MW, "gridLayout_2", "adr_line_w", "QLineEdit", 0, 1},
@@ -207,6 +208,7 @@ const Cell cells[] = {
     {LG, "gridLayout_2", "horizontalSpacer", "QSpacerItem", 0, 0},
     {LG, "gridLayout_2", "save_btn", "QPushButton", 0, 1},
     {LG, "gridLayout_2", "clear_btn", "QPushButton", 0, 2},
+    {LG, "gridLayout_2", "log_time_box", "QCheckBox", 0, 3},
 
     {SC, "gridLayout", "scan_from_label", "QLabel", 0, 0},
     {SC, "gridLayout", "scan_from_box", "QSpinBox", 0, 1},
@@ -220,8 +222,10 @@ const Cell cells[] = {
     {SC, "gridLayout", "riser_layout", "QGridLayout", 5, 0, 1, 7},
     {SC, "riser_layout", "read_all_btn", "QPushButton", 0, 0},
     {SC, "riser_layout", "sync_all_btn", "QPushButton", 0, 1},
-    {SC, "riser_layout", "riser_table", "QTableWidget", 1, 0, 1, 2},
-    {SC, "riser_layout", "riser_status", "QLabel", 2, 0, 1, 2},
+    {SC, "riser_layout", "sync_threshold_label", "QLabel", 0, 2},
+    {SC, "riser_layout", "sync_threshold_box", "QSpinBox", 0, 3},
+    {SC, "riser_layout", "riser_table", "QTableWidget", 1, 0, 1, 4},
+    {SC, "riser_layout", "riser_status", "QLabel", 2, 0, 1, 4},
     {SC, "gridLayout", "scan_progress", "QProgressBar", 2, 0, 1, 7},
     {SC, "gridLayout", "scan_table", "QTableWidget", 3, 0, 1, 7},
     {SC, "gridLayout", "scan_status", "QLabel", 4, 0, 1, 7},
@@ -563,6 +567,7 @@ void TestForms::captions_data()
     row(MW, "log_btn", "Лог");
     row(MW, "scan_btn", "Поиск счетчиков");
     row(MW, "journal_btn", "Журнал");
+    row(MW, "about_btn", "О программе");
     row(MW, "adr_click_w", "Адрес устройств");
     row(MW, "speed_click_w", "Код скорости обмена");
     row(MW, "bit_click_w", "Параметры битов четности");
@@ -622,6 +627,7 @@ void TestForms::captions_data()
     row(LG, "LOG_class", "Form");
     row(LG, "save_btn", "Сохранить");
     row(LG, "clear_btn", "Очистить");
+    row(LG, "log_time_box", "Время");
 
     row(SC, "ScanWindow", "Поиск счетчиков");
     row(SC, "scan_from_label", "С адреса");
@@ -632,6 +638,7 @@ void TestForms::captions_data()
     row(SC, "scan_choose_btn", "Выбрать");
     row(SC, "read_all_btn", "Считать все");
     row(SC, "sync_all_btn", "Установить время всем");
+    row(SC, "sync_threshold_label", "Расходятся более чем на");
     row(SC, "scan_line_box", "Перебрать скорости и четности");
     row(SC, "scan_parity_odd_box", "нечет");
 }
@@ -845,7 +852,7 @@ void TestForms::scanInputs()
         int minimum, maximum, value;
     };
     for (const Box &b : {Box{m_scan.scan_from_box, 1, 247, 1}, Box{m_scan.scan_to_box, 1, 247, 247},
-                         Box{m_scan.scan_wait_box, 10, 10000, 100}}) {
+                         Box{m_scan.scan_wait_box, 10, 10000, 100}, Box{m_scan.sync_threshold_box, 0, 86400, 10}}) {
         const QByteArray what = b.box->objectName().toLatin1();
         QVERIFY2(b.box->minimum() == b.minimum, what.constData());
         QVERIFY2(b.box->maximum() == b.maximum, what.constData());

@@ -7,8 +7,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -48,6 +51,8 @@ private slots:
     void keyboard_data();
     void keyboard();
     void escape_leaves_the_stored_settings();
+    void settings_unsaved_at_exit_said();
+    void about();
 
 private:
     template<typename T> static T *widget(QWidget &w, const char *name)
@@ -342,9 +347,12 @@ void tst_mainwindow::settings_ok_saves_at_once()
             window = top;
     }
     QVERIFY(window);
+    QCOMPARE(widget<QLabel>(w, "line_label")->text(), QStringLiteral("COM7 2400 8O2"));
     window->findChild<QLineEdit *>("time_yes")->setText("450");
+    window->findChild<QComboBox *>("parity_box")->setCurrentIndex(2);
     window->findChild<QPushButton *>("set_btn")->click();
     QVERIFY(!window->isVisible());
+    QCOMPARE(widget<QLabel>(w, "line_label")->text(), QStringLiteral("COM7 2400 8E2"));
 
     PortSettings saved;
     QCOMPARE(int(load_port_settings("settings.txt", saved)), int(SettingsLoad::loaded));
@@ -352,7 +360,7 @@ void tst_mainwindow::settings_ok_saves_at_once()
     QCOMPARE(saved.port_name, QStringLiteral("COM7")); // kept although no such port is listed
     QCOMPARE(saved.baud_rate, 2400);
     QCOMPARE(saved.stop_bits, 2);
-    QCOMPARE(saved.parity, 1);
+    QCOMPARE(saved.parity, 2);
 }
 
 // The form scrolls rather than holding the window at the size of its
@@ -373,7 +381,7 @@ void tst_mainwindow::keyboard_data()
 
     QTest::newRow("addressing to the commands") << "sereal_num_line_w" << 1 << "setting_btn";
     QTest::newRow("commands to the service tools") << "journal_btn" << 1 << "registers_btn";
-    QTest::newRow("service tools to the write block") << "report_btn" << 1 << "adr_click_w";
+    QTest::newRow("service tools to the write block") << "report_btn" << 2 << "adr_click_w";
     QTest::newRow("last write field to the write button") << "real_time_line" << 1 << "write_btn";
     // The read-only fields of the meter's values are passed over.
     QTest::newRow("write button back to the addressing") << "write_btn" << 1 << "adr_click";
@@ -418,6 +426,48 @@ void tst_mainwindow::escape_leaves_the_stored_settings()
     QVERIFY(!settings->isVisible());
     widget<QPushButton>(w, "setting_btn")->click();
     QCOMPARE(ok_period->text(), stored);
+}
+
+namespace {
+
+// The text of the next message box, closed as it shows.
+QString next_box_text(const std::function<void()> &action)
+{
+    QString text;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            text = box->text();
+            box->close();
+        }
+    });
+    look.start(20);
+    action(); // returns once the box is closed
+    return text;
+}
+
+} // namespace
+
+// A read-only folder: the operator hears of it before the window goes.
+void tst_mainwindow::settings_unsaved_at_exit_said()
+{
+    write_file("models_counter.csv", models);
+    MainWindow w;
+    w.show();
+    QVERIFY(QDir().mkdir("settings.txt")); // even root cannot write a folder as a file
+    const QString said = next_box_text([&w] { QVERIFY(w.close()); });
+    QVERIFY2(said.contains(QDir::toNativeSeparators(QDir::current().absoluteFilePath("settings.txt"))),
+             qPrintable(said));
+    QVERIFY2(!said.contains("addressing.txt"), qPrintable(said)); // that one was saved
+}
+
+void tst_mainwindow::about()
+{
+    MainWindow w;
+    const QString said = next_box_text([&w] { widget<QPushButton>(w, "about_btn")->click(); });
+    QVERIFY2(QRegularExpression("Версия \\d+\\.\\d+\\.\\d+\nСборка \\S+").match(said).hasMatch(), qPrintable(said));
+    QVERIFY2(said.contains(QStringLiteral("Qt %1").arg(qVersion())), qPrintable(said));
+    QVERIFY2(said.contains("LGPL"), qPrintable(said));
 }
 
 QTEST_MAIN(tst_mainwindow)

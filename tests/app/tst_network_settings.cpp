@@ -15,6 +15,8 @@ private slots:
     void read();
     void saved_as_read_data();
     void saved_as_read();
+    void caption_data();
+    void caption();
 };
 
 void tst_network_settings::read_data()
@@ -61,6 +63,39 @@ void tst_network_settings::saved_as_read()
     const QString path = dir.filePath("addressing.txt");
     QVERIFY(save_network_settings(path, settings));
     QCOMPARE(load_network_settings(path), settings);
+}
+
+void tst_network_settings::caption_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("baud_rate");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("stop_bits");
+    QTest::addColumn<NetworkSettings>("network");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("COM3 as delivered") << "COM3" << 9600 << 0 << 1 << NetworkSettings{} << "COM3 9600 8N1";
+    QTest::newRow("odd, 2 stop bits") << "/dev/ttyUSB0" << 2400 << 1 << 2 << NetworkSettings{}
+                                      << "/dev/ttyUSB0 2400 8O2";
+    QTest::newRow("even") << "COM12" << 1200 << 2 << 1 << NetworkSettings{} << "COM12 1200 8E1";
+    QTest::newRow("no port chosen yet") << "" << 9600 << 0 << 1 << NetworkSettings{} << "порт не выбран 9600 8N1";
+    QTest::newRow("network line") << "COM3" << 9600 << 0 << 1 << NetworkSettings{true, "192.0.2.10", 4001}
+                                  << "TCP 192.0.2.10:4001";
+}
+
+void tst_network_settings::caption()
+{
+    QFETCH(QString, port);
+    QFETCH(int, baud_rate);
+    QFETCH(int, parity);
+    QFETCH(int, stop_bits);
+    QFETCH(NetworkSettings, network);
+    QFETCH(QString, caption);
+    PortSettings settings;
+    settings.port_name = port;
+    settings.baud_rate = baud_rate;
+    settings.parity = parity;
+    settings.stop_bits = stop_bits;
+    QCOMPARE(line_caption(settings, network), caption);
 }
 
 QTEST_MAIN(tst_network_settings)

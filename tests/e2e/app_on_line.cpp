@@ -16,6 +16,7 @@ AppOnLine::AppOnLine()
 
 AppOnLine::~AppOnLine()
 {
+    answer_.reset();
     window_.reset();
     QDir::setCurrent(previous_dir_);
 }
@@ -123,6 +124,33 @@ void AppOnLine::set_text(const char *name, const QString &text)
 void AppOnLine::check(const char *name, bool on)
 {
     find<QCheckBox>(name)->setChecked(on);
+}
+
+void AppOnLine::answer_questions(QMessageBox::StandardButton button)
+{
+    answer_.reset();
+    if (button != QMessageBox::NoButton)
+        answer_with([button](QMessageBox *box) { return box->button(button); });
+}
+
+void AppOnLine::answer_questions(const QString &button_name)
+{
+    answer_.reset();
+    answer_with([button_name](QMessageBox *box) { return box->findChild<QPushButton *>(button_name); });
+}
+
+void AppOnLine::answer_with(const std::function<QAbstractButton *(QMessageBox *)> &pick)
+{
+    answer_ = std::make_unique<QTimer>();
+    QObject::connect(answer_.get(), &QTimer::timeout, [this, pick] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QAbstractButton *button = box ? pick(box) : nullptr;
+        if (!button)
+            return;
+        questions_ << box->text();
+        button->click();
+    });
+    answer_->start(20);
 }
 
 void AppOnLine::click(const char *name)

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <functional>
@@ -31,6 +32,7 @@ struct LinePeriods
 };
 
 class archive;
+class QTimer;
 
 class AppOnLine
 {
@@ -71,12 +73,20 @@ public:
     bool wait_idle(int timeout_ms = 60000);
     bool wait_for(const std::function<bool()> &condition, int timeout_ms = 30000);
 
+    // Answers each question box that shows from now on with `button`,
+    // keeping its text; NoButton leaves them to the test.
+    void answer_questions(QMessageBox::StandardButton button);
+    // The same with a button of its own, by its object name.
+    void answer_questions(const QString &button_name);
+    const QStringList &questions() const { return questions_; }
+
     // The stand-in's answer to `get REG`, as a number (-1 when it has none).
     long sim_register(int reg);
 
 private:
     template<typename T> T *find(const char *name);
     bool write_files(const QString &port_name, const LinePeriods &periods);
+    void answer_with(const std::function<QAbstractButton *(QMessageBox *)> &pick);
 
     QTemporaryDir work_dir_;
     QString previous_dir_;
@@ -84,4 +94,6 @@ private:
     std::unique_ptr<MainWindow> window_;
     QString error_;
     QByteArray side_settings_;
+    std::unique_ptr<QTimer> answer_;
+    QStringList questions_;
 };

@@ -49,6 +49,7 @@ void tst_e2e_faulty_line::echoing_adapter_write()
 {
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     QVERIFY(app.line().command("fault echo").startsWith("ok"));
     app.check("s_num_click");
     app.set_text("sereal_num_line_w", "0012345678AB");
@@ -84,6 +85,7 @@ void tst_e2e_faulty_line::echo_alone_never_confirms_a_write()
 {
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     QVERIFY(app.line().command("fault echo").startsWith("ok"));
     app.check("adr_click");
     app.check("speed_click_w");
@@ -115,6 +117,7 @@ void tst_e2e_faulty_line::adapter_pulled_out()
     QFETCH(QString, sequence);
     AppOnLine app;
     QVERIFY2(app.start({"--wire-time", "--baud", "1200"}, {}, LinePeriods::defaults(1200)), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     app.check("adr_click");
     app.set_text("ver_prot_line", "3");
     for (const char *box : {"adr_click_w", "speed_click_w", "bit_click_w", "date_save_w", "write_time_click"})

@@ -107,6 +107,7 @@ void tst_e2e_network::poll_write_and_archive()
 {
     AppOnLine app;
     QVERIFY2(app.start_tcp({}, "version = 3\n"), qPrintable(app.error()));
+    QCOMPARE(app.text("line_label"), QStringLiteral("TCP 127.0.0.1:%1").arg(app.line().tcp_port()));
     app.check("adr_click");
 
     app.click("param_btn");

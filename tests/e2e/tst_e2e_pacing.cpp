@@ -70,6 +70,7 @@ void tst_e2e_pacing::slow_line_write()
 {
     AppOnLine app;
     QVERIFY2(app.start({"--wire-time", "--baud", "1200"}, {}, LinePeriods::defaults(1200)), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     app.check("adr_click");
     for (const char *box : {"adr_click_w", "speed_click_w", "bit_click_w", "date_save_w", "write_time_click"})
         app.check(box);

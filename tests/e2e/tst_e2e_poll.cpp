@@ -90,6 +90,7 @@ void tst_e2e_poll::meter_values_that_show_as_dashes()
                        "version = 3\nreg32 0x1102 = -1\nreg 0x1104 = 7\nreg32 0x1100 = -5\n"
                        "reg32 0x1002 = -5\nreg 0x1004 = 7\ndevice_type = 16\nparity_code = 0x0201\n"),
              qPrintable(app.error()));
+    QCOMPARE(app.text("line_label"), app.line().program_port() + " 9600 8N1");
     app.check("adr_click");
     app.click("param_btn");
     QVERIFY(app.wait_idle());

@@ -5,7 +5,9 @@
 #include "journal/journal_store.h"
 #include "link/frames.h"
 #include "meter/poll.h"
+#include "meter/quantity.h"
 #include "meter/write_values.h"
+#include "model/meter_model.h"
 #include "riser.h"
 #include "scan/line_readout.h"
 #include "windows/scan_window.h"
@@ -160,7 +162,18 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     }
     QSqlDatabase::removeDatabase("check");
 
-    // Only the meters that answered have their clock set.
+    // Asked first: cancelled, nothing is sent.
+    const int frames_before_sync = app.sent_frames().size();
+    app.answer_questions(QMessageBox::Cancel);
+    app.click("sync_all_btn");
+    QCOMPARE(app.text("riser_status"), QStringLiteral("Установка времени отменена"));
+    QCOMPARE(app.sent_frames().size(), frames_before_sync);
+    QVERIFY2(app.questions().value(0).contains("Ответивших счетчиков: 2, из них расходятся с компьютером более чем "
+                                               "на 10 с: 2."),
+             qPrintable(app.questions().value(0)));
+
+    // Only the meters that answered have their clock set, both off by years.
+    app.answer_questions(QStringLiteral("sync_off_btn"));
     const QDateTime sync_from = QDateTime::currentDateTime();
     app.click("sync_all_btn");
     QVERIFY(app.wait_for([&] { return app.text("riser_status").startsWith("Время установлено"); }, 60000));
@@ -180,6 +193,16 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     }
     QCOMPARE(stand_in_clock(app, 1), qint64(riser_clock));
     QCOMPARE(row(app, 0)[9], QStringLiteral("Нет ответа"));
+
+    // The report lists the clock writes as it does the single write's.
+    const QList<SessionWrite> &writes = app.probe().meter().writes();
+    QCOMPARE(writes.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(writes[i].meter, i == 0 ? QStringLiteral("адрес 17") : QStringLiteral("адрес 200"));
+        QCOMPARE(writes[i].what, QStringLiteral("Время"));
+        QCOMPARE(writes[i].value, quantity::clock(qint32(stand_in_clock(app, i == 0 ? 2 : 3))));
+        QCOMPARE(writes[i].outcome, QStringLiteral("подтверждено"));
+    }
 }
 
 QTEST_MAIN(tst_e2e_riser)

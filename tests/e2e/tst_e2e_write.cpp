@@ -1,5 +1,6 @@
 // "Записать в счетчик" against the meter stand-in: what the meter stored.
 #include "app_on_line.h"
+#include "meter/quantity.h"
 
 #include <QtTest>
 #include <cstdlib>
@@ -21,6 +22,7 @@ private slots:
     void all_items();
     void manual_time_far_from_utc();
     void computer_clock();
+    void rate_and_parity_asked_first();
     void nothing_checked();
     void silent_meter_is_not_confirmed();
     void slow_meter_is_confirmed();
@@ -52,6 +54,7 @@ void tst_e2e_write::each_item()
     QFETCH(int, item);
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     app.address_meter(by_serial);
     app.set_text("adr_line_w", "17");
     app.window().findChild<QComboBox *>("speed_box_w")->setCurrentIndex(1);
@@ -94,6 +97,7 @@ void tst_e2e_write::all_items()
     QFETCH(bool, by_serial);
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     app.address_meter(by_serial);
     app.set_text("adr_line_w", "5");
     app.window().findChild<QComboBox *>("speed_box_w")->setCurrentIndex(2);
@@ -154,6 +158,7 @@ void tst_e2e_write::computer_clock()
     QVERIFY2(app.start(), qPrintable(app.error()));
     app.check("adr_click");
     app.check("write_time_click");
+    app.set_text("real_time_line", "30.01.2024 15:42:10"); // the meter's, as the last poll showed it
     const QDateTime now = QDateTime::currentDateTime();
     const qint64 before = QDateTime(now.date(), now.time(), Qt::UTC).toSecsSinceEpoch();
     app.click("write_btn");
@@ -161,6 +166,38 @@ void tst_e2e_write::computer_clock()
     QCOMPARE(app.status(), QStringLiteral("Запись завершена"));
     const qint64 written = app.sim_register(0x1000) | app.sim_register(0x1001) << 16;
     QVERIFY2(written >= before && written <= before + 30, qPrintable(QString::number(written - before)));
+    // The clock field shows the time written, marked as confirmed.
+    QCOMPARE(app.text("real_time_line"), quantity::clock(qint32(written)));
+    QCOMPARE(app.window().findChild<QLineEdit *>("real_time_line")->toolTip(), QStringLiteral("Записано"));
+}
+
+// "Нет" sends nothing; "Да" writes. The question says how the meter will
+// answer after its restart.
+void tst_e2e_write::rate_and_parity_asked_first()
+{
+    AppOnLine app;
+    QVERIFY2(app.start(), qPrintable(app.error()));
+    app.check("adr_click");
+    app.check("speed_click_w");
+    app.check("bit_click_w");
+    app.window().findChild<QComboBox *>("speed_box_w")->setCurrentIndex(1);
+    app.window().findChild<QComboBox *>("bit_box_w")->setCurrentIndex(5);
+
+    app.answer_questions(QMessageBox::No);
+    app.click("write_btn");
+    QCOMPARE(app.status(), QStringLiteral("Запись отменена"));
+    QVERIFY(app.sent_frames().isEmpty());
+    QCOMPARE(app.line().command("count"), QStringLiteral("ok 0"));
+    QCOMPARE(app.questions().size(), 1);
+    QVERIFY2(app.questions().at(0).contains("скорость 2400 в настройках порта; стоп-битов 2, проверка на четность"),
+             qPrintable(app.questions().at(0)));
+
+    app.answer_questions(QMessageBox::Yes);
+    app.click("write_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QStringLiteral("Запись завершена"));
+    QCOMPARE(app.sim_register(0x0301), 1L);
+    QCOMPARE(app.sim_register(0x0302), 0x0302L);
 }
 
 void tst_e2e_write::nothing_checked()
@@ -195,6 +232,7 @@ void tst_e2e_write::slow_meter_is_confirmed()
 {
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     QVERIFY(app.line().command("fault delay 250").startsWith("ok"));
     app.check("adr_click");
     app.check("speed_click_w");
@@ -210,6 +248,7 @@ void tst_e2e_write::garbled_answer_is_not_confirmed()
 {
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     QVERIFY(app.line().command("fault wrongaddr count=1").startsWith("ok"));
     app.check("adr_click");
     app.check("speed_click_w");
@@ -225,6 +264,7 @@ void tst_e2e_write::exception_stops_the_rest()
 {
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
+    app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
     QVERIFY(app.line().command("exception 0x0301 2").startsWith("ok"));
     app.check("adr_click");
     app.check("speed_click_w");
@@ -308,6 +348,10 @@ void tst_e2e_write::invalid_inputs_send_nothing_data()
                                           << "real_time_line"
                                           << "01.02.2024 10:20"
                                           << "Неверный формат времени";
+    QTest::newRow("time in 2107") << "write_time_click"
+                                  << "real_time_line"
+                                  << "01.01.2107 00:00:00"
+                                  << "Часы счетчика хранят время от 01.01.1970 00:00:00 до 19.01.2038 03:14:07";
     QTest::newRow("device address 0") << "speed_click_w"
                                       << "adr_line"
                                       << "0"

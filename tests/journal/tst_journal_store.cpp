@@ -449,7 +449,7 @@ void tst_journal_store::server_lost_and_back_loses_nothing()
     QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 1, 30000);
     QVERIFY(server("up"));
     QVERIFY(writer.wait_written(60000));
-    QTRY_COMPARE(back.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(back.size(), 1, 60000);
     QCOMPARE(back.at(0).at(0).toInt(), 3);
     QVERIFY(writer.available());
     Store store(pg.connection);

@@ -1,10 +1,12 @@
 #include "link/hex_line.h"
 #include "windows/log_class.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -20,6 +22,7 @@ private slots:
     void save_writes_the_shown_text();
     void save_failure_leaves_no_file();
     void a_shift_shows_its_tail_and_saves_everything();
+    void time_prefix();
 };
 
 void tst_log::frame_lines_data()
@@ -136,6 +139,37 @@ void tst_log::a_shift_shows_its_tail_and_saves_everything()
     QFile after(dir.filePath("after.txt"));
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), QByteArray("-> 01"));
+}
+
+// Off by default (the lines above); on, each line starts with the computer's
+// time to the millisecond, in the view and in the saved file alike.
+void tst_log::time_prefix()
+{
+    LOG_class log;
+    auto *box = log.findChild<QCheckBox *>("log_time_box");
+    QVERIFY(box && !box->isChecked());
+    log.append("-> 01");
+    box->setChecked(true);
+    const QTime from = QTime::currentTime();
+    log.append("<- 01");
+    const QTime to = QTime::currentTime();
+
+    const QStringList shown = log.text().split('\n');
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0], QStringLiteral("-> 01"));
+    const QRegularExpressionMatch match
+        = QRegularExpression("^(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d) <- 01$").match(shown[1]);
+    QVERIFY2(match.hasMatch(), qPrintable(shown[1]));
+    const QTime at = QTime::fromString(match.captured(1), "hh:mm:ss.zzz");
+    const auto since_from = [&from](const QTime &t) { return (from.msecsTo(t) + 86400000) % 86400000; };
+    QVERIFY2(since_from(at) <= since_from(to), qPrintable(shown[1])); // midnight in between too
+
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY2(log.save_to(dir.filePath("log.txt"), &error), qPrintable(error));
+    QFile saved(dir.filePath("log.txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(saved.readAll()), log.text());
 }
 
 QTEST_MAIN(tst_log)

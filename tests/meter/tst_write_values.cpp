@@ -14,6 +14,8 @@ private slots:
     void save_date();
     void meter_time_data();
     void meter_time();
+    void clock_range_data();
+    void clock_range();
     void clock_ignores_the_time_zone();
 };
 
@@ -91,6 +93,24 @@ void tst_write_values::meter_time()
     QCOMPARE(parsed ? parsed->toSecsSinceEpoch() : qint64(-1), seconds);
     if (parsed)
         QCOMPARE(meter_clock_value(*parsed), quint32(seconds));
+}
+
+void tst_write_values::clock_range_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("held");
+    QTest::newRow("first second") << "01.01.1970 00:00:00" << true;
+    QTest::newRow("1969") << "31.12.1969 23:59:59" << false;
+    QTest::newRow("last second") << "19.01.2038 03:14:07" << true;
+    QTest::newRow("past the last") << "19.01.2038 03:14:08" << false;
+    QTest::newRow("2107, whose low bits are 1970") << "01.01.2107 00:00:00" << false;
+}
+
+void tst_write_values::clock_range()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, held);
+    QCOMPARE(meter_clock_holds(*parse_meter_time(text)), held);
 }
 
 void tst_write_values::clock_ignores_the_time_zone()

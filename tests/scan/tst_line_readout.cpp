@@ -7,6 +7,7 @@
 
 #include <QMap>
 #include <QtTest>
+#include <climits>
 
 using namespace scan;
 
@@ -70,6 +71,8 @@ private slots:
     void pass_data();
     void pass();
     void clock_sync();
+    void clocks_to_set_data();
+    void clocks_to_set();
 };
 
 void tst_line_readout::addressing_data()
@@ -209,6 +212,33 @@ void tst_line_readout::clock_sync()
     QVERIFY(sync.meters()[0].clock_offset_s && qAbs(*sync.meters()[0].clock_offset_s) <= 2);
     QCOMPARE(meters[1].clock(), quint32(meter_clock));
     QVERIFY(!sync.meters()[1].clock_offset_s);
+    // What each write sent, for the report: the meter that took it holds it.
+    QCOMPARE(sync.meters()[0].sent, std::optional<quint32>(meters[0].clock()));
+    QVERIFY(sync.meters()[1].sent);
+}
+
+void tst_line_readout::clocks_to_set_data()
+{
+    QTest::addColumn<qint64>("offset"); // LLONG_MIN: unknown
+    QTest::addColumn<int>("threshold"); // -1: every clock
+    QTest::addColumn<bool>("set");
+    QTest::newRow("every clock, right") << qint64(0) << -1 << true;
+    QTest::newRow("at the threshold") << qint64(10) << 10 << false;
+    QTest::newRow("behind by the threshold") << qint64(-10) << 10 << false;
+    QTest::newRow("ahead past it") << qint64(11) << 10 << true;
+    QTest::newRow("behind past it") << qint64(-11) << 10 << true;
+    QTest::newRow("threshold 0, off by 1") << qint64(1) << 0 << true;
+    QTest::newRow("offset unknown") << LLONG_MIN << 10 << true;
+}
+
+void tst_line_readout::clocks_to_set()
+{
+    QFETCH(qint64, offset);
+    QFETCH(int, threshold);
+    QFETCH(bool, set);
+    QCOMPARE(clock_needs_setting(offset == LLONG_MIN ? std::nullopt : std::optional<qint64>(offset),
+                                 threshold < 0 ? std::nullopt : std::optional<int>(threshold)),
+             set);
 }
 
 QTEST_GUILESS_MAIN(tst_line_readout)
