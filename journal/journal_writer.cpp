@@ -66,9 +66,11 @@ void WriterWorker::drain()
             --waiting;
             continue;
         }
-        // A server that was there and is gone is waited for; anything else
-        // (a damaged file, a refused login, a statement refused) gives up.
-        if (store->fault() == Fault::unreachable && connection.backend == Backend::postgresql && ever_open) {
+        // A server that was there and is gone is waited for, and so is one
+        // that turns the login away while it starts again; anything else (a
+        // damaged file, a statement refused) gives up.
+        const bool away = store->fault() == Fault::unreachable || store->fault() == Fault::refused;
+        if (away && connection.backend == Backend::postgresql && ever_open) {
             if (!server_away.exchange(true)) {
                 written_while_away = 0;
                 emit server_lost(store->detail());

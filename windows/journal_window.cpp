@@ -216,6 +216,8 @@ void JournalWindow::show_meter()
     if (!serial.isEmpty() && store_ready())
         rows = store->readings(serial, QDateTime(from_date->date(), QTime(0, 0)),
                                QDateTime(to_date->date().addDays(1), QTime(0, 0)));
+    if (store && !store->is_open())
+        store_ready(); // says why: a query that met damage hands on nothing
     readings->setRowCount(rows.size());
     for (int r = 0; r < rows.size(); ++r) {
         const journal::ReadingRow &row = rows.at(r);
@@ -263,6 +265,8 @@ void JournalWindow::show_archive()
     if (!serial.isEmpty() && store_ready())
         rows = store->archive_records(serial, archive_type->currentIndex() + 1, utc_start(from_date->date()),
                                       utc_start(to_date->date().addDays(1)));
+    if (store && !store->is_open())
+        store_ready();
     const QList<QStringList> texts = archive_texts(rows, version);
     records->setRowCount(texts.size());
     for (int r = 0; r < texts.size(); ++r)
@@ -309,6 +313,13 @@ bool JournalWindow::save_to(const QString &path, QString *error)
         if (!rows.isEmpty())
             scale = VolumeScale{rows.first().factor, rows.first().decimals};
         sections.append({archive_type->itemText(type - 1), archive_texts(rows, meter.protocol_version)});
+    }
+    // Part of the records would be saved as if they were all.
+    if (!serial.isEmpty() && (!store || !store->is_open())) {
+        store_ready();
+        if (error)
+            *error = state_text();
+        return false;
     }
     const arc::CsvHeader header{
         serial, meter.model_code >= 0 ? model_text(quint16(meter.model_code), meter.model_name) : QString(),
