@@ -8,7 +8,7 @@
 #    source package, with SQLite built in, then the Qt Serial Port vendored in
 #    third_party/ with the patch beside it. A stamp (the code of the build
 #    steps below, the patch, the source versions) decides whether the cache is
-#    still good; anything else rebuilds it. About 25 minutes on 2 cores.
+#    still good; anything else rebuilds it. About 33 minutes of CPU time.
 # 3. Cross-builds the program and its tests into BUILD_DIR.
 # 4. Writes dist/configurator-<version>-win64.zip.
 set -euo pipefail
@@ -195,7 +195,7 @@ ensure_qt() {
     } | sha256sum | cut -d' ' -f1)
 
     if [ "$(cat "$qt/.stamp-qtbase" 2>/dev/null)" != "$qtbase_stamp" ]; then
-        log "building qtbase for Windows into $qt (about 20 minutes)"
+        log "building qtbase for Windows into $qt (about 33 minutes of CPU time)"
         t=$(date +%s)
         build_qtbase
         echo "$qtbase_stamp" >"$qt/.stamp-qtbase"

@@ -258,6 +258,12 @@ bool SimLine::sim_running() const
 void SimLine::unplug()
 {
     end_process(socat_.get());
+    // Killed, socat leaves its links behind, pointing at pty numbers that a
+    // test running beside this one may get next: gone with the line.
+    if (dir_) {
+        QFile::remove(dir_->filePath(QStringLiteral("program")));
+        QFile::remove(dir_->filePath(QStringLiteral("meter")));
+    }
 }
 
 void SimLine::stop()
@@ -266,5 +272,5 @@ void SimLine::stop()
         read_stderr();
         end_process(sim_.get());
     }
-    end_process(socat_.get());
+    unplug();
 }
