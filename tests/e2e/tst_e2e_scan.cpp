@@ -68,7 +68,9 @@ public:
             qFatal("no scan window");
     }
 
-    void set_range(int first, int last, int wait_ms = 100)
+    // The wait is generous: on a loaded machine a stand-in late by a few tens
+    // of milliseconds must not drop out of a short search.
+    void set_range(int first, int last, int wait_ms = 300)
     {
         spin("scan_from_box")->setValue(first);
         spin("scan_to_box")->setValue(last);
