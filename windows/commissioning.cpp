@@ -174,9 +174,9 @@ QString Commissioning::batch_text() const
     const int item = batch_items[qBound(0, ui.batch_item->currentIndex(), 3)];
     const QString name = ui.batch_item->currentText();
     switch (item) {
-    case write_item::save_date: return tr("%1 %2").arg(name, ui.batch_date->text().trimmed());
+    case write_item::save_date: return QStringLiteral("%1 %2").arg(name, ui.batch_date->text().trimmed());
     case write_item::exchange_rate:
-    case write_item::parity: return tr("%1 %2").arg(name, ui.batch_value->currentText());
+    case write_item::parity: return QStringLiteral("%1 %2").arg(name, ui.batch_value->currentText());
     default: return name;
     }
 }
