@@ -164,6 +164,7 @@ ExchangeRequest MeterWrites::next_request()
 {
     ExchangeRequest request = write->next_request();
     written[size_t(turn)].value = write->item_value(what);
+    written[size_t(turn)].sent = true;
     request.new_meter = first_request;
     first_request = false;
     return request;

@@ -66,6 +66,7 @@ struct MeterWriteResult
     enum class Outcome { pending, confirmed, refused, stopped, port_lost, no_address };
     MeterTarget target;
     Outcome outcome = Outcome::pending;
+    bool sent = false;
     quint32 value = 0; // as sent (the computer's clock as it left)
     QString text;      // confirmed and refused: in the single write's words
     QString next;      // confirmed: what the next exchange with it needs

@@ -1,6 +1,8 @@
 #include "windows/commissioning.h"
 
 #include "link/exchanger.h"
+#include "link/serial_number.h"
+#include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "meter/write_values.h"
 
@@ -235,6 +237,7 @@ void Commissioning::run_finished(Sequence *sequence)
     }
     if (!writes || sequence != &*writes)
         return;
+    record_writes();
     // Meters the run never reached say so.
     for (int index = 0; index < write_rows.size(); ++index)
         show_row(index);
@@ -254,6 +257,38 @@ void Commissioning::run_finished(Sequence *sequence)
         text += QLatin1Char('\n') + tr("Адреса заняты другими счетчиками и пропущены: %1").arg(addresses.join(", "));
     }
     set_status(text, done < total);
+}
+
+// As the single write records its items.
+void Commissioning::record_writes()
+{
+    QString what;
+    switch (writes->item()) {
+    case write_item::address: what = QCoreApplication::translate("MainWindow", "Адрес устройства"); break;
+    case write_item::exchange_rate: what = QCoreApplication::translate("MainWindow", "Код скорости обмена"); break;
+    case write_item::parity: what = QCoreApplication::translate("MainWindow", "Параметры битов четности"); break;
+    case write_item::save_date: what = QCoreApplication::translate("MainWindow", "Дата сохранения"); break;
+    default: what = QCoreApplication::translate("MainWindow", "Время"); break;
+    }
+    for (const scan::MeterWriteResult &meter : writes->meters()) {
+        if (!meter.sent)
+            continue;
+        SessionWrite write;
+        write.at = QDateTime::currentDateTime();
+        write.meter = meter.target.by_serial
+            ? QCoreApplication::translate("WriteJob", "с/н %1").arg(serial_text(meter.target.serial))
+            : QCoreApplication::translate("WriteJob", "адрес %1").arg(meter.target.address);
+        write.what = what;
+        switch (writes->item()) {
+        case write_item::parity: write.value = QStringLiteral("0x%1").arg(meter.value, 4, 16, QLatin1Char('0')); break;
+        case write_item::clock: write.value = quantity::clock(qint32(meter.value)); break;
+        default: write.value = QString::number(meter.value); break;
+        }
+        write.outcome = meter.outcome == scan::MeterWriteResult::Outcome::confirmed
+            ? QCoreApplication::translate("WriteJob", "подтверждено")
+            : scan::outcome_text(meter).section(QLatin1Char('\n'), 0, 0);
+        emit written(write);
+    }
 }
 
 void Commissioning::show_row(int index)

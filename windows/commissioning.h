@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/exchange.h"
+#include "model/meter_model.h"
 #include "scan/commission.h"
 
 #include <QObject>
@@ -67,6 +68,8 @@ public:
 
 signals:
     void looked_up(const QVector<scan::MeterIdentity> &meters);
+    // Each write that left, with the meter's answer, for the report.
+    void written(const SessionWrite &write);
 
 private:
     void item_changed();
@@ -75,6 +78,7 @@ private:
     void start_writes(const QVector<Row> &rows, scan::MeterWrites writes, int fail_ms);
     void step_concluded(Sequence *sequence);
     void run_finished(Sequence *sequence);
+    void record_writes();
     void show_row(int index);
     void set_status(const QString &text, bool error);
 

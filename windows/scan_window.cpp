@@ -80,6 +80,7 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
         commission->forget();
         show_meters();
     });
+    connect(commission, &Commissioning::written, this, &ScanWindow::setting_written);
     connect(ui->assign_address_btn, &QPushButton::clicked, this, &ScanWindow::assign_clicked);
     connect(ui->batch_write_btn, &QPushButton::clicked, this, &ScanWindow::batch_clicked);
 }

@@ -78,6 +78,8 @@ signals:
     void meter_read(const MeterTarget &target, const PollValues &values, const QDateTime &read_at);
     // A clock write of "Установить время всем".
     void clock_written(const SessionWrite &write);
+    // A write of "Назначить адрес" or "Записать выбранным".
+    void setting_written(const SessionWrite &write);
     // After a search over several settings, the chosen meter's: the port's from now on.
     void setting_chosen(int baud_rate, int parity);
 

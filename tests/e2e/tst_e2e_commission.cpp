@@ -52,6 +52,11 @@ void tst_e2e_commission::assigns_addresses_and_writes_a_setting()
     QCOMPARE(sim_register(2, "0x0300"), 4);
     QCOMPARE(sim_register(3, "0x0300"), 5);
     QCOMPARE(sim_register(4, "0x0300"), 3);
+    // The report's writes, as the single write records them.
+    QCOMPARE(app.probe().meter().writes().size(), 3);
+    const SessionWrite &first = app.probe().meter().writes().first();
+    QCOMPARE(QStringList({first.meter, first.what, first.value, first.outcome}),
+             QStringList({"с/н 000000000101", "Адрес устройства", "2", "подтверждено"}));
     // Each by its serial number alone: a frame to address 1 would reach all three.
     const QStringList assigning = app.sent_frames().mid(frames_before);
     QCOMPARE(assigning.size(), 3);
