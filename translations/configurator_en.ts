@@ -745,6 +745,10 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
         <source>порт не выбран</source>
         <translation>no port chosen</translation>
     </message>
+    <message>
+        <source>Ожидание тишины на линии, %1 с</source>
+        <translation>Waiting for a quiet line, %1 s</translation>
+    </message>
 </context>
 <context>
     <name>PollJob</name>

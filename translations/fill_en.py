@@ -262,6 +262,7 @@ ENGLISH = {
     'Сервер журнала %1 потерян (%2); чтения ждут его в очереди':
         'The journal server %1 is lost (%2); the reads wait for it in the queue',
     'Сервер журнала %1 потерян; чтения ждут его в очереди': 'The journal server %1 is lost; the reads wait for it in the queue',
+    'Ожидание тишины на линии, %1 с': 'Waiting for a quiet line, %1 s',
     'Сервер журнала %1 потерян (%2); линии круга ждут его':
         'The journal server %1 is lost (%2); the round\'s lines wait for it',
     'Сервер журнала %1 снова доступен; линии круга раздаются дальше':
