@@ -91,7 +91,7 @@ bool Collector::start()
     renew_timer->setInterval(lease_ms / 3);
     connect(renew_timer, &QTimer::timeout, this, [this] {
         if (claims && !claims->renew_claims(round_key, holder, QDateTime::currentMSecsSinceEpoch() + lease_ms))
-            claims.reset(); // opened anew at the next claim
+            claims_lost(); // opened anew at the next claim
     });
     start_round();
     return true;
@@ -188,9 +188,13 @@ void Collector::claim_more()
         for (const LineEntry &line : qAsConst(lines.lines))
             names << line.name;
         if (!claims->add_lines(names)) {
-            claims.reset(); // the server is away: asked again in a second
+            claims_lost(); // asked again in a second
             claim_timer->setInterval(1000);
             return;
+        }
+        if (claims_away) {
+            claims_away = false;
+            print(tr("Сервер журнала %1 снова доступен; линии круга раздаются дальше").arg(journal_place(connection)));
         }
     }
     mark_read();
@@ -199,7 +203,7 @@ void Collector::claim_more()
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const std::optional<QString> line = claims->claim_line(round_key, holder, now, now + lease_ms);
     if (!line) {
-        claims.reset();
+        claims_lost();
         claim_timer->setInterval(1000);
         return;
     }
@@ -220,6 +224,19 @@ void Collector::claim_more()
         return;
     }
     start_line(index);
+}
+
+// The lines are handed out through the journal: while its server is away no
+// line is claimed, renewed or marked read, and the operator is told once,
+// whether or not a reading is waiting to be written.
+void Collector::claims_lost()
+{
+    if (!claims_away) {
+        claims_away = true;
+        print(tr("Сервер журнала %1 потерян (%2); линии круга ждут его")
+                  .arg(journal_place(connection), claims ? claims->detail() : QString()));
+    }
+    claims.reset();
 }
 
 void Collector::meter_done(int line, int meter, bool final)
@@ -247,7 +264,7 @@ void Collector::mark_read()
         if (claims->finish_line(round_key, lines.lines.at(*it).name, holder)) {
             it = unmarked.erase(it);
         } else {
-            claims.reset();
+            claims_lost();
         }
     }
 }

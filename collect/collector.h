@@ -66,6 +66,7 @@ private:
     void meter_done(int line, int meter, bool final);
     void line_finished(int line);
     void mark_read();
+    void claims_lost();
     void check_round_over();
     void round_over();
     bool shared() const { return connection.backend == journal::Backend::postgresql; }
@@ -89,6 +90,7 @@ private:
     int round_number = 0;
     int round_exchanges = 0;
     bool journal_failed = false;
+    bool claims_away = false; // the claims' server lost and not yet back
     int journal_limit = 64;
 };
 

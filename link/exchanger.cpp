@@ -65,6 +65,10 @@ void Exchanger::stop()
         quiet_due = true;
         quiet_base_ms = rules.fail_ms;
         quiet_not_before_ms = last_sent_ms + qint64(max_late_factor) * rules.fail_ms;
+        stopped_request = request;
+        stopped_answer_until_ms = last_sent_ms + answer_wait_ms;
+        stopped_answer = collected; // what came of it so far, the rest may follow
+        log_received(collected);
     }
     end_run(ExchangeOutcome::Kind::stopped);
 }
@@ -128,12 +132,15 @@ void Exchanger::send(bool again)
     // line to fall silent.
     const int line_wait = port->ms_until_line_free();
     const LineTiming &line = port->timing();
+    stopped_answer_until_ms = -1;
     if (rules.retry == ExchangeRules::Retry::wait_resend_give_up) {
-        wait_timer->start(line.answer_wait_ms(period_ms, request.frame.size(), request.answer_length) + line_wait);
+        answer_wait_ms = line.answer_wait_ms(period_ms, request.frame.size(), request.answer_length);
+        wait_timer->start(answer_wait_ms + line_wait);
     } else {
         const int wait = request.wait_ms > 0
             ? request.wait_ms
             : line.answer_wait_ms(rules.fail_ms, request.frame.size(), request.answer_length);
+        answer_wait_ms = wait;
         wait_total_ms = wait + line_wait;
         waited.start();
         if (rules.look_ms > 0)
@@ -151,6 +158,8 @@ void Exchanger::send(bool again)
 void Exchanger::bytes_arrived()
 {
     if (!outstanding) {
+        if (take_stopped_answer())
+            return;
         // Nothing asked: a meter slower than the failure period. A line that
         // never stops sending would fill the log: past a few lines' worth
         // between two requests, only the count is kept and told.
@@ -167,13 +176,15 @@ void Exchanger::bytes_arrived()
         quiet_due = true;
         if (quiet_base_ms == 0)
             quiet_base_ms = rules.fail_ms;
-        if (quiet_timer->isActive() && quiet_since.elapsed() < max_quiet_waits * quiet_base_ms * late_factor)
+        if (quiet_timer->isActive() && quiet_since.elapsed() < max_quiet_waits * quiet_base_ms * late_factor) {
             quiet_timer->start(quiet_ms());
+            emit quiet_wait(running, quiet_timer->interval());
+        }
         return;
     }
     // Bytes that come before the request has left answer something else;
     // they are dropped when it leaves.
-    if (port->frames_waiting() || !is_whole(collected + port->queued_bytes()))
+    if (port->frames_waiting() || !is_whole(collected + port->queued_bytes(), request))
         return;
     if (rules.retry == ExchangeRules::Retry::wait_resend_give_up)
         judge_retried();
@@ -181,20 +192,42 @@ void Exchanger::bytes_arrived()
         judge_single(true);
 }
 
-bool Exchanger::is_whole(const QByteArray &bytes) const
+bool Exchanger::is_whole(const QByteArray &bytes, const ExchangeRequest &asked) const
 {
     bool echo_seen = echoes; // only a look: the take learns it for good
-    const QByteArray answer = strip_echo(bytes, request.frame, &echo_seen);
-    if (request.answer_at_end)
-        return !answer_at_end(answer, request.frame, request.answer_length).isEmpty();
-    const AnswerStatus status = check_answer(answer, request.frame, request.answer_length);
+    const QByteArray answer = strip_echo(bytes, asked.frame, &echo_seen);
+    if (asked.answer_at_end)
+        return !answer_at_end(answer, asked.frame, asked.answer_length).isEmpty();
+    const AnswerStatus status = check_answer(answer, asked.frame, asked.answer_length);
     if (rules.retry == ExchangeRules::Retry::wait_resend_give_up)
         return status == AnswerStatus::ok;
     // A write's answer is a copy of its request, and so is an echoing
     // adapter's: on a line not yet known to echo, let the next look judge it,
     // by when the meter's copy has followed if there is one.
-    const bool maybe_echo = !echo_seen && bytes == request.frame;
+    const bool maybe_echo = !echo_seen && bytes == asked.frame;
     return (status == AnswerStatus::ok && !maybe_echo) || status == AnswerStatus::exception;
+}
+
+// Bytes after a stop, within the stopped request's own wait, are its answer:
+// logged, not taken for a late meter. Once it is whole the line is quiet and
+// the next request need not wait out the late answers' allowance.
+bool Exchanger::take_stopped_answer()
+{
+    if (stopped_answer_until_ms < 0 || line_clock.elapsed() > stopped_answer_until_ms)
+        return false;
+    const QByteArray bytes = take_received();
+    log_received(bytes);
+    stopped_answer += bytes;
+    if (stopped_answer.size() > io_port::max_queued_bytes || !is_whole(stopped_answer, stopped_request))
+        return true;
+    stopped_answer_until_ms = -1;
+    stopped_answer.clear();
+    quiet_not_before_ms = 0;
+    if (quiet_timer->isActive())
+        quiet_over();
+    else
+        quiet_due = false;
+    return true;
 }
 
 void Exchanger::wait_over()
@@ -379,6 +412,7 @@ void Exchanger::start_quiet()
 {
     quiet_since.start();
     quiet_timer->start(quiet_ms());
+    emit quiet_wait(running, quiet_timer->interval());
 }
 
 // Silence for the failure period (longer on a line known to be late), and
@@ -393,6 +427,8 @@ void Exchanger::quiet_over()
 {
     quiet_timer->stop();
     quiet_due = false;
-    if (running)
+    if (running) {
+        emit quiet_wait(running, 0);
         send(false);
+    }
 }

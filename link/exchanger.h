@@ -59,7 +59,8 @@ public:
     // is busy. The first request leaves at once, or after a quiet wait.
     bool run(Sequence *sequence, const ExchangeRules &rules, RunListener listener = {});
     // Ends the running sequence at once (its outcome: stopped). An answer
-    // still on its way is let pass by a quiet wait before the next request.
+    // still on its way is let pass by a quiet wait before the next request;
+    // that answer, come within its request's own wait, ends the quiet wait.
     void stop();
 
     const LineTiming &port_timing() const;
@@ -75,6 +76,9 @@ signals:
     void finished(Sequence *sequence);
     // A line for the log: a frame sent or the bytes received.
     void traffic(const QString &line);
+    // The run's first request waits this long yet for a quiet line (after a
+    // stopped run or a late answer); 0 when the wait is over.
+    void quiet_wait(Sequence *sequence, int ms);
 
 private:
     void next();
@@ -91,7 +95,8 @@ private:
     void tell_over(Sequence *sequence);
     QByteArray take_received();
     void log_received(const QByteArray &bytes);
-    bool is_whole(const QByteArray &bytes) const;
+    bool is_whole(const QByteArray &bytes, const ExchangeRequest &asked) const;
+    bool take_stopped_answer();
     ExchangeOutcome outcome_of(const QByteArray &answer) const;
     void start_quiet();
     int quiet_ms() const;
@@ -115,6 +120,13 @@ private:
     QByteArray collected; // Retry::none: what came for the request so far
     QElapsedTimer waited;
     int wait_total_ms = 0;
+    int answer_wait_ms = 0; // the outstanding request's own wait, as it left
+
+    // The request outstanding when its run was stopped: its answer may still
+    // come within its own wait, and is no sign of a late meter.
+    ExchangeRequest stopped_request;
+    qint64 stopped_answer_until_ms = -1; // on line_clock; -1: none expected
+    QByteArray stopped_answer;
 
     bool echoes = false;    // the adapter hands back what is sent
     bool quiet_due = false; // the next request waits for a quiet line

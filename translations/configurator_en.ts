@@ -69,6 +69,14 @@
         <source>Журнал не принял все чтения за %1 с</source>
         <translation>The journal did not take every read in %1 s</translation>
     </message>
+    <message>
+        <source>Сервер журнала %1 снова доступен; линии круга раздаются дальше</source>
+        <translation>The journal server %1 is back; the round's lines are handed out again</translation>
+    </message>
+    <message>
+        <source>Сервер журнала %1 потерян (%2); линии круга ждут его</source>
+        <translation>The journal server %1 is lost (%2); the round's lines wait for it</translation>
+    </message>
 </context>
 <context>
     <name>Commissioning</name>
@@ -837,6 +845,10 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
     <message>
         <source>порт не выбран</source>
         <translation>no port chosen</translation>
+    </message>
+    <message>
+        <source>Ожидание тишины на линии, %1 с</source>
+        <translation>Waiting for a quiet line, %1 s</translation>
     </message>
 </context>
 <context>

@@ -262,6 +262,11 @@ ENGLISH = {
     'Сервер журнала %1 потерян (%2); чтения ждут его в очереди':
         'The journal server %1 is lost (%2); the reads wait for it in the queue',
     'Сервер журнала %1 потерян; чтения ждут его в очереди': 'The journal server %1 is lost; the reads wait for it in the queue',
+    'Ожидание тишины на линии, %1 с': 'Waiting for a quiet line, %1 s',
+    'Сервер журнала %1 потерян (%2); линии круга ждут его':
+        'The journal server %1 is lost (%2); the round\'s lines wait for it',
+    'Сервер журнала %1 снова доступен; линии круга раздаются дальше':
+        'The journal server %1 is back; the round\'s lines are handed out again',
     'Сервер журнала %1 снова доступен; записано из очереди: %2': 'The journal server %1 is back; written from the queue: %2',
     'Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с, запросов %6':
         'Round %1: %2 of %3 meters read on %4 lines in %5 s, %6 requests',

@@ -109,6 +109,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(line.exchanger.get(), &Exchanger::started, this, &MainWindow::show_progress);
     connect(line.exchanger.get(), &Exchanger::concluded, this, &MainWindow::show_progress);
     connect(line.exchanger.get(), &Exchanger::finished, this, &MainWindow::run_over);
+    connect(line.exchanger.get(), &Exchanger::quiet_wait, this, &MainWindow::show_quiet_wait);
     // An adapter pulled out: the button must not go on saying all is well.
     connect(line.port.get(), &io_port::port_lost, this, [this] { ui->start_btn->setText(tr("Нет соединения")); });
 

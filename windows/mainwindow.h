@@ -6,6 +6,7 @@
 #include "link/network_endpoint.h"
 #include "windows/service_report.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
@@ -15,6 +16,7 @@
 QT_BEGIN_NAMESPACE
 class QLabel;
 class QProgressBar;
+class QTimer;
 class QPushButton;
 namespace Ui {
 class MainWindow;
@@ -110,6 +112,7 @@ private:
     bool line_free_and_open();
     std::optional<MeterTarget> sequence_target(bool serial_mode);
     void show_progress(Sequence *sequence);
+    void show_quiet_wait(Sequence *sequence, int ms);
     void run_over();
     void log_line(const QString &line);
 
@@ -160,6 +163,8 @@ private:
         QPushButton *stop = nullptr;
         QElapsedTimer clock;
         bool reopen_after_run = false; // port settings changed during a run
+        QTimer *quiet_tick = nullptr;  // counts down the wait for a quiet line
+        QDeadlineTimer quiet_until;
     };
 
     Ui::MainWindow *ui = nullptr;

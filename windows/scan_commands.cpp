@@ -33,8 +33,10 @@ void MainWindow::on_scan_btn_clicked()
             }
             return labels;
         });
-        connect(windows.scan, &ScanWindow::clock_written, meter.get(), &MeterModel::add_write);
-        connect(windows.scan, &ScanWindow::setting_written, meter.get(), &MeterModel::add_write);
+        connect(windows.scan, &ScanWindow::clock_written, this,
+                [this](const SessionWrite &write) { meter->add_write(write); });
+        connect(windows.scan, &ScanWindow::setting_written, this,
+                [this](const SessionWrite &write) { meter->add_write(write); });
         // Commissioning: the line's periods and the write block's lists.
         windows.scan->set_line_gate(
             [this] { return scan_may_run() ? std::optional<int>(port_settings.main_fail_ms) : std::nullopt; });

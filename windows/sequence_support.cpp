@@ -11,6 +11,7 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -89,8 +90,33 @@ void MainWindow::show_progress(Sequence *sequence)
     }
 }
 
+// After a stopped run the line may still carry its last answer: the next
+// run's first request waits, and the operator sees for how long.
+void MainWindow::show_quiet_wait(Sequence *sequence, int ms)
+{
+    if (ms <= 0) {
+        progress.quiet_tick->stop();
+        show_progress(sequence);
+        return;
+    }
+    progress.quiet_until.setRemainingTime(ms);
+    const auto show_left = [this] {
+        const qint64 left_s = (progress.quiet_until.remainingTime() + 999) / 1000;
+        progress.bar->setFormat(tr("Ожидание тишины на линии, %1 с").arg(left_s));
+    };
+    if (!progress.quiet_tick) {
+        progress.quiet_tick = new QTimer(this);
+        progress.quiet_tick->setInterval(250);
+        connect(progress.quiet_tick, &QTimer::timeout, this, show_left);
+    }
+    progress.quiet_tick->start();
+    show_left();
+}
+
 void MainWindow::run_over()
 {
+    if (progress.quiet_tick)
+        progress.quiet_tick->stop();
     progress.bar->hide();
     progress.stop->setEnabled(false);
     if (progress.reopen_after_run) {

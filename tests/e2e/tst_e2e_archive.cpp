@@ -265,6 +265,16 @@ void tst_e2e_archive::stopped_read_keeps_what_it_read()
     QVERIFY(read >= 3 * 17);
     QCOMPARE(AppOnLine::archive_window()->findChild<QLabel *>("arch_state_label")->text(),
              QString("Прочитано записей: %1 из 672").arg(336 + read));
+
+    // A poll at once: its first request waits for the stopped block's answer
+    // still on the line, and says so; that answer ends the wait.
+    app.click("param_btn");
+    QVERIFY(!progress->isHidden());
+    const QRegularExpression waiting(QStringLiteral("^Ожидание тишины на линии, \\d+ с$"));
+    QVERIFY2(waiting.match(progress->format()).hasMatch(), qPrintable(progress->format()));
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.status(), QString());
+    QCOMPARE(app.text("ver_prot_line"), QStringLiteral("3"));
 }
 
 void tst_e2e_archive::version_asked_first_data()

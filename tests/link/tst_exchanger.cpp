@@ -51,6 +51,8 @@ class tst_exchanger : public QObject
 private slots:
     void outcomes_data();
     void outcomes();
+    void answer_after_stop_data();
+    void answer_after_stop();
 };
 
 void tst_exchanger::outcomes_data()
@@ -171,6 +173,53 @@ void tst_exchanger::outcomes()
             QCOMPARE(word_at(reads.outcomes[i].answer, 3), meter.meters[0].read(registers[i]));
     }
     QCOMPARE(exchanger.line_echoes(), echo);
+}
+
+// A run stopped with its request on the line, and the next run started at
+// once: its first request waits for a quiet line, and says so. The stopped
+// request's own answer within its wait ends the wait; an answer later than
+// that is a late meter's, and lengthens it.
+void tst_exchanger::answer_after_stop_data()
+{
+    QTest::addColumn<int>("answer_after_ms");
+    QTest::addColumn<bool>("late");
+
+    QTest::newRow("its answer within its wait") << 30 << false;
+    QTest::newRow("no answer") << -1 << false;
+    QTest::newRow("an answer after its wait") << 700 << true;
+}
+
+void tst_exchanger::answer_after_stop()
+{
+    QFETCH(int, answer_after_ms);
+    QFETCH(bool, late);
+
+    MeterDevice meter;
+    meter.tricks
+        = {answer_after_ms < 0 ? LineTrick{LineTrick::silent, 0} : LineTrick{LineTrick::late, answer_after_ms}};
+    io_port port;
+    port.attach(&meter, LineTiming{});
+    Exchanger exchanger(&port);
+    QVector<int> waits; // the quiet waits the next run was told, in ms
+    connect(&exchanger, &Exchanger::quiet_wait, this, [&](Sequence *, int ms) { waits << ms; });
+    QStringList log;
+    connect(&exchanger, &Exchanger::traffic, this, [&](const QString &line) { log << line; });
+    ExchangeRules rules;
+    rules.fail_ms = 400;
+    ReadList stopped({version_register});
+    QVERIFY(exchanger.run(&stopped, rules));
+    exchanger.stop();
+    ReadList next({version_register});
+    QVERIFY(exchanger.run(&next, rules));
+    QVERIFY(!waits.isEmpty() && waits.first() > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!exchanger.busy(), 20000);
+
+    QCOMPARE(meter.requests.size(), 2);
+    QVERIFY(next.outcomes.value(0).answered());
+    QCOMPARE(waits.last(), 0); // the wait is over when the request leaves
+    // Lengthened only by a late answer; the stopped request's own one is logged.
+    QCOMPARE(waits.size() > 2, late);
+    QCOMPARE(log.filter("<-").size(), answer_after_ms < 0 ? 1 : 2);
 }
 
 QTEST_MAIN(tst_exchanger)
