@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -50,12 +51,15 @@ QStringList column(const QString &db_file, const QString &statement)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
         db.setDatabaseName(db_file);
-        if (db.open()) {
-            QSqlQuery q(db);
-            q.exec(statement);
-            while (q.next())
-                values << q.value(0).toString();
-        }
+        // The collector's last checkpoint may still hold the file a moment.
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
+        QSqlQuery q(db);
+        if (!db.open())
+            values << "not opened: " + db.lastError().text(); // shown by the comparison that fails
+        else if (!q.exec(statement))
+            values << "refused: " + q.lastError().text();
+        while (q.next())
+            values << q.value(0).toString();
     }
     QSqlDatabase::removeDatabase("check");
     return values;
