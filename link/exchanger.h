@@ -59,7 +59,8 @@ public:
     // is busy. The first request leaves at once, or after a quiet wait.
     bool run(Sequence *sequence, const ExchangeRules &rules, RunListener listener = {});
     // Ends the running sequence at once (its outcome: stopped). An answer
-    // still on its way is let pass by a quiet wait before the next request.
+    // still on its way is let pass by a quiet wait before the next request;
+    // that answer, come within its request's own wait, ends the quiet wait.
     void stop();
 
     const LineTiming &port_timing() const;

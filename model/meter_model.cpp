@@ -10,10 +10,6 @@ QString serial_text(const SerialBytes &serial)
     return text;
 }
 
-MeterModel::MeterModel(QObject *parent)
-    : QObject(parent)
-{ }
-
 void MeterModel::poll_started(const MeterTarget &target)
 {
     polled = PollValues();
@@ -21,7 +17,6 @@ void MeterModel::poll_started(const MeterTarget &target)
     poll_ran = true;
     poll_whole = false;
     clock_read = QDateTime();
-    emit poll_changed();
 }
 
 void MeterModel::poll_answered(const PollValues &values)
@@ -29,13 +24,11 @@ void MeterModel::poll_answered(const PollValues &values)
     if (!polled.clock_seconds && values.clock_seconds)
         clock_read = QDateTime::currentDateTime();
     polled = values;
-    emit poll_changed();
 }
 
 void MeterModel::poll_over(bool complete)
 {
     poll_whole = complete;
-    emit poll_changed();
 }
 
 std::optional<MeterIdentity> MeterModel::identity_for(const MeterTarget &target) const
@@ -71,13 +64,11 @@ QString MeterModel::serial_for(const MeterTarget &target) const
 void MeterModel::archive_started(const ArchiveRead &read)
 {
     archive_read = read;
-    emit archive_changed();
 }
 
 void MeterModel::archive_sized(const MeterIdentity &meter)
 {
     archive_read.meter = meter;
-    emit archive_changed();
 }
 
 void MeterModel::archive_added(const QVector<ReadArchive> &archives)
@@ -85,7 +76,6 @@ void MeterModel::archive_added(const QVector<ReadArchive> &archives)
     if (archives.isEmpty())
         return;
     archive_read.archives += archives;
-    emit archive_changed();
 }
 
 void MeterModel::archive_over(int records_read, int records_total, bool complete)
@@ -94,7 +84,6 @@ void MeterModel::archive_over(int records_read, int records_total, bool complete
     archive_read.records_total = records_total;
     archive_read.over = true;
     archive_read.complete = complete;
-    emit archive_changed();
 }
 
 void MeterModel::add_write(const SessionWrite &write)

@@ -8,7 +8,6 @@
 
 #include <QDateTime>
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -53,12 +52,9 @@ struct ArchiveRead
 // The meter being worked on: everything the program knows of it, filled by
 // the engines as they go and read by the windows, the report, the journal
 // and the exports. No widget holds a value that is not here first.
-class MeterModel : public QObject
+class MeterModel
 {
-    Q_OBJECT
 public:
-    explicit MeterModel(QObject *parent = nullptr);
-
     // models_counter.csv as read at the start: names the meters and scales their volumes.
     void set_model_table(const QStringList &fields) { models = fields; }
     const QStringList &model_table() const { return models; }
@@ -97,10 +93,6 @@ public:
     // The line's statistics since the port was opened.
     void set_line(const Exchanger *line) { exchanger = line; }
     LineStats line_stats() const { return exchanger ? exchanger->stats() : LineStats(); }
-
-signals:
-    void poll_changed();
-    void archive_changed();
 
 private:
     QStringList models;

@@ -33,7 +33,8 @@ void MainWindow::on_scan_btn_clicked()
             }
             return labels;
         });
-        connect(windows.scan, &ScanWindow::clock_written, meter.get(), &MeterModel::add_write);
+        connect(windows.scan, &ScanWindow::clock_written, this,
+                [this](const SessionWrite &write) { meter->add_write(write); });
         windows.scan->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;

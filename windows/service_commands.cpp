@@ -69,7 +69,8 @@ void MainWindow::on_registers_btn_clicked()
                 return service_target(why);
             },
             [this] { return port_settings.main_fail_ms; }, this);
-        connect(windows.registers, &RegisterWindow::write_concluded, meter.get(), &MeterModel::add_write);
+        connect(windows.registers, &RegisterWindow::write_concluded, this,
+                [this](const SessionWrite &write) { meter->add_write(write); });
     }
     windows.registers->show();
     windows.registers->raise();
