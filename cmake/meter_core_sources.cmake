@@ -31,4 +31,5 @@ set(meter_core_sources
     scan/line_scan.cpp
     scan/line_readout.cpp
     scan/settings_search.cpp
+    scan/commission.cpp
 )

@@ -27,6 +27,20 @@ QString next_exchange_text(int item, quint32 value)
     }
 }
 
+// A one-register write is answered with a copy of itself; a several-register
+// write with its address part, first register and count.
+bool write_echo_matches(const QByteArray &request, const QByteArray &answer)
+{
+    if (request.size() < 2)
+        return false;
+    const bool by_serial = quint8(request[0]) == modbus::serial_address;
+    const quint8 function = quint8(request[1]);
+    if (function == modbus::write_register || function == modbus::write_register_sn)
+        return answer == request;
+    const int fields = modbus::address_part_length(by_serial) + 4;
+    return answer.size() >= fields && answer.left(fields) == request.left(fields);
+}
+
 WriteEngine::WriteEngine(const MeterTarget &target, const WriteValues &values, bool clock_from_computer)
     : meter(target)
     , items(values)
@@ -61,17 +75,20 @@ ExchangeRequest WriteEngine::next_request()
     }
     ExchangeRequest request;
     request.frame = write_item_request(meter, item, value);
+    sent = request.frame;
     request.answer_length = modbus::write_answer_length(meter.by_serial);
     request.blank_line_after = true;
     return request;
 }
 
 // A write counts only when the meter confirms it: a correct answer from the
-// meter written to.
+// meter written to, repeating what was written.
 void WriteEngine::conclude(const ExchangeOutcome &outcome)
 {
-    if (!outcome.answered()) {
+    if (!outcome.answered() || !write_echo_matches(sent, outcome.answer)) {
         failure = outcome;
+        if (outcome.answered())
+            failure.kind = ExchangeOutcome::Kind::bad_answer;
         state = State::failed;
         return;
     }

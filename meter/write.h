@@ -16,6 +16,10 @@ using WriteValues = std::array<std::optional<quint32>, write_item::count>;
 // address, a rate or a parity code; empty for the other items.
 QString next_exchange_text(int item, quint32 value);
 
+// Whether a write's answer repeats the request as the meter confirms a
+// write: the register written and the value or count.
+bool write_echo_matches(const QByteArray &request, const QByteArray &answer);
+
 // What became of one item of a write, as the operator is shown it.
 struct WriteItemResult
 {
@@ -67,4 +71,5 @@ private:
     int item = 0;
     ExchangeOutcome failure;
     QVector<int> confirmed;
+    QByteArray sent; // the request of the current item
 };

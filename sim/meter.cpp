@@ -481,6 +481,14 @@ bool apply_key(meter *m, const QString &key, const QString &value, QString *erro
         m->address = quint8(v);
         return true;
     }
+    if (name == QLatin1String("factory_address")) {
+        if (value != QLatin1String("yes") && value != QLatin1String("no")) {
+            *error = QStringLiteral("factory_address is yes or no, not '%1'").arg(value);
+            return false;
+        }
+        m->factory_address = value == QLatin1String("yes");
+        return true;
+    }
     if (name == QLatin1String("serial")) {
         quint64 s = 0;
         if (!hex_digits(value, 12, &s)) {
@@ -633,7 +641,8 @@ bool parse_meter_file(const QString &text, const meter &base, QVector<meter> *me
     for (int a = 0; a < result.size(); ++a) {
         for (int b = a + 1; b < result.size(); ++b) {
             const QString where = QStringLiteral("line %1: ").arg(section_lines.at(b));
-            if (result.at(a).address == result.at(b).address) {
+            const bool both_new = result.at(a).factory_address && result.at(b).factory_address;
+            if (result.at(a).address == result.at(b).address && !both_new) {
                 *error = where
                     + QStringLiteral("meters %1 and %2 share address %3")
                           .arg(a + 1)

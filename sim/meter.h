@@ -57,6 +57,9 @@ public:
     meter();
 
     quint8 address = 1; // the address it answers on (a written 0x0300 waits for a restart)
+    // A new meter still at its factory address: it may share it with other
+    // such meters, and they all answer a frame to it at once.
+    bool factory_address = false;
     quint64 serial = 0; // 48 bits, b1 the most significant byte
     int version = 3;    // protocol version: 2 or 3
     bool clock_running = false;

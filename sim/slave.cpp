@@ -1,5 +1,7 @@
 #include "slave.h"
 
+#include <utility>
+
 namespace sim {
 
 namespace {
@@ -288,15 +290,40 @@ handled handle_request(QVector<meter> *meters, const QByteArray &frame)
                      .arg(results.join(QLatin1Char(',')));
         return h;
     } else {
+        QVector<int> there;
         for (int i = 0; i < meters->size(); ++i) {
-            if (meters->at(i).address == first) {
-                h.to = destination::meter;
-                h.meter = i;
-                break;
-            }
+            if (meters->at(i).address == first)
+                there.append(i);
         }
-        if (h.to == destination::other) {
+        if (there.isEmpty()) {
             h.note = QStringLiteral("address %1 is not on this line").arg(first);
+            return h;
+        }
+        h.to = destination::meter;
+        h.meter = there.first();
+        if (there.size() > 1) {
+            // New meters on their shared factory address all act on the frame
+            // and answer at once; where their bits differ, the driver pulling
+            // the pair low wins. Identical answers come through whole.
+            QStringList notes;
+            for (int i : std::as_const(there)) {
+                QString note;
+                const QByteArray answer = answer_for(&(*meters)[i], what, frame, device_header, &note);
+                notes.append(QStringLiteral("meter %1: %2").arg(i + 1).arg(note));
+                if (h.answer.isEmpty()) {
+                    h.answer = answer;
+                    continue;
+                }
+                for (int k = 0; k < answer.size(); ++k) {
+                    if (k < h.answer.size())
+                        h.answer[k] = char(quint8(h.answer[k]) & quint8(answer[k]));
+                    else
+                        h.answer.append(answer[k]);
+                }
+            }
+            h.note = QStringLiteral("address %1 shared, answers collide; %2")
+                         .arg(first)
+                         .arg(notes.join(QStringLiteral("; ")));
             return h;
         }
     }

@@ -79,6 +79,107 @@
     </message>
 </context>
 <context>
+    <name>Commissioning</name>
+    <message>
+        <source>Дата сохранения</source>
+        <translation>Save date</translation>
+    </message>
+    <message>
+        <source>Код скорости обмена</source>
+        <translation>Baud rate code</translation>
+    </message>
+    <message>
+        <source>Параметры битов четности</source>
+        <translation>Parity and stop bits</translation>
+    </message>
+    <message>
+        <source>Время компьютера</source>
+        <translation>The computer's clock</translation>
+    </message>
+    <message>
+        <source>Введите серийные номера: 12 шестнадцатеричных цифр каждый</source>
+        <translation>Type the serial numbers: 12 hex digits each</translation>
+    </message>
+    <message>
+        <source>Поиск по серийным номерам: %1</source>
+        <translation>Looking up serial numbers: %1</translation>
+    </message>
+    <message>
+        <source>Выберите счетчики, найденные по серийному номеру</source>
+        <translation>Select meters found by serial number</translation>
+    </message>
+    <message>
+        <source>Выберите счетчики</source>
+        <translation>Select the meters</translation>
+    </message>
+    <message>
+        <source>Неверная дата сохранения</source>
+        <translation>Invalid save date</translation>
+    </message>
+    <message>
+        <source>Записать в выбранные счетчики (%1): %2?</source>
+        <translation>Write to the selected meters (%1): %2?</translation>
+    </message>
+    <message>
+        <source>После перезапуска счетчики будут отвечать только так: %1.
+При других настройках порта связь с ними пропадет.</source>
+        <translation>After a restart the meters will answer only so: %1.
+With other port settings they will be out of reach.</translation>
+    </message>
+    <message>
+        <source>Запись отменена</source>
+        <translation>Write cancelled</translation>
+    </message>
+    <message>
+        <source>Результат записи</source>
+        <translation>Write result</translation>
+    </message>
+    <message>
+        <source>Назначение адресов: %1</source>
+        <translation>Assigning addresses: %1</translation>
+    </message>
+    <message>
+        <source>Запись: %1</source>
+        <translation>Writing: %1</translation>
+    </message>
+    <message>
+        <source>Поиск прерван: порт не открыт, найдено %1</source>
+        <translation>Search cut short: the port is not open, %1 found</translation>
+    </message>
+    <message>
+        <source>Поиск остановлен, найдено %1</source>
+        <translation>Search stopped, found %1</translation>
+    </message>
+    <message>
+        <source>Найдено %1 из %2, не ответили: %3</source>
+        <translation>%1 of %2 found, no answer from: %3</translation>
+    </message>
+    <message>
+        <source>Найдено %1 из %2</source>
+        <translation>%1 of %2 found</translation>
+    </message>
+    <message>
+        <source>Запись прервана: порт не открыт, записано %1 из %2</source>
+        <translation>Write cut short: the port is not open, %1 of %2 written</translation>
+    </message>
+    <message>
+        <source>Запись остановлена, записано %1 из %2</source>
+        <translation>Write stopped, %1 of %2 written</translation>
+    </message>
+    <message>
+        <source>Записано %1 из %2</source>
+        <translation>%1 of %2 written</translation>
+    </message>
+    <message>
+        <source>Адреса заняты другими счетчиками и пропущены: %1</source>
+        <translation>Addresses taken by other meters, passed over: %1</translation>
+    </message>
+    <message>
+        <source>Не записано</source>
+        <translation>Not written</translation>
+    </message>
+</context>
+<context>
     <name>ConsumptionWindow</name>
     <message>
         <source>Расход за период</source>
@@ -1254,6 +1355,46 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <source> с</source>
         <translation> s</translation>
     </message>
+    <message>
+        <source>Ввод в эксплуатацию</source>
+        <translation>Commissioning</translation>
+    </message>
+    <message>
+        <source>Серийные номера</source>
+        <translation>Serial numbers</translation>
+    </message>
+    <message>
+        <source>0012345678ab 0012345678ac ...</source>
+        <translation>0012345678ab 0012345678ac ...</translation>
+    </message>
+    <message>
+        <source>Серийные номера новых счетчиков (12 цифр), через пробел или запятую</source>
+        <translation>Serial numbers of the new meters (12 digits), separated by spaces or commas</translation>
+    </message>
+    <message>
+        <source>Найти по сер. номерам</source>
+        <translation>Find by serial numbers</translation>
+    </message>
+    <message>
+        <source>Адреса с</source>
+        <translation>Addresses from</translation>
+    </message>
+    <message>
+        <source>Первый адрес: выбранные счетчики получат адреса по порядку, занятые адреса пропускаются</source>
+        <translation>The first address: the selected meters get addresses in turn, addresses taken are passed over</translation>
+    </message>
+    <message>
+        <source>Назначить адрес</source>
+        <translation>Assign addresses</translation>
+    </message>
+    <message>
+        <source>1..31</source>
+        <translation>1..31</translation>
+    </message>
+    <message>
+        <source>Записать выбранным</source>
+        <translation>Write to selected</translation>
+    </message>
 </context>
 <context>
     <name>WatchChart</name>
@@ -1698,6 +1839,13 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>счетчик указан дважды</source>
         <translation>the meter is listed twice</translation>
+    </message>
+</context>
+<context>
+    <name>commission</name>
+    <message>
+        <source>Свободных адресов не осталось</source>
+        <translation>No free address left</translation>
     </message>
 </context>
 <context>

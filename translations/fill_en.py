@@ -306,6 +306,33 @@ ENGLISH = {
     'Настройки не сохранены, файлы недоступны для записи:\n%1':
         'Settings not saved, the files cannot be written:\n%1',
     'порт не выбран': 'no port chosen',
+    # Commissioning a riser (search window)
+    'Время компьютера': "The computer's clock",
+    'Введите серийные номера: 12 шестнадцатеричных цифр каждый': 'Type the serial numbers: 12 hex digits each',
+    'Поиск по серийным номерам: %1': 'Looking up serial numbers: %1',
+    'Выберите счетчики, найденные по серийному номеру': 'Select meters found by serial number',
+    'Выберите счетчики': 'Select the meters',
+    'Записать в выбранные счетчики (%1): %2?': 'Write to the selected meters (%1): %2?',
+    'После перезапуска счетчики будут отвечать только так: %1.\nПри других настройках порта связь с ними пропадет.':
+        'After a restart the meters will answer only so: %1.\nWith other port settings they will be out of reach.',
+    'Результат записи': 'Write result', 'Назначение адресов: %1': 'Assigning addresses: %1',
+    'Запись: %1': 'Writing: %1',
+    'Поиск прерван: порт не открыт, найдено %1': 'Search cut short: the port is not open, %1 found',
+    'Найдено %1 из %2, не ответили: %3': '%1 of %2 found, no answer from: %3',
+    'Найдено %1 из %2': '%1 of %2 found',
+    'Запись прервана: порт не открыт, записано %1 из %2': 'Write cut short: the port is not open, %1 of %2 written',
+    'Запись остановлена, записано %1 из %2': 'Write stopped, %1 of %2 written',
+    'Записано %1 из %2': '%1 of %2 written',
+    'Адреса заняты другими счетчиками и пропущены: %1': 'Addresses taken by other meters, passed over: %1',
+    'Не записано': 'Not written', 'Ввод в эксплуатацию': 'Commissioning', 'Серийные номера': 'Serial numbers',
+    '0012345678ab 0012345678ac ...': '0012345678ab 0012345678ac ...',
+    'Серийные номера новых счетчиков (12 цифр), через пробел или запятую':
+        'Serial numbers of the new meters (12 digits), separated by spaces or commas',
+    'Найти по сер. номерам': 'Find by serial numbers', 'Адреса с': 'Addresses from',
+    'Первый адрес: выбранные счетчики получат адреса по порядку, занятые адреса пропускаются':
+        'The first address: the selected meters get addresses in turn, addresses taken are passed over',
+    'Назначить адрес': 'Assign addresses', '1..31': '1..31', 'Записать выбранным': 'Write to selected',
+    'Свободных адресов не осталось': 'No free address left',
 }
 
 

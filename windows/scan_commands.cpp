@@ -35,6 +35,17 @@ void MainWindow::on_scan_btn_clicked()
         });
         connect(windows.scan, &ScanWindow::clock_written, this,
                 [this](const SessionWrite &write) { meter->add_write(write); });
+        connect(windows.scan, &ScanWindow::setting_written, this,
+                [this](const SessionWrite &write) { meter->add_write(write); });
+        // Commissioning: the line's periods and the write block's lists.
+        windows.scan->set_line_gate(
+            [this] { return scan_may_run() ? std::optional<int>(port_settings.main_fail_ms) : std::nullopt; });
+        QStringList rates, parities;
+        for (int i = 0; i < ui->speed_box_w->count(); ++i)
+            rates << ui->speed_box_w->itemText(i);
+        for (int i = 0; i < ui->bit_box_w->count(); ++i)
+            parities << ui->bit_box_w->itemText(i);
+        windows.scan->set_value_lists(rates, parities, meter->model_table());
         windows.scan->set_line_control([this](const std::optional<scan::LineSetting> &setting) {
             SerialLine wanted;
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;

@@ -1,7 +1,9 @@
 #include "windows/scan_window.h"
 
 #include "link/exchanger.h"
+#include "link/serial_number.h"
 #include "ui_scan.h"
+#include "windows/commissioning.h"
 #include "windows/riser_readout.h"
 
 #include <QCheckBox>
@@ -59,6 +61,102 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
     connect(riser, &RiserReadout::sync_all_requested, this, &ScanWindow::sync_all_requested);
     connect(riser, &RiserReadout::meter_read, this, &ScanWindow::meter_read);
     connect(riser, &RiserReadout::clock_written, this, &ScanWindow::clock_written);
+
+    commission = new Commissioning({ui->scan_serials_line, ui->scan_serials_btn, ui->assign_from_box,
+                                    ui->assign_address_btn, ui->batch_item_box, ui->batch_value_box,
+                                    ui->batch_date_line, ui->batch_write_btn, ui->scan_table, ui->scan_status},
+                                   line, this);
+    connect(commission, &Commissioning::looked_up, this, [this](const QVector<scan::MeterIdentity> &meters) {
+        // Found again: the meter's new answers replace its old row.
+        for (const scan::MeterIdentity &meter : meters) {
+            const QString serial = scan::Rows::row(meter, models).addressing_serial;
+            for (int i = by_serial.size() - 1; i >= 0; --i) {
+                if (scan::Rows::row(by_serial.at(i), models).addressing_serial == serial)
+                    by_serial.remove(i);
+            }
+            by_serial.append(meter);
+        }
+        serial_setting = port_setting();
+        commission->forget();
+        show_meters();
+    });
+    connect(commission, &Commissioning::written, this, &ScanWindow::setting_written);
+    connect(ui->assign_address_btn, &QPushButton::clicked, this, &ScanWindow::assign_clicked);
+    connect(ui->batch_write_btn, &QPushButton::clicked, this, &ScanWindow::batch_clicked);
+}
+
+void ScanWindow::set_line_gate(std::function<std::optional<int>()> gate)
+{
+    commission->set_line_gate([this, gate] {
+        // The search itself holds the line while it runs.
+        if (running()) {
+            refuse(Refusal::line_busy);
+            return std::optional<int>();
+        }
+        return gate();
+    });
+}
+
+void ScanWindow::set_value_lists(const QStringList &rates, const QStringList &parities, const QStringList &model_table)
+{
+    if (models.isEmpty())
+        models = model_table;
+    commission->set_value_lists(rates, parities);
+}
+
+QVector<int> ScanWindow::selected_rows() const
+{
+    QVector<int> rows;
+    for (const QModelIndex &index : ui->scan_table->selectionModel()->selectedRows()) {
+        if (index.row() < found_count())
+            rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// The selected meters with a serial number, at the port's setting, get new
+// addresses; the addresses of every other meter listed are passed over.
+void ScanWindow::assign_clicked()
+{
+    const QVector<int> selected = selected_rows();
+    QVector<Commissioning::Row> rows;
+    for (int row : selected) {
+        const scan::FoundMeter &found = shown.at(row);
+        const std::optional<SerialBytes> serial
+            = pack_serial_number(scan::Rows::row(found.meter, models).addressing_serial);
+        if (!serial || !(found.setting == port_setting()))
+            continue;
+        Commissioning::Row target;
+        target.table_row = row;
+        target.target.by_serial = true;
+        target.target.serial = *serial;
+        rows.append(target);
+    }
+    QSet<int> used;
+    for (int row = 0; row < found_count(); ++row) {
+        const bool assigned = std::any_of(rows.cbegin(), rows.cend(),
+                                          [row](const Commissioning::Row &r) { return r.table_row == row; });
+        if (!assigned)
+            used.insert(shown.at(row).meter.address);
+    }
+    commission->assign(rows, used);
+}
+
+// Each selected meter asked as "Считать все" asks it: by serial number where
+// it shares its address with another row, else by address.
+void ScanWindow::batch_clicked()
+{
+    QVector<scan::ListedMeter> listed;
+    for (const scan::FoundMeter &found : qAsConst(shown))
+        listed.append({found.meter.address, scan::Rows::row(found.meter, models).addressing_serial});
+    const QVector<MeterTarget> targets = scan::readout_targets(listed);
+    QVector<Commissioning::Row> rows;
+    for (int row : selected_rows()) {
+        if (shown.at(row).setting == port_setting() && !shown.at(row).meter.garbled)
+            rows.append({row, targets.at(row)});
+    }
+    commission->write_batch(rows);
 }
 
 void ScanWindow::read_all(const ExchangeRules &rules, const QStringList &model_table)
@@ -216,6 +314,7 @@ void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
     models = model_table;
     fail_ms = fail_period_ms;
     shown.clear();
+    commission->forget();
     ui->scan_table->setRowCount(0);
     // The setting each meter answered at, when more than one is tried.
     ui->scan_table->setColumnCount(own_setting ? 6 : 7);
@@ -286,7 +385,15 @@ void ScanWindow::show_progress(int address)
 void ScanWindow::show_meters()
 {
     const int before = shown.size();
-    shown = search->found().list();
+    shown = search ? search->found().list() : QVector<scan::FoundMeter>();
+    // The meters found by serial number after the search's, each once.
+    QSet<QString> listed;
+    for (const scan::FoundMeter &found : qAsConst(shown))
+        listed.insert(scan::Rows::row(found.meter, models).addressing_serial);
+    for (const scan::MeterIdentity &meter : qAsConst(by_serial)) {
+        if (!listed.contains(scan::Rows::row(meter, models).addressing_serial))
+            shown.append({meter, serial_setting});
+    }
     ui->scan_table->setRowCount(shown.size());
     for (int index = 0; index < shown.size(); ++index) {
         const scan::FoundMeter &found = shown.at(index);
@@ -306,7 +413,7 @@ void ScanWindow::show_meters()
             item->setForeground(found.meter.garbled ? QBrush(Qt::red) : QBrush());
         }
     }
-    if (shown.size() != before)
+    if (shown.size() != before && running())
         show_progress(asked_address); // the count found
 }
 
@@ -336,7 +443,7 @@ void ScanWindow::search_finished(Sequence *sequence)
 
 void ScanWindow::choose(int row)
 {
-    if (!search || row < 0 || row >= shown.size())
+    if (row < 0 || row >= shown.size())
         return;
     const scan::FoundMeter found = shown.at(row);
     const QString serial = scan::Rows::row(found.meter, models).addressing_serial;
@@ -353,6 +460,8 @@ void ScanWindow::closeEvent(QCloseEvent *event)
 {
     stop();
     riser->stop();
+    if (commission->running())
+        line->stop();
     QWidget::closeEvent(event);
 }
 

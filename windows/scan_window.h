@@ -24,6 +24,7 @@ QT_END_NAMESPACE
 class Exchanger;
 class Sequence;
 class RiserReadout;
+class Commissioning;
 
 // "Поиск счетчиков": the list of meters on the line and the choice of one.
 // The search itself is a LineScan run on the main window's exchanger; the
@@ -45,6 +46,11 @@ public:
     // The labels the journal keeps, by serial number, asked for at each "Считать все".
     using LabelSource = std::function<QHash<QString, QString>()>;
     void set_label_source(LabelSource source) { labels = std::move(source); }
+    // Commissioning runs on the line when this says it is free and open,
+    // giving the main failure period; and takes the main window's lists of
+    // rates and parities, and the model table for meters found by serial number.
+    void set_line_gate(std::function<std::optional<int>()> gate);
+    void set_value_lists(const QStringList &rates, const QStringList &parities, const QStringList &model_table);
 
     // Starts the search over the range and wait of the form. The failure
     // period (port settings) bounds the wait for a meter that has answered.
@@ -72,6 +78,8 @@ signals:
     void meter_read(const MeterTarget &target, const PollValues &values, const QDateTime &read_at);
     // A clock write of "Установить время всем".
     void clock_written(const SessionWrite &write);
+    // A write of "Назначить адрес" or "Записать выбранным".
+    void setting_written(const SessionWrite &write);
     // After a search over several settings, the chosen meter's: the port's from now on.
     void setting_chosen(int baud_rate, int parity);
 
@@ -88,6 +96,9 @@ private:
     void choose(int row);
     void set_status(const QString &text, bool error);
     int found_count() const;
+    QVector<int> selected_rows() const;
+    void assign_clicked();
+    void batch_clicked();
     // The rates and parities of the form; empty when it asks for none.
     QVector<scan::LineSetting> chosen_settings() const;
     scan::LineSetting port_setting() const;
@@ -108,5 +119,8 @@ private:
     QStringList models;
     int asked_address = 0;
     RiserReadout *riser = nullptr;
+    Commissioning *commission = nullptr;
+    QVector<scan::MeterIdentity> by_serial; // found by serial number, at the port's setting
+    scan::LineSetting serial_setting;
     LabelSource labels;
 };

@@ -226,6 +226,17 @@ const Cell cells[] = {
     {SC, "riser_layout", "sync_threshold_box", "QSpinBox", 0, 3},
     {SC, "riser_layout", "riser_table", "QTableWidget", 1, 0, 1, 4},
     {SC, "riser_layout", "riser_status", "QLabel", 2, 0, 1, 4},
+    {SC, "gridLayout", "commission_group", "QGroupBox", 6, 0, 1, 7},
+    {SC, "commission_grid", "scan_serials_label", "QLabel", 0, 0},
+    {SC, "commission_grid", "scan_serials_line", "QLineEdit", 0, 1, 1, 3},
+    {SC, "commission_grid", "scan_serials_btn", "QPushButton", 0, 4},
+    {SC, "commission_grid", "assign_from_label", "QLabel", 1, 0},
+    {SC, "commission_grid", "assign_from_box", "QSpinBox", 1, 1},
+    {SC, "commission_grid", "assign_address_btn", "QPushButton", 1, 2},
+    {SC, "commission_grid", "batch_item_box", "QComboBox", 2, 0},
+    {SC, "commission_grid", "batch_value_box", "QComboBox", 2, 1, 1, 2},
+    {SC, "commission_grid", "batch_date_line", "QLineEdit", 2, 3},
+    {SC, "commission_grid", "batch_write_btn", "QPushButton", 2, 4},
     {SC, "gridLayout", "scan_progress", "QProgressBar", 2, 0, 1, 7},
     {SC, "gridLayout", "scan_table", "QTableWidget", 3, 0, 1, 7},
     {SC, "gridLayout", "scan_status", "QLabel", 4, 0, 1, 7},
@@ -639,6 +650,8 @@ void TestForms::captions_data()
     row(SC, "read_all_btn", "Считать все");
     row(SC, "sync_all_btn", "Установить время всем");
     row(SC, "sync_threshold_label", "Расходятся более чем на");
+    row(SC, "assign_address_btn", "Назначить адрес");
+    row(SC, "batch_write_btn", "Записать выбранным");
     row(SC, "scan_line_box", "Перебрать скорости и четности");
     row(SC, "scan_parity_odd_box", "нечет");
 }
