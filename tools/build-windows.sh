@@ -236,10 +236,12 @@ build_project() {
     write_toolchain
     # Qt's host tools (moc, uic, rcc) come with the cross-built Qt; Debian's
     # lrelease 5.15 compiles the translation the same for any target. The
-    # Windows program is built with Qt 5 (the static cache above).
+    # Windows program is built with Qt 5 (the static cache above), without
+    # precompiled headers: each file is built with only what it includes.
     cmake -S "$root" -B "$build" \
         -DCMAKE_TOOLCHAIN_FILE="$build/mingw-toolchain.cmake" \
         -DCMAKE_BUILD_TYPE=Release \
+        -DMETER_PCH=OFF \
         -DQT_VERSION_MAJOR=5 \
         -DCMAKE_PREFIX_PATH="$qt" \
         -DQt5_DIR="$qt/lib/cmake/Qt5" \
