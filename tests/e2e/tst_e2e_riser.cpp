@@ -84,7 +84,7 @@ void save_through_dialog(AppOnLine &app, const char *button, const QString &path
         answer.stop();
         *offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
         dialog->selectFile(path);
-        dialog->accept();
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
     answer.start(20);
     app.click(button);
