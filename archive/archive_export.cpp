@@ -72,12 +72,13 @@ QByteArray csv_file(const QString &text)
 
 QString tab_separated(const QList<QStringList> &rows)
 {
+    // A tab or a line break inside a cell would split it.
+    static const QRegularExpression breaks(QStringLiteral("[\t\r\n]+"));
     QString text;
     for (const QStringList &row : rows) {
         QStringList cells;
-        // A tab or a line break inside a cell would split it.
         for (const QString &cell : row)
-            cells << QString(cell).replace(QRegularExpression(QStringLiteral("[\t\r\n]+")), QStringLiteral(" "));
+            cells << QString(cell).replace(breaks, QStringLiteral(" "));
         text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
     return text;

@@ -72,10 +72,14 @@ int first_request_to(const QStringList &frames, int address, int from = 0)
     return -1;
 }
 
-// Presses a save button and answers its file dialog with `path`; the name
-// the dialog offered goes to `offered`.
-void save_through_dialog(AppOnLine &app, const char *button, const QString &path, QString *offered)
+// Presses a save button and answers its file dialog with `name` in the
+// folder it offers; the name it offered goes to `offered`. Returns the path
+// saved to, empty when nothing was saved there.
+QString save_through_dialog(AppOnLine &app, const char *button, const QString &name, QString *offered)
 {
+    if (!app.window().findChild<QPushButton *>(button)->isEnabled())
+        return QString();
+    QString path;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
@@ -83,11 +87,14 @@ void save_through_dialog(AppOnLine &app, const char *button, const QString &path
             return;
         answer.stop();
         *offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
-        dialog->selectFile(path);
+        path = dialog->directory().filePath(name);
+        // Typed as the operator types it: selectFile() leaves a focused name field as it is.
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(name);
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
     answer.start(20);
     app.click(button);
+    return QFile::exists(path) ? path : QString();
 }
 
 // A saved CSV file's lines, each split at the separator (no field here holds one).
@@ -175,10 +182,10 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QCOMPARE(QApplication::clipboard()->text(), meter_17.join('\t') + '\n');
 
     // Saved as shown, the serial numbers as text a spreadsheet keeps whole.
-    QTemporaryDir out;
     QString riser_name;
-    save_through_dialog(app, "riser_export_btn", out.filePath("riser.csv"), &riser_name);
-    const QList<QStringList> saved = csv_lines(out.filePath("riser.csv"));
+    const QString riser_file = save_through_dialog(app, "riser_export_btn", "riser.csv", &riser_name);
+    QVERIFY(!riser_file.isEmpty());
+    const QList<QStringList> saved = csv_lines(riser_file);
     QCOMPARE(saved.value(0).value(0), QStringLiteral("Время чтения"));
     QCOMPARE(saved.value(1), (QStringList{"Итог", "Считано 2 из 4"}));
     QCOMPARE(saved.value(3).mid(0, 3), (QStringList{"Адрес", "Серийный номер", "Модель"}));
@@ -277,8 +284,9 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     app.click("watch_btn");
     QVERIFY(app.wait_idle());
     QString watch_name;
-    save_through_dialog(app, "watch_export_btn", out.filePath("watch.csv"), &watch_name);
-    const QList<QStringList> watched = csv_lines(out.filePath("watch.csv"));
+    const QString watch_file = save_through_dialog(app, "watch_export_btn", "watch.csv", &watch_name);
+    QVERIFY(!watch_file.isEmpty());
+    const QList<QStringList> watched = csv_lines(watch_file);
     QCOMPARE(watched.value(0), (QStringList{"Серийный номер", "=\"00a1b2c3d405\""}));
     QCOMPARE(watched.value(2), (QStringList{"Адрес", "17"}));
     QCOMPARE(watched.value(5).value(0), QStringLiteral("Время"));
