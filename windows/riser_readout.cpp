@@ -53,8 +53,14 @@ RiserReadout::RiserReadout(const Widgets &widgets, Exchanger *exchanger, QObject
     export_btn->setObjectName(QStringLiteral("riser_export_btn"));
     export_btn->setFont(ui.read_all_btn->font());
     export_btn->setEnabled(false);
-    if (auto *grid = ui.read_all_btn->parentWidget()->findChild<QGridLayout *>(QStringLiteral("riser_layout")))
+    if (auto *grid = ui.read_all_btn->parentWidget()->findChild<QGridLayout *>(QStringLiteral("riser_layout"))) {
         grid->addWidget(export_btn, 0, 4);
+        // The table and its status keep the whole width under the buttons.
+        grid->removeWidget(ui.table);
+        grid->addWidget(ui.table, 1, 0, 1, 5);
+        grid->removeWidget(ui.status);
+        grid->addWidget(ui.status, 2, 0, 1, 5);
+    }
     connect(export_btn, &QPushButton::clicked, this, [this] {
         save_with_dialog(ui.table->window(), tr("Сохранить таблицу"),
                          arc::export_file_name(QStringLiteral("riser"), QString(), read_at), tr("Файлы CSV (*.csv)"),
