@@ -36,39 +36,80 @@ QString csv_value(const QString &shown)
     return shown;
 }
 
+QString csv_serial(const QString &serial)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9A-Fa-f]+$"));
+    if (!digits.match(serial).hasMatch())
+        return csv_field(serial);
+    return QStringLiteral("=\"%1\"").arg(serial);
+}
+
+QString csv_line(const QStringList &fields)
+{
+    return fields.join(separator) + QLatin1String(line_end);
+}
+
+QString csv_rows(const QStringList &titles, const QList<QStringList> &rows, int serial_column)
+{
+    QStringList fields;
+    for (const QString &title : titles)
+        fields << csv_field(title);
+    QString text = csv_line(fields);
+    for (const QStringList &row : rows) {
+        fields.clear();
+        for (int c = 0; c < row.size(); ++c)
+            fields << (c == serial_column ? csv_serial(row.at(c)) : csv_field(csv_value(row.at(c))));
+        text += csv_line(fields);
+    }
+    return text;
+}
+
+QByteArray csv_file(const QString &text)
+{
+    // Without the mark a spreadsheet takes the file for the local 8-bit code page.
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+QString tab_separated(const QList<QStringList> &rows)
+{
+    // A tab or a line break inside a cell would split it.
+    static const QRegularExpression breaks(QStringLiteral("[\t\r\n]+"));
+    QString text;
+    for (const QStringList &row : rows) {
+        QStringList cells;
+        for (const QString &cell : row)
+            cells << QString(cell).replace(breaks, QStringLiteral(" "));
+        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return text;
+}
+
 QByteArray archive_csv(const CsvHeader &header, const QList<CsvSection> &sections)
 {
     const auto line = [](const QStringList &fields) {
         QStringList quoted;
         for (const QString &field : fields)
             quoted << csv_field(field);
-        return quoted.join(separator) + QLatin1String(line_end);
+        return csv_line(quoted);
     };
     const QString read_at
         = header.read_at.isValid() ? header.read_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QString();
 
     QString text;
-    text += line({QCoreApplication::translate("archive", "Серийный номер"), header.serial});
+    text += csv_line({csv_field(QCoreApplication::translate("archive", "Серийный номер")), csv_serial(header.serial)});
     text += line({QCoreApplication::translate("archive", "Модель"), header.model});
     text += line({QCoreApplication::translate("archive", "Версия протокола"), header.version});
     text += line({QCoreApplication::translate("archive", "Время чтения"), read_at});
     text += QLatin1String(line_end);
     for (const CsvSection &section : sections) {
         text += line({section.name});
-        text += line(column_titles(header.scale));
-        for (const QStringList &row : section.rows) {
-            QStringList values;
-            for (const QString &shown : row)
-                values << csv_value(shown);
-            text += line(values);
-        }
+        text += csv_rows(column_titles(header.scale), section.rows);
         text += QLatin1String(line_end);
     }
-    // Without the mark a spreadsheet takes the file for the local 8-bit code page.
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    return csv_file(text);
 }
 
-QString suggested_file_name(const QString &serial, const QDate &date)
+QString export_file_name(const QString &kind, const QString &serial, const QDateTime &at, const QString &suffix)
 {
     QString stem = serial.trimmed();
     // Whatever the meter reported, it must not turn into a folder or a bad name.
@@ -77,9 +118,11 @@ QString suggested_file_name(const QString &serial, const QDate &date)
         if (forbidden.contains(c) || c.unicode() < 0x20)
             c = QLatin1Char('_');
     }
-    if (stem.isEmpty())
-        stem = QStringLiteral("archive");
-    return stem + QLatin1Char('_') + date.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".csv");
+    QStringList parts{kind};
+    if (!stem.isEmpty())
+        parts << stem;
+    parts << at.toString(QStringLiteral("yyyy-MM-dd_hh-mm"));
+    return parts.join(QLatin1Char('_')) + QLatin1Char('.') + suffix;
 }
 
 } // namespace arc

@@ -63,8 +63,12 @@ QStringList column_titles(const VolumeScale &scale)
 
 QStringList record_row(int k, const QByteArray &record, int version, const VolumeScale &scale)
 {
+    return record_row(k, decode_record(record, version), version, scale);
+}
+
+QStringList record_row(int k, const Record &r, int version, const VolumeScale &scale)
+{
     const QString none = QStringLiteral("--");
-    const Record r = decode_record(record, version);
     if (r.event == event_empty)
         return {QString::number(k), none, none, none, none};
     // The forward reading never shows below 0; reverse flow keeps its sign.

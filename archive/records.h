@@ -37,7 +37,9 @@ Record decode_record(const QByteArray &record, int version);
 // Row 0 of every archive table; volumes in the scale's unit.
 QStringList column_titles(const VolumeScale &scale);
 
-// The column_count texts of record k (numbered from 0).
+// The column_count texts of record k (numbered from 0); a record with the
+// event 7 keeps its number, its values show "--".
 QStringList record_row(int k, const QByteArray &record, int version, const VolumeScale &scale);
+QStringList record_row(int k, const Record &record, int version, const VolumeScale &scale);
 
 } // namespace arc

@@ -2,6 +2,7 @@
 
 #include "archive/archive_export.h"
 #include "archive/archive_geometry.h"
+#include "archive/records.h"
 #include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "meter/write_values.h"
@@ -74,7 +75,8 @@ ReadingAt reading_at(Store &store, const QString &serial, const QDateTime &momen
         for (const ArchiveRecordRow &r :
              store.archive_records(serial, type, wall_time_as_utc(low), wall_time_as_utc(high))) {
             const qint64 distance = qAbs(r.time - wall);
-            if (distance >= best)
+            // An event-7 record shows no reading.
+            if (distance >= best || r.event == arc::event_empty)
                 continue;
             best = distance;
             found.units = r.reading;
@@ -171,28 +173,16 @@ QStringList consumption_texts(const ConsumptionRow &row)
 
 QByteArray consumption_csv(const QList<ConsumptionRow> &rows, const QDateTime &from, const QDateTime &to)
 {
-    const auto line = [](const QStringList &fields, int as_text = -1) {
-        QStringList quoted;
-        for (int c = 0; c < fields.size(); ++c) {
-            // A formula keeps the serial number text: as a number it would
-            // lose its leading zeros. Hex digits need no quoting.
-            quoted << (c == as_text && !fields.at(c).isEmpty() ? QStringLiteral("=\"%1\"").arg(fields.at(c))
-                                                               : arc::csv_field(fields.at(c)));
-        }
-        return quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n");
-    };
     const QString format = QStringLiteral("dd.MM.yyyy hh:mm");
-    QString text = line({tr("Расход за период"), from.toString(format), to.toString(format)});
-    text += QStringLiteral("\r\n");
-    text += line(consumption_titles());
-    for (const ConsumptionRow &row : rows) {
-        QStringList values;
-        const QStringList texts = consumption_texts(row);
-        for (const QString &shown : texts)
-            values << arc::csv_value(shown);
-        text += line(values, 1);
-    }
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    QString text = arc::csv_line({arc::csv_field(tr("Расход за период")), arc::csv_field(from.toString(format)),
+                                  arc::csv_field(to.toString(format))});
+    text += arc::csv_line({});
+    QList<QStringList> texts;
+    for (const ConsumptionRow &row : rows)
+        texts << consumption_texts(row);
+    // Column 1 is the serial number.
+    text += arc::csv_rows(consumption_titles(), texts, 1);
+    return arc::csv_file(text);
 }
 
 } // namespace journal

@@ -86,7 +86,9 @@ QVector<ArchiveRecordRow> archive_rows(const QList<QByteArray> &records, int typ
     rows.reserve(records.size());
     for (const QByteArray &bytes : records) {
         const arc::Record r = arc::decode_record(bytes, version);
-        if (r.event == arc::event_empty || r.time < 0)
+        // A slot never written has no time to be kept by. A record the meter
+        // wrote with the event 7 is kept, as the archive window shows it.
+        if (r.time <= 0)
             continue;
         rows.append({type, r.time, r.reading, r.event, r.reverse_flow, factor, decimals});
     }
@@ -101,9 +103,26 @@ double volume_of(qint64 units, double factor)
 QList<arc::ConsumptionPoint> consumption_points(const QList<ArchiveRecordRow> &records)
 {
     QVector<arc::ArchiveReading> readings;
-    for (const ArchiveRecordRow &r : records)
-        readings.append({r.time, r.reading, r.factor});
+    for (const ArchiveRecordRow &r : records) {
+        if (r.event != arc::event_empty)
+            readings.append({r.time, r.reading, r.factor});
+    }
     return arc::consumption_of(readings, records.isEmpty() ? 0 : records.first().type);
+}
+
+QList<QStringList> archive_record_texts(const QList<ArchiveRecordRow> &records, int version)
+{
+    QList<QStringList> texts;
+    for (int k = 0; k < records.size(); ++k) {
+        const ArchiveRecordRow &r = records.at(k);
+        arc::Record record;
+        record.time = qint32(r.time);
+        record.reading = qint32(r.reading);
+        record.event = quint16(r.event);
+        record.reverse_flow = qint32(r.reverse_flow);
+        texts.append(arc::record_row(k, record, version, VolumeScale{r.factor, r.decimals}));
+    }
+    return texts;
 }
 
 Store::Store(const Connection &connection)

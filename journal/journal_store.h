@@ -96,7 +96,8 @@ struct ArchiveBatch
     QVector<ArchiveRecordRow> records;
 };
 
-// The records of one archive as read (arc::split_records), empty slots left out.
+// The records of one archive as read (arc::split_records), slots never
+// written left out; records with the event 7 kept, as the archive shows them.
 QVector<ArchiveRecordRow> archive_rows(const QList<QByteArray> &records, int type, int version, double factor,
                                        int decimals);
 
@@ -106,6 +107,10 @@ double volume_of(qint64 units, double factor);
 // Consumption between successive records of one archive, as the archive
 // chart draws it (arc::consumption_of): not known beside a missing record.
 QList<arc::ConsumptionPoint> consumption_points(const QList<ArchiveRecordRow> &records);
+
+// The records' table rows, numbered from 0 and shown as the archive window
+// numbers and shows a meter's records (an event-7 record: its number, "--").
+QList<QStringList> archive_record_texts(const QList<ArchiveRecordRow> &records, int version);
 
 class Store
 {

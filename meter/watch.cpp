@@ -6,6 +6,7 @@ namespace {
 
 constexpr quint16 version_register = 0x0009;
 constexpr quint16 model_register = 0x0008;
+constexpr quint16 serial_register = 0x0004;
 constexpr quint16 clock_register = 0x1000;
 constexpr quint16 volume_register = 0x1002;
 constexpr quint16 event_register = 0x1004;
@@ -29,7 +30,7 @@ QVector<WatchEngine::Read> WatchEngine::plan() const
 {
     QVector<Read> reads;
     if (ask_info)
-        reads << Read{version_register, 1} << Read{model_register, 1};
+        reads << Read{version_register, 1} << Read{model_register, 1} << Read{serial_register, 3};
     reads << Read{clock_register, 2} << Read{volume_register, 2} << Read{event_register, 1};
     // Until the version is known the round counts on the reverse flow.
     if (info.protocol_version < 0 || info.protocol_version == poll::reverse_flow_version)
@@ -70,6 +71,7 @@ void WatchEngine::conclude(const ExchangeOutcome &outcome)
             info.model_name = model.name;
         break;
     }
+    case serial_register: info.serial = quantity::serial_number(a.mid(offset, 6)); break;
     case clock_register: values.clock = dword_at(a, offset); break;
     case volume_register: values.volume = dword_at(a, offset); break;
     case event_register: values.event = word_at(a, offset); break;

@@ -15,6 +15,7 @@ struct WatchedMeter
     int protocol_version = -1;
     VolumeScale scale; // unknown model: volumes stay counted units
     QString model_name;
+    QString serial; // as the poll shows it, for the rows the watch saves
 };
 
 // One round of readings.

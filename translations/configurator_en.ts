@@ -1141,6 +1141,26 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <source>подтверждено</source>
         <translation>confirmed</translation>
     </message>
+    <message>
+        <source>Сохранить в CSV</source>
+        <translation>Save to CSV</translation>
+    </message>
+    <message>
+        <source>Сохранить таблицу</source>
+        <translation>Save table</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Время чтения</source>
+        <translation>Read at</translation>
+    </message>
+    <message>
+        <source>Итог</source>
+        <translation>Outcome</translation>
+    </message>
 </context>
 <context>
     <name>Rows</name>
@@ -1472,6 +1492,34 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>Обратный</source>
         <translation>Reverse</translation>
+    </message>
+    <message>
+        <source>Сохранить в CSV</source>
+        <translation>Save to CSV</translation>
+    </message>
+    <message>
+        <source>Сохранить наблюдение</source>
+        <translation>Save watch</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Начало</source>
+        <translation>Started</translation>
     </message>
 </context>
 <context>

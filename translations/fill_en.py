@@ -191,6 +191,9 @@ ENGLISH = {
     'Расхождение (счётчик − компьютер)': 'Offset (meter − computer)',
     'Записи с начала работы программы': 'Writes since the program started', 'Записей не было': 'No writes',
     'Счётчик': 'Meter', 'Что': 'What', 'Значение': 'Value', 'Итог': 'Outcome',
+    # Table exports
+    'Сохранить в CSV': 'Save to CSV', 'Сохранить таблицу': 'Save table', 'Сохранить наблюдение': 'Save watch',
+    'Начало': 'Started',
     'Последний считанный архив': 'Last archive read', 'Архив не считывался': 'No archive was read',
     'Записей': 'Records', 'Первая': 'First', 'Последняя': 'Last', 'Расход по месяцам, %1': 'Consumption per month, %1',
     'Статистика линии с открытия порта': 'Line statistics since the port was opened', 'Запросов': 'Requests',

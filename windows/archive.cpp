@@ -198,7 +198,8 @@ bool archive::save_to(const QString &path, QString *error)
 
 void archive::on_save_btn_clicked()
 {
-    save_with_dialog(this, tr("Сохранить архив"), arc::suggested_file_name(meter_serial, QDate::currentDate()),
+    save_with_dialog(this, tr("Сохранить архив"),
+                     arc::export_file_name(QStringLiteral("archive"), meter_serial, QDateTime::currentDateTime()),
                      tr("Файлы CSV (*.csv)"), &last_dir,
                      [this](const QString &path, QString *error) { return save_to(path, error); });
 }

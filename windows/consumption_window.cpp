@@ -1,5 +1,6 @@
 #include "windows/consumption_window.h"
 
+#include "archive/archive_export.h"
 #include "config/atomic_file.h"
 #include "windows/save_dialog.h"
 
@@ -34,7 +35,7 @@ ConsumptionWindow::ConsumptionWindow(QWidget *parent)
     resize(1100, 500);
     connect(save, &QPushButton::clicked, this, [this] {
         save_with_dialog(this, tr("Сохранить расход"),
-                         QStringLiteral("consumption_%1.csv").arg(period_to.date().toString(Qt::ISODate)),
+                         arc::export_file_name(QStringLiteral("consumption"), QString(), QDateTime::currentDateTime()),
                          tr("Файлы CSV (*.csv)"), &last_dir,
                          [this](const QString &path, QString *error) { return save_to(path, error); });
     });

@@ -2,6 +2,7 @@
 #include "meter/quantity.h"
 
 #include "archive/archive_export.h"
+#include "archive/records.h"
 #include "config/atomic_file.h"
 #include "meter/register_map.h"
 #include "windows/consumption_chart.h"
@@ -129,9 +130,11 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     connect(archive_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &JournalWindow::show_archive);
     connect(period, &QPushButton::clicked, this, &JournalWindow::show_consumption);
     connect(save, &QPushButton::clicked, this, [this] {
-        save_with_dialog(this, tr("Сохранить архив"), arc::suggested_file_name(selected_serial(), QDate::currentDate()),
-                         tr("Файлы CSV (*.csv)"), &last_dir,
-                         [this](const QString &path, QString *error) { return save_to(path, error); });
+        save_with_dialog(
+            this, tr("Сохранить архив"),
+            arc::export_file_name(QStringLiteral("journal"), selected_serial(), QDateTime::currentDateTime()),
+            tr("Файлы CSV (*.csv)"), &last_dir,
+            [this](const QString &path, QString *error) { return save_to(path, error); });
     });
 }
 
@@ -232,20 +235,6 @@ void JournalWindow::show_meter()
 
 namespace {
 
-QList<QStringList> archive_texts(const QList<journal::ArchiveRecordRow> &rows, int version)
-{
-    QList<QStringList> texts;
-    for (int k = 0; k < rows.size(); ++k) {
-        const journal::ArchiveRecordRow &r = rows.at(k);
-        texts.append(
-            {QString::number(k), quantity::clock(qint32(r.time)),
-             quantity::volume(qMax<qint64>(r.reading, 0), VolumeScale{r.factor, r.decimals}), QString::number(r.event),
-             version == poll::reverse_flow_version ? quantity::volume(r.reverse_flow, VolumeScale{r.factor, r.decimals})
-                                                   : QStringLiteral("--")});
-    }
-    return texts;
-}
-
 QDateTime utc_start(const QDate &date)
 {
     return QDateTime(date, QTime(0, 0), Qt::UTC);
@@ -267,7 +256,7 @@ void JournalWindow::show_archive()
                                       utc_start(to_date->date().addDays(1)));
     if (store && !store->is_open())
         store_ready();
-    const QList<QStringList> texts = archive_texts(rows, version);
+    const QList<QStringList> texts = journal::archive_record_texts(rows, version);
     records->setRowCount(texts.size());
     for (int r = 0; r < texts.size(); ++r)
         set_row(records, r, texts.at(r));
@@ -312,7 +301,8 @@ bool JournalWindow::save_to(const QString &path, QString *error)
                                           utc_start(to_date->date().addDays(1)));
         if (!rows.isEmpty())
             scale = VolumeScale{rows.first().factor, rows.first().decimals};
-        sections.append({archive_type->itemText(type - 1), archive_texts(rows, meter.protocol_version)});
+        sections.append(
+            {archive_type->itemText(type - 1), journal::archive_record_texts(rows, meter.protocol_version)});
     }
     // Part of the records would be saved as if they were all.
     if (!serial.isEmpty() && (!store || !store->is_open())) {

@@ -1,16 +1,27 @@
 #include "windows/riser_readout.h"
 #include "meter/quantity.h"
 
+#include "archive/archive_export.h"
+#include "config/atomic_file.h"
+#include "windows/save_dialog.h"
+
 #include "link/exchanger.h"
 #include "link/serial_number.h"
 #include "meter/register_map.h"
 
+#include <QClipboard>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMap>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +48,25 @@ RiserReadout::RiserReadout(const Widgets &widgets, Exchanger *exchanger, QObject
     ui.table->setHorizontalHeaderItem(label, new QTableWidgetItem(tr("Метка")));
     ui.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui.table->horizontalHeader()->setStretchLastSection(true);
+    // Beside the other buttons of the pass; the search window's form is left as it is.
+    export_btn = new QPushButton(tr("Сохранить в CSV"), ui.read_all_btn->parentWidget());
+    export_btn->setObjectName(QStringLiteral("riser_export_btn"));
+    export_btn->setFont(ui.read_all_btn->font());
+    export_btn->setEnabled(false);
+    if (auto *grid = ui.read_all_btn->parentWidget()->findChild<QGridLayout *>(QStringLiteral("riser_layout"))) {
+        grid->addWidget(export_btn, 0, 4);
+        // The table and its status keep the whole width under the buttons.
+        grid->removeWidget(ui.table);
+        grid->addWidget(ui.table, 1, 0, 1, 5);
+        grid->removeWidget(ui.status);
+        grid->addWidget(ui.status, 2, 0, 1, 5);
+    }
+    connect(export_btn, &QPushButton::clicked, this, [this] {
+        save_with_dialog(ui.table->window(), tr("Сохранить таблицу"),
+                         arc::export_file_name(QStringLiteral("riser"), QString(), read_at), tr("Файлы CSV (*.csv)"),
+                         &last_dir, [this](const QString &path, QString *error) { return save_to(path, error); });
+    });
+    ui.table->installEventFilter(this);
     connect(ui.read_all_btn, &QPushButton::clicked, this, &RiserReadout::read_all_requested);
     connect(ui.sync_all_btn, &QPushButton::clicked, this, &RiserReadout::sync_all_requested);
     connect(line, &Exchanger::concluded, this, &RiserReadout::step_concluded);
@@ -67,6 +97,10 @@ void RiserReadout::read_all(const QVector<scan::ListedMeter> &rows, const Exchan
     sync.reset();
     sync_rows.clear();
     pass.emplace(scan::readout_targets(rows), models);
+    read_at = QDateTime::currentDateTime();
+    listed_serials.clear();
+    for (const scan::ListedMeter &row : rows)
+        listed_serials << row.serial;
     ui.table->setRowCount(0);
     ui.table->setRowCount(rows.size());
     for (int row = 0; row < rows.size(); ++row)
@@ -225,7 +259,8 @@ void RiserReadout::show_meter(int row)
     set_cell(row, address,
              meter.target.by_serial ? tr("%1 (по сер. номеру)").arg(meter.target.address)
                                     : QString::number(meter.target.address));
-    set_cell(row, serial, v.serial_number);
+    const QString serial_number = v.serial_number.isEmpty() ? listed_serials.value(row) : v.serial_number;
+    set_cell(row, serial, serial_number);
     set_cell(row, model, model_cell(v));
     set_cell(row, version, v.protocol_version >= 0 ? QString::number(v.protocol_version) : QString());
     // The columns are in cubic metres; a meter of a model the table does not
@@ -247,7 +282,7 @@ void RiserReadout::show_meter(int row)
     if (failed && !not_read && meter.attempts == 1 && !pass->finished())
         result = tr("%1, повтор в конце").arg(result);
     set_cell(row, outcome, result);
-    set_cell(row, label, labels.value(v.serial_number));
+    set_cell(row, label, labels.value(serial_number));
     ui.table->item(row, outcome)->setForeground(failed ? Qt::red : Qt::black);
 }
 
@@ -290,4 +325,61 @@ void RiserReadout::enable_buttons()
     const bool busy = running();
     ui.read_all_btn->setEnabled(!busy);
     ui.sync_all_btn->setEnabled(!busy && pass && pass->ok_count() > 0);
+    export_btn->setEnabled(!busy && pass);
+}
+
+bool RiserReadout::save_to(const QString &path, QString *error)
+{
+    QStringList titles;
+    for (int c = 0; c < ui.table->columnCount(); ++c) {
+        const QTableWidgetItem *title = ui.table->horizontalHeaderItem(c);
+        titles << (title ? title->text() : QString());
+    }
+    QList<QStringList> rows;
+    for (int r = 0; r < ui.table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < ui.table->columnCount(); ++c)
+            cells << (ui.table->item(r, c) ? ui.table->item(r, c)->text() : QString());
+        rows << cells;
+    }
+    QString text = arc::csv_line(
+        {arc::csv_field(tr("Время чтения")), arc::csv_field(read_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")))});
+    text += arc::csv_line({arc::csv_field(tr("Итог")), arc::csv_field(ui.status->text())});
+    text += arc::csv_line({});
+    text += arc::csv_rows(titles, rows, serial);
+    return write_file_atomically(path, arc::csv_file(text), error);
+}
+
+// Ctrl+C: the selected cells row by row, as a spreadsheet pastes them.
+void RiserReadout::copy_selection()
+{
+    QMap<int, QMap<int, QString>> cells;
+    QSet<int> columns;
+    const QList<QTableWidgetItem *> selected = ui.table->selectedItems();
+    for (const QTableWidgetItem *item : selected) {
+        cells[item->row()].insert(item->column(), item->text());
+        columns.insert(item->column());
+    }
+    if (cells.isEmpty())
+        return;
+    QList<int> ordered = columns.values();
+    std::sort(ordered.begin(), ordered.end());
+    QList<QStringList> rows;
+    for (const QMap<int, QString> &row : qAsConst(cells)) {
+        QStringList texts;
+        for (int c : qAsConst(ordered))
+            texts << row.value(c);
+        rows << texts;
+    }
+    QGuiApplication::clipboard()->setText(arc::tab_separated(rows));
+}
+
+bool RiserReadout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui.table && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        copy_selection();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 #include "model/meter_model.h"
 #include "scan/line_readout.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <optional>
@@ -17,7 +18,8 @@ class Exchanger;
 // "Считать все" and "Установить время всем" of the search window: the pass
 // over the listed meters and the clock setting, run on the main window's
 // exchanger, shown row by row in the riser table. The progress and the stop
-// button are the main window's, as for every run on the line.
+// button are the main window's, as for every run on the line. The table
+// saves to a CSV file ("Сохранить в CSV") and copies its selection (Ctrl+C).
 class RiserReadout : public QObject
 {
     Q_OBJECT
@@ -41,6 +43,8 @@ public:
     void sync_all(const ExchangeRules &rules);
     // Ends the run at once; what was read stays.
     void stop();
+    // The table as shown, with the time of the pass and its outcome.
+    bool save_to(const QString &path, QString *error);
 
 signals:
     void read_all_requested();
@@ -51,8 +55,12 @@ signals:
     // A clock write of "Установить время всем", for the report's writes.
     void clock_written(const SessionWrite &write);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     std::optional<qint64> last_offset(int row) const;
+    void copy_selection();
     void record_writes();
     void step_concluded(Sequence *sequence);
     void run_finished(Sequence *sequence);
@@ -63,6 +71,10 @@ private:
     void enable_buttons();
 
     Widgets ui;
+    QPushButton *export_btn = nullptr;
+    QString last_dir;
+    QDateTime read_at;
+    QStringList listed_serials; // as the search found them: a row that fails keeps its meter's
     Exchanger *line;
     QStringList models;
     QHash<QString, QString> labels;

@@ -1,11 +1,16 @@
 #include "windows/watch_window.h"
 
+#include "archive/archive_export.h"
+#include "config/atomic_file.h"
 #include "link/exchanger.h"
 #include "meter/quantity.h"
 #include "meter/register_map.h"
+#include "model/meter_model.h"
+#include "windows/save_dialog.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
@@ -115,11 +120,23 @@ WatchWindow::WatchWindow(Exchanger *line, TargetSource target, std::function<Exc
     stop_btn->setObjectName(QStringLiteral("watch_stop_btn"));
     stop_btn->setEnabled(false);
     connect(stop_btn, &QPushButton::clicked, this, [this] { stop(tr("Наблюдение остановлено")); });
+    export_btn = new QPushButton(tr("Сохранить в CSV"), this);
+    export_btn->setObjectName(QStringLiteral("watch_export_btn"));
+    export_btn->setEnabled(false);
+    connect(export_btn, &QPushButton::clicked, this, [this] {
+        const QString serial = meter_info ? meter_info->serial : QString();
+        save_with_dialog(this, tr("Сохранить наблюдение"),
+                         arc::export_file_name(QStringLiteral("watch"), serial, started_at), tr("Файлы CSV (*.csv)"),
+                         &last_dir, [this](const QString &path, QString *error) { return save_to(path, error); });
+    });
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(stop_btn, 1);
+    buttons->addWidget(export_btn);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(table, 3);
     layout->addWidget(chart, 2);
     layout->addWidget(status);
-    layout->addWidget(stop_btn);
+    layout->addLayout(buttons);
     resize(900, 560);
 }
 
@@ -151,7 +168,9 @@ bool WatchWindow::start(int period_s, QString *why)
     meter_info.reset();
     rows_added = rounds_failed = ticks_skipped = 0;
     table->setRowCount(0);
+    export_btn->setEnabled(false);
     chart->clear();
+    started_at = QDateTime::currentDateTime();
     since_start.start();
     timer->start(qBound(1, period_s, 3600) * 1000);
     stop_btn->setEnabled(true);
@@ -251,6 +270,7 @@ void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
         table->setItem(row, column, item);
     }
     table->scrollToBottom();
+    export_btn->setEnabled(true);
     chart->add_point(at_ms / 1000.0, double(qint64(r.volume) - first_volume) * (scale.known() ? scale.factor : 1.0));
     ++rows_added;
     last_volume = r.volume;
@@ -261,4 +281,33 @@ void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
     if (rounds_failed)
         text += tr("; без ответа: %1").arg(rounds_failed);
     say(text, false);
+}
+
+bool WatchWindow::save_to(const QString &path, QString *error)
+{
+    QString serial;
+    if (meter_info)
+        serial = meter_info->serial;
+    else if (target.by_serial)
+        serial = serial_text(target.serial);
+    QStringList titles;
+    for (int c = 0; c < table->columnCount(); ++c)
+        titles << (table->horizontalHeaderItem(c) ? table->horizontalHeaderItem(c)->text() : QString());
+    QList<QStringList> rows;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << (table->item(r, c) ? table->item(r, c)->text() : QString());
+        rows << cells;
+    }
+    QString text = arc::csv_line({arc::csv_field(tr("Серийный номер")), arc::csv_serial(serial)});
+    text += arc::csv_line(
+        {arc::csv_field(tr("Модель")), arc::csv_field(meter_info ? meter_info->model_name : QString())});
+    text += arc::csv_line(
+        {arc::csv_field(tr("Адрес")), arc::csv_field(target.by_serial ? QString() : QString::number(target.address))});
+    text += arc::csv_line(
+        {arc::csv_field(tr("Начало")), arc::csv_field(started_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")))});
+    text += arc::csv_line({});
+    text += arc::csv_rows(titles, rows);
+    return write_file_atomically(path, arc::csv_file(text), error);
 }

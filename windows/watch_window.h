@@ -4,6 +4,7 @@
 #include "link/frames.h"
 #include "meter/watch.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QPointF>
 #include <QStringList>
@@ -61,6 +62,8 @@ public:
     bool start(int period_s, QString *why);
     void stop(const QString &why);
     bool watching() const;
+    // The rows as shown, under the meter's serial number, model and the start.
+    bool save_to(const QString &path, QString *error);
 
 signals:
     void watching_changed(bool on);
@@ -83,6 +86,9 @@ private:
     WatchChart *chart;
     QLabel *status;
     QPushButton *stop_btn;
+    QPushButton *export_btn;
+    QString last_dir;
+    QDateTime started_at;
 
     MeterTarget target;
     std::optional<WatchedMeter> meter_info;

@@ -277,7 +277,7 @@ void tst_archive_window::save_writes_what_the_tables_show()
     const QByteArray title_line = "Номер записи;Время;Показания, м3;Событие;Пок. обр. потока, м3\r\n";
     QCOMPARE(f.readAll(),
              QByteArray("\xEF\xBB\xBF")
-                 + "Серийный номер;000100000005\r\n"
+                 + "Серийный номер;=\"000100000005\"\r\n"
                    "Модель;c15 СВК-15 RS485\r\n"
                    "Версия протокола;3\r\n"
                    "Время чтения;07.12.2026 14:00:01\r\n"

@@ -30,8 +30,11 @@ private slots:
     void values();
     void three_archives_byte_for_byte();
     void header_of_an_unknown_meter();
-    void suggested_names_data();
-    void suggested_names();
+    void serials_stay_text_data();
+    void serials_stay_text();
+    void export_names_data();
+    void export_names();
+    void copied_rows();
     void writes_and_replaces();
     void failed_write_leaves_nothing_data();
     void failed_write_leaves_nothing();
@@ -105,7 +108,7 @@ void tst_archive_export::three_archives_byte_for_byte()
         {"Месячный", {{"0", "31.12.1969 23:59:59", "a;b", "1792", "say \"hi\""}}},
     };
     const QByteArray expected = utf8_bom
-        + "Серийный номер;0012345678ab\r\n"
+        + "Серийный номер;=\"0012345678ab\"\r\n"
           "Модель;c15 СВК-15 RS485\r\n"
           "Версия протокола;3\r\n"
           "Время чтения;30.01.2024 15:04:05\r\n"
@@ -137,27 +140,63 @@ void tst_archive_export::header_of_an_unknown_meter()
                    "\r\n");
 }
 
-void tst_archive_export::suggested_names_data()
+// A table row as it goes into the file: the serial column keeps its zeros
+// in LibreOffice and Excel alike, the other columns as ever.
+void tst_archive_export::serials_stay_text_data()
 {
-    QTest::addColumn<QString>("serial");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("serial") << "0012345678ab"
-                            << "0012345678ab_2024-01-30.csv";
-    QTest::newRow("no serial") << ""
-                               << "archive_2024-01-30.csv";
-    QTest::newRow("blank serial") << "  "
-                                  << "archive_2024-01-30.csv";
-    QTest::newRow("padded serial") << " 42 "
-                                   << "42_2024-01-30.csv";
-    QTest::newRow("no folders or devices") << "a/b\\c:d*?"
-                                           << "a_b_c_d___2024-01-30.csv";
+    QTest::addColumn<QStringList>("row");
+    QTest::addColumn<int>("serial_column");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("leading zeros, hex letters")
+        << QStringList{"17", "00a1b2c3d405", "12.346"} << 1 << "17;=\"00a1b2c3d405\";12,346\r\n";
+    QTest::newRow("decimal digits only") << QStringList{"001234567890", "5"} << 0 << "=\"001234567890\";5\r\n";
+    QTest::newRow("failed row: no serial") << QStringList{"3", "", "Нет ответа"} << 1 << "3;;Нет ответа\r\n";
+    QTest::newRow("not a serial: an ordinary field") << QStringList{"a;b"} << 0 << "\"a;b\"\r\n";
+    QTest::newRow("no serial column") << QStringList{"00123", "1.5"} << -1 << "00123;1,5\r\n";
 }
 
-void tst_archive_export::suggested_names()
+void tst_archive_export::serials_stay_text()
 {
+    QFETCH(QStringList, row);
+    QFETCH(int, serial_column);
+    QFETCH(QString, line);
+    QCOMPARE(arc::csv_rows({"A", "B;C"}, {row}, serial_column), "A;\"B;C\"\r\n" + line);
+}
+
+void tst_archive_export::export_names_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("archive") << "archive"
+                             << "0012345678ab"
+                             << "archive_0012345678ab_2024-01-30_15-04.csv";
+    QTest::newRow("journal, same meter") << "journal"
+                                         << "0012345678ab"
+                                         << "journal_0012345678ab_2024-01-30_15-04.csv";
+    QTest::newRow("no serial") << "riser"
+                               << ""
+                               << "riser_2024-01-30_15-04.csv";
+    QTest::newRow("blank serial") << "watch"
+                                  << "  "
+                                  << "watch_2024-01-30_15-04.csv";
+    QTest::newRow("no folders or devices") << "archive"
+                                           << "a/b\\c:d*?"
+                                           << "archive_a_b_c_d___2024-01-30_15-04.csv";
+}
+
+void tst_archive_export::export_names()
+{
+    QFETCH(QString, kind);
     QFETCH(QString, serial);
     QFETCH(QString, name);
-    QCOMPARE(arc::suggested_file_name(serial, QDate(2024, 1, 30)), name);
+    QCOMPARE(arc::export_file_name(kind, serial, QDateTime(QDate(2024, 1, 30), QTime(15, 4, 5))), name);
+}
+
+void tst_archive_export::copied_rows()
+{
+    QCOMPARE(arc::tab_separated({{"17", "00a1b2c3d405", "12.346"}, {"3", "", "Нет\tответа\n"}}),
+             QStringLiteral("17\t00a1b2c3d405\t12.346\n3\t\tНет ответа \n"));
 }
 
 void tst_archive_export::writes_and_replaces()

@@ -106,7 +106,7 @@ void tst_e2e_archive::full_read()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).remove(QChar(0xFEFF)).split("\r\n");
     QCOMPARE(lines.mid(0, 3),
-             (QStringList{"Серийный номер;0012345678ab", "Модель;" + app.text("model_line"),
+             (QStringList{"Серийный номер;=\"0012345678ab\"", "Модель;" + app.text("model_line"),
                           QString("Версия протокола;%1").arg(version)}));
     const QDateTime read_at
         = QDateTime::fromString(lines.value(3).section(';', 1), QStringLiteral("dd.MM.yyyy hh:mm:ss"));

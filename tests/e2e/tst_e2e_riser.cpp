@@ -11,7 +11,11 @@
 #include "riser.h"
 #include "scan/line_readout.h"
 #include "windows/scan_window.h"
+#include "windows/watch_window.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -68,6 +72,46 @@ int first_request_to(const QStringList &frames, int address, int from = 0)
     return -1;
 }
 
+// Presses a save button and answers its file dialog with `name` in the
+// folder it offers; the name it offered goes to `offered`. Returns the path
+// saved to, empty when nothing was saved there.
+QString save_through_dialog(AppOnLine &app, const char *button, const QString &name, QString *offered)
+{
+    if (!app.window().findChild<QPushButton *>(button)->isEnabled())
+        return QString();
+    QString path;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        answer.stop();
+        *offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        path = dialog->directory().filePath(name);
+        // Typed as the operator types it: selectFile() leaves a focused name field as it is.
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(name);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    answer.start(20);
+    app.click(button);
+    return QFile::exists(path) ? path : QString();
+}
+
+// A saved CSV file's lines, each split at the separator (no field here holds one).
+QList<QStringList> csv_lines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return {};
+    QList<QStringList> lines;
+    for (const QString &line : QString::fromUtf8(bytes.mid(3)).split("\r\n"))
+        lines << line.split(';');
+    return lines;
+}
+
 } // namespace
 
 class tst_e2e_riser : public QObject
@@ -116,7 +160,8 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QVERIFY(progress->isHidden());
     const QDateTime read_to = QDateTime::currentDateTime();
     const QStringList meter_3 = row(app, 0), meter_17 = row(app, 1), garbage = row(app, 2), meter_200 = row(app, 3);
-    QCOMPARE(meter_3, (QStringList{"3", "", "", "", "", "", "", "", "", "Нет ответа", ""}));
+    // A meter that failed keeps the serial number the search found.
+    QCOMPARE(meter_3, (QStringList{"3", "0012345678ab", "", "", "", "", "", "", "", "Нет ответа", ""}));
     QCOMPARE(meter_17.mid(0, 8),
              (QStringList{"17", "00a1b2c3d405", "c16 СВГ-15 RS485", "2", "12.346", "нет", "0", "30.01.2024 15:42:10"}));
     QVERIFY2(offset_between(meter_17[8], riser_clock, read_from, read_to), qPrintable(meter_17[8]));
@@ -130,6 +175,28 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
                           "30.01.2024 15:42:10"}));
     QCOMPARE(meter_200[9], QStringLiteral("OK"));
     QCOMPARE(riser_table(app)->item(0, 9)->foreground().color(), QColor(Qt::red));
+
+    // Ctrl+C copies the selected rows as a spreadsheet pastes them.
+    riser_table(app)->selectRow(1);
+    QTest::keySequence(riser_table(app), QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), meter_17.join('\t') + '\n');
+
+    // Saved as shown, the serial numbers as text a spreadsheet keeps whole.
+    QString riser_name;
+    const QString riser_file = save_through_dialog(app, "riser_export_btn", "riser.csv", &riser_name);
+    QVERIFY(!riser_file.isEmpty());
+    const QList<QStringList> saved = csv_lines(riser_file);
+    QCOMPARE(saved.value(0).value(0), QStringLiteral("Время чтения"));
+    QCOMPARE(saved.value(1), (QStringList{"Итог", "Считано 2 из 4"}));
+    QCOMPARE(saved.value(3).mid(0, 3), (QStringList{"Адрес", "Серийный номер", "Модель"}));
+    QCOMPARE(saved.value(4).mid(0, 2), (QStringList{"3", "=\"0012345678ab\""}));
+    QCOMPARE(saved.value(4).value(9), QStringLiteral("Нет ответа"));
+    QCOMPARE(
+        saved.value(5).mid(0, 8),
+        (QStringList{"17", "=\"00a1b2c3d405\"", "c16 СВГ-15 RS485", "2", "12,346", "нет", "0", "30.01.2024 15:42:10"}));
+    QCOMPARE(saved.value(5).value(10), QStringLiteral("кв. 17"));
+    QCOMPARE(saved.value(7).value(1), QStringLiteral("=\"0031415926f0\""));
+    QCOMPARE(saved.size(), 9); // the last line ended
 
     // The two that failed were asked again after the others.
     const QStringList frames = app.sent_frames().mid(frames_before);
@@ -204,6 +271,33 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
         QCOMPARE(writes[i].value, quantity::clock(qint32(stand_in_clock(app, i == 0 ? 2 : 3))));
         QCOMPARE(writes[i].outcome, QStringLiteral("подтверждено"));
     }
+
+    // A watch of the meter at 17, its rows saved under its serial number.
+    app.check("adr_click");
+    app.set_text("adr_line", "17");
+    app.window().findChild<QSpinBox *>("watch_period_box")->setValue(1);
+    app.click("watch_btn");
+    auto *watch = app.window().findChild<WatchWindow *>();
+    QVERIFY(watch);
+    auto *watch_table = watch->findChild<QTableWidget *>("watch_table");
+    QVERIFY(app.wait_for([&] { return watch_table->rowCount() >= 2; }, 60000));
+    app.click("watch_btn");
+    QVERIFY(app.wait_idle());
+    QString watch_name;
+    const QString watch_file = save_through_dialog(app, "watch_export_btn", "watch.csv", &watch_name);
+    QVERIFY(!watch_file.isEmpty());
+    const QList<QStringList> watched = csv_lines(watch_file);
+    QCOMPARE(watched.value(0), (QStringList{"Серийный номер", "=\"00a1b2c3d405\""}));
+    QCOMPARE(watched.value(2), (QStringList{"Адрес", "17"}));
+    QCOMPARE(watched.value(5).value(0), QStringLiteral("Время"));
+    QCOMPARE(watched.size(), 6 + watch_table->rowCount() + 1);
+    for (int r = 0; r < watch_table->rowCount(); ++r) {
+        QCOMPARE(watched.value(6 + r).value(1), watch_table->item(r, 1)->text());
+        QCOMPARE(watched.value(6 + r).value(2), watch_table->item(r, 2)->text().replace('.', ','));
+    }
+    // Each kind of file offers a name of its own.
+    QVERIFY2(riser_name.startsWith("riser_"), qPrintable(riser_name));
+    QVERIFY2(watch_name.startsWith("watch_00a1b2c3d405_"), qPrintable(watch_name));
 }
 
 QTEST_MAIN(tst_e2e_riser)

@@ -75,6 +75,15 @@ PollValues sample_poll(int version, bool model_known)
     return v;
 }
 
+// A version 2 archive record as the meter sends it: 32-bit values low word first.
+QByteArray record_bytes(quint32 time, quint32 reading, quint16 event)
+{
+    QByteArray b;
+    for (quint32 v : {time, reading})
+        b.append(char(v >> 8)).append(char(v)).append(char(v >> 24)).append(char(v >> 16));
+    return b.append(char(event >> 8)).append(char(event));
+}
+
 ArchiveRecordRow record(int type, qint64 time, qint64 reading)
 {
     return {type, time, reading, 0, 3, 0.001, 3};
@@ -109,6 +118,8 @@ private slots:
     void initTestCase();
     void init();
     void postgresql_server_is_up();
+    void exported_as_the_archive_data();
+    void exported_as_the_archive();
     void poll_stored_exactly_data();
     void poll_stored_exactly();
     void archive_reread_adds_only_new_data();
@@ -169,6 +180,43 @@ Connection tst_journal_store::connection(Backend backend)
     Connection c;
     c.file = dir.filePath("readings.sqlite");
     return c;
+}
+
+// What the journal keeps of an archive read, and the rows its export
+// writes: numbered from 0, a record with the event 7 kept as the archive
+// window keeps it, a slot never written not a record at all.
+void tst_journal_store::exported_as_the_archive_data()
+{
+    QTest::addColumn<QList<QByteArray>>("records");
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::addColumn<int>("chart_points"); // between readings next to each other in time
+    const QByteArray erased(10, char(0xFF));
+    // 30.01.2024 15:00:00 and 14:00:00 on the meter's wall.
+    const quint32 t0 = 1706626800, t1 = t0 - 3600;
+    QTest::newRow("event 7 between two records")
+        << QList<QByteArray>{record_bytes(t0, 12345, 0), record_bytes(t1, 12342, 7), record_bytes(t1 - 3600, 12339, 1)}
+        << QList<QStringList>{{"0", "30.01.2024 15:00:00", "12.345", "0", "--"},
+                              {"1", "--", "--", "--", "--"},
+                              {"2", "30.01.2024 13:00:00", "12.339", "1", "--"}}
+        << 1;
+    QTest::newRow("slots never written left out")
+        << QList<QByteArray>{record_bytes(t0, 12345, 0), erased, erased}
+        << QList<QStringList>{{"0", "30.01.2024 15:00:00", "12.345", "0", "--"}} << 0;
+    QTest::newRow("event 7 alone") << QList<QByteArray>{record_bytes(t1, 5, 7)}
+                                   << QList<QStringList>{{"0", "--", "--", "--", "--"}} << 0;
+}
+
+void tst_journal_store::exported_as_the_archive()
+{
+    QFETCH(QList<QByteArray>, records);
+    QFETCH(QList<QStringList>, rows);
+    QFETCH(int, chart_points);
+    QList<ArchiveRecordRow> kept;
+    for (const ArchiveRecordRow &r : archive_rows(records, 1, 2, 0.001, 3))
+        kept << r;
+    QCOMPARE(archive_record_texts(kept, 2), rows);
+    // The chart and the consumption take no reading from an event-7 record.
+    QCOMPARE(consumption_points(kept).size(), chart_points);
 }
 
 void tst_journal_store::poll_stored_exactly_data()

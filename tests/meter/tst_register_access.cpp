@@ -195,9 +195,9 @@ void tst_register_access::watch_rounds_data()
     QTest::addColumn<QVector<quint16>>("registers");
 
     QTest::newRow("first round, version 3")
-        << 3 << false << QVector<quint16>{0x0009, 0x0008, 0x1000, 0x1002, 0x1004, 0x1005};
+        << 3 << false << QVector<quint16>{0x0009, 0x0008, 0x0004, 0x1000, 0x1002, 0x1004, 0x1005};
     QTest::newRow("first round, version 2: no reverse flow")
-        << 2 << false << QVector<quint16>{0x0009, 0x0008, 0x1000, 0x1002, 0x1004};
+        << 2 << false << QVector<quint16>{0x0009, 0x0008, 0x0004, 0x1000, 0x1002, 0x1004};
     QTest::newRow("later round, version 3") << 3 << true << QVector<quint16>{0x1000, 0x1002, 0x1004, 0x1005};
     QTest::newRow("later round, version 2") << 2 << true << QVector<quint16>{0x1000, 0x1002, 0x1004};
 }
@@ -212,7 +212,7 @@ void tst_register_access::watch_rounds()
     const QStringList models = {"name", "code", "comment", "factor", "СВК-15", "0C15", "", "0.001"};
     std::optional<WatchedMeter> info;
     if (known)
-        info = WatchedMeter{version, 0.001, 3, QStringLiteral("СВК-15")};
+        info = WatchedMeter{version, 0.001, 3, QStringLiteral("СВК-15"), QString()};
     WatchEngine round(MeterTarget{}, models, info);
     const QList<ExchangeRequest> sent = run_in_process(round, meters);
 
@@ -224,6 +224,8 @@ void tst_register_access::watch_rounds()
     QCOMPARE(round.reading().volume, 12346);
     QCOMPARE(round.reading().reverse_volume.has_value(), version == 3);
     QCOMPARE(round.meter_info().scale.factor, 0.001);
+    if (!known)
+        QCOMPARE(round.meter_info().serial, QStringLiteral("%1").arg(meters[0].serial, 12, 16, QLatin1Char('0')));
 }
 
 void tst_register_access::flow_data()
