@@ -2,6 +2,7 @@
 
 #include "config/atomic_file.h"
 #include "windows/save_dialog.h"
+#include "windows/screen_fit.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -31,7 +32,7 @@ ConsumptionWindow::ConsumptionWindow(QWidget *parent)
     layout->addWidget(state);
     layout->addWidget(rows_table, 1);
     layout->addWidget(save, 0, Qt::AlignRight);
-    resize(1100, 500);
+    fit_to_screen(this, QSize(1100, 500));
     connect(save, &QPushButton::clicked, this, [this] {
         save_with_dialog(this, tr("Сохранить расход"),
                          QStringLiteral("consumption_%1.csv").arg(period_to.date().toString(Qt::ISODate)),

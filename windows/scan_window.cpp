@@ -3,12 +3,11 @@
 #include "link/exchanger.h"
 #include "ui_scan.h"
 #include "windows/riser_readout.h"
+#include "windows/screen_fit.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QHeaderView>
-#include <QScreen>
 #include <QTableWidgetItem>
 #include <algorithm>
 #include <iterator>
@@ -20,8 +19,7 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
 {
     ui->setupUi(this);
     // Never opens past the edge of a small or scaled screen; the tables shrink.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        resize(size().boundedTo(screen->availableGeometry().size()));
+    fit_to_screen(this, size());
     ui->scan_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->scan_table->horizontalHeader()->setStretchLastSection(true);
 

@@ -3,6 +3,7 @@
 #include "link/exchanger.h"
 #include "meter/quantity.h"
 #include "meter/register_map.h"
+#include "windows/screen_fit.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -120,7 +121,7 @@ WatchWindow::WatchWindow(Exchanger *line, TargetSource target, std::function<Exc
     layout->addWidget(chart, 2);
     layout->addWidget(status);
     layout->addWidget(stop_btn);
-    resize(900, 560);
+    fit_to_screen(this, QSize(900, 560));
 }
 
 WatchWindow::~WatchWindow()
