@@ -194,6 +194,14 @@
         <source>Расход за период</source>
         <translation>Consumption over a period</translation>
     </message>
+    <message>
+        <source>Номер, модель, адрес, метка или линия</source>
+        <translation>Serial, model, address, label or line</translation>
+    </message>
+    <message>
+        <source>Поиск</source>
+        <translation>Search</translation>
+    </message>
 </context>
 <context>
     <name>LOG_class</name>

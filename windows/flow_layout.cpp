@@ -1,8 +1,11 @@
 #include "windows/flow_layout.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QStyle>
 #include <QWidget>
+#include <algorithm>
 
 FlowLayout::FlowLayout(QWidget *parent)
     : QLayout(parent)
@@ -25,8 +28,10 @@ void FlowLayout::add_pair(QWidget *caption, QWidget *field)
 
 void FlowLayout::addItem(QLayoutItem *item)
 {
-    if (QLayout *inner = item->layout())
+    if (QLayout *inner = item->layout()) {
+        inner->setParent(nullptr); // taken from another layout
         addChildLayout(inner);
+    }
     items.append(item);
     invalidate();
 }
@@ -110,8 +115,8 @@ int FlowLayout::arrange(const QRect &rect, bool apply) const
     for (QLayoutItem *item : items) {
         if (item->isEmpty())
             continue;
-        const QSize size = item->sizeHint().boundedTo(QSize(room.width(), QWIDGETSIZE_MAX))
-                               .expandedTo(item->minimumSize());
+        const QSize size
+            = item->sizeHint().boundedTo(QSize(room.width(), QWIDGETSIZE_MAX)).expandedTo(item->minimumSize());
         if (x > room.x() && x + size.width() > room.right() + 1) {
             x = room.x();
             y += line_height + gap();
@@ -123,4 +128,38 @@ int FlowLayout::arrange(const QRect &rect, bool apply) const
         line_height = qMax(line_height, size.height());
     }
     return y + line_height - rect.y() + m.bottom();
+}
+
+FlowLayout *FlowLayout::from_grid_rows(QGridLayout *grid, int first, int last)
+{
+    struct Placed
+    {
+        int row, column;
+        QLayoutItem *item;
+    };
+    QList<Placed> taken;
+    for (int i = grid->count() - 1; i >= 0; --i) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(i, &row, &column, &rows, &columns);
+        if (row >= first && row <= last)
+            taken.append({row, column, grid->takeAt(i)});
+    }
+    std::sort(taken.begin(), taken.end(),
+              [](const Placed &a, const Placed &b) { return a.row != b.row ? a.row < b.row : a.column < b.column; });
+    auto *flow = new FlowLayout;
+    for (int i = 0; i < taken.size(); ++i) {
+        QWidget *widget = taken[i].item->widget();
+        QWidget *next
+            = i + 1 < taken.size() && taken[i + 1].row == taken[i].row ? taken[i + 1].item->widget() : nullptr;
+        if (qobject_cast<QLabel *>(widget) && next && !qobject_cast<QLabel *>(next)) {
+            flow->add_pair(widget, next);
+            delete taken[i].item;
+            delete taken[i + 1].item;
+            ++i;
+        } else {
+            flow->addItem(taken[i].item);
+        }
+    }
+    grid->addLayout(flow, first, 0, 1, qMax(1, grid->columnCount()));
+    return flow;
 }

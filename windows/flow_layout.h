@@ -3,6 +3,8 @@
 #include <QLayout>
 #include <QList>
 
+class QGridLayout;
+
 // Items side by side, wrapping onto the next line where the width ends: a row
 // of buttons and fields that never holds its window wider than the widest one.
 class FlowLayout : public QLayout
@@ -24,6 +26,11 @@ public:
     QSize minimumSize() const override;
     QSize sizeHint() const override;
     void setGeometry(const QRect &rect) override;
+
+    // Moves what rows first..last of `grid` hold into a flow spanning the
+    // grid's columns at row `first`: each caption beside its field, the rest
+    // in the order of the columns. Whatever a form adds to those rows goes along.
+    static FlowLayout *from_grid_rows(QGridLayout *grid, int first, int last);
 
 private:
     int arrange(const QRect &rect, bool apply) const;

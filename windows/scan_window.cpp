@@ -2,6 +2,7 @@
 
 #include "link/exchanger.h"
 #include "ui_scan.h"
+#include "windows/flow_layout.h"
 #include "windows/riser_readout.h"
 #include "windows/screen_fit.h"
 
@@ -18,7 +19,13 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
     , line(exchanger)
 {
     ui->setupUi(this);
-    // Never opens past the edge of a small or scaled screen; the tables shrink.
+    // On a narrow or scaled screen the settings and the buttons wrap onto
+    // more lines, long texts onto more lines, and the tables shrink.
+    FlowLayout::from_grid_rows(ui->gridLayout, 1, 1);
+    FlowLayout::from_grid_rows(ui->gridLayout, 0, 0);
+    FlowLayout::from_grid_rows(ui->riser_layout, 0, 0);
+    for (QLabel *text : {ui->scan_time_label, ui->scan_status, ui->riser_status})
+        text->setWordWrap(true);
     fit_to_screen(this, size());
     ui->scan_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->scan_table->horizontalHeader()->setStretchLastSection(true);

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QToolTip>
 #include <QWidget>
 #include <QWindow>
 
@@ -39,20 +41,26 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::Paint)
-            return false;
         auto *label = static_cast<QLabel *>(watched);
         const QRect room = label->contentsRect();
         const QString whole = label->text();
-        const QString shown = label->fontMetrics().elidedText(whole, Qt::ElideRight, room.width());
-        const QString tip = shown == whole ? QString() : whole;
-        if (label->toolTip() != tip)
-            label->setToolTip(tip);
-        QPainter painter(label);
-        label->style()->drawItemText(&painter, room,
-                                     int(QStyle::visualAlignment(label->layoutDirection(), label->alignment())),
-                                     label->palette(), label->isEnabled(), shown, label->foregroundRole());
-        return true;
+        switch (event->type()) {
+        case QEvent::Paint: {
+            QPainter painter(label);
+            label->style()->drawItemText(
+                &painter, room, int(QStyle::visualAlignment(label->layoutDirection(), label->alignment())),
+                label->palette(), label->isEnabled(),
+                label->fontMetrics().elidedText(whole, Qt::ElideRight, room.width()), label->foregroundRole());
+            return true;
+        }
+        case QEvent::ToolTip:
+            if (label->fontMetrics().horizontalAdvance(whole) > room.width())
+                QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), whole, label);
+            else
+                QToolTip::hideText();
+            return true;
+        default: return false;
+        }
     }
 };
 
