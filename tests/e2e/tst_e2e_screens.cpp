@@ -78,7 +78,7 @@ private slots:
 
 void tst_e2e_screens::window_fits_data()
 {
-    QTest::addColumn<QString>("button"); // what opens it in the main window
+    QTest::addColumn<QString>("button"); // what opens it, in the window it is on; "/" between steps
     QTest::addColumn<QString>("window_class");
     QTest::newRow("main") << QString() << "MainWindow";
     QTest::newRow("port settings") << "setting_btn"
@@ -95,6 +95,8 @@ void tst_e2e_screens::window_fits_data()
                                << "RegisterWindow";
     QTest::newRow("log") << "log_btn"
                          << "LOG_class";
+    QTest::newRow("journal's consumption") << "journal_btn/journal_consumption_btn"
+                                           << "ConsumptionWindow";
 }
 
 void tst_e2e_screens::window_fits()
@@ -110,10 +112,18 @@ void tst_e2e_screens::window_fits()
     AppOnLine app;
     QVERIFY2(app.start(), qPrintable(app.error()));
     app.address_meter(false);
-    if (button.isEmpty())
-        app.window().show();
-    else
-        app.click(button.toLatin1().constData());
+    app.window().show();
+    for (const QString &step : button.split('/')) {
+        if (step.isEmpty())
+            continue;
+        QAbstractButton *press = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && !press)
+                press = top->findChild<QAbstractButton *>(step);
+        }
+        QVERIFY2(press, qPrintable(step));
+        press->click();
+    }
     QWidget *w = nullptr;
     QVERIFY(app.wait_for([&] { return (w = shown_window(window_class.toLatin1().constData())) != nullptr; }));
     QVERIFY(QTest::qWaitForWindowExposed(w));
