@@ -9,7 +9,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QScrollArea>
 #include <QTableWidgetItem>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
 
@@ -26,7 +28,20 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
     FlowLayout::from_grid_rows(ui->riser_layout, 0, 0);
     for (QLabel *text : {ui->scan_time_label, ui->scan_status, ui->riser_status})
         text->setWordWrap(true);
-    fit_to_screen(this, size());
+    // Lines that wrap need the height they wrap to: the form scrolls where
+    // the screen is too low for it rather than squeezing them together.
+    const QSize form_size = size();
+    auto *form = new QWidget;
+    form->setLayout(layout()); // takes the form's widgets along
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scan_scroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(form);
+    auto *whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll);
+    fit_to_screen(this, form_size);
     ui->scan_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->scan_table->horizontalHeader()->setStretchLastSection(true);
 
