@@ -756,4 +756,54 @@ QList<ArchiveRecordRow> Store::archive_records(const QString &serial, int type, 
     return rows;
 }
 
+MeterSpan Store::span(const QString &serial)
+{
+    MeterSpan span;
+    if (!ready && !open())
+        return span;
+    QSqlQuery records(db);
+    records.prepare(QStringLiteral("SELECT MIN(record_time), MAX(record_time) FROM archive_records WHERE serial = ?"));
+    records.bindValue(0, serial);
+    QSqlQuery readings(db);
+    readings.prepare(QStringLiteral("SELECT MIN(read_at), MAX(read_at) FROM readings WHERE serial = ?"));
+    readings.bindValue(0, serial);
+    if (!records.exec() || !records.next()) {
+        fail_with(records.lastError());
+        return span;
+    }
+    if (!readings.exec() || !readings.next()) {
+        fail_with(readings.lastError());
+        return span;
+    }
+    span.first_record = optional_of(records.value(0));
+    span.last_record = optional_of(records.value(1));
+    span.first_reading = utc_of_ms(readings.value(0));
+    span.last_reading = utc_of_ms(readings.value(1));
+    return span;
+}
+
+QPair<QDate, QDate> shown_range(const MeterSpan &span, const QDate &today)
+{
+    QDate from, to;
+    auto take = [&](const QDate &date) {
+        if (!date.isValid())
+            return;
+        from = from.isValid() ? qMin(from, date) : date;
+        to = to.isValid() ? qMax(to, date) : date;
+    };
+    // Records are kept by the meter's wall time as UTC; readings are shown by
+    // local days.
+    for (const std::optional<qint64> &time : {span.first_record, span.last_record}) {
+        if (time)
+            take(QDateTime::fromSecsSinceEpoch(*time, Qt::UTC).date());
+    }
+    for (const QDateTime &time : {span.first_reading, span.last_reading}) {
+        if (time.isValid())
+            take(time.toLocalTime().date());
+    }
+    if (!from.isValid())
+        return {today.addMonths(-1), today};
+    return {from, to};
+}
+
 } // namespace journal

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVector>
@@ -85,6 +86,18 @@ struct ArchiveRecordRow
     int decimals = 0;
 };
 
+// What the journal keeps of one meter, first to last: its archive records by
+// the meter's own clock, its readings by the computer's.
+struct MeterSpan
+{
+    std::optional<qint64> first_record, last_record; // seconds as UTC
+    QDateTime first_reading, last_reading;           // UTC; invalid: none
+};
+
+// The dates to show a meter over: every record and reading it has (a meter
+// whose clock is years off included); the month up to today when none.
+QPair<QDate, QDate> shown_range(const MeterSpan &span, const QDate &today);
+
 // One archive read, whole or cut short: its records of every type.
 struct ArchiveBatch
 {
@@ -160,6 +173,7 @@ public:
     QList<ReadingRow> readings(const QString &serial, const QDateTime &from, const QDateTime &to);
     QList<ArchiveRecordRow> archive_records(const QString &serial, int type, const QDateTime &from,
                                             const QDateTime &to);
+    MeterSpan span(const QString &serial);
 
     // The version the open database carries (0: none yet).
     int stored_schema_version();

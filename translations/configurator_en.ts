@@ -303,6 +303,14 @@ With other port settings they will be out of reach.</translation>
         <source>Расход за период</source>
         <translation>Consumption over a period</translation>
     </message>
+    <message>
+        <source>Номер, модель, адрес, метка или линия</source>
+        <translation>Serial, model, address, label or line</translation>
+    </message>
+    <message>
+        <source>Поиск</source>
+        <translation>Search</translation>
+    </message>
 </context>
 <context>
     <name>LOG_class</name>

@@ -258,6 +258,7 @@ ENGLISH = {
     'Отметки': 'Marks', 'нет показаний на начало': 'no reading at the start', 'нет показаний на конец': 'no reading at the end',
     'часы счетчика расходятся более чем на 10 минут': 'the meter\'s clock is off by more than 10 minutes',
     'Расход за период': 'Consumption over a period', 'Сохранить расход': 'Save the consumption',
+    'Поиск': 'Search', 'Номер, модель, адрес, метка или линия': 'Serial, model, address, label or line',
     'С %1 по %2, счетчиков: %3': 'From %1 to %2, meters: %3',
     'Журнал %1 уже пишет другой сборщик (процесс %2 на %3); этот останавливается':
         'Another collector writes the journal %1 (process %2 on %3); this one stops',

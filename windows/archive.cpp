@@ -9,12 +9,11 @@
 #include "ui_archive.h"
 #include "windows/consumption_chart.h"
 #include "windows/save_dialog.h"
+#include "windows/screen_fit.h"
 
 #include <QDate>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QScreen>
 #include <QSplitter>
 #include <QTableWidget>
 
@@ -68,12 +67,8 @@ archive::archive(QWidget *parent)
     state_label->setObjectName(QStringLiteral("arch_state_label"));
     ui->gridLayout->addWidget(state_label, 1, 0, Qt::AlignLeft);
 
-    // The tables keep the form's width, but the window never opens wider
-    // than the screen it is on.
-    int wanted = width() * 5 / 3;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        wanted = qMin(wanted, screen->availableGeometry().width());
-    resize(wanted, height());
+    // The tables keep the form's width beside the chart where the screen has room.
+    fit_to_screen(this, QSize(width() * 5 / 3, height()));
     update_chart();
 }
 
@@ -148,8 +143,9 @@ void archive::setup_table()
     QTableWidget *t = table(current_type);
     t->setRowCount(records.size() + 1);
     t->setColumnCount(arc::column_count);
+    // The number and the time as wide as they are; the values share the rest.
     for (int c = 0; c < arc::column_count; ++c)
-        t->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
+        t->horizontalHeader()->setSectionResizeMode(c, c < 2 ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
     const QStringList titles = arc::column_titles(shown[current_type - 1].scale);
     for (int c = 0; c < arc::column_count; ++c)
         t->setItem(0, c, new QTableWidgetItem(titles.at(c)));

@@ -3,6 +3,7 @@
 #include "archive/archive_export.h"
 #include "config/atomic_file.h"
 #include "windows/save_dialog.h"
+#include "windows/screen_fit.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -32,7 +33,7 @@ ConsumptionWindow::ConsumptionWindow(QWidget *parent)
     layout->addWidget(state);
     layout->addWidget(rows_table, 1);
     layout->addWidget(save, 0, Qt::AlignRight);
-    resize(1100, 500);
+    fit_to_screen(this, QSize(1100, 500));
     connect(save, &QPushButton::clicked, this, [this] {
         save_with_dialog(this, tr("Сохранить расход"),
                          arc::export_file_name(QStringLiteral("consumption"), QString(), QDateTime::currentDateTime()),

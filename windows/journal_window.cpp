@@ -7,14 +7,17 @@
 #include "meter/register_map.h"
 #include "windows/consumption_chart.h"
 #include "windows/consumption_window.h"
+#include "windows/flow_layout.h"
 #include "windows/journal_link.h"
 #include "windows/save_dialog.h"
+#include "windows/screen_fit.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
@@ -78,6 +81,10 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
                         {tr("Серийный номер"), tr("Модель"), tr("Версия"), tr("Адрес"), tr("Показания"),
                          tr("Время чтения"), tr("Метка"), tr("Линия")},
                         this);
+    meter_filter = new QLineEdit(this);
+    meter_filter->setObjectName(QStringLiteral("journal_meter_filter"));
+    meter_filter->setPlaceholderText(tr("Номер, модель, адрес, метка или линия"));
+    meter_filter->setClearButtonEnabled(true);
     from_date = new QDateEdit(QDate::currentDate().addMonths(-1), this);
     from_date->setObjectName(QStringLiteral("journal_from"));
     to_date = new QDateEdit(QDate::currentDate(), this);
@@ -102,31 +109,47 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     records = make_table(QStringLiteral("journal_archive"), arc::column_titles(VolumeScale{1.0, 0}), this);
     consumption = new consumption_chart(this);
 
-    auto *range = new QHBoxLayout;
-    range->addWidget(new QLabel(tr("С"), this));
-    range->addWidget(from_date);
-    range->addWidget(new QLabel(tr("по"), this));
-    range->addWidget(to_date);
-    range->addWidget(new QLabel(tr("Архив"), this));
-    range->addWidget(archive_type);
-    range->addStretch();
+    // Wraps onto a second line on a narrow screen.
+    auto *range = new FlowLayout;
+    range->add_pair(new QLabel(tr("С"), this), from_date);
+    range->add_pair(new QLabel(tr("по"), this), to_date);
+    range->add_pair(new QLabel(tr("Архив"), this), archive_type);
     range->addWidget(period);
     range->addWidget(save);
 
+    // The meters with their search box above; the list takes the most room.
+    auto *list = new QWidget(this);
+    auto *list_layout = new QVBoxLayout(list);
+    list_layout->setContentsMargins(0, 0, 0, 0);
+    auto *search = new QHBoxLayout;
+    search->addWidget(new QLabel(tr("Поиск"), list));
+    search->addWidget(meter_filter, 1);
+    list_layout->addLayout(search);
+    list_layout->addWidget(meters, 1);
+
     auto *split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(meters);
+    split->addWidget(list);
     split->addWidget(readings);
     split->addWidget(records);
     split->addWidget(consumption);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    split->setStretchFactor(2, 2);
+    split->setStretchFactor(3, 2);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(state);
     layout->addLayout(range);
     layout->addWidget(split, 1);
-    resize(900, 800);
+    fit_to_screen(this, QSize(900, 800));
 
-    connect(meters, &QTableWidget::itemSelectionChanged, this, &JournalWindow::show_meter);
-    connect(from_date, &QDateEdit::dateChanged, this, &JournalWindow::show_meter);
-    connect(to_date, &QDateEdit::dateChanged, this, &JournalWindow::show_meter);
+    connect(meters, &QTableWidget::itemSelectionChanged, this, &JournalWindow::meter_picked);
+    connect(meter_filter, &QLineEdit::textChanged, this, &JournalWindow::filter_meters);
+    for (QDateEdit *edit : {from_date, to_date}) {
+        connect(edit, &QDateEdit::dateChanged, this, [this] {
+            range_by_hand = true;
+            show_meter();
+        });
+    }
     connect(archive_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &JournalWindow::show_archive);
     connect(period, &QPushButton::clicked, this, &JournalWindow::show_consumption);
     connect(save, &QPushButton::clicked, this, [this] {
@@ -182,7 +205,48 @@ void JournalWindow::refresh()
     }
     if (picked_row >= 0)
         meters->selectRow(picked_row);
+    filter_meters();
+    range_of_meter(); // a read since may have widened it
     show_meter();
+}
+
+// Another meter: its own range, whatever the last one's was.
+void JournalWindow::meter_picked()
+{
+    range_by_hand = false;
+    range_of_meter();
+    show_meter();
+}
+
+// A meter whose clock is years off keeps its records years off the
+// computer's date: the range is that of what is kept, not the last month.
+void JournalWindow::range_of_meter()
+{
+    const QString serial = selected_serial();
+    if (range_by_hand || serial.isEmpty() || !store_ready())
+        return;
+    const QPair<QDate, QDate> range = journal::shown_range(store->span(serial), QDate::currentDate());
+    const QSignalBlocker quiet_from(from_date);
+    const QSignalBlocker quiet_to(to_date);
+    from_date->setDate(range.first);
+    to_date->setDate(range.second);
+}
+
+// Rows holding the text in any column stay; a hidden row is not picked.
+void JournalWindow::filter_meters()
+{
+    const QString wanted = meter_filter->text().trimmed();
+    for (int r = 0; r < meters->rowCount(); ++r) {
+        bool match = wanted.isEmpty();
+        for (int c = 0; c < meters->columnCount() && !match; ++c) {
+            const QTableWidgetItem *item = meters->item(r, c);
+            match = item && item->text().contains(wanted, Qt::CaseInsensitive);
+        }
+        meters->setRowHidden(r, !match);
+    }
+    const int row = meters->currentRow();
+    if (row >= 0 && meters->isRowHidden(row))
+        meters->clearSelection();
 }
 
 void JournalWindow::select_meter(const QString &serial)
@@ -199,13 +263,14 @@ void JournalWindow::set_range(const QDate &from, const QDate &to)
     const QSignalBlocker quiet_to(to_date);
     from_date->setDate(from);
     to_date->setDate(to);
+    range_by_hand = true;
     show_meter();
 }
 
 QString JournalWindow::selected_serial() const
 {
     const int row = meters->currentRow();
-    if (row < 0 || row >= known.size() || meters->selectedItems().isEmpty())
+    if (row < 0 || row >= known.size() || meters->selectedItems().isEmpty() || meters->isRowHidden(row))
         return QString();
     return known.at(row).serial;
 }

@@ -11,6 +11,7 @@
 class QComboBox;
 class QDateEdit;
 class QLabel;
+class QLineEdit;
 class QTableWidget;
 class consumption_chart;
 class ConsumptionWindow;
@@ -29,6 +30,8 @@ public:
     // Reads the meters again and shows the picked one anew.
     void refresh();
     void select_meter(const QString &serial);
+    // Kept until another meter is picked; till then the range follows the
+    // picked meter's records and readings.
     void set_range(const QDate &from, const QDate &to);
     bool save_to(const QString &path, QString *error);
     // "Расход за период" over the dates shown.
@@ -43,6 +46,9 @@ public:
 
 private:
     void show_meter();
+    void meter_picked();
+    void range_of_meter();
+    void filter_meters();
     void show_archive();
     QString selected_serial() const;
     bool store_ready();
@@ -51,6 +57,8 @@ private:
     std::unique_ptr<journal::Store> store;
     QList<journal::MeterRow> known;
     QTableWidget *meters = nullptr;
+    QLineEdit *meter_filter = nullptr;
+    bool range_by_hand = false;
     QTableWidget *readings = nullptr;
     QTableWidget *records = nullptr;
     QComboBox *archive_type = nullptr;

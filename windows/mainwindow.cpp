@@ -18,19 +18,18 @@
 #include "windows/poll_job.h"
 #include "windows/register_window.h"
 #include "windows/scan_window.h"
+#include "windows/screen_fit.h"
 #include "windows/settings.h"
 #include "windows/watch_window.h"
 #include "windows/write_job.h"
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 
@@ -144,10 +143,8 @@ MainWindow::MainWindow(QWidget *parent)
     scroll->setWidget(takeCentralWidget());
     setCentralWidget(scroll);
     // The form's own size where the screen has room for it.
-    QSize natural = scroll->widget()->sizeHint() + QSize(0, statusBar()->sizeHint().height());
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        natural = natural.boundedTo(screen->availableGeometry().size());
-    resize(natural);
+    fit_to_screen(this, scroll->widget()->sizeHint() + QSize(0, statusBar()->sizeHint().height()));
+    elide_to_width(ui->label_31);
 
     switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
     case SettingsLoad::loaded:

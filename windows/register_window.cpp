@@ -3,6 +3,7 @@
 #include "link/answer_check.h"
 #include "link/exchanger.h"
 #include "meter/register_access.h"
+#include "windows/screen_fit.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -84,7 +85,7 @@ RegisterWindow::RegisterWindow(Exchanger *line, TargetSource target, std::functi
     grid->addWidget(pairs_click, 2, 1, 1, 4);
     grid->addWidget(table, 3, 0, 1, 5);
     grid->addWidget(status, 4, 0, 1, 5);
-    resize(640, 420);
+    fit_to_screen(this, QSize(640, 420));
 
     confirm = [this](const QString &question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;

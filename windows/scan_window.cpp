@@ -4,14 +4,16 @@
 #include "link/serial_number.h"
 #include "ui_scan.h"
 #include "windows/commissioning.h"
+#include "windows/flow_layout.h"
 #include "windows/riser_readout.h"
+#include "windows/screen_fit.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QHeaderView>
-#include <QScreen>
+#include <QScrollArea>
 #include <QTableWidgetItem>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
 
@@ -21,9 +23,27 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
     , line(exchanger)
 {
     ui->setupUi(this);
-    // Never opens past the edge of a small or scaled screen; the tables shrink.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        resize(size().boundedTo(screen->availableGeometry().size()));
+    // On a narrow or scaled screen the settings and the buttons wrap onto
+    // more lines, long texts onto more lines, and the tables shrink.
+    FlowLayout::from_grid_rows(ui->gridLayout, 1, 1);
+    FlowLayout::from_grid_rows(ui->gridLayout, 0, 0);
+    FlowLayout::from_grid_rows(ui->riser_layout, 0, 0);
+    for (QLabel *text : {ui->scan_time_label, ui->scan_status, ui->riser_status})
+        text->setWordWrap(true);
+    // Lines that wrap need the height they wrap to: the form scrolls where
+    // the screen is too low for it rather than squeezing them together.
+    const QSize form_size = size();
+    auto *form = new QWidget;
+    form->setLayout(layout()); // takes the form's widgets along
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scan_scroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(form);
+    auto *whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->addWidget(scroll);
+    fit_to_screen(this, form_size);
     ui->scan_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->scan_table->horizontalHeader()->setStretchLastSection(true);
 

@@ -7,6 +7,7 @@
 #include "meter/register_map.h"
 #include "model/meter_model.h"
 #include "windows/save_dialog.h"
+#include "windows/screen_fit.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -137,7 +138,7 @@ WatchWindow::WatchWindow(Exchanger *line, TargetSource target, std::function<Exc
     layout->addWidget(chart, 2);
     layout->addWidget(status);
     layout->addLayout(buttons);
-    resize(900, 560);
+    fit_to_screen(this, QSize(900, 560));
 }
 
 WatchWindow::~WatchWindow()

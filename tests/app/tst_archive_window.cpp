@@ -56,6 +56,7 @@ private slots:
     void init();
     void cleanup();
     void opens_within_the_screen();
+    void narrow_window_keeps_the_times_whole();
 
     void tables_by_type();
     void fills_the_table_of_its_type_data();
@@ -228,8 +229,10 @@ void tst_archive_window::table_look()
 
     QVERIFY(t->horizontalHeader()->isHidden());
     QVERIFY(t->verticalHeader()->isHidden());
+    // The number and the time as wide as they are; the values share the rest.
     for (int c = 0; c < 5; ++c)
-        QCOMPARE(t->horizontalHeader()->sectionResizeMode(c), QHeaderView::Stretch);
+        QCOMPARE(t->horizontalHeader()->sectionResizeMode(c),
+                 c < 2 ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
 
     // Titles and record numbers keep the default; every value cell, "--" included, is right-aligned.
     for (int c = 0; c < 5; ++c)
@@ -392,6 +395,18 @@ void tst_archive_window::opens_within_the_screen()
     archive window;
     QVERIFY(window.width() <= QGuiApplication::primaryScreen()->availableGeometry().width());
     QVERIFY(window.findChild<QSplitter *>("arch_splitter"));
+}
+
+// The values share what room is left; a record's time is never cut.
+void tst_archive_window::narrow_window_keeps_the_times_whole()
+{
+    w->add_archive({answer(6, v3_record)}, 1, true);
+    w->show();
+    w->resize(w->minimumSizeHint().width(), w->height());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    const QTableWidget *t = w->table(1);
+    QCOMPARE(t->item(1, 1)->text(), QStringLiteral("30.01.2024 15:00:00"));
+    QTRY_VERIFY(t->columnWidth(1) > t->fontMetrics().horizontalAdvance(t->item(1, 1)->text()));
 }
 
 QTEST_MAIN(tst_archive_window)

@@ -47,7 +47,6 @@ private slots:
     void clear_filds_empties_the_meter_data();
     void closing_closes_the_other_windows();
     void settings_ok_saves_at_once();
-    void fits_a_small_screen();
     void keyboard_data();
     void keyboard();
     void escape_leaves_the_stored_settings();
@@ -361,16 +360,6 @@ void tst_mainwindow::settings_ok_saves_at_once()
     QCOMPARE(saved.baud_rate, 2400);
     QCOMPARE(saved.stop_bits, 2);
     QCOMPARE(saved.parity, 2);
-}
-
-// The form scrolls rather than holding the window at the size of its
-// layout (1021 x 709 at 1x, twice that at a 2x scale).
-void tst_mainwindow::fits_a_small_screen()
-{
-    MainWindow w;
-    QVERIFY2(w.minimumSizeHint().width() < 600 && w.minimumSizeHint().height() < 400,
-             qPrintable(QString("%1 x %2").arg(w.minimumSizeHint().width()).arg(w.minimumSizeHint().height())));
-    QVERIFY(!w.menuWidget());
 }
 
 void tst_mainwindow::keyboard_data()

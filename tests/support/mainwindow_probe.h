@@ -47,6 +47,9 @@ public:
     bool save_report(const QString &path, QString *error) { return w.save_report(path, error); }
     QString report_file_name() const { return ::report_file_name(w.meter->poll().serial_number, QDate::currentDate()); }
 
+    // The status line as any run sets it.
+    void set_status(const QString &text) { w.set_status(text); }
+
     // The port a later "Запуск порта" opens, as the settings window's OK sets it.
     void set_port_name(const QString &name) { w.port_settings.port_name = name; }
 

@@ -1,0 +1,156 @@
+// "Журнал": the range a picked meter is shown over, and the search in its list.
+#include "journal/journal_store.h"
+#include "windows/consumption_chart.h"
+#include "windows/journal_window.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace journal;
+
+Q_DECLARE_METATYPE(std::optional<qint64>)
+
+namespace {
+
+const QDate today(2026, 12, 8);
+
+QDateTime utc(const QDate &date)
+{
+    return QDateTime(date, QTime(12, 0), Qt::UTC);
+}
+
+// A meter read now whose clock says `clock`: its hourly records end there.
+void keep_meter(Store &store, const QString &serial, const QString &label, const QDateTime &clock)
+{
+    PollValues v;
+    v.protocol_version = 3;
+    v.serial_number = serial;
+    v.device_address = QStringLiteral("5");
+    v.clock_seconds = qint32(clock.toSecsSinceEpoch());
+    v.volume_units = 1000;
+    QVERIFY2(store.store_poll(v, QDateTime::currentDateTimeUtc(), MeterTarget()), qPrintable(store.detail()));
+    ArchiveBatch batch;
+    batch.serial = serial;
+    batch.protocol_version = 3;
+    batch.read_at = QDateTime::currentDateTimeUtc();
+    for (int k = 0; k < 5; ++k)
+        batch.records.append({1, clock.toSecsSinceEpoch() - 3600 * k, 1000 - 10 * k, 0, 0, 0.001, 3});
+    QCOMPARE(store.store_archive(batch), 5);
+    QVERIFY(store.store_label(serial, label, QStringLiteral("Стояк 1")));
+}
+
+int shown_rows(const QTableWidget *table)
+{
+    int shown = 0;
+    for (int r = 0; r < table->rowCount(); ++r)
+        shown += table->isRowHidden(r) ? 0 : 1;
+    return shown;
+}
+
+} // namespace
+
+class tst_journal_window : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void range_data();
+    void range();
+    void meter_with_a_wrong_clock_shows_its_records();
+    void search_narrows_the_list();
+
+private:
+    QTemporaryDir dir;
+    Connection connection;
+};
+
+void tst_journal_window::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    connection.file = dir.filePath(QStringLiteral("readings.sqlite"));
+    Store store(connection);
+    QVERIFY(store.open());
+    keep_meter(store, QStringLiteral("00000000a019"), QStringLiteral("кв. 12"), utc(QDate(2019, 3, 4)));
+    keep_meter(store, QStringLiteral("00000000b027"), QStringLiteral("кв. 40"),
+               QDateTime::currentDateTimeUtc().addYears(1));
+}
+
+void tst_journal_window::range_data()
+{
+    QTest::addColumn<std::optional<qint64>>("first_record");
+    QTest::addColumn<std::optional<qint64>>("last_record");
+    QTest::addColumn<QDateTime>("first_reading");
+    QTest::addColumn<QDateTime>("last_reading");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    const auto secs = [](const QDate &d) { return std::optional<qint64>(utc(d).toSecsSinceEpoch()); };
+    QTest::newRow("nothing kept: the last month") << std::optional<qint64>() << std::optional<qint64>() << QDateTime()
+                                                  << QDateTime() << QDate(2026, 11, 8) << today;
+    QTest::newRow("clock in 2019, read today")
+        << secs(QDate(2019, 1, 2)) << secs(QDate(2019, 3, 4)) << utc(today) << utc(today) << QDate(2019, 1, 2) << today;
+    QTest::newRow("clock a year ahead") << secs(QDate(2027, 11, 1)) << secs(QDate(2027, 12, 8)) << utc(today)
+                                        << utc(today) << today << QDate(2027, 12, 8);
+    QTest::newRow("records only") << secs(QDate(2024, 5, 1)) << secs(QDate(2024, 6, 1)) << QDateTime() << QDateTime()
+                                  << QDate(2024, 5, 1) << QDate(2024, 6, 1);
+    QTest::newRow("readings only") << std::optional<qint64>() << std::optional<qint64>() << utc(QDate(2026, 1, 5))
+                                   << utc(QDate(2026, 2, 5)) << QDate(2026, 1, 5) << QDate(2026, 2, 5);
+}
+
+void tst_journal_window::range()
+{
+    QFETCH(std::optional<qint64>, first_record);
+    QFETCH(std::optional<qint64>, last_record);
+    QFETCH(QDateTime, first_reading);
+    QFETCH(QDateTime, last_reading);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    const QPair<QDate, QDate> shown = shown_range({first_record, last_record, first_reading, last_reading}, today);
+    QCOMPARE(shown.first, from);
+    QCOMPARE(shown.second, to);
+}
+
+// Picked right after its archive was read, a meter whose clock is years off
+// shows its records, not an empty table.
+void tst_journal_window::meter_with_a_wrong_clock_shows_its_records()
+{
+    JournalWindow w(connection);
+    w.show();
+    w.refresh();
+    for (const char *serial : {"00000000b027", "00000000a019"}) {
+        w.select_meter(QLatin1String(serial));
+        QCOMPARE(w.archive_table()->rowCount(), 5);
+        QCOMPARE(w.readings_table()->rowCount(), 1);
+        QCOMPARE(w.chart()->points().size(), 4);
+    }
+    QCOMPARE(w.findChild<QDateEdit *>(QStringLiteral("journal_from"))->date(), QDate(2019, 3, 4));
+    // A range chosen by hand stays over a refresh.
+    w.set_range(QDate(2019, 3, 4), QDate(2019, 3, 4));
+    w.refresh();
+    QCOMPARE(w.findChild<QDateEdit *>(QStringLiteral("journal_to"))->date(), QDate(2019, 3, 4));
+    QCOMPARE(w.readings_table()->rowCount(), 0);
+}
+
+void tst_journal_window::search_narrows_the_list()
+{
+    JournalWindow w(connection);
+    w.refresh();
+    auto *search = w.findChild<QLineEdit *>(QStringLiteral("journal_meter_filter"));
+    QVERIFY(search);
+    QCOMPARE(shown_rows(w.meters_table()), 2);
+    search->setText(QStringLiteral("КВ. 40"));
+    QCOMPARE(shown_rows(w.meters_table()), 1);
+    QVERIFY(!w.meters_table()->isRowHidden(1));
+    search->setText(QStringLiteral("a019"));
+    QCOMPARE(shown_rows(w.meters_table()), 1);
+    search->setText(QStringLiteral("стояк"));
+    QCOMPARE(shown_rows(w.meters_table()), 2);
+    search->setText(QStringLiteral("нет такого"));
+    QCOMPARE(shown_rows(w.meters_table()), 0);
+    QCOMPARE(w.archive_table()->rowCount(), 0);
+}
+
+QTEST_MAIN(tst_journal_window)
+#include "tst_journal_window.moc"
