@@ -330,23 +330,12 @@ void RiserReadout::enable_buttons()
 
 bool RiserReadout::save_to(const QString &path, QString *error)
 {
-    QStringList titles;
-    for (int c = 0; c < ui.table->columnCount(); ++c) {
-        const QTableWidgetItem *title = ui.table->horizontalHeaderItem(c);
-        titles << (title ? title->text() : QString());
-    }
-    QList<QStringList> rows;
-    for (int r = 0; r < ui.table->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < ui.table->columnCount(); ++c)
-            cells << (ui.table->item(r, c) ? ui.table->item(r, c)->text() : QString());
-        rows << cells;
-    }
+    const ShownTable shown = shown_table(ui.table);
     QString text = arc::csv_line(
         {arc::csv_field(tr("Время чтения")), arc::csv_field(read_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")))});
     text += arc::csv_line({arc::csv_field(tr("Итог")), arc::csv_field(ui.status->text())});
     text += arc::csv_line({});
-    text += arc::csv_rows(titles, rows, serial);
+    text += arc::csv_rows(shown.titles, shown.rows, serial);
     return write_file_atomically(path, arc::csv_file(text), error);
 }
 

@@ -125,10 +125,10 @@ WatchWindow::WatchWindow(Exchanger *line, TargetSource target, std::function<Exc
     export_btn->setObjectName(QStringLiteral("watch_export_btn"));
     export_btn->setEnabled(false);
     connect(export_btn, &QPushButton::clicked, this, [this] {
-        const QString serial = meter_info ? meter_info->serial : QString();
         save_with_dialog(this, tr("Сохранить наблюдение"),
-                         arc::export_file_name(QStringLiteral("watch"), serial, started_at), tr("Файлы CSV (*.csv)"),
-                         &last_dir, [this](const QString &path, QString *error) { return save_to(path, error); });
+                         arc::export_file_name(QStringLiteral("watch"), watched_serial(), started_at),
+                         tr("Файлы CSV (*.csv)"), &last_dir,
+                         [this](const QString &path, QString *error) { return save_to(path, error); });
     });
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(stop_btn, 1);
@@ -284,24 +284,17 @@ void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
     say(text, false);
 }
 
+// The meter's serial number as its first round read it, or as it was asked by.
+QString WatchWindow::watched_serial() const
+{
+    if (meter_info)
+        return meter_info->serial;
+    return target.by_serial ? serial_text(target.serial) : QString();
+}
+
 bool WatchWindow::save_to(const QString &path, QString *error)
 {
-    QString serial;
-    if (meter_info)
-        serial = meter_info->serial;
-    else if (target.by_serial)
-        serial = serial_text(target.serial);
-    QStringList titles;
-    for (int c = 0; c < table->columnCount(); ++c)
-        titles << (table->horizontalHeaderItem(c) ? table->horizontalHeaderItem(c)->text() : QString());
-    QList<QStringList> rows;
-    for (int r = 0; r < table->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < table->columnCount(); ++c)
-            cells << (table->item(r, c) ? table->item(r, c)->text() : QString());
-        rows << cells;
-    }
-    QString text = arc::csv_line({arc::csv_field(tr("Серийный номер")), arc::csv_serial(serial)});
+    QString text = arc::csv_line({arc::csv_field(tr("Серийный номер")), arc::csv_serial(watched_serial())});
     text += arc::csv_line(
         {arc::csv_field(tr("Модель")), arc::csv_field(meter_info ? meter_info->model_name : QString())});
     text += arc::csv_line(
@@ -309,6 +302,7 @@ bool WatchWindow::save_to(const QString &path, QString *error)
     text += arc::csv_line(
         {arc::csv_field(tr("Начало")), arc::csv_field(started_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")))});
     text += arc::csv_line({});
-    text += arc::csv_rows(titles, rows);
+    const ShownTable shown = shown_table(table);
+    text += arc::csv_rows(shown.titles, shown.rows);
     return write_file_atomically(path, arc::csv_file(text), error);
 }

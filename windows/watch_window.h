@@ -64,6 +64,7 @@ public:
     bool watching() const;
     // The rows as shown, under the meter's serial number, model and the start.
     bool save_to(const QString &path, QString *error);
+    QString watched_serial() const;
 
 signals:
     void watching_changed(bool on);

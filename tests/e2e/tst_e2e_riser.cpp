@@ -188,14 +188,11 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     const QList<QStringList> saved = csv_lines(riser_file);
     QCOMPARE(saved.value(0).value(0), QStringLiteral("Время чтения"));
     QCOMPARE(saved.value(1), (QStringList{"Итог", "Считано 2 из 4"}));
-    QCOMPARE(saved.value(3).mid(0, 3), (QStringList{"Адрес", "Серийный номер", "Модель"}));
     QCOMPARE(saved.value(4).mid(0, 2), (QStringList{"3", "=\"0012345678ab\""}));
     QCOMPARE(saved.value(4).value(9), QStringLiteral("Нет ответа"));
     QCOMPARE(
         saved.value(5).mid(0, 8),
         (QStringList{"17", "=\"00a1b2c3d405\"", "c16 СВГ-15 RS485", "2", "12,346", "нет", "0", "30.01.2024 15:42:10"}));
-    QCOMPARE(saved.value(5).value(10), QStringLiteral("кв. 17"));
-    QCOMPARE(saved.value(7).value(1), QStringLiteral("=\"0031415926f0\""));
     QCOMPARE(saved.size(), 9); // the last line ended
 
     // The two that failed were asked again after the others.
@@ -288,8 +285,6 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QVERIFY(!watch_file.isEmpty());
     const QList<QStringList> watched = csv_lines(watch_file);
     QCOMPARE(watched.value(0), (QStringList{"Серийный номер", "=\"00a1b2c3d405\""}));
-    QCOMPARE(watched.value(2), (QStringList{"Адрес", "17"}));
-    QCOMPARE(watched.value(5).value(0), QStringLiteral("Время"));
     QCOMPARE(watched.size(), 6 + watch_table->rowCount() + 1);
     for (int r = 0; r < watch_table->rowCount(); ++r) {
         QCOMPARE(watched.value(6 + r).value(1), watch_table->item(r, 1)->text());
