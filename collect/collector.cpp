@@ -118,6 +118,10 @@ void Collector::start_writer()
                   .arg(journal_place(connection))
                   .arg(written));
     });
+    // The writer makes a new file's tables before the round opens its own
+    // connection to see what is there: two connections making them at once
+    // find the file locked, and the writer would give up on every reading.
+    writer->wait_written(journal_wait_ms);
 }
 
 bool Collector::stop()

@@ -115,8 +115,9 @@ void tst_collect::once_into_sqlite()
     QVERIFY2(run.out.contains("Не считаны:\n  Стояк 1 / кв. 3 (адрес 3): Нет ответа"), qPrintable(run.out));
 
     const QString db = dir.filePath("r.sqlite");
-    QCOMPARE(column(db, "SELECT serial || ' ' || label || ' ' || line FROM meters ORDER BY serial"),
-             (QStringList{"000000000001 кв. 1 Стояк 1", "000000000002 кв. 2 Стояк 1"}));
+    const QStringList meters = column(db, "SELECT serial || ' ' || label || ' ' || line FROM meters ORDER BY serial");
+    QVERIFY2(meters == (QStringList{"000000000001 кв. 1 Стояк 1", "000000000002 кв. 2 Стояк 1"}),
+             qPrintable(meters.join(", ") + "\n" + run.out));
     QCOMPARE(column(db, "SELECT volume_units FROM readings ORDER BY serial"), (QStringList{"12346", "5000"}));
     QCOMPARE(column(db, "SELECT count(*) FROM clock_settings WHERE abs(offset_after) <= 5"), QStringList{"2"});
     const QStringList records = column(db, "SELECT count(*) FROM archive_records GROUP BY serial");
