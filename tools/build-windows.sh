@@ -278,7 +278,6 @@ main() {
     t0=$(date +%s)
     install_packages
     ensure_qt
-    [ "${METER_WIN_QT_ONLY:-}" = 1 ] && return 0
     t=$(date +%s)
     build_project
     log "program and tests built in $(elapsed "$t")"
