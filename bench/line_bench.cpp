@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QTextStream>
 #include <sys/resource.h>
 
@@ -53,6 +54,7 @@ Result run_once(const Run &run, int baud, bool tcp)
     if (run.kind == Run::archive)
         app.set_text("ver_prot_line", QString::number(run.version));
     if (run.kind == Run::write) {
+        app.answer_questions(QMessageBox::Yes); // the rate and the parity are asked first
         for (const char *box : {"adr_click_w", "speed_click_w", "bit_click_w", "date_save_w", "write_time_click"})
             app.check(box);
         app.set_text("adr_line_w", "1");
