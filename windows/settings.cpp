@@ -7,6 +7,7 @@
 #include "ui_settings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QShowEvent>
@@ -24,6 +25,12 @@ settings::settings(QWidget *parent, port_lister lister)
     ui->setupUi(this);
     setWindowTitle(tr("Параметры СОМ порта"));
     set_port_lister(std::move(lister));
+    // A long name (a /dev/serial/by-id/ link, say) must not widen the window
+    // past the screen: the box keeps a usual width, the whole name is in its
+    // tooltip and in the list it drops.
+    ui->name_box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ui->name_box->setMinimumContentsLength(16);
+    connect(ui->name_box, &QComboBox::currentTextChanged, ui->name_box, &QWidget::setToolTip);
     ui->name_box->addItems(port_source());
     ui->host_line->setMaxLength(max_side_value_length);
     ui->tcp_port_line->setMaxLength(5);

@@ -23,6 +23,7 @@ private slots:
     void ports_listed_anew_on_show_data();
     void ports_listed_anew_on_show();
     void port_plugged_in_while_running();
+    void a_long_port_name_keeps_the_width();
     void network_line_checked_on_ok_data();
     void network_line_checked_on_ok();
 
@@ -221,6 +222,17 @@ void tst_settings_window::port_plugged_in_while_running()
     w.attach(&record);
     field<QPushButton>(w, "set_btn")->click();
     QCOMPARE(record.port_name, QStringLiteral("/dev/ttyUSB0"));
+}
+
+void tst_settings_window::a_long_port_name_keeps_the_width()
+{
+    const QString long_name = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    settings usual(nullptr, [] { return QStringList{"/dev/ttyUSB0"}; });
+    settings long_one(nullptr, [&long_name] { return QStringList{long_name}; });
+    usual.show();
+    long_one.show();
+    QCOMPARE(long_one.width(), usual.width());
+    QCOMPARE(field<QComboBox>(long_one, "name_box")->toolTip(), long_name);
 }
 
 void tst_settings_window::network_line_checked_on_ok_data()
