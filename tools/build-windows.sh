@@ -11,7 +11,8 @@
 #    still good; anything else rebuilds it. About 33 minutes of CPU time.
 # 3. Cross-builds the program and its tests into BUILD_DIR.
 # 4. Writes dist/configurator-<version>-win64.zip.
-# METER_WIN_PROGRAM_NICE, when set, is the niceness steps 3 and 4 run at.
+# METER_WIN_PROGRAM_NICE, when set, is the nice value steps 3 and 4 run at, set
+# for the whole session (CI starts this script in a session of its own).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -279,11 +280,13 @@ main() {
     t0=$(date +%s)
     install_packages
     ensure_qt
-    # CI builds the Qt beside its suites at a low priority and the program at
-    # the lowest, so that the program takes only the cores the suites leave
-    # idle; whatever this shell starts from now on inherits it.
+    # CI builds the program beside its suites at the lowest priority, so that
+    # it takes only the cores they leave idle. Whatever this shell starts from
+    # now on inherits its nice value; between sessions the kernel goes by the
+    # session's (its autogroup's), which CI gives this build a session for.
     if [ -n "${METER_WIN_PROGRAM_NICE:-}" ]; then
         renice -n "$METER_WIN_PROGRAM_NICE" -p $$ >/dev/null
+        { echo "$METER_WIN_PROGRAM_NICE" >"/proc/$$/autogroup"; } 2>/dev/null || true
     fi
     t=$(date +%s)
     build_project
