@@ -1,6 +1,7 @@
 // configurator-collect: many lines read unattended into the readings journal.
 #include "collect/collect_options.h"
 #include "collect/collector.h"
+#include "collect/console.h"
 #include "collect/consumption_report.h"
 #include "collect/lines_file.h"
 #include "journal/journal_place.h"
@@ -43,7 +44,7 @@ void quit_on_signals(QCoreApplication *app)
 
 int refuse(const QString &text)
 {
-    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    collect::print_line(stderr, text);
     return 2;
 }
 
