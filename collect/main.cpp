@@ -70,7 +70,7 @@ int main(int argc, char *argv[])
 
     QFile file(options->lines_file);
     if (!file.open(QIODevice::ReadOnly))
-        return refuse(QStringLiteral("%1: %2").arg(options->lines_file, file.errorString()));
+        return refuse(QStringLiteral("%1: %2").arg(options->lines_file, collect::unreadable_file_words(file)));
     const std::optional<collect::LinesFile> lines = collect::parse_lines(file.readAll(), options->lines_file, &error);
     if (!lines)
         return refuse(error);
