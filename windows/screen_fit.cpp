@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QTextLayout>
 #include <QToolTip>
 #include <QWidget>
 #include <QWindow>
@@ -37,7 +38,10 @@ namespace {
 class Elider : public QObject
 {
 public:
-    using QObject::QObject;
+    Elider(QLabel *label, int lines)
+        : QObject(label)
+        , max_lines(lines)
+    { }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -50,11 +54,12 @@ public:
             label->style()->drawItemText(
                 &painter, room, int(QStyle::visualAlignment(label->layoutDirection(), label->alignment())),
                 label->palette(), label->isEnabled(),
-                label->fontMetrics().elidedText(whole, Qt::ElideRight, room.width()), label->foregroundRole());
+                lines_within(whole, label->font(), room.width(), max_lines).join(QLatin1Char('\n')),
+                label->foregroundRole());
             return true;
         }
         case QEvent::ToolTip:
-            if (label->fontMetrics().horizontalAdvance(whole) > room.width())
+            if (!shows_whole(label))
                 QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), whole, label);
             else
                 QToolTip::hideText();
@@ -62,13 +67,46 @@ public:
         default: return false;
         }
     }
+
+    const int max_lines;
 };
 
 } // namespace
 
-void elide_to_width(QLabel *label)
+QStringList lines_within(const QString &text, const QFont &font, int width, int max_lines)
+{
+    const QFontMetrics metrics(font);
+    QStringList lines;
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        const QString rest = text.mid(line.textStart());
+        if (lines.size() == max_lines - 1) {
+            lines << metrics.elidedText(rest.trimmed(), Qt::ElideRight, width);
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+bool shows_whole(const QLabel *label)
+{
+    const Elider *elider = label->findChild<const Elider *>(QString(), Qt::FindDirectChildrenOnly);
+    const int lines = elider ? elider->max_lines : 1;
+    const QStringList shown = lines_within(label->text(), label->font(), label->contentsRect().width(), lines);
+    return shown.join(QString()).remove(QLatin1Char(' ')) == QString(label->text()).remove(QLatin1Char(' '));
+}
+
+void elide_to_width(QLabel *label, int lines)
 {
     label->setWordWrap(false);
     label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
-    label->installEventFilter(new Elider(label));
+    // The room of every line, whether the text needs it or not: a message
+    // that wraps does not move what is below it.
+    label->setMinimumHeight(label->fontMetrics().lineSpacing() * lines + label->contentsMargins().top()
+                            + label->contentsMargins().bottom());
+    label->installEventFilter(new Elider(label, lines));
 }
