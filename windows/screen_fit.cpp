@@ -33,6 +33,33 @@ void fit_to_screen(QWidget *window, QSize wanted)
     window->resize(wanted.expandedTo(window->minimumSizeHint()).boundedTo(screen_room(window)));
 }
 
+void keep_clear_of(QWidget *window, const QWidget *other)
+{
+    if (!other->isVisible())
+        return;
+    const QRect keep(other->mapToGlobal(QPoint(0, 0)), other->size());
+    const QRect frame = window->frameGeometry();
+    if (!frame.intersects(keep))
+        return;
+    const QScreen *screen = window->windowHandle() && window->windowHandle()->screen()
+        ? window->windowHandle()->screen()
+        : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    const int frame_height = frame.height() - window->height();
+    const int least = window->minimumSizeHint().height();
+    const int above = keep.top() - room.top() - frame_height;
+    const int below = room.bottom() - keep.bottom() - frame_height;
+    if (above >= least) {
+        window->resize(window->width(), qMin(window->height(), above));
+        window->move(frame.left(), room.top());
+    } else if (below >= least) {
+        window->resize(window->width(), qMin(window->height(), below));
+        window->move(frame.left(), keep.bottom() + 1);
+    }
+}
+
 namespace {
 
 class Elider : public QObject

@@ -11,6 +11,12 @@ class QWidget;
 // Layouts and scroll areas keep the window's minimum within that.
 void fit_to_screen(QWidget *window, QSize wanted = QSize());
 
+// Moves and shortens `window` so that its frame leaves `other` (a widget of
+// another window: the main window's status bar with its "Остановить")
+// uncovered, where the screen has room for the window's minimum above or
+// below it; otherwise leaves it as it is.
+void keep_clear_of(QWidget *window, const QWidget *other);
+
 // The free area of the screen the window is on, less its frame.
 QSize screen_room(const QWidget *window);
 
