@@ -1,5 +1,6 @@
 #include "collect/collector.h"
 
+#include "collect/console.h"
 #include "journal/journal_place.h"
 #include "journal/journal_writer.h"
 #include "meter/quantity.h"
@@ -21,9 +22,7 @@ QString tr(const char *text)
 
 void print(const QString &text)
 {
-    std::fputs(text.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    print_line(stdout, text);
 }
 
 // Reads that wait for the journal when the round is over: a server that

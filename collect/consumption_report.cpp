@@ -1,5 +1,6 @@
 #include "collect/consumption_report.h"
 
+#include "collect/console.h"
 #include "config/atomic_file.h"
 #include "journal/consumption.h"
 #include "journal/journal_place.h"
@@ -11,8 +12,7 @@ namespace collect {
 
 int print_consumption(const Options &options, const journal::Connection &connection)
 {
-    const auto say
-        = [](FILE *to, const QString &text) { std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), to); };
+    const auto say = print_line;
     journal::Store store(connection);
     if (!store.open()) {
         say(stderr,

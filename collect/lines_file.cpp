@@ -5,6 +5,7 @@
 #include "link/serial_number.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -308,13 +309,46 @@ QString MeterEntry::id_text() const
     return address > 0 ? QCoreApplication::translate("collect", "адрес %1").arg(address) : serial;
 }
 
+QString unreadable_file_words(const QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    if (!info.exists())
+        return tr("файл не найден");
+    if (info.isDir())
+        return tr("это папка, а не файл");
+    return tr("файл не читается: нет прав на чтение или он занят");
+}
+
+QString json_error_words(QJsonParseError::ParseError error)
+{
+    // Qt's own words are English and not in its Russian catalogue.
+    switch (error) {
+    case QJsonParseError::NoError: return QString();
+    case QJsonParseError::UnterminatedObject: return tr("объект не закрыт скобкой }");
+    case QJsonParseError::MissingNameSeparator: return tr("после имени нет двоеточия");
+    case QJsonParseError::UnterminatedArray: return tr("список не закрыт скобкой ]");
+    case QJsonParseError::MissingValueSeparator: return tr("между значениями нет запятой");
+    case QJsonParseError::IllegalValue: return tr("недопустимое значение");
+    case QJsonParseError::TerminationByNumber: return tr("файл оборван на числе");
+    case QJsonParseError::IllegalNumber: return tr("недопустимое число");
+    case QJsonParseError::IllegalEscapeSequence: return tr("недопустимый знак после \\");
+    case QJsonParseError::IllegalUTF8String: return tr("текст не в UTF-8");
+    case QJsonParseError::UnterminatedString: return tr("строка не закрыта кавычкой");
+    case QJsonParseError::MissingObject: return tr("пропущено значение");
+    case QJsonParseError::DeepNesting: return tr("слишком глубокая вложенность");
+    case QJsonParseError::DocumentTooLarge: return tr("файл слишком велик");
+    case QJsonParseError::GarbageAtEnd: return tr("лишнее после конца");
+    }
+    return tr("ошибка %1").arg(int(error));
+}
+
 std::optional<LinesFile> parse_lines(const QByteArray &text, const QString &file_name, QString *error)
 {
     QJsonParseError parsed;
     const QJsonDocument document = QJsonDocument::fromJson(text, &parsed);
     if (parsed.error != QJsonParseError::NoError) {
         *error = QStringLiteral("%1:%2: %3")
-                     .arg(file_name, place(text, parsed.offset), tr("не JSON: %1").arg(parsed.errorString()));
+                     .arg(file_name, place(text, parsed.offset), tr("не JSON: %1").arg(json_error_words(parsed.error)));
         return std::nullopt;
     }
     Reader reader;

@@ -8,6 +8,8 @@
 #include "link/frames.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QJsonParseError>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -45,6 +47,13 @@ struct LinesFile
 {
     QVector<LineEntry> lines;
 };
+
+// What is wrong with a file that is not JSON, in the operator's words.
+QString json_error_words(QJsonParseError::ParseError error);
+
+// Why a file that would not open cannot be read, in the operator's words
+// (QFile's own are the system's, in English on many a Windows).
+QString unreadable_file_words(const QFile &file);
 
 // `text` as read from `file_name`. On a fault, no value and `error` says
 // "FILE:LINE:COLUMN: ..." with the key at fault.

@@ -1,6 +1,7 @@
 // configurator-collect: many lines read unattended into the readings journal.
 #include "collect/collect_options.h"
 #include "collect/collector.h"
+#include "collect/console.h"
 #include "collect/consumption_report.h"
 #include "collect/lines_file.h"
 #include "journal/journal_place.h"
@@ -43,7 +44,7 @@ void quit_on_signals(QCoreApplication *app)
 
 int refuse(const QString &text)
 {
-    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    collect::print_line(stderr, text);
     return 2;
 }
 
@@ -69,7 +70,7 @@ int main(int argc, char *argv[])
 
     QFile file(options->lines_file);
     if (!file.open(QIODevice::ReadOnly))
-        return refuse(QStringLiteral("%1: %2").arg(options->lines_file, file.errorString()));
+        return refuse(QStringLiteral("%1: %2").arg(options->lines_file, collect::unreadable_file_words(file)));
     const std::optional<collect::LinesFile> lines = collect::parse_lines(file.readAll(), options->lines_file, &error);
     if (!lines)
         return refuse(error);

@@ -105,5 +105,5 @@ SettingsLoad load_port_settings(const QString &path, PortSettings &settings)
 
 bool save_port_settings(const QString &path, const PortSettings &settings)
 {
-    return write_file_atomically(path, format_port_settings(settings));
+    return write_file_atomically(path, with_line_end(format_port_settings(settings), line_end_of(path)));
 }

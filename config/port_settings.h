@@ -32,7 +32,8 @@ bool is_valid_period(int ms);
 
 // settings.txt: eight lines (port name, baud rate, stop bits, the main success
 // and failure periods, the archive success and failure periods, parity code),
-// each ended by "\n", in the local 8-bit encoding. A line that is missing or not
+// each ended by "\n" (a save keeps "\r\n" when the file was typed with it), in
+// the local 8-bit encoding. A line that is missing or not
 // a number, or a period that is not positive, keeps the default; so does a
 // port name longer than max_port_name_length or holding control characters.
 constexpr int max_port_name_length = 255;

@@ -59,5 +59,5 @@ bool update_side_settings(const QString &path, const SideSettings &changes)
     SideSettings settings = load_side_settings(path);
     for (auto it = changes.cbegin(); it != changes.cend(); ++it)
         settings.insert(it.key(), it.value());
-    return write_file_atomically(path, format_side_settings(settings));
+    return write_file_atomically(path, with_line_end(format_side_settings(settings), line_end_of(path)));
 }

@@ -22,6 +22,6 @@ QByteArray format_side_settings(const SideSettings &settings);
 
 // Nothing when the file is missing or unreadable.
 SideSettings load_side_settings(const QString &path);
-// Replaces the keys of `changes` in the file and keeps every other line;
-// written atomically.
+// Replaces the keys of `changes` in the file and keeps every other line and
+// the file's line ends; written atomically.
 bool update_side_settings(const QString &path, const SideSettings &changes);

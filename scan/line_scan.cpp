@@ -105,6 +105,12 @@ void LineScan::conclude(const ExchangeOutcome &outcome)
     last = conclude(outcome.answer);
 }
 
+SequenceProgress LineScan::progress() const
+{
+    const int total = config.range.size();
+    return {finished() ? total : current.address - config.range.first, total};
+}
+
 void LineScan::next_address()
 {
     if (current.address >= config.range.last) {

@@ -38,6 +38,8 @@ public:
 
     bool finished() const override { return state != State::running; }
     bool stopped() const { return state == State::stopped; }
+    // Addresses of the range done; the one being asked counts once it is.
+    SequenceProgress progress() const override;
     // The exchange to make now; meaningless once finished.
     const Exchange &exchange() const { return current; }
 

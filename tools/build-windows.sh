@@ -37,6 +37,8 @@ packages=(
     qttranslations5-l10n
     # tools/test-windows.sh: the stand-in built natively, its line, the zip
     qtbase5-dev libqt5serialport5-dev socat unzip xvfb xauth
+    # tools/test-windows.sh: wrestool lists the icon and version resources
+    icoutils
 )
 
 install_packages() {

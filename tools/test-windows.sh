@@ -157,7 +157,8 @@ log "end to end in $(( $(date +%s) - t )) s; the stand-in logged $requests lines
 # from another folder as a shortcut or a command prompt may, takes the port
 # from a settings.txt beside it, and when closed as a user closes it
 # (WM_CLOSE, as taskkill without /f sends) saves settings.txt beside itself,
-# all eight lines, and writes nothing into the folder it was started from.
+# all eight lines with the CRLF they were typed with, and writes nothing into
+# the folder it was started from.
 t=$(date +%s)
 zip=$(ls -t "$root"/dist/configurator-*-win64.zip 2>/dev/null | head -n 1 || true)
 if [ -z "$zip" ]; then
@@ -169,6 +170,19 @@ else
     (cd "$work/package" && unzip -q "$zip")
     exe=$(find "$work/package" -name configurator.exe | head -n 1)
     dir=$(dirname "$exe")
+    # Both programs carry the icon (group icon, type 14) and the version
+    # information (type 16) that Explorer shows.
+    for program in configurator configurator-collect; do
+        if wrestool -l --type=14 "$dir/$program.exe" 2>/dev/null | grep -q . \
+            && wrestool -x --raw --type=16 "$dir/$program.exe" 2>/dev/null | strings -e l | grep -qx "$program.exe"; then
+            log "ok   $program.exe carries its icon and version information"
+            passed=$((passed + 1))
+        else
+            log "FAIL $program.exe has no icon or no version information"
+            failed_programs+=("$program resources")
+            failed=$((failed + 1))
+        fi
+    done
     printf 'COM12\r\n' >"$dir/settings.txt"
     # The program itself has only Qt's Windows platform, which needs a
     # display: a virtual one, and a Wine server that starts with it.
@@ -195,7 +209,9 @@ else
     rc=0
     wait "$app" || rc=$?
     lines=$(tr -d '\r' <"$dir/settings.txt" | grep -c . || true)
-    if [ "$closed" = yes ] && [ "$rc" -eq 0 ] && [ "$lines" -eq 8 ] \
+    # Typed with CRLF above, and saved with CRLF: Notepad shows it as before.
+    crlf_lines=$(grep -c $'\r$' "$dir/settings.txt" || true)
+    if [ "$closed" = yes ] && [ "$rc" -eq 0 ] && [ "$lines" -eq 8 ] && [ "$crlf_lines" -eq 8 ] \
         && [ "$(head -n 1 "$dir/settings.txt" | tr -d '\r')" = COM12 ] \
         && [ -z "$(ls -A "$elsewhere")" ]; then
         log "ok   package: $(basename "$zip") ($(du -k "$zip" | cut -f1) KiB) starts, closes and saves its settings"

@@ -1821,6 +1821,78 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
         <source>%1: ожидается postgresql://пользователь@сервер:порт/база, пароль в %2</source>
         <translation>%1: postgresql://user@host:port/database expected, the password in %2</translation>
     </message>
+    <message>
+        <source>файл не найден</source>
+        <translation>file not found</translation>
+    </message>
+    <message>
+        <source>это папка, а не файл</source>
+        <translation>a folder, not a file</translation>
+    </message>
+    <message>
+        <source>файл не читается: нет прав на чтение или он занят</source>
+        <translation>cannot be read: no permission to read it, or it is in use</translation>
+    </message>
+    <message>
+        <source>объект не закрыт скобкой }</source>
+        <translation>object not closed by }</translation>
+    </message>
+    <message>
+        <source>после имени нет двоеточия</source>
+        <translation>no colon after the name</translation>
+    </message>
+    <message>
+        <source>список не закрыт скобкой ]</source>
+        <translation>list not closed by ]</translation>
+    </message>
+    <message>
+        <source>между значениями нет запятой</source>
+        <translation>no comma between values</translation>
+    </message>
+    <message>
+        <source>недопустимое значение</source>
+        <translation>illegal value</translation>
+    </message>
+    <message>
+        <source>файл оборван на числе</source>
+        <translation>the file ends in a number</translation>
+    </message>
+    <message>
+        <source>недопустимое число</source>
+        <translation>illegal number</translation>
+    </message>
+    <message>
+        <source>недопустимый знак после \</source>
+        <translation>illegal character after \</translation>
+    </message>
+    <message>
+        <source>текст не в UTF-8</source>
+        <translation>text not in UTF-8</translation>
+    </message>
+    <message>
+        <source>строка не закрыта кавычкой</source>
+        <translation>string not closed by a quote</translation>
+    </message>
+    <message>
+        <source>пропущено значение</source>
+        <translation>a value is missing</translation>
+    </message>
+    <message>
+        <source>слишком глубокая вложенность</source>
+        <translation>nested too deep</translation>
+    </message>
+    <message>
+        <source>файл слишком велик</source>
+        <translation>file too large</translation>
+    </message>
+    <message>
+        <source>лишнее после конца</source>
+        <translation>more after the end</translation>
+    </message>
+    <message>
+        <source>ошибка %1</source>
+        <translation>error %1</translation>
+    </message>
 </context>
 <context>
     <name>collect::Reader</name>

@@ -337,6 +337,16 @@ ENGLISH = {
         'The first address: the selected meters get addresses in turn, addresses taken are passed over',
     'Назначить адрес': 'Assign addresses', '1..31': '1..31', 'Записать выбранным': 'Write to selected',
     'Свободных адресов не осталось': 'No free address left',
+    # The collector's words for a lines file it cannot read
+    'файл не найден': 'file not found', 'это папка, а не файл': 'a folder, not a file',
+    'файл не читается: нет прав на чтение или он занят': 'cannot be read: no permission to read it, or it is in use',
+    'объект не закрыт скобкой }': 'object not closed by }', 'после имени нет двоеточия': 'no colon after the name',
+    'список не закрыт скобкой ]': 'list not closed by ]', 'между значениями нет запятой': 'no comma between values',
+    'недопустимое значение': 'illegal value', 'файл оборван на числе': 'the file ends in a number',
+    'недопустимое число': 'illegal number', 'недопустимый знак после \\': 'illegal character after \\',
+    'текст не в UTF-8': 'text not in UTF-8', 'строка не закрыта кавычкой': 'string not closed by a quote',
+    'пропущено значение': 'a value is missing', 'слишком глубокая вложенность': 'nested too deep',
+    'файл слишком велик': 'file too large', 'лишнее после конца': 'more after the end', 'ошибка %1': 'error %1',
 }
 
 

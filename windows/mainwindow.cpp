@@ -144,7 +144,11 @@ MainWindow::MainWindow(QWidget *parent)
     setCentralWidget(scroll);
     // The form's own size where the screen has room for it.
     fit_to_screen(this, scroll->widget()->sizeHint() + QSize(0, statusBar()->sizeHint().height()));
-    elide_to_width(ui->label_31);
+    // The status spans the window, not the form's first column, and a message
+    // the operator has to act on wraps to a second line instead of being cut.
+    ui->gridLayout_9->removeWidget(ui->label_31);
+    ui->gridLayout_9->addWidget(ui->label_31, 3, 0, 1, ui->gridLayout_9->columnCount());
+    elide_to_width(ui->label_31, 2);
 
     switch (load_port_settings(QLatin1String(settings_file), port_settings)) {
     case SettingsLoad::loaded:

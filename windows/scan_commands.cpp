@@ -8,6 +8,7 @@
 #include "ui_mainwindow.h"
 #include "windows/journal_link.h"
 #include "windows/scan_window.h"
+#include "windows/screen_fit.h"
 #include "windows/settings.h"
 
 void MainWindow::on_scan_btn_clicked()
@@ -54,7 +55,11 @@ void MainWindow::on_scan_btn_clicked()
             return line.port->set_line(wanted);
         });
     }
+    const bool first_showing = !windows.scan->isVisible();
     windows.scan->show();
+    // The search and the line's pass are stopped from the status bar here.
+    if (first_showing)
+        keep_clear_of(windows.scan, statusBar());
     windows.scan->raise();
     windows.scan->activateWindow();
 }

@@ -124,11 +124,13 @@ void ScanWindow::set_value_lists(const QStringList &rates, const QStringList &pa
     commission->set_value_lists(rates, parities);
 }
 
+// Every row the operator sees highlighted. selectedRows() would want every
+// cell of a row selected, and a column added since (the write's result) is not.
 QVector<int> ScanWindow::selected_rows() const
 {
     QVector<int> rows;
-    for (const QModelIndex &index : ui->scan_table->selectionModel()->selectedRows()) {
-        if (index.row() < found_count())
+    for (const QModelIndex &index : ui->scan_table->selectionModel()->selectedIndexes()) {
+        if (index.row() < found_count() && !rows.contains(index.row()))
             rows.append(index.row());
     }
     std::sort(rows.begin(), rows.end());
@@ -183,10 +185,7 @@ void ScanWindow::read_all(const ExchangeRules &rules, const QStringList &model_t
 {
     if (running())
         return;
-    QVector<int> rows;
-    for (const QModelIndex &index : ui->scan_table->selectionModel()->selectedRows())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
+    QVector<int> rows = selected_rows();
     if (rows.isEmpty())
         for (int row = 0; row < found_count(); ++row)
             rows.append(row);

@@ -2,6 +2,7 @@
 #include "mainwindow_probe.h"
 #include "test_bytes.h"
 #include "windows/mainwindow.h"
+#include "windows/screen_fit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,6 +53,8 @@ private slots:
     void escape_leaves_the_stored_settings();
     void settings_unsaved_at_exit_said();
     void about();
+    void status_read_whole_at_first_size_data();
+    void status_read_whole_at_first_size();
 
 private:
     template<typename T> static T *widget(QWidget &w, const char *name)
@@ -457,6 +460,40 @@ void tst_mainwindow::about()
     QVERIFY2(QRegularExpression("Версия \\d+\\.\\d+\\.\\d+\nСборка \\S+").match(said).hasMatch(), qPrintable(said));
     QVERIFY2(said.contains(QStringLiteral("Qt %1").arg(qVersion())), qPrintable(said));
     QVERIFY2(said.contains("LGPL"), qPrintable(said));
+}
+
+void tst_mainwindow::status_read_whole_at_first_size_data()
+{
+    // The longest messages the operator has to act on, as the status shows them.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("archive not kept") << QStringLiteral(
+        "Архив не записан в журнал: номер счетчика неизвестен, сначала считайте параметры")
+                                      << true;
+    QTest::newRow("clock range") << QStringLiteral(
+        "Часы счетчика хранят время от 01.01.1970 00:00:00 до 19.01.2038 03:14:07")
+                                 << true;
+    QTest::newRow("no addressing") << QStringLiteral("Не выбран способ обращения к счетчику") << true;
+    QTest::newRow("journal behind") << QStringLiteral("Журнал не успевает: последнее чтение в него не записано")
+                                    << true;
+    QTest::newRow("no line server") << QStringLiteral(
+        "Сервер линии не задан: укажите адрес и TCP порт в \"Настройка порта\"")
+                                    << true;
+    // Past two lines the rest is cut, and shown whole in the tooltip.
+    QTest::newRow("three lines' worth") << QStringLiteral("Слишком длинное сообщение ").repeated(12) << false;
+}
+
+void tst_mainwindow::status_read_whole_at_first_size()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, whole);
+    write_file("models_counter.csv", models);
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QLabel *status = widget<QLabel>(w, "label_31");
+    status->setText(text);
+    QCOMPARE(shows_whole(status), whole);
 }
 
 QTEST_MAIN(tst_mainwindow)

@@ -1,6 +1,7 @@
 // The lines file: what is taken, and every fault refused at its place.
 #include "collect/lines_file.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 class tst_lines_file : public QObject
@@ -10,6 +11,8 @@ private slots:
     void refused_data();
     void refused();
     void taken();
+    void unreadable_data();
+    void unreadable();
 };
 
 void tst_lines_file::refused_data()
@@ -21,7 +24,12 @@ void tst_lines_file::refused_data()
         return QByteArray("{\"lines\": [\n {\"name\": \"A\", \"port\": \"/dev/ttyS0\"") + more
             + ",\n  \"meters\": " + meters + "}\n]}";
     };
-    QTest::newRow("not JSON") << QByteArray("{\"lines\": [\n  {\"name\": }]}") << "f.json:2:13: не JSON";
+    // Qt's own words for JSON faults are English: the file's are Russian.
+    QTest::newRow("not JSON") << QByteArray("{\"lines\": [\n  {\"name\": }]}")
+                              << "f.json:2:13: не JSON: пропущено значение";
+    QTest::newRow("not JSON, no colon") << QByteArray("{\"lines\" []}") << "не JSON: после имени нет двоеточия";
+    QTest::newRow("not JSON, more after the end") << QByteArray("{\"lines\": []} x") << "не JSON: лишнее после конца";
+    QTest::newRow("not JSON, cut short") << QByteArray("{\"lines\": [") << "не JSON: список не закрыт";
     QTest::newRow("unknown key") << line("[{\"address\": 1}]", ", \"bauds\": 9600")
                                  << "f.json:2:38: lines[0].bauds: неизвестный ключ \"bauds\"";
     QTest::newRow("unknown meter key") << line("[{\"address\": 1, \"lable\": \"x\"}]")
@@ -89,6 +97,26 @@ void tst_lines_file::taken()
     QCOMPARE(file->lines[1].port, QString("/dev/ttyUSB0"));
     QCOMPARE(file->lines[1].baud_rate, 9600);
     QCOMPARE(file->lines[1].archive_fail_ms, 2000);
+}
+
+void tst_lines_file::unreadable_data()
+{
+    QTest::addColumn<QString>("name"); // in a scratch folder
+    QTest::addColumn<QString>("words");
+    QTest::newRow("missing") << "lines.json"
+                             << "файл не найден";
+    QTest::newRow("a folder") << "."
+                              << "это папка, а не файл";
+}
+
+void tst_lines_file::unreadable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, words);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(name));
+    QVERIFY(!file.open(QIODevice::ReadOnly));
+    QCOMPARE(collect::unreadable_file_words(file), words);
 }
 
 QTEST_MAIN(tst_lines_file)

@@ -140,6 +140,13 @@ void tst_e2e_screens::window_fits()
     }
     if (window_class == "MainWindow")
         QVERIFY(!app.window().menuWidget()); // an empty menu bar would only take room
+    if (window_class == "ScanWindow") {
+        // The search is stopped from the main window's status bar.
+        const QWidget *bar = app.window().statusBar();
+        const QRect status(bar->mapToGlobal(QPoint()), bar->size());
+        QVERIFY2(!w->frameGeometry().intersects(status),
+                 qPrintable(rect_text(w->frameGeometry()) + " covers " + rect_text(status)));
+    }
     if (window_class == "WatchWindow")
         app.click("watch_btn"); // stops it
 }

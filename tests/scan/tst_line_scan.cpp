@@ -111,6 +111,7 @@ class tst_line_scan : public QObject
     Q_OBJECT
 private slots:
     void empty_line();
+    void progress_counts_addresses();
     void meters_are_identified();
     void waits();
     void meter_falls_silent_data();
@@ -136,6 +137,23 @@ void tst_line_scan::empty_line()
     QVERIFY(!scan.stopped());
     QVERIFY(scan.meters().isEmpty());
     QCOMPARE(line.asked, (QList<QByteArray>{probe(1), probe(2), probe(3), probe(4), probe(5)}));
+}
+
+// The main window's bar shows it: "2 из 5", never "0 из 0".
+void tst_line_scan::progress_counts_addresses()
+{
+    FakeLine line;
+    line.devices[4] = meter(0x78AB);
+    LineScan scan(settings(3, 7));
+    QCOMPARE(scan.progress().done, 0);
+    QCOMPARE(scan.progress().total, 5);
+    scan.conclude(QByteArray()); // 3 is silent
+    QCOMPARE(scan.progress().done, 1);
+    scan.conclude(line.answer(scan.exchange())); // 4 answers: its identification follows
+    QCOMPARE(scan.progress().done, 1);
+    line.run(scan);
+    QCOMPARE(scan.progress().done, 5);
+    QCOMPARE(scan.progress().total, 5);
 }
 
 void tst_line_scan::meters_are_identified()
