@@ -50,10 +50,15 @@ QList<ConsumptionPoint> consumption_of(QVector<ArchiveReading> readings, int typ
 
 QList<ConsumptionPoint> consumption_series(const QList<QByteArray> &records, int type, int version, double scale)
 {
+    return consumption_series(decode_records(records, version), type, scale);
+}
+
+QList<ConsumptionPoint> consumption_series(const QList<Record> &records, int type, double scale)
+{
     QVector<ArchiveReading> readings;
-    for (const QByteArray &bytes : records) {
-        const Record r = decode_record(bytes, version);
-        if (r.event == event_empty || r.time < 0)
+    for (const Record &r : records) {
+        // A negative reading stays: the intervals beside it are not known.
+        if (r.empty() || r.time < 0)
             continue;
         readings.append({r.time, r.reading, scale});
     }

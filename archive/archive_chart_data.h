@@ -11,6 +11,8 @@
 
 namespace arc {
 
+struct Record;
+
 struct ConsumptionPoint
 {
     QDateTime start;    // time of the earlier record
@@ -42,6 +44,7 @@ QList<ConsumptionPoint> consumption_of(QVector<ArchiveReading> readings, int typ
 // first). Empty slots (event 7) and records without a valid time (negative)
 // are missing records.
 QList<ConsumptionPoint> consumption_series(const QList<QByteArray> &records, int type, int version, double scale);
+QList<ConsumptionPoint> consumption_series(const QList<Record> &records, int type, double scale);
 
 // Round values (1, 2 or 5 times a power of ten apart), at most max_count of
 // them, from at or below `low` to at or above `high`.

@@ -7,10 +7,14 @@ namespace arc {
 
 ArchiveSummary summarize_archive(const QList<QByteArray> &records, int type, int version, double scale)
 {
+    return summarize_archive(decode_records(records, version), type, scale);
+}
+
+ArchiveSummary summarize_archive(const QList<Record> &records, int type, double scale)
+{
     ArchiveSummary summary;
-    for (const QByteArray &bytes : records) {
-        const Record r = decode_record(bytes, version);
-        if (r.event == event_empty || r.time < 0)
+    for (const Record &r : records) {
+        if (r.empty() || r.time < 0)
             continue;
         const QDateTime time = QDateTime::fromSecsSinceEpoch(r.time, Qt::UTC);
         ++summary.records;
@@ -31,7 +35,7 @@ ArchiveSummary summarize_archive(const QList<QByteArray> &records, int type, int
             summary.months.append({month, 0.0, true});
         return summary.months.last();
     };
-    for (const ConsumptionPoint &point : consumption_series(records, type, version, scale)) {
+    for (const ConsumptionPoint &point : consumption_series(records, type, scale)) {
         const QDate last = month_of(point.end.addSecs(-1));
         if (point.known) {
             month_entry(last).value += point.value;

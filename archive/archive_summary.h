@@ -10,6 +10,8 @@
 
 namespace arc {
 
+struct Record;
+
 struct MonthConsumption
 {
     QDate month;        // the first day of the month
@@ -29,5 +31,6 @@ struct ArchiveSummary
 // A month with an interval of unknown consumption (arc::consumption_of) is not
 // known. `type` as in arc::consumption_series.
 ArchiveSummary summarize_archive(const QList<QByteArray> &records, int type, int version, double scale);
+ArchiveSummary summarize_archive(const QList<Record> &records, int type, double scale);
 
 } // namespace arc

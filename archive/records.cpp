@@ -1,8 +1,6 @@
 #include "archive/records.h"
-#include "meter/quantity.h"
 
-#include <QCoreApplication>
-
+#include "link/frames.h"
 #include "meter/register_map.h"
 
 namespace arc {
@@ -43,6 +41,7 @@ Record decode_record(const QByteArray &record, int version)
     const bool erased = record.count(char(0xFF)) == record.size();
     if (record.size() < 10 || erased) {
         r.event = event_empty;
+        r.erased = true;
         return r;
     }
     r.time = dword_at(record, 0);
@@ -53,27 +52,19 @@ Record decode_record(const QByteArray &record, int version)
     return r;
 }
 
-QStringList column_titles(const VolumeScale &scale)
+QList<Record> decode_records(const QList<QByteArray> &records, int version)
 {
-    return {QCoreApplication::translate("archive", "Номер записи"), QCoreApplication::translate("archive", "Время"),
-            quantity::volume_caption(QCoreApplication::translate("archive", "Показания"), scale),
-            QCoreApplication::translate("archive", "Событие"),
-            quantity::volume_caption(QCoreApplication::translate("archive", "Пок. обр. потока"), scale)};
+    QList<Record> decoded;
+    decoded.reserve(records.size());
+    for (const QByteArray &bytes : records)
+        decoded.append(decode_record(bytes, version));
+    return decoded;
 }
 
-QStringList record_row(int k, const QByteArray &record, int version, const VolumeScale &scale)
+QList<Record> archive_records(const QList<QByteArray> &frames, bool by_serial, int version)
 {
-    return record_row(k, decode_record(record, version), version, scale);
-}
-
-QStringList record_row(int k, const Record &r, int version, const VolumeScale &scale)
-{
-    const QString none = QStringLiteral("--");
-    if (r.event == event_empty)
-        return {QString::number(k), none, none, none, none};
-    // The forward reading never shows below 0; reverse flow keeps its sign.
-    return {QString::number(k), quantity::clock(r.time), quantity::volume(qMax(r.reading, 0), scale),
-            QString::number(r.event), version == reverse_flow_version ? quantity::volume(r.reverse_flow, scale) : none};
+    return decode_records(split_records(frames, modbus::archive_header_length(by_serial), record_length(version)),
+                          version);
 }
 
 } // namespace arc

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "meter/quantity.h"
-
 #include <QByteArray>
 #include <QList>
-#include <QStringList>
 #include <QtGlobal>
 
 // Archive answers and records: cutting answer frames into records and
-// turning a record into the texts of one table row. Widget-free.
+// decoding them into values that know when they hold none. Widget-free and
+// text-free: model/archive_texts words them.
 
 namespace arc {
 
@@ -25,21 +23,27 @@ QList<QByteArray> split_records(const QList<QByteArray> &frames, int header_leng
 struct Record
 {
     qint32 time = 0;    // seconds since 1970 UTC
-    qint32 reading = 0; // counted units
+    qint32 reading = 0; // counted units; below 0: the meter's mark for none
     quint16 event = 0;
     qint32 reverse_flow = 0; // counted units; version 3 only, else 0
+    bool erased = false;     // a slot the meter never wrote (all 0xFF), or cut short
+
+    // No values at all: an erased slot, or one the meter marked unused (event 7).
+    bool empty() const { return erased || event == event_empty; }
+    // A reading that may be billed: the meter writes a negative one into a
+    // record that holds none.
+    bool holds_value() const { return !empty() && reading >= 0; }
 };
 
 // One record of record_length(version) bytes. A record too short or all 0xFF
-// (a slot the meter never wrote) decodes as an empty slot (event_empty).
+// (a slot the meter never wrote) decodes as erased, with the event 7.
 Record decode_record(const QByteArray &record, int version);
 
-// Row 0 of every archive table; volumes in the scale's unit.
-QStringList column_titles(const VolumeScale &scale);
+// Records as cut by split_records, decoded.
+QList<Record> decode_records(const QList<QByteArray> &records, int version);
 
-// The column_count texts of record k (numbered from 0); a record with the
-// event 7 keeps its number, its values show "--".
-QStringList record_row(int k, const QByteArray &record, int version, const VolumeScale &scale);
-QStringList record_row(int k, const Record &record, int version, const VolumeScale &scale);
+// The records of one archive's answer frames (12-byte headers when asked by
+// serial number, else 6), decoded.
+QList<Record> archive_records(const QList<QByteArray> &frames, bool by_serial, int version);
 
 } // namespace arc

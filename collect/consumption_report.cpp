@@ -4,6 +4,7 @@
 #include "config/atomic_file.h"
 #include "journal/consumption.h"
 #include "journal/journal_place.h"
+#include "model/journal_texts.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -4,6 +4,7 @@
 
 #include "archive/records.h"
 #include "link/frames.h"
+#include "model/archive_texts.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -50,10 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(row.size() == arc::column_count);
         FUZZ_CHECK(row.at(0) == QString::number(k));
         if (decoded.event == arc::event_empty) {
+            FUZZ_CHECK(!decoded.holds_value());
             for (int c = 1; c < arc::column_count; ++c)
                 FUZZ_CHECK(row.at(c) == QStringLiteral("--"));
         } else {
             FUZZ_CHECK(row.at(3) == QString::number(decoded.event));
+            // A record without a value never shows a reading.
+            FUZZ_CHECK((row.at(2) == QStringLiteral("--")) == !decoded.holds_value());
             FUZZ_CHECK((row.at(4) == QStringLiteral("--")) == (version != 3));
         }
         if (version != 3)

@@ -1,30 +1,20 @@
 #include "journal/consumption.h"
 
-#include "archive/archive_export.h"
 #include "archive/archive_geometry.h"
 #include "archive/records.h"
-#include "meter/quantity.h"
-#include "meter/register_map.h"
 #include "meter/write_values.h"
 #include "scan/line_readout.h"
-
-#include <QCoreApplication>
 
 namespace journal {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("consumption", text);
-}
-
-QString archive_name(int type)
+ReadingAt::Source source_of(int type)
 {
     switch (type) {
-    case archive_geometry::hourly: return tr("часовой архив");
-    case archive_geometry::daily: return tr("суточный архив");
-    default: return tr("месячный архив");
+    case archive_geometry::hourly: return ReadingAt::Source::hourly;
+    case archive_geometry::daily: return ReadingAt::Source::daily;
+    default: return ReadingAt::Source::monthly;
     }
 }
 
@@ -57,12 +47,13 @@ ReadingAt reading_at(Store &store, const QString &serial, const QDateTime &momen
     const QList<ReadingRow> readings = store.readings(serial, low.toUTC(), high.toUTC());
     for (const ReadingRow &r : readings) {
         const qint64 distance = qAbs(r.read_at.secsTo(utc));
-        if (!r.volume_units || distance >= best)
+        // A negative volume is the meter's mark for none, as in its archive.
+        if (!r.volume_units || *r.volume_units < 0 || distance >= best)
             continue;
         best = distance;
         found.units = r.volume_units;
-        found.taken = r.read_at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
-        found.source = tr("опрос");
+        found.taken = r.read_at.toLocalTime();
+        found.source = ReadingAt::Source::poll;
         found.clock_off = r.meter_clock
             && qAbs(scan::clock_offset_s(qint32(*r.meter_clock), r.read_at.toLocalTime())) > clock_off_limit_s;
         *factor = r.factor;
@@ -75,13 +66,13 @@ ReadingAt reading_at(Store &store, const QString &serial, const QDateTime &momen
         for (const ArchiveRecordRow &r :
              store.archive_records(serial, type, wall_time_as_utc(low), wall_time_as_utc(high))) {
             const qint64 distance = qAbs(r.time - wall);
-            // An event-7 record shows no reading.
-            if (distance >= best || r.event == arc::event_empty)
+            // The journal keeps what the meter sent: a record without a value among them.
+            if (distance >= best || !as_record(r).holds_value())
                 continue;
             best = distance;
             found.units = r.reading;
-            found.taken = quantity::clock(qint32(r.time));
-            found.source = archive_name(type);
+            found.taken = QDateTime::fromSecsSinceEpoch(r.time, Qt::UTC);
+            found.source = source_of(type);
             const std::optional<qint64> offset = offset_near(readings, r.time);
             found.clock_off = offset && qAbs(*offset) > clock_off_limit_s;
             *factor = r.factor;
@@ -89,16 +80,6 @@ ReadingAt reading_at(Store &store, const QString &serial, const QDateTime &momen
         }
     }
     return found;
-}
-
-QString volume_or_empty(const std::optional<qint64> &units, double factor, int decimals)
-{
-    if (!units)
-        return QString();
-    // A meter kept in counts (its model unknown) says so.
-    const VolumeScale scale{factor, decimals};
-    const QString text = quantity::volume(*units, scale);
-    return scale.known() ? text : quantity::with_unit(text, scale);
 }
 
 } // namespace
@@ -126,63 +107,6 @@ QList<ConsumptionRow> consumption(Store &store, const QDateTime &from, const QDa
         rows.append(row);
     }
     return rows;
-}
-
-QStringList consumption_titles()
-{
-    return {tr("Метка"),
-            tr("Серийный номер"),
-            tr("Адрес"),
-            tr("Линия"),
-            tr("Показания на начало"),
-            tr("Взято"),
-            tr("Откуда"),
-            tr("Показания на конец"),
-            tr("Взято"),
-            tr("Откуда"),
-            tr("Расход"),
-            tr("Единицы"),
-            tr("Отметки")};
-}
-
-QStringList consumption_texts(const ConsumptionRow &row)
-{
-    QStringList marks;
-    if (!row.from.units)
-        marks << tr("нет показаний на начало");
-    if (!row.to.units)
-        marks << tr("нет показаний на конец");
-    if (row.clock_off())
-        marks << tr("часы счетчика расходятся более чем на 10 минут");
-    const std::optional<qint64> used
-        = row.complete() ? std::optional<qint64>(*row.to.units - *row.from.units) : std::nullopt;
-    return {row.label,
-            row.serial,
-            row.address,
-            row.line,
-            volume_or_empty(row.from.units, row.factor, row.decimals),
-            row.from.taken,
-            row.from.source,
-            volume_or_empty(row.to.units, row.factor, row.decimals),
-            row.to.taken,
-            row.to.source,
-            volume_or_empty(used, row.factor, row.decimals),
-            row.factor == 0.0 ? tr("ед.") : tr("м3"),
-            marks.join(QStringLiteral(", "))};
-}
-
-QByteArray consumption_csv(const QList<ConsumptionRow> &rows, const QDateTime &from, const QDateTime &to)
-{
-    const QString format = QStringLiteral("dd.MM.yyyy hh:mm");
-    QString text = arc::csv_line({arc::csv_field(tr("Расход за период")), arc::csv_field(from.toString(format)),
-                                  arc::csv_field(to.toString(format))});
-    text += arc::csv_line({});
-    QList<QStringList> texts;
-    for (const ConsumptionRow &row : rows)
-        texts << consumption_texts(row);
-    // Column 1 is the serial number.
-    text += arc::csv_rows(consumption_titles(), texts, 1);
-    return arc::csv_file(text);
 }
 
 } // namespace journal

@@ -5,7 +5,6 @@
 
 #include "journal/journal_store.h"
 
-#include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -22,9 +21,15 @@ constexpr qint64 clock_off_limit_s = 600;
 
 struct ReadingAt
 {
-    std::optional<qint64> units; // none: no reading near the moment
-    QString taken;               // when, as shown: the computer's time of a poll, the meter's of a record
-    QString source;              // "опрос" or the archive's name
+    enum class Source { none, poll, hourly, daily, monthly };
+
+    // None: no reading near the moment. Never negative: the meter's mark
+    // for no value is no reading.
+    std::optional<qint64> units;
+    // When: a poll by the computer's clock (local time), a record by the
+    // meter's (its wall time, as UTC).
+    QDateTime taken;
+    Source source = Source::none;
     bool clock_off = false;
 };
 
@@ -39,15 +44,9 @@ struct ConsumptionRow
     bool clock_off() const { return from.clock_off || to.clock_off; }
 };
 
-// `from` and `to` are the computer's local time.
+// `from` and `to` are the computer's local time. Each end takes the valid
+// reading nearest its moment: a poll's volume, or an archive record that
+// holds a value (not an empty slot, not the event 7, not a negative reading).
 QList<ConsumptionRow> consumption(Store &store, const QDateTime &from, const QDateTime &to);
-
-// As the archive export writes: UTF-8 with a byte-order mark, ";", decimal
-// commas; the serial number kept as text so that its leading zeros stay.
-QByteArray consumption_csv(const QList<ConsumptionRow> &rows, const QDateTime &from, const QDateTime &to);
-
-// The column titles, and one row's texts as a table shows them.
-QStringList consumption_titles();
-QStringList consumption_texts(const ConsumptionRow &row);
 
 } // namespace journal

@@ -110,19 +110,14 @@ QList<arc::ConsumptionPoint> consumption_points(const QList<ArchiveRecordRow> &r
     return arc::consumption_of(readings, records.isEmpty() ? 0 : records.first().type);
 }
 
-QList<QStringList> archive_record_texts(const QList<ArchiveRecordRow> &records, int version)
+arc::Record as_record(const ArchiveRecordRow &row)
 {
-    QList<QStringList> texts;
-    for (int k = 0; k < records.size(); ++k) {
-        const ArchiveRecordRow &r = records.at(k);
-        arc::Record record;
-        record.time = qint32(r.time);
-        record.reading = qint32(r.reading);
-        record.event = quint16(r.event);
-        record.reverse_flow = qint32(r.reverse_flow);
-        texts.append(arc::record_row(k, record, version, VolumeScale{r.factor, r.decimals}));
-    }
-    return texts;
+    arc::Record record;
+    record.time = qint32(row.time);
+    record.reading = qint32(row.reading);
+    record.event = quint16(row.event);
+    record.reverse_flow = qint32(row.reverse_flow);
+    return record;
 }
 
 Store::Store(const Connection &connection)

@@ -121,9 +121,8 @@ double volume_of(qint64 units, double factor);
 // chart draws it (arc::consumption_of): not known beside a missing record.
 QList<arc::ConsumptionPoint> consumption_points(const QList<ArchiveRecordRow> &records);
 
-// The records' table rows, numbered from 0 and shown as the archive window
-// numbers and shows a meter's records (an event-7 record: its number, "--").
-QList<QStringList> archive_record_texts(const QList<ArchiveRecordRow> &records, int version);
+// A kept record as the meter's archive holds it: it knows whether it holds a value.
+arc::Record as_record(const ArchiveRecordRow &row);
 
 class Store
 {

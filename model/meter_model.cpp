@@ -90,3 +90,32 @@ void MeterModel::add_write(const SessionWrite &write)
 {
     session_writes.append(write);
 }
+
+QList<SessionWrite> MeterModel::writes_to_polled() const
+{
+    QList<SessionWrite> own;
+    if (!poll_ran)
+        return own;
+    const QString serial = serial_for(polled_target);
+    bool address_ok = false;
+    const int address = polled.device_address.toInt(&address_ok);
+    for (const SessionWrite &w : session_writes) {
+        const MeterTarget &t = w.target;
+        const bool same = same_meter(t, polled_target)
+            || (t.by_serial && !serial.isEmpty() && serial_text(t.serial).compare(serial, Qt::CaseInsensitive) == 0)
+            || (!t.by_serial && address_ok && t.address == address);
+        if (same)
+            own.append(w);
+    }
+    return own;
+}
+
+QList<arc::Record> MeterModel::archive_records(int type) const
+{
+    QList<arc::Record> records;
+    for (const ReadArchive &a : archive_read.archives) {
+        if (a.type == type)
+            records += arc::archive_records(a.frames, archive_read.by_serial, archive_read.meter.protocol_version);
+    }
+    return records;
+}

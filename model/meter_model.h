@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/archive_reader.h"
+#include "archive/records.h"
 #include "link/exchanger.h"
 #include "link/frames.h"
 #include "meter/poll.h"
@@ -16,8 +17,9 @@
 // A write made since the program started, as the meter answered it.
 struct SessionWrite
 {
-    QDateTime at;  // the computer's time
-    QString meter; // "адрес 1" or "с/н 0012345678ab"
+    QDateTime at;       // the computer's time
+    MeterTarget target; // the meter written to, as it was addressed
+    QString meter;      // "адрес 1" or "с/н 0012345678ab"
     QString what;
     QString value;
     QString outcome;
@@ -86,9 +88,15 @@ public:
     void archive_added(const QVector<ReadArchive> &archives);
     void archive_over(int records_read, int records_total, bool complete);
     const ArchiveRead &archive() const { return archive_read; }
+    // The records of the last read's archive of `type`, decoded; empty
+    // slots and records without a value among them, as the meter keeps them.
+    QList<arc::Record> archive_records(int type) const;
 
     void add_write(const SessionWrite &write);
     const QList<SessionWrite> &writes() const { return session_writes; }
+    // The writes to the meter last polled, however it was addressed: by the
+    // address or the serial number the poll addressed it by or read from it.
+    QList<SessionWrite> writes_to_polled() const;
 
     // The line's statistics since the port was opened.
     void set_line(const Exchanger *line) { exchanger = line; }

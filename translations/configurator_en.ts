@@ -2160,6 +2160,10 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
 <context>
     <name>report</name>
     <message>
+        <source>%1 с</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
         <source>короткий ответ</source>
         <translation>too short</translation>
     </message>

@@ -5,7 +5,8 @@
 #include "archive/archive_geometry.h"
 #include "archive/records.h"
 #include "config/atomic_file.h"
-#include "link/frames.h"
+#include "model/archive_table_model.h"
+#include "model/archive_texts.h"
 #include "ui_archive.h"
 #include "windows/consumption_chart.h"
 #include "windows/save_dialog.h"
@@ -15,30 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
-#include <QTableWidget>
-
-namespace {
-
-// A table's record rows (row 0 holds the titles); rows left without items
-// (cleared) are skipped.
-QList<QStringList> record_rows(const QTableWidget *t)
-{
-    QList<QStringList> rows;
-    for (int r = 1; r < t->rowCount(); ++r) {
-        QStringList row;
-        bool shown = false;
-        for (int c = 0; c < t->columnCount(); ++c) {
-            const QTableWidgetItem *item = t->item(r, c);
-            row << (item ? item->text() : QString());
-            shown = shown || item;
-        }
-        if (shown)
-            rows << row;
-    }
-    return rows;
-}
-
-} // namespace
+#include <QTableView>
 
 archive::archive(QWidget *parent)
     : QWidget(parent)
@@ -49,6 +27,17 @@ archive::archive(QWidget *parent)
     ui->tabWidget->setTabText(0, tr("Часовой"));
     ui->tabWidget->setTabText(1, tr("Суточный"));
     ui->tabWidget->setTabText(2, tr("Месячный"));
+    for (int type = 1; type <= 3; ++type) {
+        models[type - 1] = new ArchiveTableModel(this);
+        QTableView *t = table(type);
+        t->setModel(models[type - 1]);
+        t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        t->verticalHeader()->hide();
+        // The number and the time as wide as they are; the values share the rest.
+        for (int c = 0; c < arc::column_count; ++c)
+            t->horizontalHeader()->setSectionResizeMode(c,
+                                                        c < 2 ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
+    }
 
     // Beside the tables; the two share the width as the operator drags it.
     chart = new consumption_chart(this);
@@ -83,7 +72,7 @@ archive::~archive()
     delete ui;
 }
 
-QTableWidget *archive::table(int type) const
+QTableView *archive::table(int type) const
 {
     switch (type) {
     case 1: return ui->tableWidget;
@@ -93,12 +82,15 @@ QTableWidget *archive::table(int type) const
     }
 }
 
+ArchiveTableModel *archive::table_model(int type) const
+{
+    return type >= 1 && type <= 3 ? models[type - 1] : nullptr;
+}
+
 void archive::clear_tables()
 {
-    for (int type = 1; type <= 3; ++type) {
-        table(type)->clear();
-        shown[type - 1] = shown_archive();
-    }
+    for (ArchiveTableModel *m : models)
+        m->clear();
     update_chart();
 }
 
@@ -115,60 +107,14 @@ void archive::set_by_serial(bool by_serial)
 
 void archive::add_archive(QList<QByteArray> frames, int type, bool whole)
 {
-    this->frames.append(frames);
-    split_records();
-    current_type = type;
-    if (table(type)) {
-        shown[type - 1] = {records, version, scale};
-        setup_table();
-        // A read cut short: the records it got, then the rows it did not.
-        if (!whole && archive_geometry::is_supported_version(version))
-            table(type)->setRowCount(qMax(table(type)->rowCount(), archive_geometry::depth(version, type) + 1));
-        update_chart();
-    } else {
-        // Nothing to show them in; they must not leak into the next archive.
-        records.clear();
-        current_type = 0;
-    }
-}
-
-void archive::split_records()
-{
-    records.append(arc::split_records(frames, modbus::archive_header_length(by_serial), arc::record_length(version)));
-    frames.clear();
-}
-
-void archive::setup_table()
-{
-    QTableWidget *t = table(current_type);
-    t->setRowCount(records.size() + 1);
-    t->setColumnCount(arc::column_count);
-    // The number and the time as wide as they are; the values share the rest.
-    for (int c = 0; c < arc::column_count; ++c)
-        t->horizontalHeader()->setSectionResizeMode(c, c < 2 ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
-    const QStringList titles = arc::column_titles(shown[current_type - 1].scale);
-    for (int c = 0; c < arc::column_count; ++c)
-        t->setItem(0, c, new QTableWidgetItem(titles.at(c)));
-    for (int r = 1; r <= records.size(); ++r)
-        t->setItem(r, 0, new QTableWidgetItem(QString::number(r - 1)));
-    t->horizontalHeader()->hide();
-    t->verticalHeader()->hide();
-    fill_table();
-}
-
-void archive::fill_table()
-{
-    QTableWidget *t = table(current_type);
-    for (int k = 0; k < records.size(); ++k) {
-        const QStringList row = arc::record_row(k, records.at(k), version, scale);
-        for (int c = 1; c < arc::column_count; ++c) {
-            auto *item = new QTableWidgetItem(row.at(c));
-            item->setData(Qt::TextAlignmentRole, int(Qt::AlignRight));
-            t->setItem(k + 1, c, item);
-        }
-    }
-    current_type = 0;
-    records.clear();
+    ArchiveTableModel *m = table_model(type);
+    if (!m)
+        return;
+    // A read cut short: the records it got, then the rows it did not.
+    const int rows
+        = !whole && archive_geometry::is_supported_version(version) ? archive_geometry::depth(version, type) : 0;
+    m->set_records(arc::archive_records(frames, by_serial, version), version, scale, rows);
+    update_chart();
 }
 
 void archive::set_meter_serial(const QString &serial)
@@ -186,7 +132,7 @@ bool archive::save_to(const QString &path, QString *error)
 {
     QList<arc::CsvSection> sections;
     for (int type = 1; type <= 3; ++type)
-        sections.append({ui->tabWidget->tabText(type - 1), record_rows(table(type))});
+        sections.append({ui->tabWidget->tabText(type - 1), models[type - 1]->record_texts()});
     const arc::CsvHeader header{meter_serial, meter_model, version > 0 ? QString::number(version) : QString(), read_at,
                                 scale};
     return write_file_atomically(path, arc::archive_csv(header, sections), error);
@@ -210,15 +156,15 @@ void archive::update_chart()
     const int index = ui->tabWidget->currentIndex();
     if (!chart || index < 0 || index > 2)
         return;
-    const shown_archive &a = shown[index];
-    chart->set_series(arc::consumption_series(a.records, index + 1, a.version, a.scale.factor),
-                      quantity::volume_unit(a.scale));
+    const ArchiveTableModel *m = models[index];
+    chart->set_series(arc::consumption_series(m->records(), index + 1, m->scale().factor),
+                      quantity::volume_unit(m->scale()));
 }
 
 arc::ArchiveSummary archive::summary(int type) const
 {
     if (type < 1 || type > 3)
         return {};
-    const shown_archive &a = shown[type - 1];
-    return arc::summarize_archive(a.records, type, a.version, a.scale.factor);
+    const ArchiveTableModel *m = models[type - 1];
+    return arc::summarize_archive(m->records(), type, m->scale().factor);
 }

@@ -9,7 +9,8 @@
 #include <QString>
 #include <QWidget>
 
-class QTableWidget;
+class QTableView;
+class ArchiveTableModel;
 class consumption_chart;
 class QLabel;
 
@@ -30,7 +31,7 @@ public:
     explicit archive(QWidget *parent = nullptr);
     ~archive() override;
 
-    // Removes every item of the three tables; row and column counts stay.
+    // Empties the three tables.
     void clear_tables();
     // The version the read is sized by and the scale of its volumes.
     void set_version_scale(int version, const VolumeScale &scale);
@@ -43,7 +44,9 @@ public:
     void set_read_state(int read, int total);
 
     // The table of archive type 1..3, nullptr for any other type.
-    QTableWidget *table(int type) const;
+    QTableView *table(int type) const;
+    // What that table shows.
+    ArchiveTableModel *table_model(int type) const;
 
     // Names the file the save button suggests; empty: a generic name.
     void set_meter_serial(const QString &serial);
@@ -56,7 +59,7 @@ public:
     // The serial number the shown archives were read from.
     QString serial() const { return meter_serial; }
 
-    // The three tables as they are shown, into one CSV file.
+    // The three tables' models as they are shown, into one CSV file.
     bool save_to(const QString &path, QString *error);
 
 private slots:
@@ -64,29 +67,13 @@ private slots:
     void on_tabWidget_currentChanged(int index);
 
 private:
-    // Records of the archive a table shows, with the version and scale it
-    // was read with: the chart is drawn from them.
-    struct shown_archive
-    {
-        QList<QByteArray> records;
-        int version = 0;
-        VolumeScale scale;
-    };
-
     void update_chart();
 
-    void split_records();
-    void setup_table();
-    void fill_table();
-
     Ui::archive *ui;
-    QList<QByteArray> records;
-    QList<QByteArray> frames;
     int version = 0;
     VolumeScale scale;
     bool by_serial = false;
-    int current_type = 0;
-    shown_archive shown[3];
+    ArchiveTableModel *models[3] = {};
     consumption_chart *chart = nullptr;
     QLabel *state_label = nullptr;
     QString meter_serial;

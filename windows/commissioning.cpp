@@ -275,6 +275,7 @@ void Commissioning::record_writes()
             continue;
         SessionWrite write;
         write.at = QDateTime::currentDateTime();
+        write.target = meter.target;
         write.meter = meter.target.by_serial
             ? QCoreApplication::translate("WriteJob", "с/н %1").arg(serial_text(meter.target.serial))
             : QCoreApplication::translate("WriteJob", "адрес %1").arg(meter.target.address);

@@ -2,13 +2,14 @@
 
 #include "archive/archive_export.h"
 #include "config/atomic_file.h"
+#include "model/consumption_table_model.h"
 #include "windows/save_dialog.h"
 #include "windows/screen_fit.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 ConsumptionWindow::ConsumptionWindow(QWidget *parent)
@@ -19,10 +20,10 @@ ConsumptionWindow::ConsumptionWindow(QWidget *parent)
     state = new QLabel(this);
     state->setObjectName(QStringLiteral("consumption_state"));
     state->setWordWrap(true);
-    const QStringList titles = journal::consumption_titles();
-    rows_table = new QTableWidget(0, titles.size(), this);
+    rows = new ConsumptionTableModel(this);
+    rows_table = new QTableView(this);
     rows_table->setObjectName(QStringLiteral("consumption_table"));
-    rows_table->setHorizontalHeaderLabels(titles);
+    rows_table->setModel(rows);
     rows_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rows_table->verticalHeader()->hide();
     rows_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -45,26 +46,17 @@ ConsumptionWindow::ConsumptionWindow(QWidget *parent)
 void ConsumptionWindow::show_period(const QList<journal::ConsumptionRow> &rows, const QDateTime &from,
                                     const QDateTime &to, const QString &fault)
 {
-    shown = fault.isEmpty() ? rows : QList<journal::ConsumptionRow>();
-    period_from = from;
-    period_to = to;
+    const QList<journal::ConsumptionRow> shown = fault.isEmpty() ? rows : QList<journal::ConsumptionRow>();
+    this->rows->set_rows(shown, from, to);
     state->setText(fault.isEmpty() ? tr("С %1 по %2, счетчиков: %3")
                                          .arg(from.toString(QStringLiteral("dd.MM.yyyy hh:mm")),
                                               to.toString(QStringLiteral("dd.MM.yyyy hh:mm")))
                                          .arg(shown.size())
                                    : fault);
     state->setStyleSheet(fault.isEmpty() ? QString() : QStringLiteral("QLabel {color:red;}"));
-    rows_table->setRowCount(shown.size());
-    for (int r = 0; r < shown.size(); ++r) {
-        const QStringList texts = journal::consumption_texts(shown.at(r));
-        for (int c = 0; c < texts.size(); ++c)
-            rows_table->setItem(r, c, new QTableWidgetItem(texts.at(c)));
-        if (!shown.at(r).complete() || shown.at(r).clock_off())
-            rows_table->item(r, texts.size() - 1)->setForeground(Qt::red);
-    }
 }
 
 bool ConsumptionWindow::save_to(const QString &path, QString *error)
 {
-    return write_file_atomically(path, journal::consumption_csv(shown, period_from, period_to), error);
+    return write_file_atomically(path, rows->csv(), error);
 }

@@ -6,7 +6,8 @@
 #include <QWidget>
 
 class QLabel;
-class QTableWidget;
+class QTableView;
+class ConsumptionTableModel;
 
 // "Расход за период": every meter of the journal with its readings at the
 // start and the end of the period, the consumption and its marks; saved as
@@ -21,12 +22,12 @@ public:
     void show_period(const QList<journal::ConsumptionRow> &rows, const QDateTime &from, const QDateTime &to,
                      const QString &fault);
     bool save_to(const QString &path, QString *error);
-    QTableWidget *table() const { return rows_table; }
+    QTableView *table() const { return rows_table; }
+    ConsumptionTableModel *model() const { return rows; }
 
 private:
-    QList<journal::ConsumptionRow> shown;
-    QDateTime period_from, period_to;
+    ConsumptionTableModel *rows = nullptr;
     QLabel *state = nullptr;
-    QTableWidget *rows_table = nullptr;
+    QTableView *rows_table = nullptr;
     QString last_dir;
 };

@@ -5,6 +5,8 @@
 #include "archive/records.h"
 #include "config/atomic_file.h"
 #include "meter/register_map.h"
+#include "model/archive_texts.h"
+#include "model/journal_texts.h"
 #include "windows/consumption_chart.h"
 #include "windows/consumption_window.h"
 #include "windows/flow_layout.h"

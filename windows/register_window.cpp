@@ -260,6 +260,7 @@ void RegisterWindow::run_over()
     say(outcome.left(1).toUpper() + outcome.mid(1), error);
     SessionWrite write;
     write.at = QDateTime::currentDateTime();
+    write.target = run->target();
     write.meter = meter_text(run->target());
     write.what = tr("регистры с %1").arg(registers::hex_text(run->first_register()));
     write.value = values_text(run->values_written());

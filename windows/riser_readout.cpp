@@ -193,6 +193,7 @@ void RiserReadout::record_writes()
             continue;
         SessionWrite write;
         write.at = QDateTime::currentDateTime();
+        write.target = meter.target;
         write.meter = meter.target.by_serial ? tr("с/н %1").arg(serial_text(meter.target.serial))
                                              : tr("адрес %1").arg(meter.target.address);
         write.what = tr("Время");

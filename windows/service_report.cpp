@@ -1,7 +1,6 @@
 #include "windows/service_report.h"
 
 #include "archive/archive_geometry.h"
-#include "archive/records.h"
 #include "link/answer_check.h"
 #include "meter/quantity.h"
 #include "meter/register_map.h"
@@ -96,7 +95,7 @@ ServiceReportData service_report_data(const MeterModel &meter, const PortSetting
     d.read_at = meter.clock_read_at();
     if (v.clock_seconds && d.read_at.isValid())
         d.clock_offset_s = wall_time_as_utc(d.read_at).secsTo(QDateTime::fromSecsSinceEpoch(*v.clock_seconds, Qt::UTC));
-    d.writes = meter.writes();
+    d.writes = meter.writes_to_polled();
     // Only an archive of this meter: another one may have been read since.
     const ArchiveRead &read = meter.archive();
     d.archive_of_other_meter = !read.archives.isEmpty() && !read.meter.serial.isEmpty() && !d.serial.isEmpty()
@@ -105,14 +104,8 @@ ServiceReportData service_report_data(const MeterModel &meter, const PortSetting
         = {QT_TRANSLATE_NOOP("MainWindow", "Часовой"), QT_TRANSLATE_NOOP("MainWindow", "Суточный"),
            QT_TRANSLATE_NOOP("MainWindow", "Месячный")};
     for (int type = archive_geometry::hourly; type <= archive_geometry::monthly && !d.archive_of_other_meter; ++type) {
-        QList<QByteArray> records;
-        for (const ReadArchive &a : read.archives) {
-            if (a.type == type)
-                records += arc::split_records(a.frames, modbus::archive_header_length(read.by_serial),
-                                              arc::record_length(read.meter.protocol_version));
-        }
         const arc::ArchiveSummary summary
-            = arc::summarize_archive(records, type, read.meter.protocol_version, read.meter.scale.factor);
+            = arc::summarize_archive(meter.archive_records(type), type, read.meter.scale.factor);
         if (summary.records > 0)
             d.archives.append({tr(archive_names[type - 1]), summary});
     }
@@ -153,7 +146,8 @@ QString service_report_html(const ServiceReportData &d)
     h += row(QCoreApplication::translate("report", "Часы счётчика"), shown(d.meter_clock));
     h += row(QCoreApplication::translate("report", "Время компьютера при чтении"), time_text(d.read_at));
     h += row(QCoreApplication::translate("report", "Расхождение (счётчик − компьютер)"),
-             d.clock_offset_s ? quantity::offset(*d.clock_offset_s) : QStringLiteral("—"));
+             d.clock_offset_s ? QCoreApplication::translate("report", "%1 с").arg(quantity::offset(*d.clock_offset_s))
+                              : QStringLiteral("—"));
     h += QStringLiteral("</table>");
 
     h += QStringLiteral("<h3>%1</h3>")

@@ -184,6 +184,7 @@ void WriteJob::record_results()
             continue;
         SessionWrite write;
         write.at = QDateTime::currentDateTime();
+        write.target = target;
         write.meter
             = target.by_serial ? tr("с/н %1").arg(serial_text(target.serial)) : tr("адрес %1").arg(target.address);
         write.what = tr(names[item]);

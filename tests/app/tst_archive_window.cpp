@@ -1,4 +1,6 @@
 #include "archive/records.h"
+#include "model/archive_table_model.h"
+#include "model/archive_texts.h"
 #include "test_bytes.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
@@ -9,7 +11,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,6 +21,8 @@ namespace {
 const QByteArray v2_record = QByteArray::fromHex("0ef065b9303900000000");
 const QByteArray v3_record = v2_record + QByteArray::fromHex("ffffffff");
 const QByteArray empty_slot_v2 = QByteArray::fromHex("0ef065b9303900000007");
+// A record the meter wrote without a value: its reading -1.
+const QByteArray no_value_v2 = QByteArray::fromHex("0ef065b9ffffffff0000");
 
 // A version 3 record whose reading is n, so rows can be told apart.
 QByteArray v3_numbered(int n)
@@ -37,11 +41,19 @@ QByteArray answer(int header, const QByteArray &records)
     return QByteArray(header, '\x01') + records + QByteArray::fromHex("abcd");
 }
 
-QStringList row_texts(const QTableWidget *t, int row)
+QStringList row_texts(const QTableView *t, int row)
 {
     QStringList texts;
-    for (int c = 0; c < t->columnCount(); ++c)
-        texts << (t->item(row, c) ? t->item(row, c)->text() : QStringLiteral("<none>"));
+    for (int c = 0; c < t->model()->columnCount(); ++c)
+        texts << t->model()->index(row, c).data().toString();
+    return texts;
+}
+
+QStringList header_texts(const QTableView *t)
+{
+    QStringList texts;
+    for (int c = 0; c < t->model()->columnCount(); ++c)
+        texts << t->model()->headerData(c, Qt::Horizontal).toString();
     return texts;
 }
 
@@ -65,7 +77,7 @@ private slots:
     void no_records_data();
     void no_records();
     void nothing_carried_to_the_next_archive();
-    void clear_tables_keeps_counts();
+    void clear_tables_empties_them();
     void table_look();
     void serial_header_on_address_answers();
     void save_writes_what_the_tables_show();
@@ -108,9 +120,11 @@ void tst_archive_window::fills_the_table_of_its_type_data()
     QTest::addColumn<QList<QByteArray>>("frames");
     QTest::addColumn<QList<QStringList>>("rows");
 
-    QTest::newRow("hourly v2") << 1 << 2 << false << QList<QByteArray>{answer(6, v2_record + empty_slot_v2)}
+    QTest::newRow("hourly v2") << 1 << 2 << false
+                               << QList<QByteArray>{answer(6, v2_record + empty_slot_v2 + no_value_v2)}
                                << QList<QStringList>{{"0", "30.01.2024 15:00:00", "12.345", "0", "--"},
-                                                     {"1", "--", "--", "--", "--"}};
+                                                     {"1", "--", "--", "--", "--"},
+                                                     {"2", "30.01.2024 15:00:00", "--", "0", "--"}};
     QTest::newRow("daily v3") << 2 << 3 << false << QList<QByteArray>{answer(6, v3_record), answer(6, v3_numbered(5))}
                               << QList<QStringList>{{"0", "30.01.2024 15:00:00", "12.345", "0", "-0.001"},
                                                     {"1", "30.01.2024 15:00:00", "0.005", "0", "-0.005"}};
@@ -131,15 +145,19 @@ void tst_archive_window::fills_the_table_of_its_type()
     w->set_by_serial(by_serial);
     w->add_archive(frames, type);
 
-    QTableWidget *t = w->table(type);
-    QCOMPARE(t->rowCount(), rows.size() + 1);
-    QCOMPARE(t->columnCount(), 5);
-    QCOMPARE(row_texts(t, 0), titles);
-    for (int k = 0; k < rows.size(); ++k)
-        QCOMPARE(row_texts(t, k + 1), rows.at(k));
+    const QTableView *t = w->table(type);
+    QCOMPARE(t->model(), w->table_model(type));
+    QCOMPARE(t->model()->rowCount(), rows.size());
+    QCOMPARE(header_texts(t), titles);
+    for (int k = 0; k < rows.size(); ++k) {
+        QCOMPARE(row_texts(t, k), rows.at(k));
+        // What the meter holds cannot be typed over.
+        for (int c = 0; c < 5; ++c)
+            QVERIFY(!(t->model()->flags(t->model()->index(k, c)) & Qt::ItemIsEditable));
+    }
     for (int other = 1; other <= 3; ++other) {
         if (other != type)
-            QCOMPARE(w->table(other)->rowCount(), 0);
+            QCOMPARE(w->table(other)->model()->rowCount(), 0);
     }
 }
 
@@ -157,14 +175,15 @@ void tst_archive_window::whole_hourly_archive_v3()
     w->set_version_scale(3, VolumeScale{0.0, 0});
     w->add_archive(frames, 1);
 
-    QTableWidget *t = w->table(1);
-    QCOMPARE(t->rowCount(), 337);
+    const QTableView *t = w->table(1);
+    QCOMPARE(t->model()->rowCount(), 336);
     // No factor: the volumes are counts, and the titles say so.
-    QCOMPARE(row_texts(t, 0), arc::column_titles(VolumeScale()));
+    QCOMPARE(header_texts(t), arc::column_titles(VolumeScale()));
     for (int k = 0; k < 336; ++k) {
-        QCOMPARE(t->item(k + 1, 0)->text(), QString::number(k));
-        QCOMPARE(t->item(k + 1, 2)->text(), QString::number(k));
-        QCOMPARE(t->item(k + 1, 4)->text(), QString::number(-k));
+        const QStringList row = row_texts(t, k);
+        QCOMPARE(row.at(0), QString::number(k));
+        QCOMPARE(row.at(2), QString::number(k));
+        QCOMPARE(row.at(4), QString::number(-k));
     }
 }
 
@@ -184,63 +203,56 @@ void tst_archive_window::no_records()
     QFETCH(QList<QByteArray>, frames);
     w->set_version_scale(version, VolumeScale{0.001, 3});
     w->add_archive(frames, 2);
-    QTableWidget *t = w->table(2);
-    QCOMPARE(t->rowCount(), 1);
-    QCOMPARE(t->columnCount(), 5);
-    QCOMPARE(row_texts(t, 0), titles);
+    const QTableView *t = w->table(2);
+    QCOMPARE(t->model()->rowCount(), 0);
+    QCOMPARE(header_texts(t), titles);
 }
 
 void tst_archive_window::nothing_carried_to_the_next_archive()
 {
     w->add_archive({answer(6, v3_record + v3_record)}, 1);
     w->add_archive({}, 2);
-    QCOMPARE(w->table(2)->rowCount(), 1);
+    QCOMPARE(w->table(2)->model()->rowCount(), 0);
 
     // A type without a table must not leave its records for the next one.
     w->add_archive({answer(6, v3_record)}, 0);
     w->add_archive({answer(6, v3_numbered(3))}, 3);
-    QCOMPARE(w->table(3)->rowCount(), 2);
-    QCOMPARE(w->table(3)->item(1, 2)->text(), QStringLiteral("0.003"));
+    QCOMPARE(w->table(3)->model()->rowCount(), 1);
+    QCOMPARE(row_texts(w->table(3), 0).at(2), QStringLiteral("0.003"));
 
-    QCOMPARE(w->table(1)->rowCount(), 3);
+    QCOMPARE(w->table(1)->model()->rowCount(), 2);
 }
 
-void tst_archive_window::clear_tables_keeps_counts()
+void tst_archive_window::clear_tables_empties_them()
 {
     w->add_archive({answer(6, v3_record + v3_record)}, 1);
     w->add_archive({answer(6, v3_record)}, 3);
     w->clear_tables();
-    const int rows[] = {0, 3, 0, 2};
-    for (int type = 1; type <= 3; ++type) {
-        QTableWidget *t = w->table(type);
-        QCOMPARE(t->rowCount(), rows[type]);
-        QCOMPARE(t->columnCount(), type == 2 ? 0 : 5);
-        for (int r = 0; r < t->rowCount(); ++r)
-            for (int c = 0; c < t->columnCount(); ++c)
-                QVERIFY2(!t->item(r, c), qPrintable(QStringLiteral("item left at %1,%2").arg(r).arg(c)));
-    }
+    for (int type = 1; type <= 3; ++type)
+        QCOMPARE(w->table(type)->model()->rowCount(), 0);
 }
 
 void tst_archive_window::table_look()
 {
     w->set_version_scale(2, VolumeScale{0.001, 3});
     w->add_archive({answer(6, v2_record + empty_slot_v2)}, 1);
-    QTableWidget *t = w->table(1);
+    const QTableView *t = w->table(1);
 
-    QVERIFY(t->horizontalHeader()->isHidden());
+    QVERIFY(!t->horizontalHeader()->isHidden());
     QVERIFY(t->verticalHeader()->isHidden());
+    QCOMPARE(t->editTriggers(), QAbstractItemView::NoEditTriggers);
     // The number and the time as wide as they are; the values share the rest.
     for (int c = 0; c < 5; ++c)
         QCOMPARE(t->horizontalHeader()->sectionResizeMode(c),
                  c < 2 ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
 
-    // Titles and record numbers keep the default; every value cell, "--" included, is right-aligned.
-    for (int c = 0; c < 5; ++c)
-        QVERIFY(!t->item(0, c)->data(Qt::TextAlignmentRole).isValid());
-    for (int r = 1; r < t->rowCount(); ++r) {
-        QVERIFY(!t->item(r, 0)->data(Qt::TextAlignmentRole).isValid());
+    // Record numbers keep the default; every value cell, "--" included, is right-aligned.
+    const QAbstractItemModel *m = t->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+        QVERIFY(!m->index(r, 0).data(Qt::TextAlignmentRole).isValid());
         for (int c = 1; c < 5; ++c)
-            QCOMPARE(t->item(r, c)->data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight));
+            QCOMPARE(m->index(r, c).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
+                     int(Qt::AlignRight));
     }
 }
 
@@ -252,11 +264,11 @@ void tst_archive_window::serial_header_on_address_answers()
     w->set_by_serial(true);
     w->add_archive({answer(6, v2_record + v2_record)}, 1);
 
-    QTableWidget *t = w->table(1);
+    const QTableView *t = w->table(1);
     // 6 + 20 + 2 bytes: the 14 bytes after the skipped 12 hold one record,
     // 00 00 00 00 0e f0 65 b9 30 39 (the tail of one record and the head of the next).
-    QCOMPARE(t->rowCount(), 2);
-    QCOMPARE(row_texts(t, 1), (QStringList{"0", "01.01.1970 00:00:00", "1706626800", "12345", "--"}));
+    QCOMPARE(t->model()->rowCount(), 1);
+    QCOMPARE(row_texts(t, 0), (QStringList{"0", "01.01.1970 00:00:00", "1706626800", "12345", "--"}));
 }
 
 void tst_archive_window::save_writes_what_the_tables_show()
@@ -264,7 +276,7 @@ void tst_archive_window::save_writes_what_the_tables_show()
     w->set_meter_serial("000100000005");
     w->set_read_details("c15 СВК-15 RS485", QDateTime(QDate(2026, 12, 7), QTime(14, 0, 1)));
     w->set_version_scale(2, VolumeScale{0.001, 3});
-    w->add_archive({answer(6, v2_record + empty_slot_v2 + QByteArray(10, char(0xFF)))}, 1);
+    w->add_archive({answer(6, v2_record + empty_slot_v2 + QByteArray(10, char(0xFF)) + no_value_v2)}, 1);
     w->add_archive({}, 2);
     w->set_version_scale(3, VolumeScale{0.001, 3});
     w->add_archive({answer(6, v3_record)}, 3);
@@ -290,6 +302,7 @@ void tst_archive_window::save_writes_what_the_tables_show()
                  + "0;30.01.2024 15:00:00;12,345;0;\r\n"
                    "1;;;;\r\n"
                    "2;;;;\r\n"
+                   "3;30.01.2024 15:00:00;;0;\r\n"
                    "\r\n"
                    "Суточный\r\n"
                  + title_line
@@ -309,8 +322,7 @@ void tst_archive_window::save_after_clear_data()
 
 void tst_archive_window::save_after_clear()
 {
-    // The tables keep their sizes when a read starts; the file must not get
-    // rows of empty fields from them.
+    // A read start empties the tables; the file gets no rows of the read before.
     QFETCH(bool, refilled);
     w->set_version_scale(3, VolumeScale{0.001, 3});
     w->add_archive({answer(6, v3_record + v3_record)}, 1);
@@ -404,9 +416,10 @@ void tst_archive_window::narrow_window_keeps_the_times_whole()
     w->show();
     w->resize(w->minimumSizeHint().width(), w->height());
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    const QTableWidget *t = w->table(1);
-    QCOMPARE(t->item(1, 1)->text(), QStringLiteral("30.01.2024 15:00:00"));
-    QTRY_VERIFY(t->columnWidth(1) > t->fontMetrics().horizontalAdvance(t->item(1, 1)->text()));
+    const QTableView *t = w->table(1);
+    const QString time = row_texts(t, 0).at(1);
+    QCOMPARE(time, QStringLiteral("30.01.2024 15:00:00"));
+    QTRY_VERIFY(t->columnWidth(1) > t->fontMetrics().horizontalAdvance(time));
 }
 
 QTEST_MAIN(tst_archive_window)

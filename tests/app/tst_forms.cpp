@@ -18,6 +18,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QToolBar>
@@ -174,9 +175,9 @@ const Cell cells[] = {
 
     {AR, "gridLayout", "tabWidget", "QTabWidget", 0, 0},
     {AR, "gridLayout", "save_btn", "QPushButton", 1, 0},
-    {AR, "gridLayout_2", "tableWidget", "QTableWidget", 0, 0},
-    {AR, "gridLayout_3", "tableWidget_2", "QTableWidget", 0, 0},
-    {AR, "gridLayout_4", "tableWidget_3", "QTableWidget", 0, 0},
+    {AR, "gridLayout_2", "tableWidget", "QTableView", 0, 0},
+    {AR, "gridLayout_3", "tableWidget_2", "QTableView", 0, 0},
+    {AR, "gridLayout_4", "tableWidget_3", "QTableView", 0, 0},
 
     {ST, "gridLayout_2", "gridLayout", "QGridLayout", 0, 0},
     {ST, "gridLayout", "label", "QLabel", 0, 0},

@@ -1,4 +1,5 @@
 #include "archive/records.h"
+#include "model/archive_texts.h"
 
 #include <QtTest>
 
@@ -80,50 +81,55 @@ void tst_records::rows_data()
     QTest::addColumn<double>("scale");
     QTest::addColumn<int>("decimals");
     QTest::addColumn<QStringList>("row");
+    QTest::addColumn<bool>("holds_value");
 
     const QByteArray reverse_minus_one = QByteArray::fromHex("ffffffff");
     const QByteArray v3_record = v2_record + reverse_minus_one;
 
     QTest::newRow("v2 scaled") << 0 << v2_record << 2 << 0.001 << 3
-                               << QStringList{"0", "30.01.2024 15:00:00", "12.345", "0", "--"};
+                               << QStringList{"0", "30.01.2024 15:00:00", "12.345", "0", "--"} << true;
     QTest::newRow("v2 no factor") << 4 << v2_record << 2 << 0.0 << 3
-                                  << QStringList{"4", "30.01.2024 15:00:00", "12345", "0", "--"};
+                                  << QStringList{"4", "30.01.2024 15:00:00", "12345", "0", "--"} << true;
     QTest::newRow("v2 other decimals") << 1 << v2_record << 2 << 0.01 << 1
-                                       << QStringList{"1", "30.01.2024 15:00:00", "123.5", "0", "--"};
+                                       << QStringList{"1", "30.01.2024 15:00:00", "123.5", "0", "--"} << true;
+    // The meter's mark for a record without a value: no reading, not 0.
     QTest::newRow("reading -1 counted") << 0 << QByteArray::fromHex("0ef065b9ffffffff0000") << 2 << 0.0 << 0
-                                        << QStringList{"0", "30.01.2024 15:00:00", "0", "0", "--"};
+                                        << QStringList{"0", "30.01.2024 15:00:00", "--", "0", "--"} << false;
+    QTest::newRow("reading -6800 counted") << 0 << QByteArray::fromHex("0ef065b9e570ffff0000") << 2 << 0.0 << 0
+                                           << QStringList{"0", "30.01.2024 15:00:00", "--", "0", "--"} << false;
     QTest::newRow("reading -1 scaled") << 0 << QByteArray::fromHex("0ef065b9ffffffff0000") << 2 << 0.001 << 3
-                                       << QStringList{"0", "30.01.2024 15:00:00", "0.000", "0", "--"};
+                                       << QStringList{"0", "30.01.2024 15:00:00", "--", "0", "--"} << false;
     QTest::newRow("v3 reverse -1") << 2 << v3_record << 3 << 0.001 << 3
-                                   << QStringList{"2", "30.01.2024 15:00:00", "12.345", "0", "-0.001"};
+                                   << QStringList{"2", "30.01.2024 15:00:00", "12.345", "0", "-0.001"} << true;
     QTest::newRow("v3 reverse -1 counted")
-        << 2 << v3_record << 3 << 0.0 << 3 << QStringList{"2", "30.01.2024 15:00:00", "12345", "0", "-1"};
+        << 2 << v3_record << 3 << 0.0 << 3 << QStringList{"2", "30.01.2024 15:00:00", "12345", "0", "-1"} << true;
     QTest::newRow("event 00 07 v2") << 7
                                     << QByteArray::fromHex("0ef065b930390000"
                                                            "0007")
-                                    << 2 << 0.001 << 3 << QStringList{"7", "--", "--", "--", "--"};
+                                    << 2 << 0.001 << 3 << QStringList{"7", "--", "--", "--", "--"} << false;
     QTest::newRow("event 00 07 v3") << 9
                                     << QByteArray::fromHex("0ef065b930390000"
                                                            "0007"
                                                            "00010000")
-                                    << 3 << 0.001 << 3 << QStringList{"9", "--", "--", "--", "--"};
+                                    << 3 << 0.001 << 3 << QStringList{"9", "--", "--", "--", "--"} << false;
     QTest::newRow("event 07 00") << 0
                                  << QByteArray::fromHex("0ef065b930390000"
                                                         "0700")
-                                 << 2 << 0.001 << 3 << QStringList{"0", "30.01.2024 15:00:00", "12.345", "1792", "--"};
+                                 << 2 << 0.001 << 3 << QStringList{"0", "30.01.2024 15:00:00", "12.345", "1792", "--"}
+                                 << true;
     QTest::newRow("time -1") << 0 << QByteArray::fromHex("ffffffff000000000000") << 2 << 0.001 << 3
-                             << QStringList{"0", "31.12.1969 23:59:59", "0.000", "0", "--"};
+                             << QStringList{"0", "31.12.1969 23:59:59", "0.000", "0", "--"} << true;
     QTest::newRow("other version") << 0 << v3_record << 4 << 0.001 << 3
-                                   << QStringList{"0", "30.01.2024 15:00:00", "12.345", "0", "--"};
+                                   << QStringList{"0", "30.01.2024 15:00:00", "12.345", "0", "--"} << true;
     QTest::newRow("never written v2") << 3 << QByteArray(10, char(0xFF)) << 2 << 0.001 << 3
-                                      << QStringList{"3", "--", "--", "--", "--"};
+                                      << QStringList{"3", "--", "--", "--", "--"} << false;
     QTest::newRow("never written v3") << 11 << QByteArray(14, char(0xFF)) << 3 << 0.001 << 3
-                                      << QStringList{"11", "--", "--", "--", "--"};
+                                      << QStringList{"11", "--", "--", "--", "--"} << false;
     QTest::newRow("v3 all 0xFF but the reverse flow")
         << 5 << QByteArray::fromHex("ffffffffffffffffffff00010000") << 3 << 0.001 << 3
-        << QStringList{"5", "31.12.1969 23:59:59", "0.000", "65535", "0.001"};
-    QTest::newRow("cut short: an empty slot")
-        << 4 << QByteArray::fromHex("0ef065b930") << 2 << 0.001 << 3 << QStringList{"4", "--", "--", "--", "--"};
+        << QStringList{"5", "31.12.1969 23:59:59", "--", "65535", "0.001"} << false;
+    QTest::newRow("cut short: an empty slot") << 4 << QByteArray::fromHex("0ef065b930") << 2 << 0.001 << 3
+                                              << QStringList{"4", "--", "--", "--", "--"} << false;
 }
 
 void tst_records::rows()
@@ -134,7 +140,9 @@ void tst_records::rows()
     QFETCH(double, scale);
     QFETCH(int, decimals);
     QFETCH(QStringList, row);
+    QFETCH(bool, holds_value);
     QCOMPARE(arc::record_row(k, record, version, VolumeScale{scale, decimals}), row);
+    QCOMPARE(arc::decode_record(record, version).holds_value(), holds_value);
 }
 
 void tst_records::split_data()

@@ -1,5 +1,7 @@
 // The collector as the office runs it: the program against stand-ins on
 // 127.0.0.1, into an SQLite journal; its output, exit code and journal rows.
+#include "journal/journal_store.h"
+#include "meter/write_values.h"
 #include "sim_line.h"
 
 #include <QProcess>
@@ -80,6 +82,7 @@ class tst_collect : public QObject
 private slots:
     void once_into_sqlite();
     void consumption_over_two_rounds();
+    void consumption_takes_no_record_without_value();
     void second_collector_on_sqlite_stops();
     void refused_before_reading_data();
     void refused_before_reading();
@@ -191,6 +194,43 @@ void tst_collect::consumption_over_two_rounds()
     QCOMPARE(fields(5),
              (QStringList{"кв. 3", "=\"000000000003\"", "3", "Стояк 1", "12,346", "опрос", "", "", "", "м3",
                           "нет показаний на конец"}));
+}
+
+// A journal with records the meter wrote without a value (-1) at both ends
+// of the period: the report takes the nearest records that hold one.
+void tst_collect::consumption_takes_no_record_without_value()
+{
+    QTemporaryDir dir;
+    const QDateTime from(QDate(2024, 3, 1), QTime(0, 0));
+    const QDateTime to(QDate(2024, 3, 2), QTime(0, 0));
+    {
+        journal::Connection c;
+        c.file = dir.filePath("r.sqlite");
+        journal::Store store(c);
+        QVERIFY2(store.open(), qPrintable(store.detail()));
+        journal::ArchiveBatch batch;
+        batch.serial = "000000000001";
+        batch.protocol_version = 2;
+        batch.factor = 0.001;
+        batch.decimals = 3;
+        batch.read_at = to;
+        const qint64 start = wall_time_as_utc(from).toSecsSinceEpoch();
+        const qint64 hour = 3600;
+        for (const auto &r : QList<QPair<qint64, qint64>>{
+                 {-hour, 1000}, {0, -1}, {hour, 1200}, {23 * hour, 1300}, {24 * hour, -1}, {25 * hour, 1500}})
+            batch.records.append({1, start + r.first, r.second, 0, 0, 0.001, 3});
+        QCOMPARE(store.store_archive(batch), 6);
+    }
+    const QString format = "yyyy-MM-dd hh:mm";
+    const Run report
+        = collect({"--consumption", from.toString(format), to.toString(format), "--journal", "r.sqlite"}, dir.path());
+    QCOMPARE(report.code, 0);
+    const QStringList lines = report.out.split('\n');
+    const QStringList f = lines.value(1).split('\t');
+    QCOMPARE(f.size(), 13);
+    QCOMPARE((QStringList{f[1], f[4], f[5], f[6], f[7], f[8], f[10], f[11], f[12]}),
+             (QStringList{"000000000001", "1.000", "29.02.2024 23:00:00", "часовой архив", "1.300",
+                          "01.03.2024 23:00:00", "0.300", "м3", ""}));
 }
 
 // One SQLite journal has one collector: a second says so and reads nothing.

@@ -3,12 +3,14 @@
 #include "app_on_line.h"
 #include "archive/records.h"
 #include "default_meter.h"
+#include "model/archive_texts.h"
+#include "table_cells.h"
 #include "windows/archive.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextEdit>
 #include <unistd.h>
 
@@ -189,19 +191,19 @@ private:
         static const char *const names[] = {"", "hourly", "daily", "monthly"};
         static const int depths[] = {0, 336, 252, 84};
         for (int type = 1; type <= 3; ++type) {
-            QTableWidget *table = AppOnLine::archive_window()->table(type);
-            if (!table->item(0, 0)) {
+            const QTableView *table = AppOnLine::archive_window()->table(type);
+            if (row_count(table) == 0) {
                 if (complete)
                     wrong(QString("the %1 table is empty after a complete read").arg(names[type]));
                 continue;
             }
-            if (table->rowCount() != depths[type] + 1) {
-                wrong(QString("the %1 table has %2 rows").arg(names[type]).arg(table->rowCount()));
+            if (row_count(table) != depths[type]) {
+                wrong(QString("the %1 table has %2 rows").arg(names[type]).arg(row_count(table)));
                 continue;
             }
             bool read_on = true;
             for (int k = 0; k < depths[type]; ++k) {
-                if (!complete && !table->item(k + 1, 0)) {
+                if (!complete && cell_text(table, k, 0).isEmpty()) {
                     read_on = false; // the records the cut-short read did not get
                     continue;
                 }
@@ -214,13 +216,13 @@ private:
                 }
                 const QStringList expected = arc::record_row(k, record(type, k), 3, VolumeScale{factor, decimals});
                 for (int c = 0; c < arc::column_count; ++c) {
-                    QTableWidgetItem *item = table->item(k + 1, c);
-                    if (!item || item->text() != expected[c])
+                    const QString shown = cell_text(table, k, c);
+                    if (shown != expected[c])
                         wrong(QString("%1 record %2 column %3 shows '%4', the meter holds '%5' (%6)")
                                   .arg(names[type])
                                   .arg(k)
                                   .arg(c)
-                                  .arg(item ? item->text() : "nothing")
+                                  .arg(shown.isEmpty() ? QStringLiteral("nothing") : shown)
                                   .arg(expected[c], fault));
                 }
             }

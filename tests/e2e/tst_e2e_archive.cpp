@@ -1,7 +1,9 @@
 // "Считать из счетчика архивные показания" against the meter stand-in.
 #include "app_on_line.h"
 #include "archive/records.h"
+#include "model/archive_texts.h"
 #include "riser.h"
+#include "table_cells.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
 
@@ -9,7 +11,7 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,16 +22,16 @@ const char *const type_names[] = {"", "hourly", "daily", "monthly"};
 // Every row of the table holds what the stand-in holds for that record.
 void compare_table(AppOnLine &app, int type, int version, int depth, double factor, int decimals)
 {
-    QTableWidget *table = AppOnLine::archive_window()->table(type);
-    QCOMPARE(table->rowCount(), depth + 1);
-    QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Номер записи"));
+    const QTableView *table = AppOnLine::archive_window()->table(type);
+    QCOMPARE(row_count(table), depth);
+    QCOMPARE(header_text(table, 0), QStringLiteral("Номер записи"));
     for (int k = 0; k < depth; ++k) {
         const QString reply = app.line().command(QString("record %1 %2").arg(type_names[type]).arg(k));
         QVERIFY2(reply.startsWith("ok "), qPrintable(reply));
         const QByteArray bytes = QByteArray::fromHex(reply.mid(3).toLatin1());
         const QStringList expected = arc::record_row(k, bytes, version, VolumeScale{factor, decimals});
         for (int c = 0; c < arc::column_count; ++c)
-            QCOMPARE(table->item(k + 1, c)->text(), expected[c]);
+            QCOMPARE(cell_text(table, k, c), expected[c]);
     }
 }
 
@@ -111,7 +113,7 @@ void tst_e2e_archive::full_read()
     const QDateTime read_at
         = QDateTime::fromString(lines.value(3).section(';', 1), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     QVERIFY2(qAbs(read_at.secsTo(QDateTime::currentDateTime())) < 600, qPrintable(lines.value(3)));
-    const QString hourly_first = AppOnLine::archive_window()->table(1)->item(1, 2)->text();
+    const QString hourly_first = cell_text(AppOnLine::archive_window()->table(1), 0, 2);
     QVERIFY(hourly_first.contains('.'));
     QCOMPARE(lines.value(7).section(';', 2, 2), QString(hourly_first).replace('.', ','));
 }
@@ -125,15 +127,15 @@ void tst_e2e_archive::first_records_as_shown()
     app.click("arch_btn");
     QVERIFY(app.wait_idle(120000));
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
-    QTableWidget *hourly = AppOnLine::archive_window()->table(1);
+    const QTableView *hourly = AppOnLine::archive_window()->table(1);
     // No poll ran: the meter was asked for its version and model, and the
     // volumes are in cubic metres by that model's factor.
     const QStringList first{"0", "30.01.2024 15:00:00", "12.345", "0", "--"};
     for (int c = 0; c < 5; ++c)
-        QCOMPARE(hourly->item(1, c)->text(), first[c]);
-    QCOMPARE(hourly->item(2, 1)->text(), QStringLiteral("30.01.2024 14:00:00"));
-    QCOMPARE(hourly->item(2, 2)->text(), QStringLiteral("12.342"));
-    QCOMPARE(hourly->item(6, 1)->text(), QStringLiteral("--")); // record 5 carries event 7
+        QCOMPARE(cell_text(hourly, 0, c), first[c]);
+    QCOMPARE(cell_text(hourly, 1, 1), QStringLiteral("30.01.2024 14:00:00"));
+    QCOMPARE(cell_text(hourly, 1, 2), QStringLiteral("12.342"));
+    QCOMPARE(cell_text(hourly, 5, 1), QStringLiteral("--")); // record 5 carries event 7
 }
 
 void tst_e2e_archive::silent_meter()
@@ -185,7 +187,7 @@ void tst_e2e_archive::bad_data_gives_up()
     QVERIFY(app.wait_idle());
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Некорректные данные архива"));
     QCOMPARE(app.status(), QStringLiteral("Неверные данные"));
-    QCOMPARE(AppOnLine::archive_window()->table(1)->item(0, 0), nullptr);
+    QCOMPARE(row_count(AppOnLine::archive_window()->table(1)), 0);
 }
 
 void tst_e2e_archive::failure_in_the_daily_archive()
@@ -198,10 +200,10 @@ void tst_e2e_archive::failure_in_the_daily_archive()
     app.click("arch_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
-    QCOMPARE(AppOnLine::archive_window()->table(1)->rowCount(), 337);
-    QVERIFY(AppOnLine::archive_window()->table(1)->item(336, 0));
-    QCOMPARE(AppOnLine::archive_window()->table(2)->item(0, 0), nullptr);
-    QCOMPARE(AppOnLine::archive_window()->table(3)->item(0, 0), nullptr);
+    QCOMPARE(row_count(AppOnLine::archive_window()->table(1)), 336);
+    QVERIFY(!cell_text(AppOnLine::archive_window()->table(1), 335, 0).isEmpty());
+    QCOMPARE(row_count(AppOnLine::archive_window()->table(2)), 0);
+    QCOMPARE(row_count(AppOnLine::archive_window()->table(3)), 0);
     QCOMPARE(AppOnLine::archive_window()->findChild<QLabel *>("arch_state_label")->text(),
              QStringLiteral("Прочитано записей: 336 из 672"));
 }
@@ -255,12 +257,12 @@ void tst_e2e_archive::stopped_read_keeps_what_it_read()
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
 
     // The hourly archive whole, the daily one as far as it came, the rest of its rows empty.
-    QTableWidget *daily = AppOnLine::archive_window()->table(2);
-    QCOMPARE(daily->rowCount(), 253);
-    QVERIFY(daily->item(1, 1));
-    QCOMPARE(daily->item(252, 1), nullptr);
+    const QTableView *daily = AppOnLine::archive_window()->table(2);
+    QCOMPARE(row_count(daily), 252);
+    QVERIFY(!cell_text(daily, 0, 1).isEmpty());
+    QVERIFY(cell_text(daily, 251, 1).isEmpty());
     int read = 0;
-    while (read < 252 && daily->item(read + 1, 1))
+    while (read < 252 && !cell_text(daily, read, 1).isEmpty())
         ++read;
     QVERIFY(read >= 3 * 17);
     QCOMPARE(AppOnLine::archive_window()->findChild<QLabel *>("arch_state_label")->text(),
@@ -306,7 +308,7 @@ void tst_e2e_archive::version_asked_first()
     // by the version meter 17 said.
     QCOMPARE(app.text("ver_prot_line"), poll_another_meter_first ? QStringLiteral("3") : QStringLiteral("2"));
     QCOMPARE(app.sent_frames().at(sent_before), QStringLiteral("11 03 00 09 00 01 56 98"));
-    QCOMPARE(AppOnLine::archive_window()->table(1)->rowCount(), 513);
+    QCOMPARE(row_count(AppOnLine::archive_window()->table(1)), 512);
 }
 
 // Records 5, 102, 199 and 296 of the hourly archive and the reading of

@@ -1,9 +1,10 @@
 // "Считать из счетчика параметры и показания" against the meter stand-in.
 #include "app_on_line.h"
 #include "default_meter.h"
+#include "table_cells.h"
 #include "windows/archive.h"
 
-#include <QTableWidget>
+#include <QTableView>
 
 #include <QtTest>
 
@@ -142,7 +143,7 @@ void tst_e2e_poll::failed_poll_keeps_the_factor_whole()
     QCOMPARE(app.status(), QStringLiteral("Соединение отсутствует"));
     app.click("arch_btn");
     QVERIFY(app.wait_idle(120000));
-    QCOMPARE(AppOnLine::archive_window()->table(1)->item(1, 2)->text(), QStringLiteral("12.345"));
+    QCOMPARE(cell_text(AppOnLine::archive_window()->table(1), 0, 2), QStringLiteral("12.345"));
 }
 
 void tst_e2e_poll::silent_meter()

@@ -4,6 +4,7 @@
 // server the journal cannot keep is left as it was.
 #include "journal/journal_store.h"
 #include "journal/journal_writer.h"
+#include "model/journal_texts.h"
 
 #include <QFile>
 #include <QProcess>
@@ -202,6 +203,12 @@ void tst_journal_store::exported_as_the_archive_data()
     QTest::newRow("slots never written left out")
         << QList<QByteArray>{record_bytes(t0, 12345, 0), erased, erased}
         << QList<QStringList>{{"0", "30.01.2024 15:00:00", "12.345", "0", "--"}} << 0;
+    // The journal keeps the meter's -1; it shows as no value.
+    QTest::newRow("reading without a value kept")
+        << QList<QByteArray>{record_bytes(t0, 0xFFFFFFFF, 0), record_bytes(t1, 12342, 0)}
+        << QList<QStringList>{{"0", "30.01.2024 15:00:00", "--", "0", "--"},
+                              {"1", "30.01.2024 14:00:00", "12.342", "0", "--"}}
+        << 1;
     QTest::newRow("event 7 alone") << QList<QByteArray>{record_bytes(t1, 5, 7)}
                                    << QList<QStringList>{{"0", "--", "--", "--", "--"}} << 0;
 }

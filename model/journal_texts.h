@@ -1,0 +1,34 @@
+#pragma once
+
+#include "journal/consumption.h"
+#include "journal/journal_store.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The words of what the journal computes: the period's consumption as a
+// table and a CSV file, and a meter's kept archive records as table rows.
+
+namespace journal {
+
+// The column titles, and one row's texts as a table shows them. An end
+// without a reading is empty and marked "нет показаний на начало"/"…на конец".
+QStringList consumption_titles();
+QStringList consumption_texts(const ConsumptionRow &row);
+
+// "опрос" or the archive's name; empty for none.
+QString source_text(ReadingAt::Source source);
+
+// As the archive export writes: UTF-8 with a byte-order mark, ";", decimal
+// commas; the serial number kept as text so that its leading zeros stay.
+QByteArray consumption_csv(const QList<ConsumptionRow> &rows, const QDateTime &from, const QDateTime &to);
+
+// The records' table rows, numbered from 0 and shown as the archive window
+// numbers and shows a meter's records (an event-7 record: its number, "--";
+// a negative reading "--").
+QList<QStringList> archive_record_texts(const QList<ArchiveRecordRow> &records, int version);
+
+} // namespace journal
