@@ -2358,6 +2358,10 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
         <source>TCP порт</source>
         <translation>TCP port</translation>
     </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>write</name>
