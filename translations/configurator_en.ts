@@ -208,6 +208,10 @@ With other port settings they will be out of reach.</translation>
         <source>&lt;- ещё %1 байт без запроса не показано</source>
         <translation>&lt;- %1 more bytes without a request not shown</translation>
     </message>
+    <message>
+        <source>&lt;- (после остановки)</source>
+        <translation>&lt;- (after stop)</translation>
+    </message>
 </context>
 <context>
     <name>JournalWindow</name>
