@@ -315,6 +315,18 @@ With other port settings they will be out of reach.</translation>
         <source>Поиск</source>
         <translation>Search</translation>
     </message>
+    <message>
+        <source>Дата «С» неполная или неверная: нужно ДД.ММ.ГГГГ</source>
+        <translation>The «from» date is incomplete or wrong: DD.MM.YYYY needed</translation>
+    </message>
+    <message>
+        <source>Дата «по» неполная или неверная: нужно ДД.ММ.ГГГГ</source>
+        <translation>The «to» date is incomplete or wrong: DD.MM.YYYY needed</translation>
+    </message>
+    <message>
+        <source>Дата «С» позже даты «по»: период не показан</source>
+        <translation>The «from» date is after the «to» date: the period is not shown</translation>
+    </message>
 </context>
 <context>
     <name>LOG_class</name>
