@@ -329,9 +329,7 @@ void JournalWindow::ask()
                 if (f.added) {
                     readings_model->append_rows(f.readings);
                     records_model->append_rows(f.records);
-                    if (!f.points.isEmpty())
-                        consumption->set_series(consumption->points() + f.points,
-                                                quantity::volume_unit(records_model->scale()));
+                    consumption->add_points(f.points);
                 } else {
                     const journal::MeterRow meter = meters_model->meter(q.serial);
                     readings_model->set_rows(f.readings);
