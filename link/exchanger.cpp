@@ -428,9 +428,9 @@ void Exchanger::note_late(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return;
-    const int room = max_stray_logged_bytes - late_bytes.size();
-    late_bytes += bytes.left(std::max(room, 0));
-    stray_hidden += std::max(0, bytes.size() - std::max(room, 0));
+    const int room = std::max(0, max_stray_logged_bytes - int(late_bytes.size()));
+    late_bytes += bytes.left(room);
+    stray_hidden += std::max<qint64>(0, bytes.size() - room);
     // Once the line has been silent for the failure period, what came is all.
     late_log_timer->start(std::max(rules.fail_ms, 1));
 }

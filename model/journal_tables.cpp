@@ -73,7 +73,7 @@ int JournalMetersModel::row_of(const QString &serial) const
 
 int JournalMetersModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : rows.size();
+    return parent.isValid() ? 0 : int(rows.size());
 }
 
 int JournalMetersModel::columnCount(const QModelIndex &parent) const
@@ -129,14 +129,14 @@ void JournalReadingsModel::append_rows(const QList<journal::ReadingRow> &reading
 {
     if (readings.isEmpty())
         return;
-    beginInsertRows(QModelIndex(), rows.size(), rows.size() + readings.size() - 1);
+    beginInsertRows(QModelIndex(), int(rows.size()), int(rows.size() + readings.size()) - 1);
     rows += readings;
     endInsertRows();
 }
 
 int JournalReadingsModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : rows.size();
+    return parent.isValid() ? 0 : int(rows.size());
 }
 
 int JournalReadingsModel::columnCount(const QModelIndex &parent) const
@@ -193,7 +193,7 @@ void JournalRecordsModel::append_rows(const QList<journal::ArchiveRecordRow> &re
     if (records.isEmpty())
         return;
     const bool first = rows.isEmpty();
-    beginInsertRows(QModelIndex(), rows.size(), rows.size() + records.size() - 1);
+    beginInsertRows(QModelIndex(), int(rows.size()), int(rows.size() + records.size()) - 1);
     rows += records;
     endInsertRows();
     if (first)
@@ -207,12 +207,12 @@ VolumeScale JournalRecordsModel::scale() const
 
 int JournalRecordsModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : rows.size();
+    return parent.isValid() ? 0 : int(rows.size());
 }
 
 int JournalRecordsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : arc::column_titles(meter_scale).size();
+    return parent.isValid() ? 0 : int(arc::column_titles(meter_scale).size());
 }
 
 QVariant JournalRecordsModel::data(const QModelIndex &index, int role) const

@@ -192,7 +192,8 @@ void consumption_chart::paintEvent(QPaintEvent *)
         for (const Bar &bar : qAsConst(bars)) {
             if (!bar.known || bar.value == 0.0)
                 continue;
-            const int column = qBound(0, int(std::floor(x_of(bar.end) - bar_width / 2)) - plot.left(), rise.size() - 1);
+            const int column
+                = qBound(0, int(std::floor(x_of(bar.end) - bar_width / 2)) - plot.left(), int(rise.size()) - 1);
             if (bar.value > 0)
                 rise[column] = qMax(rise[column], bar.value);
             else
