@@ -73,6 +73,22 @@ LOG_class::LOG_class(QWidget *parent)
     spool.setFileTemplate(QDir::temp().filePath(QStringLiteral("meter_log_XXXXXX.txt")));
     start_spool();
     connect(ui->log_time_box, &QCheckBox::toggled, this, &LOG_class::show_times);
+    // The text is laid out late (after the window is first shown, or as it
+    // grows): the view follows the range as it comes, not only the appends.
+    // Only the operator's scrolling up stops that, and scrolling back to the
+    // end starts it again.
+    QScrollBar *bar = ui->textEdit->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (!following)
+            return;
+        scrolling = true;
+        bar->setValue(maximum);
+        scrolling = false;
+    });
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!scrolling)
+            following = value >= bar->maximum();
+    });
 }
 
 void LOG_class::start_spool()
@@ -114,10 +130,11 @@ void LOG_class::append(const QString &frame_line)
     const Entry entry{QDateTime::currentMSecsSinceEpoch(), frame_line};
     // Follows new lines unless the operator has scrolled up to read.
     QScrollBar *bar = ui->textEdit->verticalScrollBar();
-    const bool at_end = bar->value() >= bar->maximum();
+    scrolling = true;
+    const int kept = bar->value();
     ui->textEdit->append(shown(entry));
-    if (at_end)
-        bar->setValue(bar->maximum());
+    bar->setValue(following ? bar->maximum() : kept);
+    scrolling = false;
     tail.push_back(entry);
     if (tail.size() > std::size_t(shown_lines))
         tail.pop_front();
@@ -139,9 +156,12 @@ void LOG_class::show_times(bool)
     for (const Entry &entry : tail)
         lines.append(shown(entry));
     const QString all = lines.join(QLatin1Char('\n'));
+    following = true;
     ui->textEdit->setPlainText(all);
     QScrollBar *bar = ui->textEdit->verticalScrollBar();
+    scrolling = true;
     bar->setValue(bar->maximum());
+    scrolling = false;
 }
 
 QString LOG_class::text() const

@@ -60,4 +60,6 @@ private:
     bool spool_ok = false;
     qint64 lines_since_clear = 0;
     std::deque<Entry> tail; // what the view holds, to show it again with or without times
+    bool following = true;  // the view keeps the newest line in sight
+    bool scrolling = false; // the view is being scrolled by the window itself
 };
