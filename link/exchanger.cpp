@@ -23,6 +23,7 @@ Exchanger::Exchanger(io_port *port, QObject *parent)
     , wait_timer(new QTimer(this))
     , look_timer(new QTimer(this))
     , quiet_timer(new QTimer(this))
+    , late_log_timer(new QTimer(this))
 {
     wait_timer->setSingleShot(true);
     // Every silent address of a search costs its whole wait: keep it exact.
@@ -31,6 +32,8 @@ Exchanger::Exchanger(io_port *port, QObject *parent)
     connect(wait_timer, &QTimer::timeout, this, &Exchanger::wait_over);
     connect(look_timer, &QTimer::timeout, this, &Exchanger::look);
     connect(quiet_timer, &QTimer::timeout, this, &Exchanger::quiet_over);
+    late_log_timer->setSingleShot(true);
+    connect(late_log_timer, &QTimer::timeout, this, &Exchanger::log_late);
     connect(port, &io_port::bytes_arrived, this, &Exchanger::bytes_arrived);
     connect(port, &io_port::port_lost, this, [this] {
         if (outstanding)
@@ -38,7 +41,12 @@ Exchanger::Exchanger(io_port *port, QObject *parent)
         else if (quiet_timer->isActive())
             quiet_over(); // the request finds the port closed
     });
-    connect(port, &io_port::stale_bytes_dropped, this, &Exchanger::log_received);
+    connect(port, &io_port::stale_bytes_dropped, this, [this](const QByteArray &bytes) {
+        if (after_stop)
+            note_late(bytes);
+        else
+            log_received(bytes);
+    });
     line_clock.start();
 }
 
@@ -68,7 +76,8 @@ void Exchanger::stop()
         stopped_request = request;
         stopped_answer_until_ms = last_sent_ms + answer_wait_ms;
         stopped_answer = collected; // what came of it so far, the rest may follow
-        log_received(collected);
+        after_stop = true;
+        note_late(collected);
     }
     end_run(ExchangeOutcome::Kind::stopped);
 }
@@ -84,6 +93,8 @@ void Exchanger::reset_line()
     echoes = false;
     quiet_due = false;
     late_factor = 1;
+    log_late();
+    after_stop = false;
 }
 
 void Exchanger::next()
@@ -150,6 +161,8 @@ void Exchanger::send(bool again)
     }
     last_sent_ms = line_clock.elapsed() + line_wait;
     port->send(request.frame);
+    log_late(); // the stopped run's bytes, before the new request
+    after_stop = false;
     emit traffic(sent_line(request.frame) + (request.blank_line_after ? QStringLiteral("\n") : QString()));
 }
 
@@ -164,7 +177,9 @@ void Exchanger::bytes_arrived()
         // never stops sending would fill the log: past a few lines' worth
         // between two requests, only the count is kept and told.
         const QByteArray stray = take_received();
-        if (stray_logged < max_stray_logged_bytes) {
+        if (after_stop) {
+            note_late(stray);
+        } else if (stray_logged < max_stray_logged_bytes) {
             log_received(stray);
             stray_logged += stray.size();
         } else {
@@ -216,10 +231,11 @@ bool Exchanger::take_stopped_answer()
     if (stopped_answer_until_ms < 0 || line_clock.elapsed() > stopped_answer_until_ms)
         return false;
     const QByteArray bytes = take_received();
-    log_received(bytes);
+    note_late(bytes);
     stopped_answer += bytes;
     if (stopped_answer.size() > io_port::max_queued_bytes || !is_whole(stopped_answer, stopped_request))
         return true;
+    log_late();
     stopped_answer_until_ms = -1;
     stopped_answer.clear();
     quiet_not_before_ms = 0;
@@ -406,6 +422,26 @@ void Exchanger::log_received(const QByteArray &bytes)
 {
     if (!bytes.isEmpty())
         emit traffic(received_line(bytes) + QLatin1Char('\n'));
+}
+
+void Exchanger::note_late(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const int room = std::max(0, max_stray_logged_bytes - int(late_bytes.size()));
+    late_bytes += bytes.left(room);
+    stray_hidden += std::max<qint64>(0, bytes.size() - room);
+    // Once the line has been silent for the failure period, what came is all.
+    late_log_timer->start(std::max(rules.fail_ms, 1));
+}
+
+void Exchanger::log_late()
+{
+    late_log_timer->stop();
+    if (late_bytes.isEmpty())
+        return;
+    emit traffic(tr("<- (после остановки)") + received_line(late_bytes).mid(2) + QLatin1Char('\n'));
+    late_bytes.clear();
 }
 
 void Exchanger::start_quiet()

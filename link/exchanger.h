@@ -95,6 +95,8 @@ private:
     void tell_over(Sequence *sequence);
     QByteArray take_received();
     void log_received(const QByteArray &bytes);
+    void note_late(const QByteArray &bytes);
+    void log_late();
     bool is_whole(const QByteArray &bytes, const ExchangeRequest &asked) const;
     bool take_stopped_answer();
     ExchangeOutcome outcome_of(const QByteArray &answer) const;
@@ -106,6 +108,7 @@ private:
     QTimer *wait_timer; // the wait for the outstanding request's answer
     QTimer *look_timer; // Retry::none with look_ms: the looks at what came
     QTimer *quiet_timer;
+    QTimer *late_log_timer; // the line silent again: the late bytes are one log line
 
     Sequence *running = nullptr;
     RunListener listener; // of the running sequence
@@ -127,6 +130,10 @@ private:
     ExchangeRequest stopped_request;
     qint64 stopped_answer_until_ms = -1; // on line_clock; -1: none expected
     QByteArray stopped_answer;
+    // Whatever comes between a stop and the next request is logged as one
+    // line marked late, not as the pieces it came in.
+    bool after_stop = false;
+    QByteArray late_bytes;
 
     bool echoes = false;    // the adapter hands back what is sent
     bool quiet_due = false; // the next request waits for a quiet line

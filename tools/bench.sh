@@ -6,6 +6,8 @@
 #                                   tcp: behind the stand-in as a serial device server)
 #   tools/bench.sh journal          storing polls and archives in the journal (SQLite and PostgreSQL)
 #   tools/bench.sh collect [LINES]  configurator-collect's round over 100 lines of 10 meters over TCP
+#   tools/bench.sh gui              the longest the window waits in a poll, an archive read and
+#                                   "Считать все" with the journal window open on five years of records
 # BUILD_DIR (default build/) picks the build folder, QT_VERSION_MAJOR=5 or 6 the Qt.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,7 +33,10 @@ if [ "${1:-}" = collect ]; then
     exit
 fi
 program=line_bench
-if [ "${1:-}" = scan ]; then
+if [ "${1:-}" = gui ]; then
+    program=gui_bench
+    shift
+elif [ "${1:-}" = scan ]; then
     program=scan_bench
     shift
 elif [ "${1:-}" = riser ]; then

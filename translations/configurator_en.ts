@@ -208,6 +208,10 @@ With other port settings they will be out of reach.</translation>
         <source>&lt;- ещё %1 байт без запроса не показано</source>
         <translation>&lt;- %1 more bytes without a request not shown</translation>
     </message>
+    <message>
+        <source>&lt;- (после остановки)</source>
+        <translation>&lt;- (after stop)</translation>
+    </message>
 </context>
 <context>
     <name>JournalWindow</name>
@@ -310,6 +314,18 @@ With other port settings they will be out of reach.</translation>
     <message>
         <source>Поиск</source>
         <translation>Search</translation>
+    </message>
+    <message>
+        <source>Дата «С» неполная или неверная: нужно ДД.ММ.ГГГГ</source>
+        <translation>The «from» date is incomplete or wrong: DD.MM.YYYY needed</translation>
+    </message>
+    <message>
+        <source>Дата «по» неполная или неверная: нужно ДД.ММ.ГГГГ</source>
+        <translation>The «to» date is incomplete or wrong: DD.MM.YYYY needed</translation>
+    </message>
+    <message>
+        <source>Дата «С» позже даты «по»: период не показан</source>
+        <translation>The «from» date is after the «to» date: the period is not shown</translation>
     </message>
 </context>
 <context>
@@ -2433,6 +2449,10 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>TCP порт</source>
         <translation>TCP port</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

@@ -21,9 +21,66 @@ consumption_chart::consumption_chart(QWidget *parent)
 
 void consumption_chart::set_series(const QList<arc::ConsumptionPoint> &points, const QString &unit)
 {
-    series = points;
+    series.clear();
+    bars.clear();
+    in_order = true;
+    closest = 0;
+    lowest = highest = 0.0;
     value_unit = unit;
+    measure(points);
     update();
+}
+
+void consumption_chart::add_points(const QList<arc::ConsumptionPoint> &points)
+{
+    if (points.isEmpty())
+        return;
+    measure(points);
+    update();
+}
+
+void consumption_chart::measure(const QList<arc::ConsumptionPoint> &points)
+{
+    series += points;
+    bars.reserve(bars.size() + points.size());
+    for (const arc::ConsumptionPoint &pt : points) {
+        Bar bar;
+        bar.end = pt.end.toSecsSinceEpoch();
+        bar.start = pt.start.isValid() ? pt.start.toSecsSinceEpoch() : 0;
+        bar.value = pt.value;
+        bar.known = pt.known;
+        if (bars.isEmpty()) {
+            first_end = last_end = earliest = bar.end;
+        } else {
+            const qint64 d = bar.end - last_end;
+            in_order = in_order && d >= 0;
+            if (d > 0 && (closest == 0 || d < closest))
+                closest = d;
+            first_end = qMin(first_end, bar.end);
+            last_end = qMax(last_end, bar.end);
+        }
+        if (!bar.known && bar.start != 0)
+            earliest = qMin(earliest, bar.start);
+        if (bar.known) {
+            lowest = qMin(lowest, bar.value);
+            highest = qMax(highest, bar.value);
+        }
+        bars.append(bar);
+    }
+    // Out of order: the closest spacing of the sorted times, measured once.
+    if (!in_order) {
+        QVector<qint64> times;
+        times.reserve(bars.size());
+        for (const Bar &bar : qAsConst(bars))
+            times.append(bar.end);
+        std::sort(times.begin(), times.end());
+        closest = 0;
+        for (int i = 1; i < times.size(); ++i) {
+            const qint64 d = times.at(i) - times.at(i - 1);
+            if (d > 0 && (closest == 0 || d < closest))
+                closest = d;
+        }
+    }
 }
 
 QSize consumption_chart::sizeHint() const
@@ -49,33 +106,14 @@ void consumption_chart::paintEvent(QPaintEvent *)
 
     // Times: the bars stand on their interval ends, 0.7 of the closest spacing
     // wide; a stretch of unknown intervals shows from its first record on.
-    QList<qint64> times;
-    qint64 earliest = series.first().end.toSecsSinceEpoch();
-    for (const arc::ConsumptionPoint &pt : series) {
-        times << pt.end.toSecsSinceEpoch();
-        if (!pt.known && pt.start.isValid())
-            earliest = qMin(earliest, pt.start.toSecsSinceEpoch());
-    }
-    std::sort(times.begin(), times.end());
-    qint64 gap = 0;
-    for (int i = 1; i < times.size(); ++i) {
-        const qint64 d = times.at(i) - times.at(i - 1);
-        if (d > 0 && (gap == 0 || d < gap))
-            gap = d;
-    }
+    const qint64 gap = closest;
     const qint64 pad = gap > 0 ? gap / 2 + 1 : lone_point_pad;
-    const qint64 x_from = qMin(earliest, times.first()) - pad;
-    const qint64 x_to = times.last() + pad;
+    const qint64 x_from = qMin(earliest, first_end) - pad;
+    const qint64 x_to = last_end + pad;
 
     // Values: zero is always on the axis, so drops show below it.
-    double v_min = 0.0;
-    double v_max = 0.0;
-    for (const arc::ConsumptionPoint &pt : series) {
-        if (!pt.known)
-            continue;
-        v_min = qMin(v_min, pt.value);
-        v_max = qMax(v_max, pt.value);
-    }
+    const double v_min = lowest;
+    const double v_max = highest;
     const QList<double> v_ticks = arc::value_ticks(v_min, v_max, value_tick_count);
     const double y_from = v_ticks.first();
     const double y_to = v_ticks.last();
@@ -100,13 +138,18 @@ void consumption_chart::paintEvent(QPaintEvent *)
     // Where records are missing there is no bar: the stretch is shaded under
     // the grid so that it is not taken for no consumption.
     const double bar_width = gap > 0 ? qBound(1.0, 0.7 * gap * plot.width() / double(x_to - x_from), 40.0) : 12.0;
-    for (const arc::ConsumptionPoint &pt : series) {
-        if (pt.known)
+    double shaded_to = -1.0; // years of records: a stretch already shaded is not shaded again
+    for (const Bar &bar : qAsConst(bars)) {
+        if (bar.known)
             continue;
-        const double from = qMax(x_of(pt.start.toSecsSinceEpoch()) + bar_width / 2, double(plot.left()));
-        const double to = qMin(x_of(pt.end.toSecsSinceEpoch()) + bar_width / 2, double(plot.right()));
-        if (to > from)
-            p.fillRect(QRectF(from, plot.top(), to - from, plot.height()), gap_color());
+        const double from = qMax(x_of(bar.start != 0 ? bar.start : bar.end) + bar_width / 2, double(plot.left()));
+        // At least a pixel wide, so that a missing hour in years of them shows.
+        const double to = qMin(qMax(x_of(bar.end) + bar_width / 2, from + 1.0), double(plot.right()));
+        if (to > from && to > shaded_to) {
+            p.fillRect(QRectF(qMax(from, shaded_to), plot.top(), to - qMax(from, shaded_to), plot.height()),
+                       gap_color());
+            shaded_to = to;
+        }
     }
 
     const QColor grid_color = palette().color(QPalette::Mid);
@@ -130,15 +173,38 @@ void consumption_chart::paintEvent(QPaintEvent *)
     const double zero_y = y_of(0.0);
     p.drawLine(QPointF(plot.left(), zero_y), QPointF(plot.right(), zero_y));
 
-    // Bars; at least a pixel tall, so a small flow is told from none.
+    // Bars; at least a pixel tall, so a small flow is told from none. Bars
+    // narrower than two pixels share their pixel column: it shows the
+    // largest rise and the largest drop that fall in it.
     p.setPen(Qt::NoPen);
-    for (const arc::ConsumptionPoint &pt : series) {
-        if (!pt.known || pt.value == 0.0)
-            continue;
-        const double x = x_of(pt.end.toSecsSinceEpoch()) - bar_width / 2;
-        const double height = qMax(std::abs(y_of(pt.value) - zero_y), 1.0);
-        p.setBrush(pt.value < 0 ? drop_color() : rise_color());
-        p.drawRect(QRectF(x, pt.value < 0 ? zero_y : zero_y - height, bar_width, height));
+    const auto draw_bar = [&](double x, double value) {
+        const double height = qMax(std::abs(y_of(value) - zero_y), 1.0);
+        p.setBrush(value < 0 ? drop_color() : rise_color());
+        p.drawRect(QRectF(x, value < 0 ? zero_y : zero_y - height, bar_width, height));
+    };
+    if (bar_width >= 2.0) {
+        for (const Bar &bar : qAsConst(bars)) {
+            if (bar.known && bar.value != 0.0)
+                draw_bar(x_of(bar.end) - bar_width / 2, bar.value);
+        }
+    } else {
+        QVector<double> rise(plot.width() + 2, 0.0), drop(plot.width() + 2, 0.0);
+        for (const Bar &bar : qAsConst(bars)) {
+            if (!bar.known || bar.value == 0.0)
+                continue;
+            const int column
+                = qBound(0, int(std::floor(x_of(bar.end) - bar_width / 2)) - plot.left(), int(rise.size()) - 1);
+            if (bar.value > 0)
+                rise[column] = qMax(rise[column], bar.value);
+            else
+                drop[column] = qMin(drop[column], bar.value);
+        }
+        for (int column = 0; column < rise.size(); ++column) {
+            if (rise[column] > 0)
+                draw_bar(plot.left() + column, rise[column]);
+            if (drop[column] < 0)
+                draw_bar(plot.left() + column, drop[column]);
+        }
     }
     p.setPen(text_color);
     p.setBrush(Qt::NoBrush);

@@ -4,8 +4,11 @@
 #include "archive/archive_export.h"
 #include "archive/records.h"
 #include "config/atomic_file.h"
+#include "journal/consumption.h"
+#include "journal/journal_reader.h"
 #include "meter/register_map.h"
 #include "model/archive_texts.h"
+#include "model/journal_tables.h"
 #include "model/journal_texts.h"
 #include "windows/consumption_chart.h"
 #include "windows/consumption_window.h"
@@ -16,61 +19,86 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QSplitter>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
+#include <optional>
+
+// What the readings and records tables show, so that a new reading only
+// adds what came after it.
+struct JournalWindow::Shown
+{
+    bool valid = false;
+    QString serial;
+    int type = 0;
+    QDate from, to;
+    QDateTime last_read_at;                             // the newest reading shown
+    std::optional<qint64> last_record;                  // the newest record shown
+    std::optional<journal::ArchiveRecordRow> last_kept; // and the newest that holds a reading
+};
 
 namespace {
 
-QTableWidget *make_table(const QString &name, const QStringList &titles, QWidget *parent)
+QTableView *make_table(const QString &name, QAbstractItemModel *model, QWidget *parent)
 {
-    auto *table = new QTableWidget(0, titles.size(), parent);
+    auto *table = new QTableView(parent);
     table->setObjectName(name);
-    table->setHorizontalHeaderLabels(titles);
+    table->setModel(model);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Years of hourly records: rows of one height are never measured one by one.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->horizontalHeader()->setStretchLastSection(true);
+    // Widths from the first rows only, once per new content rather than per row added.
+    QObject::connect(model, &QAbstractItemModel::modelReset, table, &QTableView::resizeColumnsToContents);
     return table;
 }
 
-void set_row(QTableWidget *table, int row, const QStringList &texts)
+QDateTime utc_start(const QDate &date)
 {
-    for (int c = 0; c < texts.size(); ++c) {
-        auto *item = new QTableWidgetItem(texts.at(c));
-        if (c > 0)
-            item->setData(Qt::TextAlignmentRole, int(Qt::AlignRight | Qt::AlignVCenter));
-        table->setItem(row, c, item);
-    }
+    return QDateTime(date, QTime(0, 0), Qt::UTC);
 }
 
-// A reading kept in counts (its model unknown when read) says so.
-QString units_text(const std::optional<qint64> &units, double factor, int decimals)
+// What one question to the journal asks, and what it found.
+struct Question
 {
-    const VolumeScale scale{factor, decimals};
-    if (!units)
-        return QStringLiteral("--");
-    const QString text = quantity::volume(*units, scale);
-    return scale.known() ? text : quantity::with_unit(text, scale);
-}
+    bool meters = false;
+    bool meter = false;
+    bool all = false;
+    QString serial;
+    int type = 1;
+    bool by_hand = false;
+    QDate from, to, today;
+};
 
-QString local_time_text(const QDateTime &utc)
+struct Found
 {
-    return utc.isValid() ? utc.toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QString();
-}
+    QList<journal::MeterRow> meters;
+    QDate from, to;
+    bool added = false; // only what came after the rows shown
+    QList<journal::ReadingRow> readings;
+    QList<journal::ArchiveRecordRow> records;
+    QList<arc::ConsumptionPoint> points;
+    bool open = false;
+    journal::Fault fault = journal::Fault::none;
+};
 
 } // namespace
 
 JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , connection(connection)
+    , reader(std::make_unique<journal::Reader>(connection))
+    , shown(std::make_unique<Shown>())
 {
     setObjectName(QStringLiteral("journal_window"));
     setWindowTitle(tr("Журнал"));
@@ -79,10 +107,16 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     state->setObjectName(QStringLiteral("journal_state"));
     state->setWordWrap(true);
 
-    meters = make_table(QStringLiteral("journal_meters"),
-                        {tr("Серийный номер"), tr("Модель"), tr("Версия"), tr("Адрес"), tr("Показания"),
-                         tr("Время чтения"), tr("Метка"), tr("Линия")},
-                        this);
+    meters_model = new JournalMetersModel(this);
+    readings_model = new JournalReadingsModel(this);
+    records_model = new JournalRecordsModel(this);
+    meters_shown = new QSortFilterProxyModel(this);
+    meters_shown->setSourceModel(meters_model);
+    meters_shown->setFilterKeyColumn(-1);
+    meters_shown->setFilterCaseSensitivity(Qt::CaseInsensitive);
+
+    meters = make_table(QStringLiteral("journal_meters"), meters_shown, this);
+    meters->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     meter_filter = new QLineEdit(this);
     meter_filter->setObjectName(QStringLiteral("journal_meter_filter"));
     meter_filter->setPlaceholderText(tr("Номер, модель, адрес, метка или линия"));
@@ -94,7 +128,13 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     for (QDateEdit *edit : {from_date, to_date}) {
         edit->setCalendarPopup(true);
         edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        // A date being typed is no date yet: it counts once it is whole.
+        edit->setKeyboardTracking(false);
     }
+    range_note = new QLabel(this);
+    range_note->setObjectName(QStringLiteral("journal_range_note"));
+    range_note->setStyleSheet(QStringLiteral("QLabel {color:red;}"));
+    range_note->hide();
     archive_type = new QComboBox(this);
     archive_type->setObjectName(QStringLiteral("journal_archive_type"));
     archive_type->addItems({tr("Часовой"), tr("Суточный"), tr("Месячный")});
@@ -103,12 +143,8 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     auto *period = new QPushButton(tr("Расход за период"), this);
     period->setObjectName(QStringLiteral("journal_consumption_btn"));
 
-    readings = make_table(
-        QStringLiteral("journal_readings"),
-        {tr("Время чтения"), tr("Время счетчика"), tr("Показания"), tr("Обратный поток"), tr("Событие"), tr("Адрес")},
-        this);
-    // Cubic metres until a meter is picked; then the unit its records were kept in.
-    records = make_table(QStringLiteral("journal_archive"), arc::column_titles(VolumeScale{1.0, 0}), this);
+    readings = make_table(QStringLiteral("journal_readings"), readings_model, this);
+    records = make_table(QStringLiteral("journal_archive"), records_model, this);
     consumption = new consumption_chart(this);
 
     // Wraps onto a second line on a narrow screen.
@@ -141,18 +177,19 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(state);
     layout->addLayout(range);
+    layout->addWidget(range_note);
     layout->addWidget(split, 1);
     fit_to_screen(this, QSize(900, 800));
 
-    connect(meters, &QTableWidget::itemSelectionChanged, this, &JournalWindow::meter_picked);
+    connect(meters->selectionModel(), &QItemSelectionModel::selectionChanged, this, &JournalWindow::meter_picked);
     connect(meter_filter, &QLineEdit::textChanged, this, &JournalWindow::filter_meters);
-    for (QDateEdit *edit : {from_date, to_date}) {
-        connect(edit, &QDateEdit::dateChanged, this, [this] {
-            range_by_hand = true;
-            show_meter();
-        });
-    }
-    connect(archive_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &JournalWindow::show_archive);
+    for (QDateEdit *edit : {from_date, to_date})
+        connect(edit, &QDateEdit::dateChanged, this, &JournalWindow::range_typed);
+    connect(archive_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+        want_meter = true;
+        want_all = true;
+        ask();
+    });
     connect(period, &QPushButton::clicked, this, &JournalWindow::show_consumption);
     connect(save, &QPushButton::clicked, this, [this] {
         save_with_dialog(
@@ -163,22 +200,21 @@ JournalWindow::JournalWindow(const journal::Connection &connection, QWidget *par
     });
 }
 
-JournalWindow::~JournalWindow() = default;
-
-bool JournalWindow::store_ready()
+// The reader's thread is let finish first: its answers are for this window.
+JournalWindow::~JournalWindow()
 {
-    if (store && store->is_open())
-        return true;
-    // Opened anew each time it is not open: the file may have been put right.
-    store = std::make_unique<journal::Store>(connection);
-    if (store->open()) {
+    reader.reset();
+}
+
+void JournalWindow::show_state(bool open, journal::Fault fault)
+{
+    if (open) {
         state->setText(tr("Журнал: %1").arg(journal_place(connection)));
         state->setStyleSheet(QString());
-        return true;
+    } else {
+        state->setText(journal_fault_text(fault, connection));
+        state->setStyleSheet(QStringLiteral("QLabel {color:red;}"));
     }
-    state->setText(journal_fault_text(store->fault(), connection));
-    state->setStyleSheet(QStringLiteral("QLabel {color:red;}"));
-    return false;
 }
 
 QString JournalWindow::state_text() const
@@ -186,150 +222,207 @@ QString JournalWindow::state_text() const
     return state->text();
 }
 
+QString JournalWindow::range_text() const
+{
+    return range_note->isHidden() ? QString() : range_note->text();
+}
+
+bool JournalWindow::busy() const
+{
+    return asking || want_meters || want_meter || pending_saves > 0;
+}
+
 void JournalWindow::refresh()
 {
-    const QString picked = selected_serial();
-    known = store_ready() ? store->meters() : QList<journal::MeterRow>();
-    if (!store->is_open())
-        store_ready(); // says why, and shows nothing as if it were whole
-    const QSignalBlocker quiet(meters);
-    meters->setRowCount(known.size());
-    int picked_row = known.isEmpty() ? -1 : 0;
-    for (int r = 0; r < known.size(); ++r) {
-        const journal::MeterRow &m = known.at(r);
-        set_row(meters, r,
-                {m.serial, m.model_code >= 0 ? model_text(quint16(m.model_code), m.model_name) : QString(),
-                 m.protocol_version >= 0 ? QString::number(m.protocol_version) : QString(), m.address,
-                 units_text(m.last_volume_units, m.factor, m.decimals), local_time_text(m.last_read_at), m.label,
-                 m.line});
-        if (m.serial == picked)
-            picked_row = r;
-    }
-    if (picked_row >= 0)
-        meters->selectRow(picked_row);
-    filter_meters();
-    range_of_meter(); // a read since may have widened it
-    show_meter();
+    want_meters = true;
+    want_meter = true; // a read since may have widened its range and added rows
+    ask();
+}
+
+void JournalWindow::ask()
+{
+    if (asking || (!want_meters && !want_meter))
+        return;
+    Question q;
+    q.meters = want_meters;
+    q.meter = want_meter;
+    q.all = want_all || !shown->valid;
+    q.serial = selected_serial();
+    q.type = archive_type->currentIndex() + 1;
+    q.by_hand = range_by_hand;
+    q.from = from_date->date();
+    q.to = to_date->date();
+    q.today = QDate::currentDate();
+    // A range refused is not queried; it is asked again once it is put right.
+    if (q.by_hand && !range_note->isHidden())
+        q.meter = false;
+    want_meters = want_meter = want_all = false;
+    if (!q.meters && !q.meter)
+        return;
+    asking = true;
+    const Shown before = *shown;
+    reader->ask(this, [this, q, before](journal::Store &store) -> journal::Reader::Answer {
+        Found f;
+        if (q.meters)
+            f.meters = store.meters();
+        if (q.meter && !q.serial.isEmpty()) {
+            f.from = q.from;
+            f.to = q.to;
+            // A meter whose clock is years off keeps its records years off the
+            // computer's date: the range is that of what is kept.
+            if (!q.by_hand) {
+                const QPair<QDate, QDate> range = journal::shown_range(store.span(q.serial), q.today);
+                f.from = range.first;
+                f.to = range.second;
+            }
+            f.added = !q.all && before.valid && before.serial == q.serial && before.type == q.type
+                && before.from == f.from && f.to >= before.to;
+            // Readings by the computer's clock over whole local days; archive
+            // records by the meter's own wall time over the same dates.
+            QDateTime readings_from(f.from, QTime(0, 0));
+            QDateTime records_from = utc_start(f.from);
+            if (f.added && before.last_read_at.isValid())
+                readings_from = qMax(readings_from, before.last_read_at.addMSecs(1));
+            if (f.added && before.last_record)
+                records_from = qMax(records_from, QDateTime::fromSecsSinceEpoch(*before.last_record + 1, Qt::UTC));
+            f.readings = store.readings(q.serial, readings_from, QDateTime(f.to.addDays(1), QTime(0, 0)));
+            f.records = store.archive_records(q.serial, q.type, records_from, utc_start(f.to.addDays(1)));
+            QList<journal::ArchiveRecordRow> chain = f.records;
+            if (f.added && before.last_kept)
+                chain.prepend(*before.last_kept);
+            f.points = journal::consumption_points(chain);
+        }
+        f.open = store.is_open();
+        f.fault = store.fault();
+        return [this, q, f] {
+            asking = false;
+            show_state(f.open, f.fault);
+            if (q.meters) {
+                // The meter picked stays picked while the list moves on.
+                const QSignalBlocker quiet(meters->selectionModel());
+                const QString picked = selected_serial();
+                meters_model->set_meters(f.meters);
+                QString now = picked;
+                if (now.isEmpty() && !f.meters.isEmpty() && meter_filter->text().trimmed().isEmpty())
+                    now = f.meters.first().serial; // the first opening shows the first meter
+                const int row = meters_model->row_of(now);
+                const QModelIndex at = meters_shown->mapFromSource(meters_model->index(row, 0));
+                if (row >= 0 && at.isValid())
+                    meters->selectRow(at.row());
+                else
+                    meters->clearSelection();
+                meters->viewport()->update();
+                if (selected_serial() != picked) {
+                    want_meter = true;
+                    want_all = true;
+                }
+            }
+            // Another meter, archive or range was chosen meanwhile: asked anew.
+            const bool still = q.serial == selected_serial() && q.type == archive_type->currentIndex() + 1
+                && q.by_hand == range_by_hand
+                && (!q.by_hand || (q.from == from_date->date() && q.to == to_date->date()));
+            if (q.meter && still) {
+                if (!q.by_hand && !q.serial.isEmpty()) {
+                    const QSignalBlocker quiet_from(from_date);
+                    const QSignalBlocker quiet_to(to_date);
+                    from_date->setDate(f.from);
+                    to_date->setDate(f.to);
+                }
+                if (f.added) {
+                    readings_model->append_rows(f.readings);
+                    records_model->append_rows(f.records);
+                    consumption->add_points(f.points);
+                } else {
+                    const journal::MeterRow meter = meters_model->meter(q.serial);
+                    readings_model->set_rows(f.readings);
+                    records_model->set_rows(f.records, meter.protocol_version,
+                                            q.serial.isEmpty() ? VolumeScale{1.0, 0}
+                                                               : VolumeScale{meter.factor, meter.decimals});
+                    consumption->set_series(f.points, quantity::volume_unit(records_model->scale()));
+                }
+                shown->valid = !q.serial.isEmpty();
+                shown->serial = q.serial;
+                shown->type = q.type;
+                shown->from = q.serial.isEmpty() ? QDate() : f.from;
+                shown->to = q.serial.isEmpty() ? QDate() : f.to;
+                if (!f.added || !f.readings.isEmpty())
+                    shown->last_read_at = f.readings.isEmpty() ? QDateTime() : f.readings.last().read_at;
+                if (!f.added || !f.records.isEmpty())
+                    shown->last_record
+                        = f.records.isEmpty() ? std::optional<qint64>() : std::optional<qint64>(f.records.last().time);
+                if (!f.added)
+                    shown->last_kept.reset();
+                for (const journal::ArchiveRecordRow &r : f.records) {
+                    if (r.event != arc::event_empty)
+                        shown->last_kept = r;
+                }
+            } else if (q.meter) {
+                want_meter = true;
+                want_all = true;
+            }
+            ask();
+        };
+    });
 }
 
 // Another meter: its own range, whatever the last one's was.
 void JournalWindow::meter_picked()
 {
+    const QString serial = selected_serial();
+    if (serial == shown->serial && shown->valid)
+        return;
     range_by_hand = false;
-    range_of_meter();
-    show_meter();
+    range_note->hide();
+    want_meter = true;
+    want_all = true;
+    ask();
 }
 
-// A meter whose clock is years off keeps its records years off the
-// computer's date: the range is that of what is kept, not the last month.
-void JournalWindow::range_of_meter()
+// Checked before anything is asked: a range the wrong way round shows nothing.
+void JournalWindow::range_typed()
 {
-    const QString serial = selected_serial();
-    if (range_by_hand || serial.isEmpty() || !store_ready())
+    range_by_hand = true;
+    const TypedRange range = typed_range(from_date->text(), to_date->text());
+    range_note->setText(range.refused);
+    range_note->setHidden(range.refused.isEmpty());
+    if (!range.refused.isEmpty())
         return;
-    const QPair<QDate, QDate> range = journal::shown_range(store->span(serial), QDate::currentDate());
-    const QSignalBlocker quiet_from(from_date);
-    const QSignalBlocker quiet_to(to_date);
-    from_date->setDate(range.first);
-    to_date->setDate(range.second);
+    want_meter = true;
+    ask();
 }
 
 // Rows holding the text in any column stay; a hidden row is not picked.
 void JournalWindow::filter_meters()
 {
-    const QString wanted = meter_filter->text().trimmed();
-    for (int r = 0; r < meters->rowCount(); ++r) {
-        bool match = wanted.isEmpty();
-        for (int c = 0; c < meters->columnCount() && !match; ++c) {
-            const QTableWidgetItem *item = meters->item(r, c);
-            match = item && item->text().contains(wanted, Qt::CaseInsensitive);
-        }
-        meters->setRowHidden(r, !match);
-    }
-    const int row = meters->currentRow();
-    if (row >= 0 && meters->isRowHidden(row))
-        meters->clearSelection();
+    meters_shown->setFilterFixedString(meter_filter->text().trimmed());
+    meter_picked();
 }
 
 void JournalWindow::select_meter(const QString &serial)
 {
-    for (int r = 0; r < known.size(); ++r) {
-        if (known.at(r).serial == serial)
-            meters->selectRow(r);
-    }
+    const QModelIndex at = meters_shown->mapFromSource(meters_model->index(meters_model->row_of(serial), 0));
+    if (at.isValid())
+        meters->selectRow(at.row());
 }
 
 void JournalWindow::set_range(const QDate &from, const QDate &to)
 {
-    const QSignalBlocker quiet_from(from_date);
-    const QSignalBlocker quiet_to(to_date);
-    from_date->setDate(from);
-    to_date->setDate(to);
-    range_by_hand = true;
-    show_meter();
+    {
+        const QSignalBlocker quiet_from(from_date);
+        const QSignalBlocker quiet_to(to_date);
+        from_date->setDate(from);
+        to_date->setDate(to);
+    }
+    range_typed();
 }
 
 QString JournalWindow::selected_serial() const
 {
-    const int row = meters->currentRow();
-    if (row < 0 || row >= known.size() || meters->selectedItems().isEmpty() || meters->isRowHidden(row))
+    const QModelIndexList picked = meters->selectionModel()->selectedRows();
+    if (picked.isEmpty())
         return QString();
-    return known.at(row).serial;
-}
-
-// Readings by the computer's clock over whole local days; archive records by
-// the meter's own wall time over the same dates.
-void JournalWindow::show_meter()
-{
-    const QString serial = selected_serial();
-    QList<journal::ReadingRow> rows;
-    if (!serial.isEmpty() && store_ready())
-        rows = store->readings(serial, QDateTime(from_date->date(), QTime(0, 0)),
-                               QDateTime(to_date->date().addDays(1), QTime(0, 0)));
-    if (store && !store->is_open())
-        store_ready(); // says why: a query that met damage hands on nothing
-    readings->setRowCount(rows.size());
-    for (int r = 0; r < rows.size(); ++r) {
-        const journal::ReadingRow &row = rows.at(r);
-        set_row(readings, r,
-                {local_time_text(row.read_at), row.meter_clock ? quantity::clock(qint32(*row.meter_clock)) : QString(),
-                 units_text(row.volume_units, row.factor, row.decimals),
-                 units_text(row.reverse_units, row.factor, row.decimals),
-                 row.event >= 0 ? QString::number(row.event) : QString(), row.address});
-    }
-    show_archive();
-}
-
-namespace {
-
-QDateTime utc_start(const QDate &date)
-{
-    return QDateTime(date, QTime(0, 0), Qt::UTC);
-}
-
-} // namespace
-
-void JournalWindow::show_archive()
-{
-    const QString serial = selected_serial();
-    QList<journal::ArchiveRecordRow> rows;
-    int version = -1;
-    for (const journal::MeterRow &m : known) {
-        if (m.serial == serial)
-            version = m.protocol_version;
-    }
-    if (!serial.isEmpty() && store_ready())
-        rows = store->archive_records(serial, archive_type->currentIndex() + 1, utc_start(from_date->date()),
-                                      utc_start(to_date->date().addDays(1)));
-    if (store && !store->is_open())
-        store_ready();
-    const QList<QStringList> texts = journal::archive_record_texts(rows, version);
-    records->setRowCount(texts.size());
-    for (int r = 0; r < texts.size(); ++r)
-        set_row(records, r, texts.at(r));
-    const VolumeScale scale = rows.isEmpty() ? VolumeScale() : VolumeScale{rows.first().factor, rows.first().decimals};
-    records->setHorizontalHeaderLabels(arc::column_titles(scale));
-    consumption->set_series(journal::consumption_points(rows), quantity::volume_unit(scale));
+    const QModelIndex at = meters_shown->mapToSource(picked.first());
+    return at.isValid() ? meters_model->meters().value(at.row()).serial : QString();
 }
 
 // Over whole local days, as the readings are shown.
@@ -337,46 +430,67 @@ void JournalWindow::show_consumption()
 {
     const QDateTime from(from_date->date(), QTime(0, 0));
     const QDateTime to(to_date->date().addDays(1), QTime(0, 0));
-    QList<journal::ConsumptionRow> rows;
-    QString fault;
-    if (store_ready())
-        rows = journal::consumption(*store, from, to);
-    // A query that failed part-way would leave meters out: nothing is shown then.
-    if (!store->is_open())
-        fault = journal_fault_text(store->fault(), connection);
-    if (!consumption_window)
-        consumption_window = new ConsumptionWindow(this);
-    consumption_window->show_period(rows, from, to, fault);
-    consumption_window->show();
-    consumption_window->raise();
+    ++pending_saves;
+    reader->ask(this, [this, from, to](journal::Store &store) -> journal::Reader::Answer {
+        const QList<journal::ConsumptionRow> rows = journal::consumption(store, from, to);
+        // A query that failed part-way would leave meters out: nothing is shown then.
+        const QString fault = store.is_open() ? QString() : journal_fault_text(store.fault(), connection);
+        return [this, rows, from, to, fault] {
+            --pending_saves;
+            if (!consumption_window)
+                consumption_window = new ConsumptionWindow(this);
+            consumption_window->show_period(fault.isEmpty() ? rows : QList<journal::ConsumptionRow>(), from, to, fault);
+            consumption_window->show();
+            consumption_window->raise();
+        };
+    });
 }
 
 bool JournalWindow::save_to(const QString &path, QString *error)
 {
     const QString serial = selected_serial();
-    journal::MeterRow meter;
-    for (const journal::MeterRow &m : known) {
-        if (m.serial == serial)
-            meter = m;
+    const journal::MeterRow meter = meters_model->meter(serial);
+    const QDate from = from_date->date();
+    const QDate to = to_date->date();
+    QList<journal::ArchiveRecordRow> rows[3];
+    bool open = false;
+    journal::Fault fault = journal::Fault::none;
+    bool answered = false;
+    QEventLoop wait;
+    ++pending_saves;
+    reader->ask(this, [&, serial, from, to](journal::Store &store) -> journal::Reader::Answer {
+        QList<journal::ArchiveRecordRow> found[3];
+        for (int type = 1; type <= 3 && !serial.isEmpty(); ++type)
+            found[type - 1] = store.archive_records(serial, type, utc_start(from), utc_start(to.addDays(1)));
+        const bool is_open = store.is_open();
+        const journal::Fault why = store.fault();
+        return [&, found0 = found[0], found1 = found[1], found2 = found[2], is_open, why] {
+            rows[0] = found0;
+            rows[1] = found1;
+            rows[2] = found2;
+            open = is_open;
+            fault = why;
+            answered = true;
+            wait.quit();
+        };
+    });
+    if (!answered)
+        wait.exec();
+    --pending_saves;
+    // Part of the records would be saved as if they were all.
+    if (!serial.isEmpty() && !open) {
+        show_state(open, fault);
+        if (error)
+            *error = state_text();
+        return false;
     }
     QList<arc::CsvSection> sections;
     VolumeScale scale;
     for (int type = 1; type <= 3; ++type) {
-        QList<journal::ArchiveRecordRow> rows;
-        if (!serial.isEmpty() && store_ready())
-            rows = store->archive_records(serial, type, utc_start(from_date->date()),
-                                          utc_start(to_date->date().addDays(1)));
-        if (!rows.isEmpty())
-            scale = VolumeScale{rows.first().factor, rows.first().decimals};
+        if (!rows[type - 1].isEmpty())
+            scale = VolumeScale{rows[type - 1].first().factor, rows[type - 1].first().decimals};
         sections.append(
-            {archive_type->itemText(type - 1), journal::archive_record_texts(rows, meter.protocol_version)});
-    }
-    // Part of the records would be saved as if they were all.
-    if (!serial.isEmpty() && (!store || !store->is_open())) {
-        store_ready();
-        if (error)
-            *error = state_text();
-        return false;
+            {archive_type->itemText(type - 1), journal::archive_record_texts(rows[type - 1], meter.protocol_version)});
     }
     const arc::CsvHeader header{
         serial, meter.model_code >= 0 ? model_text(quint16(meter.model_code), meter.model_name) : QString(),

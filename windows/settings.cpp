@@ -8,8 +8,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QShowEvent>
 
 namespace {
@@ -36,6 +38,13 @@ settings::settings(QWidget *parent, port_lister lister)
     ui->tcp_port_line->setMaxLength(5);
     connect(ui->net_click, &QCheckBox::toggled, this, &settings::show_line_choice);
     show_line_choice();
+    // Leaves as Escape does: the record keeps what it held, and the next
+    // opening shows that, not what was typed here.
+    auto *cancel = new QPushButton(tr("Отмена"), this);
+    cancel->setObjectName(QStringLiteral("cancel_btn"));
+    cancel->setFont(ui->set_btn->font());
+    ui->gridLayout->addWidget(cancel, 12, 1);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
 }
 
 // The serial port's name means nothing while the line is a TCP connection,

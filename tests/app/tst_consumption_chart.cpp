@@ -33,6 +33,18 @@ arc::ConsumptionPoint unknown(qint64 from, qint64 seconds)
 
 const qint64 t0 = 1706626800;
 
+// Five years of hours, more bars than pixels: one reset and one missing
+// record among them still show.
+QList<arc::ConsumptionPoint> years_of_hours()
+{
+    QList<arc::ConsumptionPoint> points;
+    const int hours = 5 * 365 * 24;
+    for (int k = 0; k < hours; ++k)
+        points.append(k == hours / 3 ? point(t0 + 3600 * k, -4.9) : point(t0 + 3600 * k, 0.01));
+    points[hours / 2] = unknown(t0 + 3600 * (hours / 2 - 2), t0 + 3600 * (hours / 2));
+    return points;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(arc::ConsumptionPoint)
@@ -65,6 +77,7 @@ void tst_consumption_chart::bars_by_sign_data()
     QTest::newRow("nothing known") << QList<arc::ConsumptionPoint>{unknown(t0, t0 + 7200)} << false << false << true;
     // Degenerate ranges: one time, no spread of values.
     QTest::newRow("a single point") << QList<arc::ConsumptionPoint>{point(t0, 5)} << true << false << false;
+    QTest::newRow("years of hours") << years_of_hours() << true << true << true;
     QTest::newRow("all zero, same time") << QList<arc::ConsumptionPoint>{point(t0, 0), point(t0, 0)} << false << false
                                          << false;
 }

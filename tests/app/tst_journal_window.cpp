@@ -1,11 +1,13 @@
 // "Журнал": the range a picked meter is shown over, and the search in its list.
 #include "journal/journal_store.h"
+#include "model/journal_tables.h"
 #include "windows/consumption_chart.h"
 #include "windows/journal_window.h"
 
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -31,6 +33,8 @@ void keep_meter(Store &store, const QString &serial, const QString &label, const
     v.device_address = QStringLiteral("5");
     v.clock_seconds = qint32(clock.toSecsSinceEpoch());
     v.volume_units = 1000;
+    v.volume_factor = 0.001;
+    v.factor_decimals = 3;
     QVERIFY2(store.store_poll(v, QDateTime::currentDateTimeUtc(), MeterTarget()), qPrintable(store.detail()));
     ArchiveBatch batch;
     batch.serial = serial;
@@ -42,12 +46,15 @@ void keep_meter(Store &store, const QString &serial, const QString &label, const
     QVERIFY(store.store_label(serial, label, QStringLiteral("Стояк 1")));
 }
 
-int shown_rows(const QTableWidget *table)
+int shown_rows(const QTableView *table)
 {
-    int shown = 0;
-    for (int r = 0; r < table->rowCount(); ++r)
-        shown += table->isRowHidden(r) ? 0 : 1;
-    return shown;
+    return table->model()->rowCount();
+}
+
+// The journal answers on its own thread: what the window shows once it has.
+bool settled(const JournalWindow &w)
+{
+    return QTest::qWaitFor([&w] { return !w.busy(); }, 10000);
 }
 
 } // namespace
@@ -61,6 +68,9 @@ private slots:
     void range();
     void meter_with_a_wrong_clock_shows_its_records();
     void search_narrows_the_list();
+    void typed_range_data();
+    void typed_range();
+    void range_the_wrong_way_round_is_not_shown();
 
 private:
     QTemporaryDir dir;
@@ -119,24 +129,34 @@ void tst_journal_window::meter_with_a_wrong_clock_shows_its_records()
     JournalWindow w(connection);
     w.show();
     w.refresh();
+    QVERIFY(settled(w));
     for (const char *serial : {"00000000b027", "00000000a019"}) {
         w.select_meter(QLatin1String(serial));
-        QCOMPARE(w.archive_table()->rowCount(), 5);
-        QCOMPARE(w.readings_table()->rowCount(), 1);
+        QVERIFY(settled(w));
+        QCOMPARE(shown_rows(w.archive_table()), 5);
+        QCOMPARE(shown_rows(w.readings_table()), 1);
         QCOMPARE(w.chart()->points().size(), 4);
     }
     QCOMPARE(w.findChild<QDateEdit *>(QStringLiteral("journal_from"))->date(), QDate(2019, 3, 4));
     // A range chosen by hand stays over a refresh.
     w.set_range(QDate(2019, 3, 4), QDate(2019, 3, 4));
     w.refresh();
+    QVERIFY(settled(w));
     QCOMPARE(w.findChild<QDateEdit *>(QStringLiteral("journal_to"))->date(), QDate(2019, 3, 4));
-    QCOMPARE(w.readings_table()->rowCount(), 0);
+    QCOMPARE(shown_rows(w.readings_table()), 0);
+    // Nothing in the range: the records' unit is still the meter's.
+    w.set_range(QDate(2018, 1, 1), QDate(2018, 1, 2));
+    QVERIFY(settled(w));
+    QCOMPARE(shown_rows(w.archive_table()), 0);
+    QVERIFY2(w.archive_table()->model()->headerData(2, Qt::Horizontal).toString().contains("м3"),
+             qPrintable(w.archive_table()->model()->headerData(2, Qt::Horizontal).toString()));
 }
 
 void tst_journal_window::search_narrows_the_list()
 {
     JournalWindow w(connection);
     w.refresh();
+    QVERIFY(settled(w));
     auto *search = w.findChild<QLineEdit *>(QStringLiteral("journal_meter_filter"));
     QVERIFY(search);
     // The clear button fades in and out on a timer; Qt 5 frees a fade only on
@@ -145,14 +165,84 @@ void tst_journal_window::search_narrows_the_list()
     QCOMPARE(shown_rows(w.meters_table()), 2);
     search->setText(QStringLiteral("КВ. 40"));
     QCOMPARE(shown_rows(w.meters_table()), 1);
-    QVERIFY(!w.meters_table()->isRowHidden(1));
+    QCOMPARE(w.meters_table()->model()->index(0, 0).data().toString(), QStringLiteral("00000000b027"));
     search->setText(QStringLiteral("a019"));
     QCOMPARE(shown_rows(w.meters_table()), 1);
     search->setText(QStringLiteral("стояк"));
     QCOMPARE(shown_rows(w.meters_table()), 2);
     search->setText(QStringLiteral("нет такого"));
     QCOMPARE(shown_rows(w.meters_table()), 0);
-    QCOMPARE(w.archive_table()->rowCount(), 0);
+    QVERIFY(settled(w));
+    QCOMPARE(shown_rows(w.archive_table()), 0);
+}
+
+void tst_journal_window::typed_range_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("refused");
+    QTest::newRow("a month") << "08.03.2019"
+                             << "08.04.2019" << QString();
+    QTest::newRow("one day") << "08.03.2019"
+                             << "08.03.2019" << QString();
+    QTest::newRow("FROM after TO") << "12.01.2020"
+                                   << "08.03.2019" << QStringLiteral("Дата «С» позже даты «по»: период не показан");
+    QTest::newRow("FROM a day after TO") << "09.03.2019"
+                                         << "08.03.2019"
+                                         << QStringLiteral("Дата «С» позже даты «по»: период не показан");
+    QTest::newRow("year half typed") << "12.01.20"
+                                     << "08.03.2019"
+                                     << QStringLiteral("Дата «С» неполная или неверная: нужно ДД.ММ.ГГГГ");
+    QTest::newRow("TO empty") << "12.01.2020"
+                              << "" << QStringLiteral("Дата «по» неполная или неверная: нужно ДД.ММ.ГГГГ");
+    QTest::newRow("no such day") << "31.02.2020"
+                                 << "08.03.2021" << QStringLiteral("Дата «С» неполная или неверная: нужно ДД.ММ.ГГГГ");
+}
+
+void tst_journal_window::typed_range()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, refused);
+    const TypedRange range = ::typed_range(from, to);
+    QCOMPARE(range.refused, refused);
+    if (refused.isEmpty()) {
+        QCOMPARE(range.from, QDate::fromString(from, "dd.MM.yyyy"));
+        QCOMPARE(range.to, QDate::fromString(to, "dd.MM.yyyy"));
+    }
+}
+
+// The window says so, and keeps what it showed: the range is not turned round.
+void tst_journal_window::range_the_wrong_way_round_is_not_shown()
+{
+    JournalWindow w(connection);
+    w.show();
+    w.refresh();
+    QVERIFY(settled(w));
+    w.select_meter(QStringLiteral("00000000a019"));
+    QVERIFY(settled(w));
+    QCOMPARE(shown_rows(w.archive_table()), 5);
+    w.set_range(QDate(2019, 3, 3), QDate(2019, 3, 8));
+    QVERIFY(settled(w));
+    QCOMPARE(shown_rows(w.archive_table()), 5);
+    // Typed as the operator types it: nothing is asked before the date is whole.
+    auto *from = w.findChild<QDateEdit *>(QStringLiteral("journal_from"));
+    from->setFocus();
+    from->selectAll();
+    QTest::keyClicks(from, "12.01.2020");
+    QVERIFY(!w.busy());
+    QCOMPARE(w.range_text(), QString());
+    QTest::keyClick(from, Qt::Key_Return);
+    QVERIFY(settled(w));
+    QCOMPARE(w.range_text(), QStringLiteral("Дата «С» позже даты «по»: период не показан"));
+    // Left as typed, not turned round.
+    QCOMPARE(from->date().year(), 2020);
+    QCOMPARE(w.findChild<QDateEdit *>(QStringLiteral("journal_to"))->date(), QDate(2019, 3, 8));
+    QCOMPARE(shown_rows(w.archive_table()), 5);
+    w.set_range(QDate(2019, 3, 3), QDate(2019, 3, 3));
+    QVERIFY(settled(w));
+    QCOMPARE(w.range_text(), QString());
+    QCOMPARE(shown_rows(w.archive_table()), 0);
 }
 
 QTEST_MAIN(tst_journal_window)

@@ -3,14 +3,17 @@
 // the database holds what the main window showed, the journal window shows it
 // again and saves it as the archive window does.
 #include "app_on_line.h"
+#include "journal/journal_store.h"
 #include "table_cells.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
 #include "windows/consumption_window.h"
 #include "windows/journal_window.h"
+#include "windows/scan_window.h"
 
 #include <QFile>
 #include <QSet>
+#include <QSpinBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
@@ -60,6 +63,11 @@ int kept_rows(const QTableView *table)
     return rows;
 }
 
+QString cell(QTableView *table, int row, int column)
+{
+    return table->model()->index(row, column).data().toString();
+}
+
 } // namespace
 
 class tst_e2e_journal : public QObject
@@ -70,6 +78,7 @@ private slots:
     void poll_and_archive_kept();
     void server_away_reads_go_on_data();
     void server_away_reads_go_on();
+    void window_open_on_years_of_records();
 };
 
 void tst_e2e_journal::poll_and_archive_kept_data()
@@ -123,27 +132,30 @@ void tst_e2e_journal::poll_and_archive_kept()
     app.click("journal_btn");
     auto *journal = app.window().findChild<JournalWindow *>();
     QVERIFY(journal);
+    QVERIFY(app.wait_for([&] { return !journal->busy(); }));
     QVERIFY2(journal->state_text().startsWith("Журнал: "), qPrintable(journal->state_text()));
     journal->set_range(QDate(2000, 1, 1), QDate(2100, 1, 1));
-    QTableWidget *meters = journal->meters_table();
-    QCOMPARE(meters->rowCount(), 1);
-    QCOMPARE(meters->item(0, 0)->text(), app.text("serial_num_line"));
-    QCOMPARE(meters->item(0, 1)->text(), app.text("model_line"));
-    QCOMPARE(meters->item(0, 2)->text(), QStringLiteral("3"));
-    QCOMPARE(meters->item(0, 4)->text(), app.text("real_state_lin"));
-    QTableWidget *readings = journal->readings_table();
-    QCOMPARE(readings->rowCount(), 1);
-    QCOMPARE(readings->item(0, 1)->text(), app.text("real_time_line"));
-    QCOMPARE(readings->item(0, 2)->text(), app.text("real_state_lin"));
-    QCOMPARE(readings->item(0, 3)->text(), app.text("real_obr_line"));
-    QCOMPARE(readings->item(0, 4)->text(), app.text("real_event_line"));
+    QVERIFY(app.wait_for([&] { return !journal->busy(); }));
+    QTableView *meters = journal->meters_table();
+    QCOMPARE(meters->model()->rowCount(), 1);
+    QCOMPARE(cell(meters, 0, 0), app.text("serial_num_line"));
+    QCOMPARE(cell(meters, 0, 1), app.text("model_line"));
+    QCOMPARE(cell(meters, 0, 2), QStringLiteral("3"));
+    QCOMPARE(cell(meters, 0, 4), app.text("real_state_lin"));
+    QTableView *readings = journal->readings_table();
+    QCOMPARE(readings->model()->rowCount(), 1);
+    QCOMPARE(cell(readings, 0, 1), app.text("real_time_line"));
+    QCOMPARE(cell(readings, 0, 2), app.text("real_state_lin"));
+    QCOMPARE(cell(readings, 0, 3), app.text("real_obr_line"));
+    QCOMPARE(cell(readings, 0, 4), app.text("real_event_line"));
 
     int records = 0;
     for (int type = 1; type <= 3; ++type) {
         app.window().findChild<QComboBox *>("journal_archive_type")->setCurrentIndex(type - 1);
+        QVERIFY(app.wait_for([&] { return !journal->busy(); }));
         const int shown = kept_rows(AppOnLine::archive_window()->table(type));
         QVERIFY(shown > 0);
-        QCOMPARE(journal->archive_table()->rowCount(), shown);
+        QCOMPARE(journal->archive_table()->model()->rowCount(), shown);
         records += shown;
     }
     QVERIFY(!journal->chart()->points().isEmpty());
@@ -152,6 +164,7 @@ void tst_e2e_journal::poll_and_archive_kept()
     // the day it is nearer to, and the other end is marked missing.
     journal->set_range(QDate::currentDate(), QDate::currentDate());
     app.window().findChild<QPushButton *>("journal_consumption_btn")->click();
+    QVERIFY(app.wait_for([&] { return !journal->busy() && journal->consumption_view(); }));
     const QTableView *period = journal->consumption_view()->table();
     QCOMPARE(row_count(period), 1);
     QCOMPARE(cell_text(period, 0, 1), app.text("serial_num_line"));
@@ -162,6 +175,7 @@ void tst_e2e_journal::poll_and_archive_kept()
              QString("нет показаний на %1, часы счетчика расходятся более чем на 10 минут")
                  .arg(at_start ? "конец" : "начало"));
     journal->set_range(QDate(2000, 1, 1), QDate(2100, 1, 1));
+    QVERIFY(app.wait_for([&] { return !journal->busy(); }));
 
     QTemporaryDir out;
     QString error;
@@ -267,6 +281,73 @@ void tst_e2e_journal::server_away_reads_go_on()
     qunsetenv("METER_JOURNAL_PASSWORD");
     if (listener >= 0)
         ::close(listener);
+}
+
+// With the journal window open on five years of one meter's hourly records,
+// a poll and "Считать все" go on as always: the window's thread keeps turning
+// while the journal is asked, and the window shows each new reading.
+void tst_e2e_journal::window_open_on_years_of_records()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({}, "version = 3\n"), qPrintable(app.error()));
+    app.check("adr_click");
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QVERIFY(app.probe().journal()->wait_written(60000));
+    const QString serial = app.text("serial_num_line");
+    const int years_of_hours = 5 * 365 * 24;
+    {
+        journal::Connection where;
+        where.file = QDir::current().absoluteFilePath("readings.sqlite");
+        journal::Store store(where);
+        QVERIFY(store.open());
+        journal::ArchiveBatch batch;
+        batch.serial = serial;
+        batch.protocol_version = 3;
+        batch.factor = 0.001;
+        batch.decimals = 3;
+        batch.read_at = QDateTime::currentDateTimeUtc();
+        const qint64 last = QDateTime(QDate(2024, 1, 30), QTime(15, 0), Qt::UTC).toSecsSinceEpoch();
+        for (int k = years_of_hours - 1; k >= 0; --k)
+            batch.records.append({1, last - 3600 * k, 100000 - k, 0, 0, 0.001, 3});
+        QCOMPARE(store.store_archive(batch), years_of_hours);
+    }
+
+    app.click("journal_btn");
+    auto *journal = app.window().findChild<JournalWindow *>();
+    QVERIFY(journal);
+    QVERIFY(app.wait_for([&] { return !journal->busy(); }));
+    QCOMPARE(journal->archive_table()->model()->rowCount(), years_of_hours);
+    QCOMPARE(journal->readings_table()->model()->rowCount(), 1);
+
+    int turns_while_asking = 0;
+    QTimer turn;
+    connect(&turn, &QTimer::timeout, this, [&] { turns_while_asking += journal->busy() ? 1 : 0; });
+    turn.start(0);
+
+    app.click("param_btn");
+    QVERIFY(app.wait_idle());
+    QVERIFY(app.probe().journal()->wait_written(60000));
+    QVERIFY(app.wait_for([&] { return journal->readings_table()->model()->rowCount() == 2 && !journal->busy(); }));
+    QVERIFY(turns_while_asking > 0);
+    QCOMPARE(cell(journal->readings_table(), 1, 2), app.text("real_state_lin"));
+    QCOMPARE(journal->archive_table()->model()->rowCount(), years_of_hours);
+
+    // "Считать все" over what a search found.
+    app.click("scan_btn");
+    auto *scan = app.window().findChild<ScanWindow *>();
+    QVERIFY(scan);
+    app.window().findChild<QSpinBox *>("scan_to_box")->setValue(3);
+    app.window().findChild<QSpinBox *>("scan_wait_box")->setValue(100);
+    app.click("scan_start_btn");
+    QVERIFY(app.wait_for([&] { return !scan->running(); }, 60000));
+    turns_while_asking = 0;
+    app.click("read_all_btn");
+    QVERIFY(app.wait_for([&] { return app.text("riser_status").startsWith("Считано"); }, 60000));
+    QVERIFY(app.probe().journal()->wait_written(60000));
+    QVERIFY(app.wait_for([&] { return journal->readings_table()->model()->rowCount() == 3 && !journal->busy(); }));
+    QVERIFY(turns_while_asking > 0);
+    QCOMPARE(cell(journal->meters_table(), 0, 5), cell(journal->readings_table(), 2, 0));
 }
 
 QTEST_MAIN(tst_e2e_journal)

@@ -3,6 +3,7 @@
 // falls silent, garbles, answers late or echoes.
 #include "link/exchanger.h"
 #include "link/frames.h"
+#include "link/hex_line.h"
 #include "link/io_port.h"
 #include "meter/register_map.h"
 #include "meter_device.h"
@@ -182,21 +183,24 @@ void tst_exchanger::outcomes()
 void tst_exchanger::answer_after_stop_data()
 {
     QTest::addColumn<int>("answer_after_ms");
+    QTest::addColumn<bool>("dribbled");
     QTest::addColumn<bool>("late");
 
-    QTest::newRow("its answer within its wait") << 30 << false;
-    QTest::newRow("no answer") << -1 << false;
-    QTest::newRow("an answer after its wait") << 700 << true;
+    QTest::newRow("its answer within its wait") << 30 << false << false;
+    QTest::newRow("no answer") << -1 << false << false;
+    QTest::newRow("an answer after its wait") << 700 << false << true;
+    QTest::newRow("its answer a byte at a time") << 15 << true << false;
 }
 
 void tst_exchanger::answer_after_stop()
 {
     QFETCH(int, answer_after_ms);
+    QFETCH(bool, dribbled);
     QFETCH(bool, late);
 
     MeterDevice meter;
-    meter.tricks
-        = {answer_after_ms < 0 ? LineTrick{LineTrick::silent, 0} : LineTrick{LineTrick::late, answer_after_ms}};
+    meter.tricks = {answer_after_ms < 0 ? LineTrick{LineTrick::silent, 0}
+                                        : LineTrick{dribbled ? LineTrick::dribble : LineTrick::late, answer_after_ms}};
     io_port port;
     port.attach(&meter, LineTiming{});
     Exchanger exchanger(&port);
@@ -217,9 +221,16 @@ void tst_exchanger::answer_after_stop()
     QCOMPARE(meter.requests.size(), 2);
     QVERIFY(next.outcomes.value(0).answered());
     QCOMPARE(waits.last(), 0); // the wait is over when the request leaves
-    // Lengthened only by a late answer; the stopped request's own one is logged.
+    // Lengthened only by a late answer; the stopped request's own one is
+    // logged whole on one line, marked, before the next request.
     QCOMPARE(waits.size() > 2, late);
-    QCOMPARE(log.filter("<-").size(), answer_after_ms < 0 ? 1 : 2);
+    const QStringList answers = log.filter("<-");
+    QCOMPARE(answers.size(), answer_after_ms < 0 ? 1 : 2);
+    if (answer_after_ms >= 0) {
+        const QString whole = received_line(next.outcomes.value(0).answer).mid(3);
+        QCOMPARE(answers.first(), "<- (после остановки) " + whole + "\n");
+        QCOMPARE(log.indexOf(answers.first()), 1);
+    }
 }
 
 QTEST_MAIN(tst_exchanger)

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -23,6 +24,7 @@ private slots:
     void save_failure_leaves_no_file();
     void a_shift_shows_its_tail_and_saves_everything();
     void time_prefix();
+    void view_follows_new_lines();
 };
 
 void tst_log::frame_lines_data()
@@ -141,35 +143,69 @@ void tst_log::a_shift_shows_its_tail_and_saves_everything()
     QCOMPARE(after.readAll(), QByteArray("-> 01"));
 }
 
-// Off by default (the lines above); on, each line starts with the computer's
-// time to the millisecond, in the view and in the saved file alike.
+// Off by default (the lines above). Every line keeps its time from the
+// start: ticked, the lines logged before show theirs too, to the millisecond,
+// in the view and in the saved file alike; unticked, the times go again.
 void tst_log::time_prefix()
 {
     LOG_class log;
+    log.show();
     auto *box = log.findChild<QCheckBox *>("log_time_box");
     QVERIFY(box && !box->isChecked());
-    log.append("-> 01");
-    box->setChecked(true);
     const QTime from = QTime::currentTime();
-    log.append("<- 01");
+    log.append("-> 01");
+    log.append("<- 01\n");
     const QTime to = QTime::currentTime();
+    box->setChecked(true);
 
+    const auto saved = [&log] {
+        QTemporaryDir dir;
+        QString error;
+        if (!log.save_to(dir.filePath("log.txt"), &error))
+            return error;
+        QFile file(dir.filePath("log.txt"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : file.errorString();
+    };
     const QStringList shown = log.text().split('\n');
-    QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown[0], QStringLiteral("-> 01"));
-    const QRegularExpressionMatch match
-        = QRegularExpression("^(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d) <- 01$").match(shown[1]);
-    QVERIFY2(match.hasMatch(), qPrintable(shown[1]));
-    const QTime at = QTime::fromString(match.captured(1), "hh:mm:ss.zzz");
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown[2], QString()); // the empty line after an answer stays empty
+    const QRegularExpression stamped("^(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d) (-> 01|<- 01)$");
     const auto since_from = [&from](const QTime &t) { return (from.msecsTo(t) + 86400000) % 86400000; };
-    QVERIFY2(since_from(at) <= since_from(to), qPrintable(shown[1])); // midnight in between too
+    for (int k = 0; k < 2; ++k) {
+        const QRegularExpressionMatch match = stamped.match(shown[k]);
+        QVERIFY2(match.hasMatch(), qPrintable(shown[k]));
+        const QTime at = QTime::fromString(match.captured(1), "hh:mm:ss.zzz");
+        QVERIFY2(since_from(at) <= since_from(to), qPrintable(shown[k])); // midnight in between too
+    }
+    QCOMPARE(saved(), log.text());
 
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY2(log.save_to(dir.filePath("log.txt"), &error), qPrintable(error));
-    QFile saved(dir.filePath("log.txt"));
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(saved.readAll()), log.text());
+    box->setChecked(false);
+    QCOMPARE(log.text(), QStringLiteral("-> 01\n<- 01\n"));
+    QCOMPARE(saved(), log.text());
+}
+
+// A long run keeps the newest line in sight, logged before the window was
+// opened or while it is open; a reader who scrolled up keeps his place.
+void tst_log::view_follows_new_lines()
+{
+    LOG_class log;
+    for (int i = 0; i < 200; ++i)
+        log.append(QStringLiteral("-> %1").arg(i));
+    log.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&log));
+    QScrollBar *bar = log.findChild<QTextEdit *>("textEdit")->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+    for (int i = 200; i < 400; ++i) {
+        log.append(QStringLiteral("<- %1\n").arg(i));
+        QCoreApplication::processEvents();
+    }
+    QTRY_VERIFY(bar->value() == bar->maximum());
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    const int kept = bar->value();
+    QVERIFY(kept < bar->maximum());
+    log.append("-> 400");
+    QCoreApplication::processEvents();
+    QCOMPARE(bar->value(), kept);
 }
 
 QTEST_MAIN(tst_log)

@@ -18,6 +18,7 @@ private slots:
     void load_keeps_an_unlisted_port();
     void load_leaves_unknown_values();
     void ok_stores_the_form();
+    void cancel_keeps_the_record();
     void ok_refuses_bad_periods_data();
     void ok_refuses_bad_periods();
     void ports_listed_anew_on_show_data();
@@ -102,6 +103,34 @@ void tst_settings_window::ok_stores_the_form()
     QCOMPARE(record.main_fail_ms, 456);
     QCOMPARE(record.archive_ok_ms, 789);
     QCOMPARE(record.archive_fail_ms, 1011);
+}
+
+void tst_settings_window::cancel_keeps_the_record()
+{
+    settings w;
+    PortSettings record;
+    record.port_name = QStringLiteral("/dev/pts/996");
+    NetworkSettings network;
+    w.attach(&record);
+    w.attach_network(&network);
+    w.show();
+    const PortSettings before = record;
+    w.load(2, 1200, 2, "/dev/pts/995", 123, 456, 789, 1011);
+    field<QCheckBox>(w, "net_click")->setChecked(true);
+    field<QLineEdit>(w, "host_line")->setText(QStringLiteral("127.0.0.1"));
+    QSignalSpy accepted(&w, &settings::accepted);
+    auto *cancel = field<QPushButton>(w, "cancel_btn");
+    QCOMPARE(cancel->text(), QStringLiteral("Отмена"));
+    cancel->click();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(accepted.count(), 0);
+    QVERIFY(record == before);
+    QVERIFY(network == NetworkSettings());
+    // Opened again, it shows what is stored.
+    w.show();
+    QCOMPARE(field<QComboBox>(w, "name_box")->currentText(), QStringLiteral("/dev/pts/996"));
+    QCOMPARE(field<QLineEdit>(w, "time_yes")->text(), QString::number(before.main_ok_ms));
+    QVERIFY(!field<QCheckBox>(w, "net_click")->isChecked());
 }
 
 void tst_settings_window::ok_refuses_bad_periods_data()

@@ -32,6 +32,11 @@ qint64 MeterDevice::writeData(const char *data, qint64 size)
         return size;
     if (trick.kind == LineTrick::garble)
         answer[answer.size() - 1] = char(answer.back() ^ 0x55);
+    if (trick.kind == LineTrick::dribble) {
+        for (int k = 0; k < answer.size(); ++k)
+            QTimer::singleShot(trick.delay_ms * (k + 1), this, [this, byte = answer.mid(k, 1)] { deliver(byte); });
+        return size;
+    }
     QTimer::singleShot(trick.kind == LineTrick::late ? trick.delay_ms : 2, this, [this, answer] { deliver(answer); });
     return size;
 }

@@ -13,9 +13,9 @@
 
 struct LineTrick
 {
-    enum Kind { answer, silent, garble, late };
+    enum Kind { answer, silent, garble, late, dribble };
     Kind kind = answer;
-    int delay_ms = 0; // late: the answer comes this long after the request
+    int delay_ms = 0; // late: the answer comes this long after the request; dribble: each byte after the last
 };
 
 class MeterDevice : public QIODevice
