@@ -19,6 +19,7 @@ set(meter_core_sources
     meter/write_values.cpp
     meter/poll.cpp
     meter/write.cpp
+    meter/exchange_rules.cpp
     meter/register_access.cpp
     meter/watch.cpp
     archive/records.cpp

@@ -8,6 +8,7 @@
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "link/network_line.h"
+#include "meter/exchange_rules.h"
 #include "meter/quantity.h"
 #include "scan/line_readout.h"
 
@@ -23,8 +24,10 @@ QString tr(const char *text)
     return QCoreApplication::translate("collect", text);
 }
 
-// A write answered at once; a repeated write would be written twice.
-constexpr int write_look_ms = 100;
+ExchangePeriods periods_of(const LineEntry &entry)
+{
+    return {entry.ok_ms, entry.fail_ms, entry.archive_ok_ms, entry.archive_fail_ms};
+}
 
 // The last outcome of a run that failed, as the line table says it.
 QString failure_text(const ExchangeOutcome &last)
@@ -163,12 +166,8 @@ void LineRound::open_failed(const QString &why)
 
 ExchangeRules LineRound::rules(bool for_archive) const
 {
-    ExchangeRules r;
-    r.ok_ms = for_archive ? entry.archive_ok_ms : entry.ok_ms;
-    r.fail_ms = for_archive ? entry.archive_fail_ms : entry.fail_ms;
-    r.log_first_bad_answer = false;
-    r.strikes_per_request = true;
-    return r;
+    return for_archive ? exchange_rules::line_pass_archive(periods_of(entry))
+                       : exchange_rules::line_pass(periods_of(entry));
 }
 
 void LineRound::next_turn()
@@ -267,11 +266,7 @@ void LineRound::archive_over()
     if (clock_limit_s >= 0 && meter.offset_s && qAbs(*meter.offset_s) > clock_limit_s) {
         clock = std::make_unique<scan::ClockSync>(QVector<MeterTarget>{poll->target()});
         stage = Stage::clock;
-        ExchangeRules r;
-        r.retry = ExchangeRules::Retry::none;
-        r.fail_ms = entry.fail_ms;
-        r.look_ms = write_look_ms;
-        exchanger->run(clock.get(), r);
+        exchanger->run(clock.get(), exchange_rules::write(periods_of(entry)));
         return;
     }
     turn_over(true);

@@ -70,10 +70,7 @@ void ArchiveJob::start(const MeterTarget &target)
     c.meter->archive_started(read);
     window_ready = false;
     identity_taken = false;
-    ExchangeRules rules;
-    rules.ok_ms = c.periods->archive_ok_ms;
-    rules.fail_ms = c.periods->archive_fail_ms;
-    c.line->run(run.get(), rules, [this](bool) { show(); });
+    c.line->run(run.get(), exchange_rules::archive(c.periods->periods()), [this](bool) { show(); });
 }
 
 // The meter has said its version and model: the read is sized and scaled by them.

@@ -16,10 +16,6 @@
 
 namespace {
 
-// A write's answer is a copy of its request, as is an echoing adapter's: the
-// meter's own copy is given time to follow.
-constexpr int write_look_ms = 100;
-
 QString meter_text(const MeterTarget &target)
 {
     if (!target.by_serial)
@@ -40,11 +36,12 @@ QString values_text(const QVector<quint16> &values)
 
 } // namespace
 
-RegisterWindow::RegisterWindow(Exchanger *line, TargetSource target, std::function<int()> wait, QWidget *parent)
+RegisterWindow::RegisterWindow(Exchanger *line, TargetSource target, std::function<ExchangePeriods()> line_periods,
+                               QWidget *parent)
     : QWidget(parent, Qt::Window)
     , exchanger(line)
     , target_of_form(std::move(target))
-    , wait_ms(std::move(wait))
+    , periods(std::move(line_periods))
 {
     setWindowTitle(tr("Регистры"));
     auto *grid = new QGridLayout(this);
@@ -177,11 +174,7 @@ void RegisterWindow::write_clicked()
 
 bool RegisterWindow::start(std::unique_ptr<RegisterAccess> access)
 {
-    ExchangeRules rules;
-    rules.retry = ExchangeRules::Retry::none; // a write repeated would be written twice
-    rules.fail_ms = wait_ms();
-    if (access->writes())
-        rules.look_ms = write_look_ms;
+    const ExchangeRules rules = exchange_rules::registers(periods(), access->writes());
     std::unique_ptr<RegisterAccess> previous = std::move(run);
     run = std::move(access);
     if (!exchanger->run(run.get(), rules, [this](bool over) {

@@ -106,11 +106,7 @@ void RiserReadout::read_all(const QVector<scan::ListedMeter> &rows, const Exchan
     for (int row = 0; row < rows.size(); ++row)
         show_meter(row);
     set_status(tr("Чтение счетчиков: %1").arg(rows.size()), false);
-    // On a noisy line two faults anywhere in a meter's 31 reads would end it:
-    // the pass gives each request its own wait and resend.
-    ExchangeRules per_request = rules;
-    per_request.strikes_per_request = true;
-    line->run(&*pass, per_request);
+    line->run(&*pass, rules);
     enable_buttons();
 }
 

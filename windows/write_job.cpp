@@ -17,10 +17,6 @@
 
 namespace {
 
-// How often what has come back is looked at: a write's answer equals its
-// request, and an echoing adapter's copy must have had time to show itself.
-constexpr int write_look_ms = 100;
-
 // The field of the write block that holds an item's value.
 QWidget *item_field(Ui::MainWindow *ui, int item)
 {
@@ -71,13 +67,7 @@ void WriteJob::start(const MeterTarget &target)
         item_field(c.ui, item)->setToolTip(QString());
     }
     run = std::make_unique<WriteEngine>(target, *values, enabled[write_item::clock] && !typed_clock);
-    // One wait of the main failure period per item, no resend: a write
-    // repeated after a lost confirmation would be written twice.
-    ExchangeRules rules;
-    rules.retry = ExchangeRules::Retry::none;
-    rules.fail_ms = c.periods->main_fail_ms;
-    rules.look_ms = write_look_ms;
-    c.line->run(run.get(), rules, [this](bool) { show(); });
+    c.line->run(run.get(), exchange_rules::write(c.periods->periods()), [this](bool) { show(); });
 }
 
 // Everything is checked before the first frame: a typo must not reach the
