@@ -13,6 +13,7 @@ set(meter_core_sources
     config/remembered_addressing.cpp
     config/side_settings.cpp
     config/network_settings.cpp
+    model/outcome_words.cpp
     meter/model_table.cpp
     meter/register_map.cpp
     meter/quantity.cpp

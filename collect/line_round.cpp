@@ -10,6 +10,7 @@
 #include "link/network_line.h"
 #include "meter/exchange_rules.h"
 #include "meter/quantity.h"
+#include "model/outcome_words.h"
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
@@ -29,27 +30,12 @@ ExchangePeriods periods_of(const LineEntry &entry)
     return {entry.ok_ms, entry.fail_ms, entry.archive_ok_ms, entry.archive_fail_ms};
 }
 
-// The last outcome of a run that failed, as the line table says it.
+// Why a run fell short, by its last request: one that ended on an answer
+// ended on an answer it could not use.
 QString failure_text(const ExchangeOutcome &last)
 {
-    using Kind = ExchangeOutcome::Kind;
-    scan::MeterReadout meter;
-    using O = scan::MeterReadout::Outcome;
-    switch (last.kind) {
-    case Kind::stopped: meter.outcome = O::stopped; break;
-    case Kind::port_lost: meter.outcome = O::port_lost; break;
-    case Kind::no_answer: meter.outcome = O::no_answer; break;
-    default:
-        // The poll's rules judge a refusal a bad answer; the output names it.
-        if (last.kind == Kind::exception || last.check == AnswerStatus::exception) {
-            meter.outcome = O::exception;
-            meter.exception_code = exception_code(last.answer);
-        } else {
-            meter.outcome = O::bad_answer;
-        }
-        break;
-    }
-    return scan::outcome_text(meter);
+    const RunOutcome why = run_outcome(last);
+    return outcome_words(why.ok() ? RunOutcome(RunOutcome::Kind::bad_answer) : why);
 }
 
 QString connect_failure_text(ConnectFailure why)
@@ -217,7 +203,7 @@ void LineRound::poll_over()
         return;
     }
     meter.read = true;
-    meter.outcome = QStringLiteral("OK");
+    meter.outcome = outcome_words(RunOutcome::Kind::ok);
     const PollValues &v = meter.values;
     if (v.clock_seconds && clock_read_at.isValid())
         meter.offset_s = scan::clock_offset_s(*v.clock_seconds, clock_read_at);
@@ -276,14 +262,14 @@ void LineRound::clock_over()
 {
     MeterReport &meter = meters[size_t(turns[turn])];
     const scan::ClockSetting &set = clock->meters().front();
-    if (set.outcome == scan::ClockSetting::Outcome::set) {
+    if (set.outcome.ok()) {
         meter.clock = set.clock_offset_s
             ? tr("время установлено, смещение %1 с").arg(quantity::offset(*set.clock_offset_s))
             : tr("время установлено, не прочитано обратно");
         writer->record_clock_setting(meter.values.serial_number, QDateTime::currentDateTimeUtc(), *meter.offset_s,
                                      set.clock_offset_s);
     } else {
-        meter.clock = tr("время не установлено: %1").arg(scan::outcome_text(set));
+        meter.clock = tr("время не установлено: %1").arg(clock_setting_words(set.outcome));
     }
     clock.reset();
     turn_over(true);

@@ -381,10 +381,6 @@ With other port settings they will be out of reach.</translation>
 <context>
     <name>MainWindow</name>
     <message>
-        <source>Обмен остановлен</source>
-        <translation>Exchange stopped</translation>
-    </message>
-    <message>
         <source>%1 из %2</source>
         <translation>%1 of %2</translation>
     </message>
@@ -621,28 +617,12 @@ With other port settings they will be out of reach.</translation>
         <translation>Invalid device address</translation>
     </message>
     <message>
-        <source>Порт не открыт</source>
-        <translation>Port not open</translation>
-    </message>
-    <message>
         <source>Не выбран способ обращения к счетчику</source>
         <translation>Choose how to address the meter</translation>
     </message>
     <message>
-        <source>Соединение отсутствует</source>
-        <translation>No connection</translation>
-    </message>
-    <message>
-        <source>Некорректные данные</source>
-        <translation>Invalid data</translation>
-    </message>
-    <message>
         <source>неизвестная</source>
         <translation>unknown</translation>
-    </message>
-    <message>
-        <source>Запись не подтверждена</source>
-        <translation>Write not confirmed</translation>
     </message>
     <message>
         <source>Неверные данные</source>
@@ -997,30 +977,6 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
         <translation>Reading…</translation>
     </message>
     <message>
-        <source>Исключение %1</source>
-        <translation>Exception %1</translation>
-    </message>
-    <message>
-        <source>Исключение %1: %2</source>
-        <translation>Exception %1: %2</translation>
-    </message>
-    <message>
-        <source>Счётчик не ответил</source>
-        <translation>The meter did not answer</translation>
-    </message>
-    <message>
-        <source>Некорректный ответ</source>
-        <translation>Invalid answer</translation>
-    </message>
-    <message>
-        <source>Порт потерян</source>
-        <translation>Port lost</translation>
-    </message>
-    <message>
-        <source>Обмен остановлен</source>
-        <translation>Exchange stopped</translation>
-    </message>
-    <message>
         <source>Считано регистров: %1</source>
         <translation>Registers read: %1</translation>
     </message>
@@ -1240,10 +1196,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <translation>Invalid address range</translation>
     </message>
     <message>
-        <source>Порт не открыт</source>
-        <translation>Port not open</translation>
-    </message>
-    <message>
         <source>Дождитесь окончания обмена</source>
         <translation>Wait until the exchange ends</translation>
     </message>
@@ -1454,14 +1406,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <translation>Watching: every %1 s</translation>
     </message>
     <message>
-        <source>Порт потерян: наблюдение окончено</source>
-        <translation>Port lost: watch ended</translation>
-    </message>
-    <message>
-        <source>%1: счётчик не ответил; пропущено опросов: %2</source>
-        <translation>%1: the meter did not answer; rounds missed: %2</translation>
-    </message>
-    <message>
         <source>Время</source>
         <translation>Time</translation>
     </message>
@@ -1528,6 +1472,14 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>Начало</source>
         <translation>Started</translation>
+    </message>
+    <message>
+        <source>%1: наблюдение окончено</source>
+        <translation>%1: watch ended</translation>
+    </message>
+    <message>
+        <source>%1: %2; пропущено опросов: %3</source>
+        <translation>%1: %2; rounds missed: %3</translation>
     </message>
 </context>
 <context>
@@ -1898,13 +1850,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     </message>
 </context>
 <context>
-    <name>commission</name>
-    <message>
-        <source>Свободных адресов не осталось</source>
-        <translation>No free address left</translation>
-    </message>
-</context>
-<context>
     <name>consumption_chart</name>
     <message>
         <source>Нет данных</source>
@@ -2040,6 +1985,49 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     </message>
 </context>
 <context>
+    <name>outcome</name>
+    <message>
+        <source>Соединение отсутствует</source>
+        <translation>No connection</translation>
+    </message>
+    <message>
+        <source>Некорректные данные</source>
+        <translation>Invalid data</translation>
+    </message>
+    <message>
+        <source>Исключение %1</source>
+        <translation>Exception %1</translation>
+    </message>
+    <message>
+        <source>Запись не подтверждена</source>
+        <translation>Write not confirmed</translation>
+    </message>
+    <message>
+        <source>Обмен остановлен</source>
+        <translation>Exchange stopped</translation>
+    </message>
+    <message>
+        <source>Порт не открыт</source>
+        <translation>Port not open</translation>
+    </message>
+    <message>
+        <source>Свободных адресов не осталось</source>
+        <translation>No free address left</translation>
+    </message>
+    <message>
+        <source>Время установлено</source>
+        <translation>Time set</translation>
+    </message>
+    <message>
+        <source>Записано</source>
+        <translation>Written</translation>
+    </message>
+    <message>
+        <source>Для следующего обмена: %1</source>
+        <translation>For the next exchange: %1</translation>
+    </message>
+</context>
+<context>
     <name>quantity</name>
     <message>
         <source>м3</source>
@@ -2056,33 +2044,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>ед./ч</source>
         <translation>counts/h</translation>
-    </message>
-</context>
-<context>
-    <name>readout</name>
-    <message>
-        <source>Нет ответа</source>
-        <translation>No answer</translation>
-    </message>
-    <message>
-        <source>Некорректные данные</source>
-        <translation>Invalid data</translation>
-    </message>
-    <message>
-        <source>Исключение %1</source>
-        <translation>Exception %1</translation>
-    </message>
-    <message>
-        <source>Обмен остановлен</source>
-        <translation>Exchange stopped</translation>
-    </message>
-    <message>
-        <source>Порт не открыт</source>
-        <translation>Port not open</translation>
-    </message>
-    <message>
-        <source>Время установлено</source>
-        <translation>Time set</translation>
     </message>
 </context>
 <context>
@@ -2384,18 +2345,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>стоп-битов %1, %2 в настройках порта</source>
         <translation>%1 stop bits, %2 in the port settings</translation>
-    </message>
-    <message>
-        <source>Записано</source>
-        <translation>Written</translation>
-    </message>
-    <message>
-        <source>Для следующего обмена: %1</source>
-        <translation>For the next exchange: %1</translation>
-    </message>
-    <message>
-        <source>Запись не подтверждена</source>
-        <translation>Write not confirmed</translation>
     </message>
 </context>
 </TS>

@@ -122,10 +122,9 @@ void ArchiveJob::show()
     } else if (run->meter_version_unsupported()) {
         set_button(tr("Некорректные параметры чтения"), red_button);
     } else {
-        ExchangeOutcome why;
-        why.kind = run->failure();
-        set_button(why.kind == ExchangeOutcome::Kind::bad_answer ? tr("Некорректные данные архива")
-                                                                 : tr("Архив не прочитан"),
+        const RunOutcome &why = run->failure();
+        set_button(why.kind == RunOutcome::Kind::bad_answer ? tr("Некорректные данные архива")
+                                                            : tr("Архив не прочитан"),
                    red_button);
         c.status(run_status_text(Job::archive, why), red_label_style);
     }

@@ -5,6 +5,7 @@
 #include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "meter/write_values.h"
+#include "model/outcome_words.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -267,9 +268,8 @@ void Commissioning::record_writes()
         case write_item::clock: write.value = quantity::clock(qint32(meter.value)); break;
         default: write.value = QString::number(meter.value); break;
         }
-        write.outcome = meter.outcome == scan::MeterWriteResult::Outcome::confirmed
-            ? QCoreApplication::translate("WriteJob", "подтверждено")
-            : scan::outcome_text(meter).section(QLatin1Char('\n'), 0, 0);
+        write.outcome = meter.outcome.ok() ? QCoreApplication::translate("WriteJob", "подтверждено")
+                                           : outcome_words(meter.outcome);
         emit written(write);
     }
 }
@@ -280,16 +280,16 @@ void Commissioning::show_row(int index)
     if (row < 0 || row >= ui.table->rowCount() || index >= int(writes->meters().size()))
         return;
     const scan::MeterWriteResult &meter = writes->meters().at(size_t(index));
-    using O = scan::MeterWriteResult::Outcome;
-    const bool not_reached = meter.outcome == O::pending && writes->finished();
-    QString text = not_reached ? tr("Не записано") : scan::outcome_text(meter);
+    const bool pending = meter.outcome.kind == RunOutcome::Kind::pending;
+    const bool not_reached = pending && writes->finished();
+    QString text = not_reached ? tr("Не записано") : write_words(meter.outcome, meter.next);
     QTableWidgetItem *item = ui.table->item(row, result_column);
     if (!item) {
         item = new QTableWidgetItem;
         ui.table->setItem(row, result_column, item);
     }
     item->setText(text);
-    const bool failed = not_reached || (meter.outcome != O::confirmed && meter.outcome != O::pending);
+    const bool failed = not_reached || (!meter.outcome.ok() && !pending);
     item->setForeground(failed ? Qt::red : Qt::black);
     ui.table->resizeRowToContents(row);
 }

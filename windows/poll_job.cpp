@@ -38,9 +38,7 @@ void PollJob::show()
         return;
     }
     c.meter->poll_over(false);
-    ExchangeOutcome outcome;
-    outcome.kind = run->failure();
-    c.status(run_status_text(Job::poll, outcome), nullptr);
+    c.status(run_status_text(Job::poll, run->failure()), nullptr);
 }
 
 // Volumes are in cubic metres once the model is known, in counts otherwise,

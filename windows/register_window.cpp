@@ -3,6 +3,7 @@
 #include "link/answer_check.h"
 #include "link/exchanger.h"
 #include "meter/register_access.h"
+#include "model/outcome_words.h"
 #include "windows/screen_fit.h"
 
 #include <QCheckBox>
@@ -211,21 +212,7 @@ void RegisterWindow::show_values(quint16 first, const QVector<quint16> &values)
 
 void RegisterWindow::run_over()
 {
-    const ExchangeOutcome &failure = run->failure();
-    QString failed;
-    switch (failure.kind) {
-    case ExchangeOutcome::Kind::answered: break;
-    case ExchangeOutcome::Kind::exception: {
-        const QString meaning = exception_message(failure.exception_code);
-        failed = meaning.isEmpty() ? tr("Исключение %1").arg(failure.exception_code)
-                                   : tr("Исключение %1: %2").arg(failure.exception_code).arg(meaning);
-        break;
-    }
-    case ExchangeOutcome::Kind::no_answer: failed = tr("Счётчик не ответил"); break;
-    case ExchangeOutcome::Kind::bad_answer: failed = tr("Некорректный ответ"); break;
-    case ExchangeOutcome::Kind::port_lost: failed = tr("Порт потерян"); break;
-    case ExchangeOutcome::Kind::stopped: failed = tr("Обмен остановлен"); break;
-    }
+    const QString failed = outcome_words(run->failure());
     if (run->succeeded())
         show_values(run->first_register(), run->values());
     else

@@ -2,6 +2,7 @@
 
 #include "link/exchanger.h"
 #include "link/serial_number.h"
+#include "model/outcome_words.h"
 #include "ui_scan.h"
 #include "windows/commissioning.h"
 #include "windows/flow_layout.h"
@@ -311,7 +312,7 @@ void ScanWindow::start_clicked()
 void ScanWindow::refuse(Refusal why)
 {
     switch (why) {
-    case Refusal::port_closed: set_status(tr("Порт не открыт"), true); break;
+    case Refusal::port_closed: set_status(outcome_words(RunOutcome::Kind::port_lost), true); break;
     case Refusal::line_busy: set_status(tr("Дождитесь окончания обмена"), true); break;
     }
 }
@@ -447,7 +448,7 @@ void ScanWindow::search_finished(Sequence *sequence)
     ui->scan_stop_btn->setEnabled(false);
     if (search->part().port_lost()) {
         ui->scan_progress->setFormat(tr("Поиск прерван, найдено %1").arg(found_count()));
-        set_status(tr("Порт не открыт"), true);
+        set_status(outcome_words(RunOutcome::Kind::port_lost), true);
     } else if (search->part().stopped() || !search->part().finished()) {
         ui->scan_progress->setFormat(tr("Поиск остановлен, найдено %1").arg(found_count()));
     } else {

@@ -9,6 +9,7 @@
 #include "meter/register_map.h"
 #include "meter/write.h"
 #include "model/meter_model.h"
+#include "model/outcome_words.h"
 #include "ui_mainwindow.h"
 #include "windows/archive.h"
 #include "windows/log_class.h"
@@ -25,7 +26,7 @@ std::optional<MeterTarget> MainWindow::service_target(QString *why)
         return std::nullopt;
     }
     if (!line.started || !line.opened) {
-        *why = tr("Порт не открыт");
+        *why = outcome_words(RunOutcome::Kind::port_lost);
         return std::nullopt;
     }
     MeterTarget target;

@@ -9,6 +9,7 @@
 #include "meter/register_map.h"
 #include "meter/write.h"
 #include "model/meter_model.h"
+#include "model/outcome_words.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -41,7 +42,7 @@ void mark_item(QWidget *field, const WriteItemResult &result)
     }
     field->setStyleSheet(
         QStringLiteral("%1 {background-color: %2;}").arg(QLatin1String(field->metaObject()->className()), colour));
-    field->setToolTip(result.text);
+    field->setToolTip(write_words(result.outcome, result.next_exchange));
 }
 
 } // namespace
@@ -183,8 +184,8 @@ void WriteJob::record_results()
         case write_item::clock: write.value = quantity::clock(qint32(value)); break;
         default: write.value = QString::number(value); break;
         }
-        write.outcome = result.kind == WriteItemResult::Kind::confirmed ? tr("подтверждено")
-                                                                        : result.text.section(QLatin1Char('\n'), 0, 0);
+        write.outcome
+            = result.kind == WriteItemResult::Kind::confirmed ? tr("подтверждено") : outcome_words(result.outcome);
         c.meter->add_write(write);
     }
 }
