@@ -20,14 +20,17 @@ namespace collect {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("collect", text);
-}
-
 ExchangePeriods periods_of(const LineEntry &entry)
 {
     return {entry.ok_ms, entry.fail_ms, entry.archive_ok_ms, entry.archive_fail_ms};
+}
+
+NetworkEndpoint server_of(const LineEntry &entry)
+{
+    NetworkEndpoint server;
+    server.host = entry.host;
+    server.tcp_port = entry.tcp_port;
+    return server;
 }
 
 // Why a run fell short, by its last request: one that ended on an answer
@@ -36,19 +39,6 @@ QString failure_text(const ExchangeOutcome &last)
 {
     const RunOutcome why = run_outcome(last);
     return outcome_words(why.ok() ? RunOutcome(RunOutcome::Kind::bad_answer) : why);
-}
-
-QString connect_failure_text(ConnectFailure why)
-{
-    switch (why) {
-    case ConnectFailure::name_not_found: return tr("имя сервера линии не найдено");
-    case ConnectFailure::refused: return tr("сервер линии отклонил соединение");
-    case ConnectFailure::timed_out: return tr("сервер линии не отвечает");
-    case ConnectFailure::network_unreachable: return tr("сеть сервера линии недоступна");
-    case ConnectFailure::none:
-    case ConnectFailure::other: break;
-    }
-    return tr("нет соединения с сервером линии");
 }
 
 } // namespace
@@ -111,7 +101,7 @@ void LineRound::start()
         if (port->open_port(wanted, &used))
             opened();
         else
-            open_failed(tr("порт %1 не открыт").arg(entry.port));
+            open_failed(QStringLiteral("%1: %2").arg(entry.port, outcome_words(RunOutcome::Kind::port_lost)));
         return;
     }
     network = new network_line(this);
@@ -127,12 +117,10 @@ void LineRound::start()
         port->attach(network->socket(), timing);
         opened();
     });
-    connect(network, &network_line::failed, this,
-            [this](ConnectFailure why) { open_failed(connect_failure_text(why)); });
-    NetworkEndpoint endpoint;
-    endpoint.host = entry.host;
-    endpoint.tcp_port = entry.tcp_port;
-    network->connect_to(endpoint);
+    connect(network, &network_line::failed, this, [this](ConnectFailure why) {
+        open_failed(connect_failure_words(why, server_of(entry), network_line::default_connect_ms));
+    });
+    network->connect_to(server_of(entry));
 }
 
 void LineRound::opened()

@@ -6,6 +6,7 @@
 // adds something of its own (a port name, a count of missed polls) adds it
 // around these words.
 
+#include "link/network_endpoint.h"
 #include "link/run_outcome.h"
 
 #include <QString>
@@ -20,3 +21,7 @@ QString clock_setting_words(const RunOutcome &outcome);
 // exchange with the meter needs (`next_exchange`, when there is something);
 // otherwise the outcome's words.
 QString write_words(const RunOutcome &outcome, const QString &next_exchange = QString());
+
+// Why the serial device server of a network line was not reached, with what to
+// check; `connect_ms`: how long the attempt was given.
+QString connect_failure_words(ConnectFailure why, const NetworkEndpoint &server, int connect_ms);

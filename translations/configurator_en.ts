@@ -358,10 +358,6 @@ With other port settings they will be out of reach.</translation>
 <context>
     <name>LineRound</name>
     <message>
-        <source>порт %1 не открыт</source>
-        <translation>port %1 did not open</translation>
-    </message>
-    <message>
         <source>архив прочитан не весь: %1</source>
         <translation>archive read in part: %1</translation>
     </message>
@@ -643,26 +639,6 @@ With other port settings they will be out of reach.</translation>
     <message>
         <source>Подключено к %1:%2</source>
         <translation>Connected to %1:%2</translation>
-    </message>
-    <message>
-        <source>Имя %1 не найдено: проверьте адрес сервера</source>
-        <translation>Name %1 not found: check the server address</translation>
-    </message>
-    <message>
-        <source>%1 отказал в соединении: проверьте TCP порт и что сервер включен</source>
-        <translation>%1 refused the connection: check the TCP port and that the server is on</translation>
-    </message>
-    <message>
-        <source>%1 не ответил за %2 с: проверьте адрес и сеть</source>
-        <translation>%1 did not answer within %2 s: check the address and the network</translation>
-    </message>
-    <message>
-        <source>Сеть до %1 недоступна: проверьте подключение</source>
-        <translation>Network to %1 unreachable: check the connection</translation>
-    </message>
-    <message>
-        <source>Нет соединения с %1</source>
-        <translation>No connection to %1</translation>
     </message>
     <message>
         <source>Журнал</source>
@@ -1726,26 +1702,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
         <translation>Consumption of %1 meters written to %2</translation>
     </message>
     <message>
-        <source>имя сервера линии не найдено</source>
-        <translation>the line server's name was not found</translation>
-    </message>
-    <message>
-        <source>сервер линии отклонил соединение</source>
-        <translation>the line server refused the connection</translation>
-    </message>
-    <message>
-        <source>сервер линии не отвечает</source>
-        <translation>the line server does not answer</translation>
-    </message>
-    <message>
-        <source>сеть сервера линии недоступна</source>
-        <translation>the line server's network is unreachable</translation>
-    </message>
-    <message>
-        <source>нет соединения с сервером линии</source>
-        <translation>no connection to the line server</translation>
-    </message>
-    <message>
         <source>адрес %1</source>
         <translation>address %1</translation>
     </message>
@@ -2025,6 +1981,26 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>Для следующего обмена: %1</source>
         <translation>For the next exchange: %1</translation>
+    </message>
+    <message>
+        <source>Имя %1 не найдено: проверьте адрес сервера</source>
+        <translation>Name %1 not found: check the server address</translation>
+    </message>
+    <message>
+        <source>%1 отказал в соединении: проверьте TCP порт и что сервер включен</source>
+        <translation>%1 refused the connection: check the TCP port and that the server is on</translation>
+    </message>
+    <message>
+        <source>%1 не ответил за %2 с: проверьте адрес и сеть</source>
+        <translation>%1 did not answer within %2 s: check the address and the network</translation>
+    </message>
+    <message>
+        <source>Сеть до %1 недоступна: проверьте подключение</source>
+        <translation>Network to %1 unreachable: check the connection</translation>
+    </message>
+    <message>
+        <source>Нет соединения с %1</source>
+        <translation>No connection to %1</translation>
     </message>
 </context>
 <context>

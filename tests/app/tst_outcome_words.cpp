@@ -35,6 +35,8 @@ private slots:
     void words();
     void last_request_names_the_outcome_data();
     void last_request_names_the_outcome();
+    void server_not_reached_data();
+    void server_not_reached();
 };
 
 void tst_outcome_words::words_data()
@@ -141,6 +143,33 @@ void tst_outcome_words::last_request_names_the_outcome()
     last.answer = answer;
     last.check = AnswerStatus(check);
     QCOMPARE(outcome_words(run_outcome(last)), words);
+}
+
+// The status line and the collector's output say why a line's server was not
+// reached alike.
+void tst_outcome_words::server_not_reached_data()
+{
+    QTest::addColumn<int>("why");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("name") << int(ConnectFailure::name_not_found)
+                          << "Имя riser-7.local не найдено: проверьте адрес сервера";
+    QTest::newRow("refused") << int(ConnectFailure::refused)
+                             << "riser-7.local:4001 отказал в соединении: проверьте TCP порт и что сервер включен";
+    QTest::newRow("timed out") << int(ConnectFailure::timed_out)
+                               << "riser-7.local:4001 не ответил за 5 с: проверьте адрес и сеть";
+    QTest::newRow("unreachable") << int(ConnectFailure::network_unreachable)
+                                 << "Сеть до riser-7.local:4001 недоступна: проверьте подключение";
+    QTest::newRow("other") << int(ConnectFailure::other) << "Нет соединения с riser-7.local:4001";
+}
+
+void tst_outcome_words::server_not_reached()
+{
+    QFETCH(int, why);
+    QFETCH(QString, words);
+    NetworkEndpoint server;
+    server.host = "riser-7.local";
+    server.tcp_port = 4001;
+    QCOMPARE(connect_failure_words(ConnectFailure(why), server, 5000), words);
 }
 
 QTEST_MAIN(tst_outcome_words)
