@@ -122,10 +122,10 @@ void ArchiveJob::show()
     } else if (run->meter_version_unsupported()) {
         set_button(tr("Некорректные параметры чтения"), red_button);
     } else {
+        // A refusal ends the read as a bad answer does; the status line names it.
         const RunOutcome &why = run->failure();
-        set_button(why.kind == RunOutcome::Kind::bad_answer ? tr("Некорректные данные архива")
-                                                            : tr("Архив не прочитан"),
-                   red_button);
+        const bool answered = why.kind == RunOutcome::Kind::bad_answer || why.kind == RunOutcome::Kind::exception;
+        set_button(answered ? tr("Некорректные данные архива") : tr("Архив не прочитан"), red_button);
         c.status(run_status_text(Job::archive, why), red_label_style);
     }
 }
