@@ -86,7 +86,7 @@ void ArchiveReader::conclude(const ExchangeOutcome &outcome)
 {
     if (!outcome.answered()) {
         state = State::failed;
-        failed_with = outcome.kind;
+        failed_with = run_outcome(outcome);
         if (!reading.frames.isEmpty()) {
             reading.whole = false;
             completed.append(reading);

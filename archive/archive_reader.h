@@ -2,6 +2,7 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/run_outcome.h"
 #include "meter/model_table.h"
 #include "meter/quantity.h"
 
@@ -38,7 +39,7 @@ public:
     void conclude(const ExchangeOutcome &outcome) override;
 
     bool complete() const { return state == State::complete; }
-    ExchangeOutcome::Kind failure() const { return failed_with; }
+    const RunOutcome &failure() const { return failed_with; }
     // The version is not one whose archives are known (or none yet).
     bool version_unsupported() const;
     // The meter answered with such a version.
@@ -66,7 +67,7 @@ private:
     std::optional<ModelLookup> asked_model;
     QVector<int> wanted;
     State state = State::running;
-    ExchangeOutcome::Kind failed_with = ExchangeOutcome::Kind::no_answer;
+    RunOutcome failed_with;
     ReadArchive reading;
     int index = 0; // the first record of the next block
     int blocks = 0;

@@ -13,12 +13,14 @@ set(meter_core_sources
     config/remembered_addressing.cpp
     config/side_settings.cpp
     config/network_settings.cpp
+    model/outcome_words.cpp
     meter/model_table.cpp
     meter/register_map.cpp
     meter/quantity.cpp
     meter/write_values.cpp
     meter/poll.cpp
     meter/write.cpp
+    meter/exchange_rules.cpp
     meter/register_access.cpp
     meter/watch.cpp
     archive/records.cpp

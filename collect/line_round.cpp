@@ -8,7 +8,9 @@
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "link/network_line.h"
+#include "meter/exchange_rules.h"
 #include "meter/quantity.h"
+#include "model/outcome_words.h"
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
@@ -18,48 +20,25 @@ namespace collect {
 
 namespace {
 
-QString tr(const char *text)
+ExchangePeriods periods_of(const LineEntry &entry)
 {
-    return QCoreApplication::translate("collect", text);
+    return {entry.ok_ms, entry.fail_ms, entry.archive_ok_ms, entry.archive_fail_ms};
 }
 
-// A write answered at once; a repeated write would be written twice.
-constexpr int write_look_ms = 100;
+NetworkEndpoint server_of(const LineEntry &entry)
+{
+    NetworkEndpoint server;
+    server.host = entry.host;
+    server.tcp_port = entry.tcp_port;
+    return server;
+}
 
-// The last outcome of a run that failed, as the line table says it.
+// Why a run fell short, by its last request: one that ended on an answer
+// ended on an answer it could not use.
 QString failure_text(const ExchangeOutcome &last)
 {
-    using Kind = ExchangeOutcome::Kind;
-    scan::MeterReadout meter;
-    using O = scan::MeterReadout::Outcome;
-    switch (last.kind) {
-    case Kind::stopped: meter.outcome = O::stopped; break;
-    case Kind::port_lost: meter.outcome = O::port_lost; break;
-    case Kind::no_answer: meter.outcome = O::no_answer; break;
-    default:
-        // The poll's rules judge a refusal a bad answer; the output names it.
-        if (last.kind == Kind::exception || last.check == AnswerStatus::exception) {
-            meter.outcome = O::exception;
-            meter.exception_code = exception_code(last.answer);
-        } else {
-            meter.outcome = O::bad_answer;
-        }
-        break;
-    }
-    return scan::outcome_text(meter);
-}
-
-QString connect_failure_text(ConnectFailure why)
-{
-    switch (why) {
-    case ConnectFailure::name_not_found: return tr("имя сервера линии не найдено");
-    case ConnectFailure::refused: return tr("сервер линии отклонил соединение");
-    case ConnectFailure::timed_out: return tr("сервер линии не отвечает");
-    case ConnectFailure::network_unreachable: return tr("сеть сервера линии недоступна");
-    case ConnectFailure::none:
-    case ConnectFailure::other: break;
-    }
-    return tr("нет соединения с сервером линии");
+    const RunOutcome why = run_outcome(last);
+    return outcome_words(why.ok() ? RunOutcome(RunOutcome::Kind::bad_answer) : why);
 }
 
 } // namespace
@@ -122,7 +101,7 @@ void LineRound::start()
         if (port->open_port(wanted, &used))
             opened();
         else
-            open_failed(tr("порт %1 не открыт").arg(entry.port));
+            open_failed(QStringLiteral("%1: %2").arg(entry.port, outcome_words(RunOutcome::Kind::port_lost)));
         return;
     }
     network = new network_line(this);
@@ -138,12 +117,10 @@ void LineRound::start()
         port->attach(network->socket(), timing);
         opened();
     });
-    connect(network, &network_line::failed, this,
-            [this](ConnectFailure why) { open_failed(connect_failure_text(why)); });
-    NetworkEndpoint endpoint;
-    endpoint.host = entry.host;
-    endpoint.tcp_port = entry.tcp_port;
-    network->connect_to(endpoint);
+    connect(network, &network_line::failed, this, [this](ConnectFailure why) {
+        open_failed(connect_failure_words(why, server_of(entry), network_line::default_connect_ms));
+    });
+    network->connect_to(server_of(entry));
 }
 
 void LineRound::opened()
@@ -163,12 +140,8 @@ void LineRound::open_failed(const QString &why)
 
 ExchangeRules LineRound::rules(bool for_archive) const
 {
-    ExchangeRules r;
-    r.ok_ms = for_archive ? entry.archive_ok_ms : entry.ok_ms;
-    r.fail_ms = for_archive ? entry.archive_fail_ms : entry.fail_ms;
-    r.log_first_bad_answer = false;
-    r.strikes_per_request = true;
-    return r;
+    return for_archive ? exchange_rules::line_pass_archive(periods_of(entry))
+                       : exchange_rules::line_pass(periods_of(entry));
 }
 
 void LineRound::next_turn()
@@ -218,7 +191,7 @@ void LineRound::poll_over()
         return;
     }
     meter.read = true;
-    meter.outcome = QStringLiteral("OK");
+    meter.outcome = outcome_words(RunOutcome::Kind::ok);
     const PollValues &v = meter.values;
     if (v.clock_seconds && clock_read_at.isValid())
         meter.offset_s = scan::clock_offset_s(*v.clock_seconds, clock_read_at);
@@ -267,11 +240,7 @@ void LineRound::archive_over()
     if (clock_limit_s >= 0 && meter.offset_s && qAbs(*meter.offset_s) > clock_limit_s) {
         clock = std::make_unique<scan::ClockSync>(QVector<MeterTarget>{poll->target()});
         stage = Stage::clock;
-        ExchangeRules r;
-        r.retry = ExchangeRules::Retry::none;
-        r.fail_ms = entry.fail_ms;
-        r.look_ms = write_look_ms;
-        exchanger->run(clock.get(), r);
+        exchanger->run(clock.get(), exchange_rules::write(periods_of(entry)));
         return;
     }
     turn_over(true);
@@ -281,14 +250,14 @@ void LineRound::clock_over()
 {
     MeterReport &meter = meters[size_t(turns[turn])];
     const scan::ClockSetting &set = clock->meters().front();
-    if (set.outcome == scan::ClockSetting::Outcome::set) {
+    if (set.outcome.ok()) {
         meter.clock = set.clock_offset_s
             ? tr("время установлено, смещение %1 с").arg(quantity::offset(*set.clock_offset_s))
             : tr("время установлено, не прочитано обратно");
         writer->record_clock_setting(meter.values.serial_number, QDateTime::currentDateTimeUtc(), *meter.offset_s,
                                      set.clock_offset_s);
     } else {
-        meter.clock = tr("время не установлено: %1").arg(scan::outcome_text(set));
+        meter.clock = tr("время не установлено: %1").arg(clock_setting_words(set.outcome));
     }
     clock.reset();
     turn_over(true);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meter/exchange_rules.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,6 +24,8 @@ struct PortSettings
     int main_fail_ms = default_main_fail_ms;
     int archive_ok_ms = default_archive_ok_ms;
     int archive_fail_ms = default_archive_fail_ms;
+
+    ExchangePeriods periods() const { return {main_ok_ms, main_fail_ms, archive_ok_ms, archive_fail_ms}; }
 
     bool operator==(const PortSettings &other) const;
     bool operator!=(const PortSettings &other) const { return !(*this == other); }

@@ -14,6 +14,7 @@
 #include "link/exchanger.h"
 #include "link/frames.h"
 #include "link/io_port.h"
+#include "meter/exchange_rules.h"
 
 #include <QCoreApplication>
 #include <QIODevice>
@@ -118,8 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     port.attach(&line, timing);
     Exchanger exchanger(&port);
     register_reads run(count, flags & 2);
-    ExchangeRules rules;
-    rules.retry = flags & 1 ? ExchangeRules::Retry::wait_resend_give_up : ExchangeRules::Retry::none;
+    const ExchangeRules rules = flags & 1 ? exchange_rules::watch({}) : exchange_rules::serial_lookup({});
     FUZZ_CHECK(exchanger.run(&run, rules));
 
     size_t at = 2;

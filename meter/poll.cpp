@@ -37,7 +37,7 @@ void PollEngine::conclude(const ExchangeOutcome &outcome)
     last_step = current;
     if (!outcome.answered()) {
         state = State::failed;
-        failed_with = outcome.kind;
+        failed_with = run_outcome(outcome);
         return;
     }
     ++answered;

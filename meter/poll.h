@@ -2,6 +2,7 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/run_outcome.h"
 #include "meter/model_table.h"
 #include "meter/quantity.h"
 
@@ -55,7 +56,7 @@ public:
     int step() const { return last_step; }
     bool complete() const { return state == State::complete; }
     // Why the poll ended early; meaningful once finished and not complete.
-    ExchangeOutcome::Kind failure() const { return failed_with; }
+    const RunOutcome &failure() const { return failed_with; }
     const PollValues &values() const { return read; }
     const MeterTarget &target() const { return meter; }
 
@@ -68,7 +69,7 @@ private:
     MeterTarget meter;
     QStringList models;
     State state = State::running;
-    ExchangeOutcome::Kind failed_with = ExchangeOutcome::Kind::no_answer;
+    RunOutcome failed_with;
     int current = 1;
     int last_step = 0;
     int answered = 0;

@@ -153,7 +153,7 @@ ExchangeRequest RegisterAccess::next_request()
 void RegisterAccess::conclude(const ExchangeOutcome &outcome)
 {
     if (!outcome.answered()) {
-        failed_with = outcome;
+        failed_with = run_outcome(outcome);
         state = State::failed;
         return;
     }

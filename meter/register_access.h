@@ -2,6 +2,7 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/run_outcome.h"
 
 #include <QString>
 #include <QVector>
@@ -72,7 +73,7 @@ public:
     quint16 first_register() const { return first; }
     const MeterTarget &target() const { return meter; }
     // The outcome that ended the run early.
-    const ExchangeOutcome &failure() const { return failed_with; }
+    const RunOutcome &failure() const { return failed_with; }
 
 private:
     enum class State { running, done, failed };
@@ -84,5 +85,5 @@ private:
     bool written = false;
     QVector<quint16> read;
     State state = State::running;
-    ExchangeOutcome failed_with;
+    RunOutcome failed_with;
 };

@@ -55,7 +55,7 @@ ExchangeRequest WatchEngine::next_request()
 void WatchEngine::conclude(const ExchangeOutcome &outcome)
 {
     if (!outcome.answered()) {
-        failed_with = outcome;
+        failed_with = run_outcome(outcome);
         state = State::failed;
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/run_outcome.h"
 #include "meter/model_table.h"
 #include "meter/quantity.h"
 
@@ -42,7 +43,7 @@ public:
     void conclude(const ExchangeOutcome &outcome) override;
 
     bool complete() const { return state == State::complete; }
-    const ExchangeOutcome &failure() const { return failed_with; }
+    const RunOutcome &failure() const { return failed_with; }
     const WatchedMeter &meter_info() const { return info; }
     const WatchReading &reading() const { return values; }
 
@@ -63,7 +64,7 @@ private:
     WatchReading values;
     State state = State::running;
     int step = 0;
-    ExchangeOutcome failed_with;
+    RunOutcome failed_with;
 };
 
 // The flow between two readings, per hour: cubic metres with a factor,

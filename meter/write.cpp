@@ -86,9 +86,11 @@ ExchangeRequest WriteEngine::next_request()
 void WriteEngine::conclude(const ExchangeOutcome &outcome)
 {
     if (!outcome.answered() || !write_echo_matches(sent, outcome.answer)) {
-        failure = outcome;
-        if (outcome.answered())
-            failure.kind = ExchangeOutcome::Kind::bad_answer;
+        // Anything but the meter's refusal or the end of the run leaves the
+        // write unconfirmed: it may or may not have been written.
+        failure = run_outcome(outcome);
+        if (failure.kind != RunOutcome::Kind::exception && !failure.ends_run())
+            failure = RunOutcome::Kind::not_confirmed;
         state = State::failed;
         return;
     }
@@ -103,15 +105,10 @@ WriteItemResult WriteEngine::item_result(int which) const
     if (confirmed.contains(which)) {
         result.kind = WriteItemResult::Kind::confirmed;
         result.next_exchange = next_exchange_text(which, *items[size_t(which)]);
-        result.text = QCoreApplication::translate("write", "Записано");
-        if (!result.next_exchange.isEmpty())
-            result.text += QLatin1Char('\n')
-                + QCoreApplication::translate("write", "Для следующего обмена: %1").arg(result.next_exchange);
+        result.outcome = RunOutcome::Kind::ok;
     } else if (state == State::failed && which == item) {
         result.kind = WriteItemResult::Kind::refused;
-        result.text = exception_message(failure.exception_code);
-        if (result.text.isEmpty())
-            result.text = QCoreApplication::translate("write", "Запись не подтверждена");
+        result.outcome = failure;
     }
     return result;
 }

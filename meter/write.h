@@ -2,6 +2,7 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/run_outcome.h"
 #include "meter/write_values.h"
 
 #include <QVector>
@@ -25,8 +26,8 @@ struct WriteItemResult
 {
     enum class Kind { not_sent, confirmed, refused };
     Kind kind = Kind::not_sent;
-    // confirmed: "Записано" and what to set next; refused: the reason.
-    QString text;
+    // confirmed: ok; refused: why (model/outcome_words.h words it).
+    RunOutcome outcome;
     // A confirmed address, rate or parity: what the next exchange needs
     // once the meter takes the new value (it may do so only after a
     // restart, so the run itself goes on as before). Empty otherwise.
@@ -50,7 +51,7 @@ public:
 
     bool succeeded() const { return state == State::confirmed; }
     // The outcome of the item that was not confirmed.
-    const ExchangeOutcome &refusal() const { return failure; }
+    const RunOutcome &refusal() const { return failure; }
     // Items confirmed so far, in order.
     const QVector<int> &confirmed_items() const { return confirmed; }
     const MeterTarget &target() const { return meter; }
@@ -69,7 +70,7 @@ private:
     bool computer_clock;
     State state = State::running;
     int item = 0;
-    ExchangeOutcome failure;
+    RunOutcome failure;
     QVector<int> confirmed;
     QByteArray sent; // the request of the current item
 };

@@ -114,20 +114,6 @@ QVector<int> plan_addresses(int count, int first, const QSet<int> &used, QVector
     return addresses;
 }
 
-QString outcome_text(const MeterWriteResult &meter)
-{
-    using O = MeterWriteResult::Outcome;
-    switch (meter.outcome) {
-    case O::pending: return QString();
-    case O::confirmed:
-    case O::refused: return meter.text;
-    case O::stopped: return QCoreApplication::translate("readout", "Обмен остановлен");
-    case O::port_lost: return QCoreApplication::translate("readout", "Порт не открыт");
-    case O::no_address: return QCoreApplication::translate("commission", "Свободных адресов не осталось");
-    }
-    return QString();
-}
-
 MeterWrites::MeterWrites(const QVector<MeterTarget> &targets, int item,
                          const QVector<std::optional<quint32>> &item_values, bool clock_from_computer)
     : what(item)
@@ -148,7 +134,7 @@ void MeterWrites::start_turn()
     write.reset();
     first_request = true;
     while (turn < int(written.size()) && !values.value(turn)) {
-        written[size_t(turn)].outcome = MeterWriteResult::Outcome::no_address;
+        written[size_t(turn)].outcome = RunOutcome::Kind::no_address;
         ++turn;
     }
     if (turn >= int(written.size())) {
@@ -176,11 +162,10 @@ void MeterWrites::conclude(const ExchangeOutcome &outcome)
         return;
     last = turn;
     MeterWriteResult &meter = written[size_t(turn)];
-    using Kind = ExchangeOutcome::Kind;
-    using O = MeterWriteResult::Outcome;
-    if (outcome.kind == Kind::stopped || outcome.kind == Kind::port_lost) {
-        meter.outcome = outcome.kind == Kind::stopped ? O::stopped : O::port_lost;
-        state = outcome.kind == Kind::stopped ? State::stopped : State::port_lost;
+    const RunOutcome ended = run_outcome(outcome);
+    if (ended.ends_run()) {
+        meter.outcome = ended;
+        state = ended.kind == RunOutcome::Kind::stopped ? State::stopped : State::port_lost;
         write.reset();
         return;
     }
@@ -188,8 +173,7 @@ void MeterWrites::conclude(const ExchangeOutcome &outcome)
     if (!write->finished())
         return;
     const WriteItemResult result = write->item_result(what);
-    meter.outcome = write->succeeded() ? O::confirmed : O::refused;
-    meter.text = result.text;
+    meter.outcome = result.outcome;
     meter.next = result.next_exchange;
     ++turn;
     start_turn();
@@ -199,7 +183,7 @@ int MeterWrites::confirmed_count() const
 {
     int count = 0;
     for (const MeterWriteResult &meter : written)
-        count += meter.outcome == MeterWriteResult::Outcome::confirmed ? 1 : 0;
+        count += meter.outcome.ok() ? 1 : 0;
     return count;
 }
 

@@ -6,6 +6,7 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/run_outcome.h"
 #include "meter/write.h"
 #include "scan/scan_plan.h"
 
@@ -63,16 +64,12 @@ QVector<int> plan_addresses(int count, int first, const QSet<int> &used, QVector
 // What became of one meter's write.
 struct MeterWriteResult
 {
-    enum class Outcome { pending, confirmed, refused, stopped, port_lost, no_address };
     MeterTarget target;
-    Outcome outcome = Outcome::pending;
+    RunOutcome outcome; // ok: confirmed
     bool sent = false;
     quint32 value = 0; // as sent (the computer's clock as it left)
-    QString text;      // confirmed and refused: in the single write's words
     QString next;      // confirmed: what the next exchange with it needs
 };
-
-QString outcome_text(const MeterWriteResult &meter);
 
 // One item written to each meter in turn by the write sequence, each write
 // confirmed by the meter's answer; a meter that does not confirm keeps its

@@ -47,25 +47,6 @@ qint64 clock_offset_s(qint32 meter_seconds, const QDateTime &computer_time)
     return qint64(meter_seconds) - qint64(meter_clock_value(wall_time_as_utc(computer_time)));
 }
 
-QString outcome_text(const MeterReadout &meter)
-{
-    using O = MeterReadout::Outcome;
-    switch (meter.outcome) {
-    case O::pending: return QString();
-    case O::ok: return QStringLiteral("OK");
-    case O::no_answer: return QCoreApplication::translate("readout", "Нет ответа");
-    case O::bad_answer: return QCoreApplication::translate("readout", "Некорректные данные");
-    case O::exception: {
-        const QString text = exception_message(meter.exception_code);
-        return text.isEmpty() ? QCoreApplication::translate("readout", "Исключение %1").arg(meter.exception_code)
-                              : text;
-    }
-    case O::stopped: return QCoreApplication::translate("readout", "Обмен остановлен");
-    case O::port_lost: return QCoreApplication::translate("readout", "Порт не открыт");
-    }
-    return QString();
-}
-
 LineReadout::LineReadout(const QVector<MeterTarget> &targets, const QStringList &model_table, WallClock clock)
     : models(model_table)
     , now(std::move(clock))
@@ -123,40 +104,20 @@ void LineReadout::conclude(const ExchangeOutcome &outcome)
     }
     if (!poll->finished())
         return;
-    using Kind = ExchangeOutcome::Kind;
-    using O = MeterReadout::Outcome;
     turn_ended = true;
-    if (poll->complete()) {
-        meter.outcome = O::ok;
-    } else {
-        switch (outcome.kind) {
-        case Kind::stopped: meter.outcome = O::stopped; break;
-        case Kind::port_lost: meter.outcome = O::port_lost; break;
-        case Kind::no_answer: meter.outcome = O::no_answer; break;
-        default:
-            // The poll's rules judge a refusal a bad answer; the table names it.
-            if (outcome.kind == Kind::exception || outcome.check == AnswerStatus::exception) {
-                meter.outcome = O::exception;
-                meter.exception_code = exception_code(outcome.answer);
-            } else {
-                meter.outcome = O::bad_answer;
-            }
-            break;
-        }
-    }
+    meter.outcome = poll->complete() ? RunOutcome::Kind::ok : poll->failure();
     end_turn();
 }
 
 void LineReadout::end_turn()
 {
-    using O = MeterReadout::Outcome;
-    const O outcome = read[size_t(last)].outcome;
-    if (outcome == O::stopped || outcome == O::port_lost) {
+    const RunOutcome &outcome = read[size_t(last)].outcome;
+    if (outcome.ends_run()) {
         poll.reset();
-        state = outcome == O::stopped ? State::stopped : State::port_lost;
+        state = outcome.kind == RunOutcome::Kind::stopped ? State::stopped : State::port_lost;
         return;
     }
-    if (outcome != O::ok && read[size_t(last)].attempts == 1)
+    if (!outcome.ok() && read[size_t(last)].attempts == 1)
         turns.append(last);
     ++turn;
     start_turn();
@@ -166,21 +127,8 @@ int LineReadout::ok_count() const
 {
     int count = 0;
     for (const MeterReadout &meter : read)
-        count += meter.outcome == MeterReadout::Outcome::ok ? 1 : 0;
+        count += meter.outcome.ok() ? 1 : 0;
     return count;
-}
-
-QString outcome_text(const ClockSetting &meter)
-{
-    using O = ClockSetting::Outcome;
-    switch (meter.outcome) {
-    case O::pending: return QString();
-    case O::set: return QCoreApplication::translate("readout", "Время установлено");
-    case O::refused: return meter.refusal;
-    case O::stopped: return QCoreApplication::translate("readout", "Обмен остановлен");
-    case O::port_lost: return QCoreApplication::translate("readout", "Порт не открыт");
-    }
-    return QString();
 }
 
 bool clock_needs_setting(std::optional<qint64> offset_s, std::optional<int> threshold_s)
@@ -237,14 +185,13 @@ void ClockSync::conclude(const ExchangeOutcome &outcome)
         return;
     last = turn;
     ClockSetting &meter = set[size_t(turn)];
-    using Kind = ExchangeOutcome::Kind;
-    using O = ClockSetting::Outcome;
-    if (outcome.kind == Kind::stopped || outcome.kind == Kind::port_lost) {
+    const RunOutcome ended = run_outcome(outcome);
+    if (ended.ends_run()) {
         // A write may have reached the meter: the read-back is what would tell.
-        if (meter.outcome == O::pending)
-            meter.outcome = outcome.kind == Kind::stopped ? O::stopped : O::port_lost;
+        if (meter.outcome.kind == RunOutcome::Kind::pending)
+            meter.outcome = ended;
         write.reset();
-        state = outcome.kind == Kind::stopped ? State::stopped : State::port_lost;
+        state = ended.kind == RunOutcome::Kind::stopped ? State::stopped : State::port_lost;
         return;
     }
     if (reading_back) {
@@ -261,12 +208,11 @@ void ClockSync::conclude(const ExchangeOutcome &outcome)
     if (!write->finished())
         return;
     if (write->succeeded()) {
-        meter.outcome = O::set;
+        meter.outcome = RunOutcome::Kind::ok;
         reading_back = true;
         return;
     }
-    meter.outcome = O::refused;
-    meter.refusal = write->item_result(write_item::clock).text;
+    meter.outcome = write->refusal();
     ++turn;
     start_turn();
 }

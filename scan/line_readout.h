@@ -5,6 +5,7 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/run_outcome.h"
 #include "meter/poll.h"
 #include "meter/write.h"
 
@@ -45,18 +46,13 @@ qint64 clock_offset_s(qint32 meter_seconds, const QDateTime &computer_time);
 // What the pass made of one meter.
 struct MeterReadout
 {
-    enum class Outcome { pending, ok, no_answer, bad_answer, exception, stopped, port_lost };
     MeterTarget target;
-    Outcome outcome = Outcome::pending;
-    int exception_code = 0;
+    RunOutcome outcome;
     int attempts = 0;
     PollValues values; // of the last attempt, as far as it came
     std::optional<qint64> clock_offset_s;
     QDateTime read_at; // the computer's time when the meter's clock was read
 };
-
-// The outcome as the table shows it; empty while the meter waits its turn.
-QString outcome_text(const MeterReadout &meter);
 
 // The pass: a full poll of each meter in the order given, by the poll's own
 // rules, each meter starting with a clean slate. A meter that fails is asked
@@ -102,15 +98,11 @@ private:
 struct ClockSetting
 {
     MeterTarget target;
-    enum class Outcome { pending, set, refused, stopped, port_lost };
-    Outcome outcome = Outcome::pending;
-    QString refusal;                      // refused: why, as the write says it
+    RunOutcome outcome;                   // ok: set
     std::optional<qint32> clock;          // the meter's clock read back after the write
     std::optional<qint64> clock_offset_s; // of that read
     std::optional<quint32> sent;          // the clock value the write sent
 };
-
-QString outcome_text(const ClockSetting &meter);
 
 // Whether "Установить время всем" sets a clock off by `offset_s` (unknown:
 // nothing tells it is right) when only clocks off by more than `threshold_s`

@@ -374,10 +374,6 @@ With other port settings they will be out of reach.</translation>
 <context>
     <name>LineRound</name>
     <message>
-        <source>порт %1 не открыт</source>
-        <translation>port %1 did not open</translation>
-    </message>
-    <message>
         <source>архив прочитан не весь: %1</source>
         <translation>archive read in part: %1</translation>
     </message>
@@ -396,10 +392,6 @@ With other port settings they will be out of reach.</translation>
 </context>
 <context>
     <name>MainWindow</name>
-    <message>
-        <source>Обмен остановлен</source>
-        <translation>Exchange stopped</translation>
-    </message>
     <message>
         <source>%1 из %2</source>
         <translation>%1 of %2</translation>
@@ -637,28 +629,12 @@ With other port settings they will be out of reach.</translation>
         <translation>Invalid device address</translation>
     </message>
     <message>
-        <source>Порт не открыт</source>
-        <translation>Port not open</translation>
-    </message>
-    <message>
         <source>Не выбран способ обращения к счетчику</source>
         <translation>Choose how to address the meter</translation>
     </message>
     <message>
-        <source>Соединение отсутствует</source>
-        <translation>No connection</translation>
-    </message>
-    <message>
-        <source>Некорректные данные</source>
-        <translation>Invalid data</translation>
-    </message>
-    <message>
         <source>неизвестная</source>
         <translation>unknown</translation>
-    </message>
-    <message>
-        <source>Запись не подтверждена</source>
-        <translation>Write not confirmed</translation>
     </message>
     <message>
         <source>Неверные данные</source>
@@ -679,26 +655,6 @@ With other port settings they will be out of reach.</translation>
     <message>
         <source>Подключено к %1:%2</source>
         <translation>Connected to %1:%2</translation>
-    </message>
-    <message>
-        <source>Имя %1 не найдено: проверьте адрес сервера</source>
-        <translation>Name %1 not found: check the server address</translation>
-    </message>
-    <message>
-        <source>%1 отказал в соединении: проверьте TCP порт и что сервер включен</source>
-        <translation>%1 refused the connection: check the TCP port and that the server is on</translation>
-    </message>
-    <message>
-        <source>%1 не ответил за %2 с: проверьте адрес и сеть</source>
-        <translation>%1 did not answer within %2 s: check the address and the network</translation>
-    </message>
-    <message>
-        <source>Сеть до %1 недоступна: проверьте подключение</source>
-        <translation>Network to %1 unreachable: check the connection</translation>
-    </message>
-    <message>
-        <source>Нет соединения с %1</source>
-        <translation>No connection to %1</translation>
     </message>
     <message>
         <source>Журнал</source>
@@ -1013,30 +969,6 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
         <translation>Reading…</translation>
     </message>
     <message>
-        <source>Исключение %1</source>
-        <translation>Exception %1</translation>
-    </message>
-    <message>
-        <source>Исключение %1: %2</source>
-        <translation>Exception %1: %2</translation>
-    </message>
-    <message>
-        <source>Счётчик не ответил</source>
-        <translation>The meter did not answer</translation>
-    </message>
-    <message>
-        <source>Некорректный ответ</source>
-        <translation>Invalid answer</translation>
-    </message>
-    <message>
-        <source>Порт потерян</source>
-        <translation>Port lost</translation>
-    </message>
-    <message>
-        <source>Обмен остановлен</source>
-        <translation>Exchange stopped</translation>
-    </message>
-    <message>
         <source>Считано регистров: %1</source>
         <translation>Registers read: %1</translation>
     </message>
@@ -1256,10 +1188,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <translation>Invalid address range</translation>
     </message>
     <message>
-        <source>Порт не открыт</source>
-        <translation>Port not open</translation>
-    </message>
-    <message>
         <source>Дождитесь окончания обмена</source>
         <translation>Wait until the exchange ends</translation>
     </message>
@@ -1470,14 +1398,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <translation>Watching: every %1 s</translation>
     </message>
     <message>
-        <source>Порт потерян: наблюдение окончено</source>
-        <translation>Port lost: watch ended</translation>
-    </message>
-    <message>
-        <source>%1: счётчик не ответил; пропущено опросов: %2</source>
-        <translation>%1: the meter did not answer; rounds missed: %2</translation>
-    </message>
-    <message>
         <source>Время</source>
         <translation>Time</translation>
     </message>
@@ -1544,6 +1464,14 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>Начало</source>
         <translation>Started</translation>
+    </message>
+    <message>
+        <source>%1: наблюдение окончено</source>
+        <translation>%1: watch ended</translation>
+    </message>
+    <message>
+        <source>%1: %2; пропущено опросов: %3</source>
+        <translation>%1: %2; rounds missed: %3</translation>
     </message>
 </context>
 <context>
@@ -1790,26 +1718,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
         <translation>Consumption of %1 meters written to %2</translation>
     </message>
     <message>
-        <source>имя сервера линии не найдено</source>
-        <translation>the line server's name was not found</translation>
-    </message>
-    <message>
-        <source>сервер линии отклонил соединение</source>
-        <translation>the line server refused the connection</translation>
-    </message>
-    <message>
-        <source>сервер линии не отвечает</source>
-        <translation>the line server does not answer</translation>
-    </message>
-    <message>
-        <source>сеть сервера линии недоступна</source>
-        <translation>the line server's network is unreachable</translation>
-    </message>
-    <message>
-        <source>нет соединения с сервером линии</source>
-        <translation>no connection to the line server</translation>
-    </message>
-    <message>
         <source>адрес %1</source>
         <translation>address %1</translation>
     </message>
@@ -1986,13 +1894,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     </message>
 </context>
 <context>
-    <name>commission</name>
-    <message>
-        <source>Свободных адресов не осталось</source>
-        <translation>No free address left</translation>
-    </message>
-</context>
-<context>
     <name>consumption_chart</name>
     <message>
         <source>Нет данных</source>
@@ -2128,6 +2029,69 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     </message>
 </context>
 <context>
+    <name>outcome</name>
+    <message>
+        <source>Соединение отсутствует</source>
+        <translation>No connection</translation>
+    </message>
+    <message>
+        <source>Некорректные данные</source>
+        <translation>Invalid data</translation>
+    </message>
+    <message>
+        <source>Исключение %1</source>
+        <translation>Exception %1</translation>
+    </message>
+    <message>
+        <source>Запись не подтверждена</source>
+        <translation>Write not confirmed</translation>
+    </message>
+    <message>
+        <source>Обмен остановлен</source>
+        <translation>Exchange stopped</translation>
+    </message>
+    <message>
+        <source>Порт не открыт</source>
+        <translation>Port not open</translation>
+    </message>
+    <message>
+        <source>Свободных адресов не осталось</source>
+        <translation>No free address left</translation>
+    </message>
+    <message>
+        <source>Время установлено</source>
+        <translation>Time set</translation>
+    </message>
+    <message>
+        <source>Записано</source>
+        <translation>Written</translation>
+    </message>
+    <message>
+        <source>Для следующего обмена: %1</source>
+        <translation>For the next exchange: %1</translation>
+    </message>
+    <message>
+        <source>Имя %1 не найдено: проверьте адрес сервера</source>
+        <translation>Name %1 not found: check the server address</translation>
+    </message>
+    <message>
+        <source>%1 отказал в соединении: проверьте TCP порт и что сервер включен</source>
+        <translation>%1 refused the connection: check the TCP port and that the server is on</translation>
+    </message>
+    <message>
+        <source>%1 не ответил за %2 с: проверьте адрес и сеть</source>
+        <translation>%1 did not answer within %2 s: check the address and the network</translation>
+    </message>
+    <message>
+        <source>Сеть до %1 недоступна: проверьте подключение</source>
+        <translation>Network to %1 unreachable: check the connection</translation>
+    </message>
+    <message>
+        <source>Нет соединения с %1</source>
+        <translation>No connection to %1</translation>
+    </message>
+</context>
+<context>
     <name>quantity</name>
     <message>
         <source>м3</source>
@@ -2144,33 +2108,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>ед./ч</source>
         <translation>counts/h</translation>
-    </message>
-</context>
-<context>
-    <name>readout</name>
-    <message>
-        <source>Нет ответа</source>
-        <translation>No answer</translation>
-    </message>
-    <message>
-        <source>Некорректные данные</source>
-        <translation>Invalid data</translation>
-    </message>
-    <message>
-        <source>Исключение %1</source>
-        <translation>Exception %1</translation>
-    </message>
-    <message>
-        <source>Обмен остановлен</source>
-        <translation>Exchange stopped</translation>
-    </message>
-    <message>
-        <source>Порт не открыт</source>
-        <translation>Port not open</translation>
-    </message>
-    <message>
-        <source>Время установлено</source>
-        <translation>Time set</translation>
     </message>
 </context>
 <context>
@@ -2480,18 +2417,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>стоп-битов %1, %2 в настройках порта</source>
         <translation>%1 stop bits, %2 in the port settings</translation>
-    </message>
-    <message>
-        <source>Записано</source>
-        <translation>Written</translation>
-    </message>
-    <message>
-        <source>Для следующего обмена: %1</source>
-        <translation>For the next exchange: %1</translation>
-    </message>
-    <message>
-        <source>Запись не подтверждена</source>
-        <translation>Write not confirmed</translation>
     </message>
 </context>
 </TS>

@@ -70,10 +70,7 @@ void ArchiveJob::start(const MeterTarget &target)
     c.meter->archive_started(read);
     window_ready = false;
     identity_taken = false;
-    ExchangeRules rules;
-    rules.ok_ms = c.periods->archive_ok_ms;
-    rules.fail_ms = c.periods->archive_fail_ms;
-    c.line->run(run.get(), rules, [this](bool) { show(); });
+    c.line->run(run.get(), exchange_rules::archive(c.periods->periods()), [this](bool) { show(); });
 }
 
 // The meter has said its version and model: the read is sized and scaled by them.
@@ -125,11 +122,10 @@ void ArchiveJob::show()
     } else if (run->meter_version_unsupported()) {
         set_button(tr("Некорректные параметры чтения"), red_button);
     } else {
-        ExchangeOutcome why;
-        why.kind = run->failure();
-        set_button(why.kind == ExchangeOutcome::Kind::bad_answer ? tr("Некорректные данные архива")
-                                                                 : tr("Архив не прочитан"),
-                   red_button);
+        // A refusal ends the read as a bad answer does; the status line names it.
+        const RunOutcome &why = run->failure();
+        const bool answered = why.kind == RunOutcome::Kind::bad_answer || why.kind == RunOutcome::Kind::exception;
+        set_button(answered ? tr("Некорректные данные архива") : tr("Архив не прочитан"), red_button);
         c.status(run_status_text(Job::archive, why), red_label_style);
     }
 }

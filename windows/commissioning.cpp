@@ -5,6 +5,7 @@
 #include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "meter/write_values.h"
+#include "model/outcome_words.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -19,19 +20,6 @@ namespace {
 
 // The items "Записать выбранным" offers, in the order of the list.
 const int batch_items[] = {write_item::save_date, write_item::exchange_rate, write_item::parity, write_item::clock};
-
-// One wait of the failure period per write and no resend: a write repeated
-// after a lost confirmation would be written twice. A write's answer is a
-// copy of its request, as an echoing adapter's is: looked at, not taken the
-// moment it is whole.
-ExchangeRules write_rules(int fail_ms)
-{
-    ExchangeRules rules;
-    rules.retry = ExchangeRules::Retry::none;
-    rules.fail_ms = fail_ms;
-    rules.look_ms = 100;
-    return rules;
-}
 
 } // namespace
 
@@ -84,16 +72,12 @@ void Commissioning::look_up()
         set_status(tr("Введите серийные номера: 12 шестнадцатеричных цифр каждый"), true);
         return;
     }
-    const std::optional<int> fail_ms = may_run ? may_run() : std::nullopt;
-    if (!fail_ms)
+    const std::optional<ExchangePeriods> periods = may_run ? may_run() : std::nullopt;
+    if (!periods)
         return;
     lookup.emplace(*serials);
     set_status(tr("Поиск по серийным номерам: %1").arg(serials->size()), false);
-    // A serial number not on the line costs one wait: it has no answer to resend.
-    ExchangeRules rules;
-    rules.retry = ExchangeRules::Retry::none;
-    rules.fail_ms = *fail_ms;
-    line->run(&*lookup, rules);
+    line->run(&*lookup, exchange_rules::serial_lookup(*periods));
 }
 
 void Commissioning::assign(const QVector<Row> &rows, const QSet<int> &used)
@@ -104,15 +88,15 @@ void Commissioning::assign(const QVector<Row> &rows, const QSet<int> &used)
         set_status(tr("Выберите счетчики, найденные по серийному номеру"), true);
         return;
     }
-    const std::optional<int> fail_ms = may_run ? may_run() : std::nullopt;
-    if (!fail_ms)
+    const std::optional<ExchangePeriods> periods = may_run ? may_run() : std::nullopt;
+    if (!periods)
         return;
     skipped.clear();
     const QVector<int> addresses = scan::plan_addresses(rows.size(), ui.assign_from->value(), used, &skipped);
     QVector<SerialBytes> serials;
     for (const Row &row : rows)
         serials.append(row.target.serial);
-    start_writes(rows, scan::address_assignment(serials, addresses), *fail_ms);
+    start_writes(rows, scan::address_assignment(serials, addresses), *periods);
 }
 
 void Commissioning::write_batch(const QVector<Row> &rows)
@@ -143,8 +127,8 @@ void Commissioning::write_batch(const QVector<Row> &rows)
         set_status(tr("Запись отменена"), false);
         return;
     }
-    const std::optional<int> fail_ms = may_run ? may_run() : std::nullopt;
-    if (!fail_ms)
+    const std::optional<ExchangePeriods> periods = may_run ? may_run() : std::nullopt;
+    if (!periods)
         return;
     skipped.clear();
     QVector<MeterTarget> targets;
@@ -153,7 +137,7 @@ void Commissioning::write_batch(const QVector<Row> &rows)
     start_writes(rows,
                  scan::MeterWrites(targets, item, QVector<std::optional<quint32>>(rows.size(), *value),
                                    item == write_item::clock),
-                 *fail_ms);
+                 *periods);
 }
 
 std::optional<quint32> Commissioning::batch_value()
@@ -183,7 +167,7 @@ QString Commissioning::batch_text() const
     }
 }
 
-void Commissioning::start_writes(const QVector<Row> &rows, scan::MeterWrites run, int fail_ms)
+void Commissioning::start_writes(const QVector<Row> &rows, scan::MeterWrites run, const ExchangePeriods &periods)
 {
     writes.emplace(std::move(run));
     write_rows.clear();
@@ -199,7 +183,7 @@ void Commissioning::start_writes(const QVector<Row> &rows, scan::MeterWrites run
     set_status(writes->item() == write_item::address ? tr("Назначение адресов: %1").arg(rows.size())
                                                      : tr("Запись: %1").arg(rows.size()),
                false);
-    line->run(&*writes, write_rules(fail_ms));
+    line->run(&*writes, exchange_rules::write(periods));
 }
 
 void Commissioning::forget()
@@ -285,9 +269,8 @@ void Commissioning::record_writes()
         case write_item::clock: write.value = quantity::clock(qint32(meter.value)); break;
         default: write.value = QString::number(meter.value); break;
         }
-        write.outcome = meter.outcome == scan::MeterWriteResult::Outcome::confirmed
-            ? QCoreApplication::translate("WriteJob", "подтверждено")
-            : scan::outcome_text(meter).section(QLatin1Char('\n'), 0, 0);
+        write.outcome = meter.outcome.ok() ? QCoreApplication::translate("WriteJob", "подтверждено")
+                                           : outcome_words(meter.outcome);
         emit written(write);
     }
 }
@@ -298,16 +281,16 @@ void Commissioning::show_row(int index)
     if (row < 0 || row >= ui.table->rowCount() || index >= int(writes->meters().size()))
         return;
     const scan::MeterWriteResult &meter = writes->meters().at(size_t(index));
-    using O = scan::MeterWriteResult::Outcome;
-    const bool not_reached = meter.outcome == O::pending && writes->finished();
-    QString text = not_reached ? tr("Не записано") : scan::outcome_text(meter);
+    const bool pending = meter.outcome.kind == RunOutcome::Kind::pending;
+    const bool not_reached = pending && writes->finished();
+    QString text = not_reached ? tr("Не записано") : write_words(meter.outcome, meter.next);
     QTableWidgetItem *item = ui.table->item(row, result_column);
     if (!item) {
         item = new QTableWidgetItem;
         ui.table->setItem(row, result_column, item);
     }
     item->setText(text);
-    const bool failed = not_reached || (meter.outcome != O::confirmed && meter.outcome != O::pending);
+    const bool failed = not_reached || (!meter.outcome.ok() && !pending);
     item->setForeground(failed ? Qt::red : Qt::black);
     ui.table->resizeRowToContents(row);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/exchange.h"
+#include "meter/exchange_rules.h"
 #include "model/meter_model.h"
 #include "scan/commission.h"
 
@@ -49,9 +50,9 @@ public:
 
     Commissioning(const Widgets &widgets, Exchanger *line, QObject *parent = nullptr);
 
-    // The line free and open: the main failure period; otherwise nothing,
-    // the refusal already shown.
-    using LineGate = std::function<std::optional<int>()>;
+    // The line free and open: the port's periods; otherwise nothing, the
+    // refusal already shown.
+    using LineGate = std::function<std::optional<ExchangePeriods>()>;
     void set_line_gate(LineGate gate) { may_run = std::move(gate); }
     // The main window's lists of rates and parity/stop-bit codes, in the
     // order of their codes.
@@ -75,7 +76,7 @@ private:
     void item_changed();
     std::optional<quint32> batch_value();
     QString batch_text() const;
-    void start_writes(const QVector<Row> &rows, scan::MeterWrites writes, int fail_ms);
+    void start_writes(const QVector<Row> &rows, scan::MeterWrites writes, const ExchangePeriods &periods);
     void step_concluded(Sequence *sequence);
     void run_finished(Sequence *sequence);
     void record_writes();

@@ -4,6 +4,7 @@
 
 #include "journal/journal_writer.h"
 #include "model/meter_model.h"
+#include "model/outcome_words.h"
 #include "ui_mainwindow.h"
 #include "windows/archive_job.h"
 #include "windows/journal_link.h"
@@ -51,7 +52,7 @@ void MainWindow::on_arch_btn_clicked()
         return;
     archive_read->prepare();
     if (!line.started) {
-        archive_read->refused(tr("Порт не открыт"));
+        archive_read->refused(outcome_words(RunOutcome::Kind::port_lost));
         return;
     }
     const std::optional<MeterTarget> target = sequence_target(by_serial());

@@ -2,6 +2,7 @@
 
 #include "config/port_settings.h"
 #include "link/exchange.h"
+#include "link/run_outcome.h"
 
 #include <QString>
 #include <functional>
@@ -34,9 +35,9 @@ struct JobContext
 // The three jobs of the main window, for their status texts.
 enum class Job { poll, write, archive };
 
-// The one place a run's end becomes its status text: why it ended early,
-// in the words each job has always used.
-QString run_status_text(Job job, const ExchangeOutcome &outcome);
+// Why a run ended early, as the status line says it: the words every window
+// uses (model/outcome_words.h).
+QString run_status_text(Job job, const RunOutcome &outcome);
 
 constexpr const char *red_label_style = "QLabel {color:red;}";
 constexpr const char *black_label_style = "QLabel {color:black;}";

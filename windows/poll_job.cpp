@@ -22,13 +22,7 @@ void PollJob::start(const MeterTarget &target)
 {
     run = std::make_unique<PollEngine>(target, c.meter->model_table());
     c.meter->poll_started(target);
-    // The success period while the meter answers in time, the failure period
-    // after a first miss; a first bad answer is dropped without a log line.
-    ExchangeRules rules;
-    rules.ok_ms = c.periods->main_ok_ms;
-    rules.fail_ms = c.periods->main_fail_ms;
-    rules.log_first_bad_answer = false;
-    c.line->run(run.get(), rules, [this](bool) { show(); });
+    c.line->run(run.get(), exchange_rules::poll(c.periods->periods()), [this](bool) { show(); });
 }
 
 void PollJob::show()
@@ -44,9 +38,7 @@ void PollJob::show()
         return;
     }
     c.meter->poll_over(false);
-    ExchangeOutcome outcome;
-    outcome.kind = run->failure();
-    c.status(run_status_text(Job::poll, outcome), nullptr);
+    c.status(run_status_text(Job::poll, run->failure()), nullptr);
 }
 
 // Volumes are in cubic metres once the model is known, in counts otherwise,

@@ -5,6 +5,7 @@
 #include "link/exchanger.h"
 #include "link/io_port.h"
 #include "link/network_line.h"
+#include "model/outcome_words.h"
 #include "ui_mainwindow.h"
 
 #include <QTcpSocket>
@@ -75,25 +76,8 @@ void MainWindow::network_failed(ConnectFailure why)
 {
     line.opened = false;
     ui->start_btn->setText(tr("Нет соединения"));
-    const QString where = QStringLiteral("%1:%2").arg(network_settings.host).arg(network_settings.tcp_port);
-    QString text;
-    switch (why) {
-    case ConnectFailure::name_not_found:
-        text = tr("Имя %1 не найдено: проверьте адрес сервера").arg(network_settings.host);
-        break;
-    case ConnectFailure::refused:
-        text = tr("%1 отказал в соединении: проверьте TCP порт и что сервер включен").arg(where);
-        break;
-    case ConnectFailure::timed_out:
-        text = tr("%1 не ответил за %2 с: проверьте адрес и сеть")
-                   .arg(where)
-                   .arg(network_line::default_connect_ms / 1000);
-        break;
-    case ConnectFailure::network_unreachable:
-        text = tr("Сеть до %1 недоступна: проверьте подключение").arg(where);
-        break;
-    case ConnectFailure::none:
-    case ConnectFailure::other: text = tr("Нет соединения с %1").arg(where); break;
-    }
-    set_status(text, "QLabel {color:red;}");
+    NetworkEndpoint server;
+    server.host = network_settings.host;
+    server.tcp_port = network_settings.tcp_port;
+    set_status(connect_failure_words(why, server, network_line::default_connect_ms), "QLabel {color:red;}");
 }

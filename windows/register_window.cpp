@@ -3,6 +3,7 @@
 #include "link/answer_check.h"
 #include "link/exchanger.h"
 #include "meter/register_access.h"
+#include "model/outcome_words.h"
 #include "windows/screen_fit.h"
 
 #include <QCheckBox>
@@ -15,10 +16,6 @@
 #include <QTableWidget>
 
 namespace {
-
-// A write's answer is a copy of its request, as is an echoing adapter's: the
-// meter's own copy is given time to follow.
-constexpr int write_look_ms = 100;
 
 QString meter_text(const MeterTarget &target)
 {
@@ -40,11 +37,12 @@ QString values_text(const QVector<quint16> &values)
 
 } // namespace
 
-RegisterWindow::RegisterWindow(Exchanger *line, TargetSource target, std::function<int()> wait, QWidget *parent)
+RegisterWindow::RegisterWindow(Exchanger *line, TargetSource target, std::function<ExchangePeriods()> line_periods,
+                               QWidget *parent)
     : QWidget(parent, Qt::Window)
     , exchanger(line)
     , target_of_form(std::move(target))
-    , wait_ms(std::move(wait))
+    , periods(std::move(line_periods))
 {
     setWindowTitle(tr("Регистры"));
     auto *grid = new QGridLayout(this);
@@ -177,11 +175,7 @@ void RegisterWindow::write_clicked()
 
 bool RegisterWindow::start(std::unique_ptr<RegisterAccess> access)
 {
-    ExchangeRules rules;
-    rules.retry = ExchangeRules::Retry::none; // a write repeated would be written twice
-    rules.fail_ms = wait_ms();
-    if (access->writes())
-        rules.look_ms = write_look_ms;
+    const ExchangeRules rules = exchange_rules::registers(periods(), access->writes());
     std::unique_ptr<RegisterAccess> previous = std::move(run);
     run = std::move(access);
     if (!exchanger->run(run.get(), rules, [this](bool over) {
@@ -218,21 +212,7 @@ void RegisterWindow::show_values(quint16 first, const QVector<quint16> &values)
 
 void RegisterWindow::run_over()
 {
-    const ExchangeOutcome &failure = run->failure();
-    QString failed;
-    switch (failure.kind) {
-    case ExchangeOutcome::Kind::answered: break;
-    case ExchangeOutcome::Kind::exception: {
-        const QString meaning = exception_message(failure.exception_code);
-        failed = meaning.isEmpty() ? tr("Исключение %1").arg(failure.exception_code)
-                                   : tr("Исключение %1: %2").arg(failure.exception_code).arg(meaning);
-        break;
-    }
-    case ExchangeOutcome::Kind::no_answer: failed = tr("Счётчик не ответил"); break;
-    case ExchangeOutcome::Kind::bad_answer: failed = tr("Некорректный ответ"); break;
-    case ExchangeOutcome::Kind::port_lost: failed = tr("Порт потерян"); break;
-    case ExchangeOutcome::Kind::stopped: failed = tr("Обмен остановлен"); break;
-    }
+    const QString failed = outcome_words(run->failure());
     if (run->succeeded())
         show_values(run->first_register(), run->values());
     else

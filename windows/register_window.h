@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/frames.h"
+#include "meter/exchange_rules.h"
 #include "windows/service_report.h"
 
 #include <QWidget>
@@ -26,7 +27,8 @@ public:
     // The meter as the main window addresses it now, or why there is none
     // (the port closed, the line busy, a bad address).
     using TargetSource = std::function<std::optional<MeterTarget>(QString *why)>;
-    RegisterWindow(Exchanger *exchanger, TargetSource target, std::function<int()> wait_ms, QWidget *parent = nullptr);
+    RegisterWindow(Exchanger *exchanger, TargetSource target, std::function<ExchangePeriods()> periods,
+                   QWidget *parent = nullptr);
     ~RegisterWindow() override;
 
     // Asks before a write; tests answer for the operator.
@@ -46,7 +48,7 @@ private:
 
     Exchanger *exchanger;
     TargetSource target_of_form;
-    std::function<int()> wait_ms;
+    std::function<ExchangePeriods()> periods;
     QLineEdit *first_line;
     QLineEdit *count_line;
     QLineEdit *values_line;

@@ -8,6 +8,7 @@
 #include "link/exchanger.h"
 #include "link/serial_number.h"
 #include "meter/register_map.h"
+#include "model/outcome_words.h"
 
 #include <QClipboard>
 #include <QGridLayout>
@@ -106,11 +107,7 @@ void RiserReadout::read_all(const QVector<scan::ListedMeter> &rows, const Exchan
     for (int row = 0; row < rows.size(); ++row)
         show_meter(row);
     set_status(tr("Чтение счетчиков: %1").arg(rows.size()), false);
-    // On a noisy line two faults anywhere in a meter's 31 reads would end it:
-    // the pass gives each request its own wait and resend.
-    ExchangeRules per_request = rules;
-    per_request.strikes_per_request = true;
-    line->run(&*pass, per_request);
+    line->run(&*pass, rules);
     enable_buttons();
 }
 
@@ -123,7 +120,7 @@ void RiserReadout::sync_all(const ExchangeRules &rules)
         return;
     QVector<int> rows;
     for (int row = 0; row < int(pass->meters().size()); ++row) {
-        if (pass->meters().at(size_t(row)).outcome == scan::MeterReadout::Outcome::ok)
+        if (pass->meters().at(size_t(row)).outcome.ok())
             rows.append(row);
     }
     if (rows.isEmpty()) {
@@ -179,7 +176,7 @@ std::optional<qint64> RiserReadout::last_offset(int row) const
     const int index = sync ? sync_rows.indexOf(row) : -1;
     if (index >= 0 && index < int(sync->meters().size())) {
         const scan::ClockSetting &setting = sync->meters().at(size_t(index));
-        if (setting.outcome == scan::ClockSetting::Outcome::set)
+        if (setting.outcome.ok())
             return setting.clock_offset_s;
     }
     return pass->meters().at(size_t(row)).clock_offset_s;
@@ -198,9 +195,7 @@ void RiserReadout::record_writes()
                                              : tr("адрес %1").arg(meter.target.address);
         write.what = tr("Время");
         write.value = quantity::clock(qint32(*meter.sent));
-        write.outcome = meter.outcome == scan::ClockSetting::Outcome::set
-            ? tr("подтверждено")
-            : scan::outcome_text(meter).section(QLatin1Char('\n'), 0, 0);
+        write.outcome = meter.outcome.ok() ? tr("подтверждено") : outcome_words(meter.outcome);
         emit clock_written(write);
     }
 }
@@ -214,7 +209,7 @@ void RiserReadout::step_concluded(Sequence *sequence)
             return;
         show_meter(pass->last_meter());
         const scan::MeterReadout &meter = pass->meters().at(size_t(pass->last_meter()));
-        if (meter.outcome == scan::MeterReadout::Outcome::ok)
+        if (meter.outcome.ok())
             emit meter_read(meter.target, meter.values, meter.read_at);
     } else if (sync && sequence == &*sync && sync->last_meter() >= 0) {
         show_setting(sync->last_meter());
@@ -239,7 +234,7 @@ void RiserReadout::run_finished(Sequence *sequence)
         record_writes();
         int done = 0;
         for (const scan::ClockSetting &meter : sync->meters())
-            done += meter.outcome == scan::ClockSetting::Outcome::set ? 1 : 0;
+            done += meter.outcome.ok() ? 1 : 0;
         const int total = int(sync->meters().size());
         if (sync->port_lost())
             set_status(tr("Установка прервана: порт не открыт, установлено %1 из %2").arg(done).arg(total), true);
@@ -275,11 +270,11 @@ void RiserReadout::show_meter(int row)
     set_cell(row, events, v.event);
     set_cell(row, meter_clock, v.clock);
     set_cell(row, offset, meter.clock_offset_s ? quantity::offset(*meter.clock_offset_s) : QString());
-    using O = scan::MeterReadout::Outcome;
     // A pass cut short leaves meters it never asked: they say so.
-    const bool not_read = meter.outcome == O::pending && pass->finished();
-    const bool failed = not_read || (meter.outcome != O::ok && meter.outcome != O::pending);
-    QString result = not_read ? tr("Не считан") : scan::outcome_text(meter);
+    const bool pending = meter.outcome.kind == RunOutcome::Kind::pending;
+    const bool not_read = pending && pass->finished();
+    const bool failed = not_read || (!meter.outcome.ok() && !pending);
+    QString result = not_read ? tr("Не считан") : outcome_words(meter.outcome);
     if (failed && !not_read && meter.attempts == 1 && !pass->finished())
         result = tr("%1, повтор в конце").arg(result);
     set_cell(row, outcome, result);
@@ -296,13 +291,12 @@ void RiserReadout::show_setting(int index)
     if (meter.clock) {
         set_cell(row, meter_clock, quantity::clock(*meter.clock));
         set_cell(row, offset, quantity::offset(*meter.clock_offset_s));
-    } else if (meter.outcome == scan::ClockSetting::Outcome::set) {
+    } else if (meter.outcome.ok()) {
         // Set but not read back: the old offset no longer holds.
         set_cell(row, offset, QStringLiteral("?"));
     }
-    set_cell(row, outcome, scan::outcome_text(meter));
-    ui.table->item(row, outcome)
-        ->setForeground(meter.outcome == scan::ClockSetting::Outcome::set ? Qt::black : Qt::red);
+    set_cell(row, outcome, clock_setting_words(meter.outcome));
+    ui.table->item(row, outcome)->setForeground(meter.outcome.ok() ? Qt::black : Qt::red);
 }
 
 void RiserReadout::set_cell(int row, int column, const QString &text)

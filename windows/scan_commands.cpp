@@ -40,7 +40,7 @@ void MainWindow::on_scan_btn_clicked()
                 [this](const SessionWrite &write) { meter->add_write(write); });
         // Commissioning: the line's periods and the write block's lists.
         windows.scan->set_line_gate(
-            [this] { return scan_may_run() ? std::optional<int>(port_settings.main_fail_ms) : std::nullopt; });
+            [this] { return scan_may_run() ? std::optional<ExchangePeriods>(port_settings.periods()) : std::nullopt; });
         QStringList rates, parities;
         for (int i = 0; i < ui->speed_box_w->count(); ++i)
             rates << ui->speed_box_w->itemText(i);
@@ -76,19 +76,15 @@ void MainWindow::start_scan()
         return;
     }
     ui->label_31->setText(QString());
-    windows.scan->start(port_settings.main_fail_ms, meter->model_table());
+    windows.scan->start(port_settings.periods(), meter->model_table());
 }
 
-// "Считать все": each meter polled by the rules of the poll.
+// "Считать все": each meter polled by the rules of a pass over the line.
 void MainWindow::start_read_all()
 {
     if (!scan_may_run())
         return;
-    ExchangeRules rules;
-    rules.ok_ms = port_settings.main_ok_ms;
-    rules.fail_ms = port_settings.main_fail_ms;
-    rules.log_first_bad_answer = false;
-    windows.scan->read_all(rules, meter->model_table());
+    windows.scan->read_all(exchange_rules::line_pass(port_settings.periods()), meter->model_table());
 }
 
 // "Установить время всем": each clock written by the rules of the write.
@@ -96,13 +92,7 @@ void MainWindow::start_sync_all()
 {
     if (!scan_may_run())
         return;
-    ExchangeRules rules;
-    rules.retry = ExchangeRules::Retry::none;
-    rules.fail_ms = port_settings.main_fail_ms;
-    // A write's answer is a copy of its request, as an echoing adapter's is:
-    // looked at, not taken the moment it is whole.
-    rules.look_ms = 100;
-    windows.scan->sync_all(rules);
+    windows.scan->sync_all(exchange_rules::write(port_settings.periods()));
 }
 
 bool MainWindow::scan_may_run()

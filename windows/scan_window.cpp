@@ -2,6 +2,7 @@
 
 #include "link/exchanger.h"
 #include "link/serial_number.h"
+#include "model/outcome_words.h"
 #include "ui_scan.h"
 #include "windows/commissioning.h"
 #include "windows/flow_layout.h"
@@ -105,13 +106,13 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
     connect(ui->batch_write_btn, &QPushButton::clicked, this, &ScanWindow::batch_clicked);
 }
 
-void ScanWindow::set_line_gate(std::function<std::optional<int>()> gate)
+void ScanWindow::set_line_gate(std::function<std::optional<ExchangePeriods>()> gate)
 {
     commission->set_line_gate([this, gate] {
         // The search itself holds the line while it runs.
         if (running()) {
             refuse(Refusal::line_busy);
-            return std::optional<int>();
+            return std::optional<ExchangePeriods>();
         }
         return gate();
     });
@@ -310,12 +311,12 @@ void ScanWindow::start_clicked()
 void ScanWindow::refuse(Refusal why)
 {
     switch (why) {
-    case Refusal::port_closed: set_status(tr("Порт не открыт"), true); break;
+    case Refusal::port_closed: set_status(outcome_words(RunOutcome::Kind::port_lost), true); break;
     case Refusal::line_busy: set_status(tr("Дождитесь окончания обмена"), true); break;
     }
 }
 
-void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
+void ScanWindow::start(const ExchangePeriods &line_periods, const QStringList &model_table)
 {
     const std::optional<scan::AddressRange> range
         = scan::address_range(ui->scan_from_box->value(), ui->scan_to_box->value());
@@ -331,7 +332,7 @@ void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
     if (!own_setting)
         port_before = port_setting();
     models = model_table;
-    fail_ms = fail_period_ms;
+    periods = line_periods;
     shown.clear();
     commission->forget();
     ui->scan_table->setRowCount(0);
@@ -346,7 +347,7 @@ void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
     scan::Settings base;
     base.range = *range;
     base.wait_ms = ui->scan_wait_box->value();
-    base.fail_period_ms = fail_period_ms;
+    base.fail_period_ms = periods.fail_ms;
     base.line = line->port_timing();
     search.emplace(base, settings, base.line.stop_bits);
     ui->scan_progress->setRange(0, search->addresses_total());
@@ -358,12 +359,7 @@ void ScanWindow::start(int fail_period_ms, const QStringList &model_table)
 bool ScanWindow::start_part()
 {
     show_progress(search->part().exchange().address);
-    // One wait per address, and a silent address is no failure of the line.
-    ExchangeRules rules;
-    rules.retry = ExchangeRules::Retry::none;
-    rules.fail_ms = fail_ms;
-    rules.quiet_after_failure = false;
-    return line->run(&search->part(), rules);
+    return line->run(&search->part(), exchange_rules::search(periods));
 }
 
 void ScanWindow::restore_port()
@@ -451,7 +447,7 @@ void ScanWindow::search_finished(Sequence *sequence)
     ui->scan_stop_btn->setEnabled(false);
     if (search->part().port_lost()) {
         ui->scan_progress->setFormat(tr("Поиск прерван, найдено %1").arg(found_count()));
-        set_status(tr("Порт не открыт"), true);
+        set_status(outcome_words(RunOutcome::Kind::port_lost), true);
     } else if (search->part().stopped() || !search->part().finished()) {
         ui->scan_progress->setFormat(tr("Поиск остановлен, найдено %1").arg(found_count()));
     } else {

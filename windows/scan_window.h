@@ -2,6 +2,7 @@
 
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "meter/exchange_rules.h"
 #include "meter/poll.h"
 #include "model/meter_model.h"
 #include "scan/line_scan.h"
@@ -49,12 +50,12 @@ public:
     // Commissioning runs on the line when this says it is free and open,
     // giving the main failure period; and takes the main window's lists of
     // rates and parities, and the model table for meters found by serial number.
-    void set_line_gate(std::function<std::optional<int>()> gate);
+    void set_line_gate(std::function<std::optional<ExchangePeriods>()> gate);
     void set_value_lists(const QStringList &rates, const QStringList &parities, const QStringList &model_table);
 
     // Starts the search over the range and wait of the form. The failure
     // period (port settings) bounds the wait for a meter that has answered.
-    void start(int fail_period_ms, const QStringList &model_table);
+    void start(const ExchangePeriods &periods, const QStringList &model_table);
     void refuse(Refusal why);
     bool running() const;
 
@@ -115,7 +116,7 @@ private:
     LineControl set_line;
     std::optional<scan::LineSetting> port_before; // the port's when a search over other settings started
     QVector<scan::FoundMeter> shown;
-    int fail_ms = 1000;
+    ExchangePeriods periods;
     QStringList models;
     int asked_address = 0;
     RiserReadout *riser = nullptr;

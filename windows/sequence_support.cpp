@@ -6,6 +6,7 @@
 
 #include "link/exchanger.h"
 #include "link/serial_number.h"
+#include "model/outcome_words.h"
 #include "ui_mainwindow.h"
 #include "windows/log_class.h"
 
@@ -40,7 +41,7 @@ bool MainWindow::line_free_and_open()
         return false;
     ui->label_31->setText(QString());
     if (!line.started) {
-        ui->label_31->setText(tr("Порт не открыт"));
+        ui->label_31->setText(outcome_words(RunOutcome::Kind::port_lost));
         return false;
     }
     return true;

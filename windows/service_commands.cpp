@@ -9,6 +9,7 @@
 #include "meter/register_map.h"
 #include "meter/write.h"
 #include "model/meter_model.h"
+#include "model/outcome_words.h"
 #include "ui_mainwindow.h"
 #include "windows/archive.h"
 #include "windows/log_class.h"
@@ -25,7 +26,7 @@ std::optional<MeterTarget> MainWindow::service_target(QString *why)
         return std::nullopt;
     }
     if (!line.started || !line.opened) {
-        *why = tr("Порт не открыт");
+        *why = outcome_words(RunOutcome::Kind::port_lost);
         return std::nullopt;
     }
     MeterTarget target;
@@ -68,7 +69,7 @@ void MainWindow::on_registers_btn_clicked()
                 }
                 return service_target(why);
             },
-            [this] { return port_settings.main_fail_ms; }, this);
+            [this] { return port_settings.periods(); }, this);
         connect(windows.registers, &RegisterWindow::write_concluded, this,
                 [this](const SessionWrite &write) { meter->add_write(write); });
     }
@@ -82,13 +83,7 @@ void MainWindow::on_watch_btn_clicked()
     if (!windows.watch) {
         windows.watch = new WatchWindow(
             line.exchanger.get(), [this](QString *why) { return service_target(why); },
-            [this] {
-                ExchangeRules rules;
-                rules.ok_ms = port_settings.main_ok_ms;
-                rules.fail_ms = port_settings.main_fail_ms;
-                return rules;
-            },
-            meter->model_table(), this);
+            [this] { return exchange_rules::watch(port_settings.periods()); }, meter->model_table(), this);
         connect(windows.watch, &WatchWindow::watching_changed, this,
                 [this](bool on) { ui->watch_btn->setText(on ? tr("Стоп наблюдения") : tr("Наблюдение")); });
     }

@@ -6,6 +6,7 @@
 #include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "model/meter_model.h"
+#include "model/outcome_words.h"
 #include "windows/save_dialog.h"
 #include "windows/screen_fit.h"
 
@@ -222,16 +223,17 @@ void WatchWindow::round_over()
         add_row(round->reading(), at_ms);
         return;
     }
-    switch (round->failure().kind) {
-    case ExchangeOutcome::Kind::port_lost: stop(tr("Порт потерян: наблюдение окончено")); return;
-    case ExchangeOutcome::Kind::stopped: stop(tr("Наблюдение остановлено")); return;
+    const RunOutcome &failure = round->failure();
+    switch (failure.kind) {
+    case RunOutcome::Kind::port_lost: stop(tr("%1: наблюдение окончено").arg(outcome_words(failure))); return;
+    case RunOutcome::Kind::stopped: stop(tr("Наблюдение остановлено")); return;
     default: break;
     }
     if (!watching())
         return;
     ++rounds_failed;
-    say(tr("%1: счётчик не ответил; пропущено опросов: %2")
-            .arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")))
+    say(tr("%1: %2; пропущено опросов: %3")
+            .arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")), outcome_words(failure))
             .arg(rounds_failed),
         true);
 }

@@ -9,6 +9,7 @@
 #include "meter/register_map.h"
 #include "meter/write.h"
 #include "model/meter_model.h"
+#include "model/outcome_words.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -16,10 +17,6 @@
 #include <QStringList>
 
 namespace {
-
-// How often what has come back is looked at: a write's answer equals its
-// request, and an echoing adapter's copy must have had time to show itself.
-constexpr int write_look_ms = 100;
 
 // The field of the write block that holds an item's value.
 QWidget *item_field(Ui::MainWindow *ui, int item)
@@ -45,7 +42,7 @@ void mark_item(QWidget *field, const WriteItemResult &result)
     }
     field->setStyleSheet(
         QStringLiteral("%1 {background-color: %2;}").arg(QLatin1String(field->metaObject()->className()), colour));
-    field->setToolTip(result.text);
+    field->setToolTip(write_words(result.outcome, result.next_exchange));
 }
 
 } // namespace
@@ -71,13 +68,7 @@ void WriteJob::start(const MeterTarget &target)
         item_field(c.ui, item)->setToolTip(QString());
     }
     run = std::make_unique<WriteEngine>(target, *values, enabled[write_item::clock] && !typed_clock);
-    // One wait of the main failure period per item, no resend: a write
-    // repeated after a lost confirmation would be written twice.
-    ExchangeRules rules;
-    rules.retry = ExchangeRules::Retry::none;
-    rules.fail_ms = c.periods->main_fail_ms;
-    rules.look_ms = write_look_ms;
-    c.line->run(run.get(), rules, [this](bool) { show(); });
+    c.line->run(run.get(), exchange_rules::write(c.periods->periods()), [this](bool) { show(); });
 }
 
 // Everything is checked before the first frame: a typo must not reach the
@@ -194,8 +185,8 @@ void WriteJob::record_results()
         case write_item::clock: write.value = quantity::clock(qint32(value)); break;
         default: write.value = QString::number(value); break;
         }
-        write.outcome = result.kind == WriteItemResult::Kind::confirmed ? tr("подтверждено")
-                                                                        : result.text.section(QLatin1Char('\n'), 0, 0);
+        write.outcome
+            = result.kind == WriteItemResult::Kind::confirmed ? tr("подтверждено") : outcome_words(result.outcome);
         c.meter->add_write(write);
     }
 }

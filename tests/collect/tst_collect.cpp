@@ -113,9 +113,9 @@ void tst_collect::once_into_sqlite()
                      .size()
                  == 1,
              qPrintable(run.out));
-    QVERIFY2(lines.contains("Стояк 1\tкв. 3\tадрес 3\t\t\tНет ответа"), qPrintable(run.out));
+    QVERIFY2(lines.contains("Стояк 1\tкв. 3\tадрес 3\t\t\tСоединение отсутствует"), qPrintable(run.out));
     QVERIFY2(run.out.contains("Круг 1: считано 2 из 3 счетчиков на 1 линиях"), qPrintable(run.out));
-    QVERIFY2(run.out.contains("Не считаны:\n  Стояк 1 / кв. 3 (адрес 3): Нет ответа"), qPrintable(run.out));
+    QVERIFY2(run.out.contains("Не считаны:\n  Стояк 1 / кв. 3 (адрес 3): Соединение отсутствует"), qPrintable(run.out));
 
     const QString db = dir.filePath("r.sqlite");
     const QStringList meters = column(db, "SELECT serial || ' ' || label || ' ' || line FROM meters ORDER BY serial");

@@ -145,7 +145,7 @@ void tst_e2e_network::drop_mid_archive_then_reconnect()
     QVERIFY(app.wait_for([&] { return progress->value() >= 5; }));
     QCOMPARE(app.line().command("drop"), QStringLiteral("ok"));
     QVERIFY(app.wait_idle());
-    QCOMPARE(app.status(), QStringLiteral("Соединение отсутствует"));
+    QCOMPARE(app.status(), QStringLiteral("Порт не открыт"));
     QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
     QCOMPARE(app.text("start_btn"), QStringLiteral("Нет соединения"));
     // What came before the drop stays, and says it is part of the whole.
@@ -175,7 +175,7 @@ void tst_e2e_network::refused_endpoint()
     app.check("adr_click");
     app.click("param_btn");
     QVERIFY(app.wait_idle());
-    QCOMPARE(app.status(), QStringLiteral("Соединение отсутствует"));
+    QCOMPARE(app.status(), QStringLiteral("Порт не открыт"));
 }
 
 void tst_e2e_network::endpoint_that_never_answers()

@@ -161,7 +161,7 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     const QDateTime read_to = QDateTime::currentDateTime();
     const QStringList meter_3 = row(app, 0), meter_17 = row(app, 1), garbage = row(app, 2), meter_200 = row(app, 3);
     // A meter that failed keeps the serial number the search found.
-    QCOMPARE(meter_3, (QStringList{"3", "0012345678ab", "", "", "", "", "", "", "", "Нет ответа", ""}));
+    QCOMPARE(meter_3, (QStringList{"3", "0012345678ab", "", "", "", "", "", "", "", "Соединение отсутствует", ""}));
     QCOMPARE(meter_17.mid(0, 8),
              (QStringList{"17", "00a1b2c3d405", "c16 СВГ-15 RS485", "2", "12.346", "нет", "0", "30.01.2024 15:42:10"}));
     QVERIFY2(offset_between(meter_17[8], riser_clock, read_from, read_to), qPrintable(meter_17[8]));
@@ -189,7 +189,7 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QCOMPARE(saved.value(0).value(0), QStringLiteral("Время чтения"));
     QCOMPARE(saved.value(1), (QStringList{"Итог", "Считано 2 из 4"}));
     QCOMPARE(saved.value(4).mid(0, 2), (QStringList{"3", "=\"0012345678ab\""}));
-    QCOMPARE(saved.value(4).value(9), QStringLiteral("Нет ответа"));
+    QCOMPARE(saved.value(4).value(9), QStringLiteral("Соединение отсутствует"));
     QCOMPARE(
         saved.value(5).mid(0, 8),
         (QStringList{"17", "=\"00a1b2c3d405\"", "c16 СВГ-15 RS485", "2", "12,346", "нет", "0", "30.01.2024 15:42:10"}));
@@ -257,7 +257,7 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
         QVERIFY(row(app, r)[8].toInt() <= 0);
     }
     QCOMPARE(stand_in_clock(app, 1), qint64(riser_clock));
-    QCOMPARE(row(app, 0)[9], QStringLiteral("Нет ответа"));
+    QCOMPARE(row(app, 0)[9], QStringLiteral("Соединение отсутствует"));
 
     // The report lists the clock writes as it does the single write's.
     const QList<SessionWrite> &writes = app.probe().meter().writes();

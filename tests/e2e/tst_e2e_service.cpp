@@ -5,6 +5,7 @@
 #include "windows/register_window.h"
 #include "windows/watch_window.h"
 
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QProcess>
@@ -113,15 +114,14 @@ void tst_e2e_service::exception_shown_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("answer");
-    QTest::newRow("the meter's refusal") << false << QString()
-                                         << "Не записано: Исключение 3: Неверное значение параметра"
+    QTest::newRow("the meter's refusal") << false << QString() << "Не записано: Неверное значение параметра"
                                          << "<- 01 86 03";
     // The same refusal with another address byte is no answer of the meter's.
     QTest::newRow("refusal from another address") << false << "fault wrongaddr count=1"
-                                                  << "Не записано: Некорректный ответ"
+                                                  << "Не записано: Некорректные данные"
                                                   << "<- 02 86 03";
     QTest::newRow("refusal by serial from another address") << true << "fault wrongaddr count=1"
-                                                            << "Не записано: Некорректный ответ"
+                                                            << "Не записано: Некорректные данные"
                                                             << "<- fe c2 03";
 }
 
@@ -257,6 +257,13 @@ void tst_e2e_service::watch_rows_follow_the_flow()
     QCOMPARE(app.text("watch_btn"), QStringLiteral("Стоп наблюдения"));
     app.click("param_btn"); // the line is the watch's while it runs
     QCOMPARE(app.status(), QStringLiteral("Идёт наблюдение: остановите его"));
+    // A round the meter leaves unanswered is told in the words of every window.
+    QVERIFY(app.line().command("fault silence").startsWith("ok"));
+    auto *status = w->findChild<QLabel *>("watch_status");
+    QVERIFY2(
+        app.wait_for([&] { return status->text().endsWith(": Соединение отсутствует; пропущено опросов: 1"); }, 60000),
+        qPrintable(status->text()));
+    QVERIFY(app.line().command("fault clear").startsWith("ok"));
     app.click("watch_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.text("watch_btn"), QStringLiteral("Наблюдение"));

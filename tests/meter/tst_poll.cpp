@@ -104,7 +104,7 @@ void tst_poll::ends_at_the_first_failure()
     QCOMPARE(sent.size(), silent_from + 1);
     QVERIFY(poll.finished());
     QVERIFY(!poll.complete());
-    QCOMPARE(poll.failure(), ExchangeOutcome::Kind::no_answer);
+    QCOMPARE(poll.failure().kind, RunOutcome::Kind::no_answer);
     QCOMPARE(poll.step(), step);
     // What came before the failure stays read.
     QCOMPARE(poll.values().protocol_version, silent_from > 0 ? 3 : -1);

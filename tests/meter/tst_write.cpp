@@ -2,6 +2,7 @@
 // which order, and where a refusal ends the write.
 #include "meter/write.h"
 #include "meter_device.h"
+#include "model/outcome_words.h"
 
 #include <QtTest>
 
@@ -142,7 +143,7 @@ void tst_write::item_results()
     for (int item = 0; item < write_item::count; ++item) {
         const WriteItemResult result = write.item_result(item);
         QCOMPARE(result.kind, kinds[item]);
-        QCOMPARE(result.text, texts[item]);
+        QCOMPARE(write_words(result.outcome, result.next_exchange), texts[item]);
         QCOMPARE(result.next_exchange, next[item]);
     }
 }

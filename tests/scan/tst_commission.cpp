@@ -4,6 +4,7 @@
 #include "link/crc.h"
 #include "link/serial_number.h"
 #include "meter/write_values.h"
+#include "model/outcome_words.h"
 #include "scan/commission.h"
 
 #include <QtTest>
@@ -102,7 +103,7 @@ void tst_commission::writes()
     QCOMPARE(sent, frames);
     QStringList shown;
     for (const MeterWriteResult &meter : run.meters())
-        shown << outcome_text(meter);
+        shown << write_words(meter.outcome, meter.next);
     QCOMPARE(shown, outcomes);
 }
 

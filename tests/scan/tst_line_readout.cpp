@@ -3,6 +3,7 @@
 #include "meter/quantity.h"
 #include "meter/write_values.h"
 #include "meter_device.h"
+#include "model/outcome_words.h"
 #include "scan/line_readout.h"
 
 #include <QMap>
@@ -119,7 +120,7 @@ void tst_line_readout::addressing()
     LineReadout readout(targets, {});
     QCOMPARE(turns_of(drive(readout, meters)), turns);
     for (const MeterReadout &m : readout.meters()) {
-        QCOMPARE(outcome_text(m), QStringLiteral("OK"));
+        QCOMPARE(outcome_words(m.outcome), QStringLiteral("OK"));
         QCOMPARE(m.values.serial_number, serials[int(&m - &readout.meters()[0])]);
     }
 }
@@ -144,11 +145,11 @@ void tst_line_readout::pass_data()
         << QStringList{"OK", "OK"} << QStringList{"+5", "+5"};
     QTest::newRow("a silent meter holds up no other")
         << QVector<int>{3, -17} << QVector<int>{50, 3, 17} << 0 << 0 << 0
-        << QStringList{"50x1", "3x31", "17x27", "50x1"} << QStringList{"Нет ответа", "OK", "OK"}
+        << QStringList{"50x1", "3x31", "17x27", "50x1"} << QStringList{"Соединение отсутствует", "OK", "OK"}
         << QStringList{"", "+5", "+5"};
     QTest::newRow("a meter silent twice keeps its outcome")
         << QVector<int>{3, -17} << QVector<int>{3, 17} << 3 << 2 << 0 << QStringList{"3x1", "17x27", "3x1"}
-        << QStringList{"Нет ответа", "OK"} << QStringList{"", "+5"};
+        << QStringList{"Соединение отсутствует", "OK"} << QStringList{"", "+5"};
     QTest::newRow("a refusal is named, after a second try")
         << QVector<int>{3, -17} << QVector<int>{3, 17} << 0 << 0 << 3 << QStringList{"3x13", "17x27", "3x13"}
         << QStringList{"Неизвестный адрес регистра", "OK"} << QStringList{"", "+5"};
@@ -187,7 +188,7 @@ void tst_line_readout::pass()
     QCOMPARE(readout.progress().done, readout.progress().total);
     QStringList shown, shown_offsets;
     for (const MeterReadout &m : readout.meters()) {
-        shown << outcome_text(m);
+        shown << outcome_words(m.outcome);
         shown_offsets << (m.clock_offset_s ? quantity::offset(*m.clock_offset_s) : QString());
     }
     QCOMPARE(shown, outcomes);
@@ -205,8 +206,8 @@ void tst_line_readout::clock_sync()
 
     // A write and its read-back for the one that took it.
     QCOMPARE(turns_of(asked), (QStringList{"3x2", "17x1"}));
-    QCOMPARE(outcome_text(sync.meters()[0]), QString("Время установлено"));
-    QCOMPARE(outcome_text(sync.meters()[1]), exception_message(3));
+    QCOMPARE(clock_setting_words(sync.meters()[0].outcome), QString("Время установлено"));
+    QCOMPARE(clock_setting_words(sync.meters()[1].outcome), exception_message(3));
     const qint64 computer = meter_clock_value(wall_time_as_utc(QDateTime::currentDateTime()));
     QVERIFY(qAbs(qint64(meters[0].clock()) - computer) <= 2);
     QVERIFY(sync.meters()[0].clock_offset_s && qAbs(*sync.meters()[0].clock_offset_s) <= 2);

@@ -1,0 +1,66 @@
+#include "model/outcome_words.h"
+
+#include "link/answer_check.h"
+
+#include <QCoreApplication>
+
+// The main window's status line has always said these; the other windows
+// now say them too.
+QString outcome_words(const RunOutcome &outcome)
+{
+    using Kind = RunOutcome::Kind;
+    switch (outcome.kind) {
+    case Kind::pending: return QString();
+    case Kind::ok: return QStringLiteral("OK");
+    case Kind::no_answer: return QCoreApplication::translate("outcome", "Соединение отсутствует");
+    case Kind::bad_answer: return QCoreApplication::translate("outcome", "Некорректные данные");
+    case Kind::exception: {
+        const QString meaning = exception_message(outcome.exception_code);
+        return meaning.isEmpty() ? QCoreApplication::translate("outcome", "Исключение %1").arg(outcome.exception_code)
+                                 : meaning;
+    }
+    case Kind::not_confirmed: return QCoreApplication::translate("outcome", "Запись не подтверждена");
+    case Kind::stopped: return QCoreApplication::translate("outcome", "Обмен остановлен");
+    case Kind::port_lost: return QCoreApplication::translate("outcome", "Порт не открыт");
+    case Kind::no_address: return QCoreApplication::translate("outcome", "Свободных адресов не осталось");
+    }
+    return QString();
+}
+
+QString clock_setting_words(const RunOutcome &outcome)
+{
+    return outcome.ok() ? QCoreApplication::translate("outcome", "Время установлено") : outcome_words(outcome);
+}
+
+QString write_words(const RunOutcome &outcome, const QString &next_exchange)
+{
+    if (!outcome.ok())
+        return outcome_words(outcome);
+    QString text = QCoreApplication::translate("outcome", "Записано");
+    if (!next_exchange.isEmpty())
+        text += QLatin1Char('\n')
+            + QCoreApplication::translate("outcome", "Для следующего обмена: %1").arg(next_exchange);
+    return text;
+}
+
+QString connect_failure_words(ConnectFailure why, const NetworkEndpoint &server, int connect_ms)
+{
+    const QString where = QStringLiteral("%1:%2").arg(server.host).arg(server.tcp_port);
+    switch (why) {
+    case ConnectFailure::name_not_found:
+        return QCoreApplication::translate("outcome", "Имя %1 не найдено: проверьте адрес сервера").arg(server.host);
+    case ConnectFailure::refused:
+        return QCoreApplication::translate("outcome",
+                                           "%1 отказал в соединении: проверьте TCP порт и что сервер включен")
+            .arg(where);
+    case ConnectFailure::timed_out:
+        return QCoreApplication::translate("outcome", "%1 не ответил за %2 с: проверьте адрес и сеть")
+            .arg(where)
+            .arg(connect_ms / 1000);
+    case ConnectFailure::network_unreachable:
+        return QCoreApplication::translate("outcome", "Сеть до %1 недоступна: проверьте подключение").arg(where);
+    case ConnectFailure::none:
+    case ConnectFailure::other: break;
+    }
+    return QCoreApplication::translate("outcome", "Нет соединения с %1").arg(where);
+}

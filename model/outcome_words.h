@@ -1,0 +1,27 @@
+#pragma once
+
+// The operator's words for what came of a run: one text per outcome, the same
+// in the main window's status line, the line table, the register window, the
+// watch, the search, commissioning and the collector's output. A window that
+// adds something of its own (a port name, a count of missed polls) adds it
+// around these words.
+
+#include "link/network_endpoint.h"
+#include "link/run_outcome.h"
+
+#include <QString>
+
+// Empty while the outcome is pending.
+QString outcome_words(const RunOutcome &outcome);
+
+// A clock set and read back: "Время установлено"; otherwise the outcome's words.
+QString clock_setting_words(const RunOutcome &outcome);
+
+// A write confirmed: "Записано", and on a line of its own what the next
+// exchange with the meter needs (`next_exchange`, when there is something);
+// otherwise the outcome's words.
+QString write_words(const RunOutcome &outcome, const QString &next_exchange = QString());
+
+// Why the serial device server of a network line was not reached, with what to
+// check; `connect_ms`: how long the attempt was given.
+QString connect_failure_words(ConnectFailure why, const NetworkEndpoint &server, int connect_ms);
