@@ -84,31 +84,6 @@ QString tab_separated(const QList<QStringList> &rows)
     return text;
 }
 
-QByteArray archive_csv(const CsvHeader &header, const QList<CsvSection> &sections)
-{
-    const auto line = [](const QStringList &fields) {
-        QStringList quoted;
-        for (const QString &field : fields)
-            quoted << csv_field(field);
-        return csv_line(quoted);
-    };
-    const QString read_at
-        = header.read_at.isValid() ? header.read_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QString();
-
-    QString text;
-    text += csv_line({csv_field(QCoreApplication::translate("archive", "Серийный номер")), csv_serial(header.serial)});
-    text += line({QCoreApplication::translate("archive", "Модель"), header.model});
-    text += line({QCoreApplication::translate("archive", "Версия протокола"), header.version});
-    text += line({QCoreApplication::translate("archive", "Время чтения"), read_at});
-    text += QLatin1String(line_end);
-    for (const CsvSection &section : sections) {
-        text += line({section.name});
-        text += csv_rows(column_titles(header.scale), section.rows);
-        text += QLatin1String(line_end);
-    }
-    return csv_file(text);
-}
-
 QString export_file_name(const QString &kind, const QString &serial, const QDateTime &at, const QString &suffix)
 {
     QString stem = serial.trimmed();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "meter/quantity.h"
+#include "meter/volume_scale.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -31,11 +31,9 @@ struct CsvHeader
     VolumeScale scale; // names the unit of the volume columns
 };
 
-// A CSV file a spreadsheet in a Russian locale opens as it is: UTF-8 with a
-// byte-order mark, ";" between fields, CRLF line ends, decimal commas. The
-// header's four lines and an empty line, then each section: its name, the
-// column titles, its rows and an empty line.
-QByteArray archive_csv(const CsvHeader &header, const QList<CsvSection> &sections);
+// The files are what a spreadsheet in a Russian locale opens as they are:
+// UTF-8 with a byte-order mark, ";" between fields, CRLF line ends, decimal
+// commas (model/archive_rows.h writes the archive tables' file).
 
 // A table text as a value of the file: a number with a decimal comma, "--"
 // (no value) empty, any other text as it is.

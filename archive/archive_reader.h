@@ -3,7 +3,7 @@
 #include "link/exchange.h"
 #include "link/frames.h"
 #include "meter/model_table.h"
-#include "meter/quantity.h"
+#include "meter/volume_scale.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,7 +1,4 @@
 #include "archive/records.h"
-#include "meter/quantity.h"
-
-#include <QCoreApplication>
 
 #include "meter/register_map.h"
 
@@ -51,29 +48,6 @@ Record decode_record(const QByteArray &record, int version)
     if (version == reverse_flow_version && record.size() >= reverse_flow_offset + 4)
         r.reverse_flow = dword_at(record, reverse_flow_offset);
     return r;
-}
-
-QStringList column_titles(const VolumeScale &scale)
-{
-    return {QCoreApplication::translate("archive", "Номер записи"), QCoreApplication::translate("archive", "Время"),
-            quantity::volume_caption(QCoreApplication::translate("archive", "Показания"), scale),
-            QCoreApplication::translate("archive", "Событие"),
-            quantity::volume_caption(QCoreApplication::translate("archive", "Пок. обр. потока"), scale)};
-}
-
-QStringList record_row(int k, const QByteArray &record, int version, const VolumeScale &scale)
-{
-    return record_row(k, decode_record(record, version), version, scale);
-}
-
-QStringList record_row(int k, const Record &r, int version, const VolumeScale &scale)
-{
-    const QString none = QStringLiteral("--");
-    if (r.event == event_empty)
-        return {QString::number(k), none, none, none, none};
-    // The forward reading never shows below 0; reverse flow keeps its sign.
-    return {QString::number(k), quantity::clock(r.time), quantity::volume(qMax(r.reading, 0), scale),
-            QString::number(r.event), version == reverse_flow_version ? quantity::volume(r.reverse_flow, scale) : none};
 }
 
 } // namespace arc

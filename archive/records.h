@@ -1,6 +1,6 @@
 #pragma once
 
-#include "meter/quantity.h"
+#include "meter/volume_scale.h"
 
 #include <QByteArray>
 #include <QList>
@@ -8,7 +8,7 @@
 #include <QtGlobal>
 
 // Archive answers and records: cutting answer frames into records and
-// turning a record into the texts of one table row. Widget-free.
+// decoding them. Widget-free; model/archive_rows.h shows them.
 
 namespace arc {
 
@@ -33,13 +33,5 @@ struct Record
 // One record of record_length(version) bytes. A record too short or all 0xFF
 // (a slot the meter never wrote) decodes as an empty slot (event_empty).
 Record decode_record(const QByteArray &record, int version);
-
-// Row 0 of every archive table; volumes in the scale's unit.
-QStringList column_titles(const VolumeScale &scale);
-
-// The column_count texts of record k (numbered from 0); a record with the
-// event 7 keeps its number, its values show "--".
-QStringList record_row(int k, const QByteArray &record, int version, const VolumeScale &scale);
-QStringList record_row(int k, const Record &record, int version, const VolumeScale &scale);
 
 } // namespace arc

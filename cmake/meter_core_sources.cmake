@@ -15,7 +15,6 @@ set(meter_core_sources
     config/network_settings.cpp
     meter/model_table.cpp
     meter/register_map.cpp
-    meter/quantity.cpp
     meter/write_values.cpp
     meter/poll.cpp
     meter/write.cpp
@@ -32,4 +31,12 @@ set(meter_core_sources
     scan/line_readout.cpp
     scan/settings_search.cpp
     scan/commission.cpp
+)
+
+# The quantities as the operator sees them: one table of what each is and one
+# formatter over it. Above the core: the core hands over raw values.
+set(meter_text_sources
+    model/quantity.cpp
+    model/archive_rows.cpp
+    model/scan_rows.cpp
 )

@@ -2,7 +2,7 @@
 
 #include "journal/journal_place.h"
 #include "journal/journal_writer.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
@@ -37,7 +37,8 @@ QString meter_line(const LineEntry &line, const MeterEntry &meter, const MeterRe
     const PollValues &v = report.values;
     QString reading;
     if (report.read)
-        reading = v.volume + (v.volume_factor == 0.0 ? tr(" ед.") : tr(" м3"));
+        reading = quantity::text(quantity::Kind::volume, v.volume_units, v.scale())
+            + (v.scale().known() ? tr(" м3") : tr(" ед."));
     QString outcome = report.outcome;
     // A meter read only when asked again tells of a line worth a look.
     if (report.read && report.attempts > 1)

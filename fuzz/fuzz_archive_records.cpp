@@ -4,6 +4,7 @@
 
 #include "archive/records.h"
 #include "link/frames.h"
+#include "model/archive_rows.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,9 +3,9 @@
 #include "archive/archive_export.h"
 #include "archive/archive_geometry.h"
 #include "archive/records.h"
-#include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "meter/write_values.h"
+#include "model/quantity.h"
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
@@ -61,7 +61,7 @@ ReadingAt reading_at(Store &store, const QString &serial, const QDateTime &momen
             continue;
         best = distance;
         found.units = r.volume_units;
-        found.taken = r.read_at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+        found.taken = quantity::computer_time(r.read_at.toLocalTime());
         found.source = tr("опрос");
         found.clock_off = r.meter_clock
             && qAbs(scan::clock_offset_s(qint32(*r.meter_clock), r.read_at.toLocalTime())) > clock_off_limit_s;

@@ -2057,6 +2057,50 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
         <source>ед./ч</source>
         <translation>counts/h</translation>
     </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Показания</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>Событие</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>Пок. обр. потока</source>
+        <translation>Reverse flow</translation>
+    </message>
+    <message>
+        <source>Расхождение часов</source>
+        <translation>Clock offset</translation>
+    </message>
+    <message>
+        <source>Расход</source>
+        <translation>Flow</translation>
+    </message>
+    <message>
+        <source>с</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>неизвестная</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>неизвестная-</source>
+        <translation>unknown-</translation>
+    </message>
+    <message>
+        <source>с/н %1</source>
+        <translation>S/N %1</translation>
+    </message>
+    <message>
+        <source>адрес %1</source>
+        <translation>address %1</translation>
+    </message>
 </context>
 <context>
     <name>readout</name>

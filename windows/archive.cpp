@@ -6,6 +6,7 @@
 #include "archive/records.h"
 #include "config/atomic_file.h"
 #include "link/frames.h"
+#include "model/archive_rows.h"
 #include "ui_archive.h"
 #include "windows/consumption_chart.h"
 #include "windows/save_dialog.h"

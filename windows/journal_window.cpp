@@ -1,10 +1,11 @@
 #include "windows/journal_window.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include "archive/archive_export.h"
 #include "archive/records.h"
 #include "config/atomic_file.h"
 #include "meter/register_map.h"
+#include "model/archive_rows.h"
 #include "windows/consumption_chart.h"
 #include "windows/consumption_window.h"
 #include "windows/flow_layout.h"
@@ -61,7 +62,7 @@ QString units_text(const std::optional<qint64> &units, double factor, int decima
 
 QString local_time_text(const QDateTime &utc)
 {
-    return utc.isValid() ? utc.toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QString();
+    return quantity::computer_time(utc.toLocalTime());
 }
 
 } // namespace
@@ -196,7 +197,7 @@ void JournalWindow::refresh()
     for (int r = 0; r < known.size(); ++r) {
         const journal::MeterRow &m = known.at(r);
         set_row(meters, r,
-                {m.serial, m.model_code >= 0 ? model_text(quint16(m.model_code), m.model_name) : QString(),
+                {m.serial, m.model_code >= 0 ? quantity::model_name(quint16(m.model_code), m.model_name) : QString(),
                  m.protocol_version >= 0 ? QString::number(m.protocol_version) : QString(), m.address,
                  units_text(m.last_volume_units, m.factor, m.decimals), local_time_text(m.last_read_at), m.label,
                  m.line});
@@ -377,7 +378,7 @@ bool JournalWindow::save_to(const QString &path, QString *error)
         return false;
     }
     const arc::CsvHeader header{
-        serial, meter.model_code >= 0 ? model_text(quint16(meter.model_code), meter.model_name) : QString(),
+        serial, meter.model_code >= 0 ? quantity::model_name(quint16(meter.model_code), meter.model_name) : QString(),
         meter.protocol_version >= 0 ? QString::number(meter.protocol_version) : QString(),
         meter.last_read_at.toLocalTime(), scale};
     return write_file_atomically(path, arc::archive_csv(header, sections), error);

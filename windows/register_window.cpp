@@ -3,6 +3,7 @@
 #include "link/answer_check.h"
 #include "link/exchanger.h"
 #include "meter/register_access.h"
+#include "model/quantity.h"
 #include "windows/screen_fit.h"
 
 #include <QCheckBox>
@@ -19,16 +20,6 @@ namespace {
 // A write's answer is a copy of its request, as is an echoing adapter's: the
 // meter's own copy is given time to follow.
 constexpr int write_look_ms = 100;
-
-QString meter_text(const MeterTarget &target)
-{
-    if (!target.by_serial)
-        return RegisterWindow::tr("адрес %1").arg(target.address);
-    QString serial;
-    for (quint8 b : target.serial)
-        serial += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0'));
-    return RegisterWindow::tr("с/н %1").arg(serial);
-}
 
 QString values_text(const QVector<quint16> &values)
 {
@@ -166,8 +157,9 @@ void RegisterWindow::write_clicked()
             true);
         return;
     }
-    const QString question = tr("Записать в счётчик (%1) с регистра %2: %3?")
-                                 .arg(meter_text(target), registers::hex_text(first), values_text(parsed.words));
+    const QString question
+        = tr("Записать в счётчик (%1) с регистра %2: %3?")
+              .arg(quantity::addressing(target), registers::hex_text(first), values_text(parsed.words));
     if (!confirm(question)) {
         say(tr("Запись отменена"), false);
         return;
@@ -260,7 +252,7 @@ void RegisterWindow::run_over()
     say(outcome.left(1).toUpper() + outcome.mid(1), error);
     SessionWrite write;
     write.at = QDateTime::currentDateTime();
-    write.meter = meter_text(run->target());
+    write.meter = quantity::addressing(run->target());
     write.what = tr("регистры с %1").arg(registers::hex_text(run->first_register()));
     write.value = values_text(run->values_written());
     write.outcome = outcome;

@@ -1,5 +1,5 @@
 #include "windows/riser_readout.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include "archive/archive_export.h"
 #include "config/atomic_file.h"
@@ -29,11 +29,7 @@ enum Column { address, serial, model, version, volume, reverse, events, meter_cl
 
 QString model_cell(const PollValues &v)
 {
-    if (v.model_code < 0)
-        return QString();
-    const bool matched = v.model.end == ModelLookup::End::matched;
-    return model_text(quint16(v.model_code),
-                      matched ? v.model.name : QCoreApplication::translate("RiserReadout", "неизвестная"));
+    return v.model_code ? quantity::model_name(*v.model_code, v.model) : QString();
 }
 
 } // namespace
@@ -193,8 +189,7 @@ void RiserReadout::record_writes()
             continue;
         SessionWrite write;
         write.at = QDateTime::currentDateTime();
-        write.meter = meter.target.by_serial ? tr("с/н %1").arg(serial_text(meter.target.serial))
-                                             : tr("адрес %1").arg(meter.target.address);
+        write.meter = quantity::addressing(meter.target);
         write.what = tr("Время");
         write.value = quantity::clock(qint32(*meter.sent));
         write.outcome = meter.outcome == scan::ClockSetting::Outcome::set
@@ -259,20 +254,23 @@ void RiserReadout::show_meter(int row)
     set_cell(row, address,
              meter.target.by_serial ? tr("%1 (по сер. номеру)").arg(meter.target.address)
                                     : QString::number(meter.target.address));
-    const QString serial_number = v.serial_number.isEmpty() ? listed_serials.value(row) : v.serial_number;
+    const QString serial_number = v.serial ? quantity::serial_number(*v.serial) : listed_serials.value(row);
     set_cell(row, serial, serial_number);
     set_cell(row, model, model_cell(v));
-    set_cell(row, version, v.protocol_version >= 0 ? QString::number(v.protocol_version) : QString());
+    set_cell(row, version, quantity::number(v.protocol_version));
     // The columns are in cubic metres; a meter of a model the table does not
     // know says its counts are counts.
     const auto shown_volume
         = [&](const QString &text) { return v.scale().known() ? text : quantity::with_unit(text, v.scale()); };
-    set_cell(row, volume, shown_volume(v.volume));
+    using quantity::Kind;
+    set_cell(row, volume, shown_volume(quantity::text(Kind::volume, v.volume_units, v.scale())));
     // Version 2 meters keep no reverse flow.
-    const bool keeps_reverse = v.protocol_version < 0 || v.protocol_version == poll::reverse_flow_version;
-    set_cell(row, reverse, keeps_reverse ? shown_volume(v.reverse_volume) : tr("нет"));
-    set_cell(row, events, v.event);
-    set_cell(row, meter_clock, v.clock);
+    const bool keeps_reverse = !v.protocol_version || *v.protocol_version == poll::reverse_flow_version;
+    set_cell(row, reverse,
+             keeps_reverse ? shown_volume(quantity::text(Kind::reverse_volume, v.reverse_units, v.scale()))
+                           : tr("нет"));
+    set_cell(row, events, quantity::text(Kind::event, v.event));
+    set_cell(row, meter_clock, quantity::text(Kind::clock, v.clock_seconds));
     set_cell(row, offset, meter.clock_offset_s ? quantity::offset(*meter.clock_offset_s) : QString());
     using O = scan::MeterReadout::Outcome;
     // A pass cut short leaves meters it never asked: they say so.
@@ -331,8 +329,8 @@ void RiserReadout::enable_buttons()
 bool RiserReadout::save_to(const QString &path, QString *error)
 {
     const ShownTable shown = shown_table(ui.table);
-    QString text = arc::csv_line(
-        {arc::csv_field(tr("Время чтения")), arc::csv_field(read_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")))});
+    QString text
+        = arc::csv_line({arc::csv_field(tr("Время чтения")), arc::csv_field(quantity::computer_time(read_at))});
     text += arc::csv_line({arc::csv_field(tr("Итог")), arc::csv_field(ui.status->text())});
     text += arc::csv_line({});
     text += arc::csv_rows(shown.titles, shown.rows, serial);

@@ -3,9 +3,9 @@
 #include "archive/archive_export.h"
 #include "config/atomic_file.h"
 #include "link/exchanger.h"
-#include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "model/meter_model.h"
+#include "model/quantity.h"
 #include "windows/save_dialog.h"
 #include "windows/screen_fit.h"
 
@@ -288,8 +288,8 @@ void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
 QString WatchWindow::watched_serial() const
 {
     if (meter_info)
-        return meter_info->serial;
-    return target.by_serial ? serial_text(target.serial) : QString();
+        return quantity::serial_number(meter_info->serial);
+    return target.by_serial ? quantity::serial_number(target.serial) : QString();
 }
 
 bool WatchWindow::save_to(const QString &path, QString *error)
@@ -299,8 +299,7 @@ bool WatchWindow::save_to(const QString &path, QString *error)
         {arc::csv_field(tr("Модель")), arc::csv_field(meter_info ? meter_info->model_name : QString())});
     text += arc::csv_line(
         {arc::csv_field(tr("Адрес")), arc::csv_field(target.by_serial ? QString() : QString::number(target.address))});
-    text += arc::csv_line(
-        {arc::csv_field(tr("Начало")), arc::csv_field(started_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")))});
+    text += arc::csv_line({arc::csv_field(tr("Начало")), arc::csv_field(quantity::computer_time(started_at))});
     text += arc::csv_line({});
     const ShownTable shown = shown_table(table);
     text += arc::csv_rows(shown.titles, shown.rows);

@@ -1,4 +1,5 @@
 #include "archive/records.h"
+#include "model/archive_rows.h"
 #include "test_bytes.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"

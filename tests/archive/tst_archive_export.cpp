@@ -1,5 +1,6 @@
 #include "archive/archive_export.h"
 #include "config/atomic_file.h"
+#include "model/archive_rows.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,5 @@
 #include "archive/records.h"
+#include "model/archive_rows.h"
 
 #include <QtTest>
 

@@ -3,6 +3,7 @@
 #include "app_on_line.h"
 #include "archive/records.h"
 #include "default_meter.h"
+#include "model/archive_rows.h"
 #include "windows/archive.h"
 
 #include <QApplication>

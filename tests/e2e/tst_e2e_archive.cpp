@@ -1,6 +1,7 @@
 // "Считать из счетчика архивные показания" against the meter stand-in.
 #include "app_on_line.h"
 #include "archive/records.h"
+#include "model/archive_rows.h"
 #include "riser.h"
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"

@@ -4,10 +4,11 @@
 #include "app_on_line.h"
 #include "journal/journal_store.h"
 #include "link/frames.h"
+#include "link/serial_number.h"
 #include "meter/poll.h"
-#include "meter/quantity.h"
 #include "meter/write_values.h"
 #include "model/meter_model.h"
+#include "model/quantity.h"
 #include "riser.h"
 #include "scan/line_readout.h"
 #include "windows/scan_window.h"
@@ -205,8 +206,8 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     // The seam for whoever keeps the readings: each meter read whole, once.
     QCOMPARE(read.size(), 2);
     QCOMPARE(read[0][0].value<MeterTarget>().address, quint8(17));
-    QCOMPARE(read[0][1].value<PollValues>().serial_number, QStringLiteral("00a1b2c3d405"));
-    QCOMPARE(read[1][1].value<PollValues>().volume, QStringLiteral("12346"));
+    QCOMPARE(read[0][1].value<PollValues>().serial, pack_serial_number(QStringLiteral("00a1b2c3d405")));
+    QCOMPARE(read[1][1].value<PollValues>().volume_units, std::optional<qint32>(12346));
 
     // And the journal keeps them: the file opened beside the running program.
     {
