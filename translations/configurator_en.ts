@@ -1046,6 +1046,81 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
     </message>
 </context>
 <context>
+    <name>RiserTable</name>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Версия протокола</source>
+        <translation>Protocol version</translation>
+    </message>
+    <message>
+        <source>Показания</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>Обр. поток</source>
+        <translation>Reverse flow</translation>
+    </message>
+    <message>
+        <source>Единица</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>События</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <source>Время счетчика</source>
+        <translation>Meter time</translation>
+    </message>
+    <message>
+        <source>Расхождение, с</source>
+        <translation>Offset, s</translation>
+    </message>
+    <message>
+        <source>Результат</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>Метка</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>%1 (по сер. номеру)</source>
+        <translation>%1 (by serial number)</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Не считан</source>
+        <translation>Not read</translation>
+    </message>
+    <message>
+        <source>%1, повтор в конце</source>
+        <translation>%1, asked again last</translation>
+    </message>
+    <message>
+        <source>Время чтения</source>
+        <translation>Read at</translation>
+    </message>
+    <message>
+        <source>Итог</source>
+        <translation>Outcome</translation>
+    </message>
+</context>
+<context>
     <name>RiserReadout</name>
     <message>
         <source>неизвестная</source>

@@ -54,12 +54,10 @@ void PollJob::show()
 void PollJob::show_volume_captions()
 {
     const VolumeScale scale = c.meter->poll_scale();
-    const QString reading = tr("Показания");
-    const QString reverse = tr("Пок. обр. потока");
     for (QLabel *label : {c.ui->label_12, c.ui->label_22, c.ui->label_16, c.ui->label_27})
-        label->setText(quantity::volume_caption(reading, scale));
+        label->setText(quantity::caption(quantity::Kind::volume, scale));
     for (QLabel *label : {c.ui->label_14, c.ui->label_23, c.ui->label_17, c.ui->label_28})
-        label->setText(quantity::volume_caption(reverse, scale));
+        label->setText(quantity::caption(quantity::Kind::reverse_volume, scale));
 }
 
 void PollJob::show_step(int step)
