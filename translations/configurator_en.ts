@@ -1511,6 +1511,53 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     </message>
 </context>
 <context>
+    <name>WatchTable</name>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Часы счётчика</source>
+        <translation>Meter clock</translation>
+    </message>
+    <message>
+        <source>Объём</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
+        <source>С начала</source>
+        <translation>Since the start</translation>
+    </message>
+    <message>
+        <source>Расход</source>
+        <translation>Flow</translation>
+    </message>
+    <message>
+        <source>Обратный</source>
+        <translation>Reverse</translation>
+    </message>
+    <message>
+        <source>Событие</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Начало</source>
+        <translation>Started</translation>
+    </message>
+</context>
+<context>
     <name>WatchWindow</name>
     <message>
         <source>Наблюдение</source>

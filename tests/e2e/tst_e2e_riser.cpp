@@ -304,7 +304,7 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     app.click("watch_btn");
     auto *watch = app.window().findChild<WatchWindow *>();
     QVERIFY(watch);
-    auto *watch_table = watch->findChild<QTableWidget *>("watch_table");
+    const QAbstractItemModel *watch_table = watch->findChild<QTableView *>("watch_table")->model();
     QVERIFY(app.wait_for([&] { return watch_table->rowCount() >= 2; }, 60000));
     app.click("watch_btn");
     QVERIFY(app.wait_idle());
@@ -315,8 +315,9 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QCOMPARE(watched.value(0), (QStringList{"Серийный номер", "=\"00a1b2c3d405\""}));
     QCOMPARE(watched.size(), 6 + watch_table->rowCount() + 1);
     for (int r = 0; r < watch_table->rowCount(); ++r) {
-        QCOMPARE(watched.value(6 + r).value(1), watch_table->item(r, 1)->text());
-        QCOMPARE(watched.value(6 + r).value(2), watch_table->item(r, 2)->text().replace('.', ','));
+        QCOMPARE(watched.value(6 + r).value(0), watch_table->index(r, 0).data().toString());
+        QCOMPARE(watched.value(6 + r).value(1), watch_table->index(r, 1).data().toString());
+        QCOMPARE(watched.value(6 + r).value(2), watch_table->index(r, 2).data().toString().replace('.', ','));
     }
     // Each kind of file offers a name of its own.
     QVERIFY2(riser_name.startsWith("riser_"), qPrintable(riser_name));
