@@ -8,18 +8,24 @@ namespace {
 
 // One row per quantity, in the order of Kind.
 const Meta table[] = {
-    {Kind::clock, QT_TRANSLATE_NOOP("quantity", "Время"), Unit::none, 0, NoValue::never, false},
-    {Kind::volume, QT_TRANSLATE_NOOP("quantity", "Показания"), Unit::volume, -1, NoValue::never, true},
-    {Kind::event, QT_TRANSLATE_NOOP("quantity", "Событие"), Unit::none, 0, NoValue::never, false},
-    {Kind::reverse_volume, QT_TRANSLATE_NOOP("quantity", "Пок. обр. потока"), Unit::volume, -1, NoValue::never, true},
-    {Kind::archived_time, QT_TRANSLATE_NOOP("quantity", "Время"), Unit::none, 0, NoValue::negative, false},
-    {Kind::archived_volume, QT_TRANSLATE_NOOP("quantity", "Показания"), Unit::volume, -1, NoValue::negative, false},
-    {Kind::archived_event, QT_TRANSLATE_NOOP("quantity", "Событие"), Unit::none, 0, NoValue::code_7, false},
-    {Kind::archived_reverse, QT_TRANSLATE_NOOP("quantity", "Пок. обр. потока"), Unit::volume, -1, NoValue::negative,
+    // kind, caption, unit, form, decimals, no value, never below 0
+    {Kind::clock, QT_TRANSLATE_NOOP("quantity", "Время"), Unit::none, Form::date, 0, NoValue::never, false},
+    {Kind::volume, QT_TRANSLATE_NOOP("quantity", "Показания"), Unit::volume, Form::number, -1, NoValue::never, true},
+    {Kind::event, QT_TRANSLATE_NOOP("quantity", "Событие"), Unit::none, Form::number, 0, NoValue::never, false},
+    {Kind::reverse_volume, QT_TRANSLATE_NOOP("quantity", "Пок. обр. потока"), Unit::volume, Form::number, -1,
+     NoValue::never, true},
+    {Kind::archived_time, QT_TRANSLATE_NOOP("quantity", "Время"), Unit::none, Form::date, 0, NoValue::negative, false},
+    {Kind::archived_volume, QT_TRANSLATE_NOOP("quantity", "Показания"), Unit::volume, Form::number, -1,
+     NoValue::negative, false},
+    {Kind::archived_event, QT_TRANSLATE_NOOP("quantity", "Событие"), Unit::none, Form::number, 0, NoValue::code_7,
      false},
-    {Kind::record_reverse, QT_TRANSLATE_NOOP("quantity", "Пок. обр. потока"), Unit::volume, -1, NoValue::never, false},
-    {Kind::clock_offset, QT_TRANSLATE_NOOP("quantity", "Расхождение часов"), Unit::seconds, 0, NoValue::never, false},
-    {Kind::flow, QT_TRANSLATE_NOOP("quantity", "Расход"), Unit::flow, 3, NoValue::never, false},
+    {Kind::archived_reverse, QT_TRANSLATE_NOOP("quantity", "Пок. обр. потока"), Unit::volume, Form::number, -1,
+     NoValue::negative, false},
+    {Kind::record_reverse, QT_TRANSLATE_NOOP("quantity", "Пок. обр. потока"), Unit::volume, Form::number, -1,
+     NoValue::never, false},
+    {Kind::clock_offset, QT_TRANSLATE_NOOP("quantity", "Расхождение часов"), Unit::seconds, Form::signed_number, 0,
+     NoValue::never, false},
+    {Kind::flow, QT_TRANSLATE_NOOP("quantity", "Расход"), Unit::flow, Form::number, 3, NoValue::never, false},
 };
 
 QString hex(unsigned value)
@@ -32,6 +38,7 @@ QString hex(unsigned value)
 const Meta &meta(Kind kind)
 {
     static_assert(sizeof table / sizeof table[0] == int(Kind::flow) + 1, "a row for every quantity");
+    Q_ASSERT(table[int(kind)].kind == kind);
     return table[int(kind)];
 }
 
@@ -70,10 +77,11 @@ QString text(Kind kind, qint64 raw, const VolumeScale &scale)
         return QStringLiteral("--");
     if (m.never_below_0)
         raw = qMax<qint64>(raw, 0);
-    if (kind == Kind::clock || kind == Kind::archived_time)
-        return QDateTime::fromSecsSinceEpoch(qint32(raw), Qt::UTC, 0).toString(clock_format());
-    if (kind == Kind::clock_offset)
-        return raw > 0 ? QLatin1Char('+') + QString::number(raw) : QString::number(raw);
+    switch (m.form) {
+    case Form::date: return QDateTime::fromSecsSinceEpoch(qint32(raw), Qt::UTC, 0).toString(clock_format());
+    case Form::signed_number: return raw > 0 ? QLatin1Char('+') + QString::number(raw) : QString::number(raw);
+    case Form::number: break;
+    }
     switch (m.unit) {
     case Unit::volume:
         if (!scale.known())

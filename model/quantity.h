@@ -40,14 +40,24 @@ enum class Kind {
     flow,             // a flow per hour
 };
 
+// How the raw value is written.
+enum class Form {
+    number,        // in its unit, with its decimals
+    date,          // seconds of wall time counted as UTC: "dd.MM.yyyy hh:mm:ss"
+    signed_number, // "+5", "-3", "0"
+};
+
 // When a raw value is no value at all.
 enum class NoValue { never, negative, code_7 };
 
+// What a quantity is, as the table behind meta() says: all the formatter
+// needs besides the raw value and the meter's scale.
 struct Meta
 {
     Kind kind;
     const char *caption; // in the "quantity" translation context
     Unit unit;
+    Form form;
     int decimals;     // -1: the model factor's decimals (counts: none)
     NoValue no_value; // what the meter writes into an empty slot
     bool never_below_0;
