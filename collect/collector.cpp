@@ -37,8 +37,7 @@ QString meter_line(const LineEntry &line, const MeterEntry &meter, const MeterRe
     const PollValues &v = report.values;
     QString reading;
     if (report.read)
-        reading = quantity::text(quantity::Kind::volume, v.volume_units, v.scale())
-            + (v.scale().known() ? tr(" м3") : tr(" ед."));
+        reading = quantity::with_unit(quantity::text(quantity::Kind::volume, v.volume_units, v.scale()), v.scale());
     QString outcome = report.outcome;
     // A meter read only when asked again tells of a line worth a look.
     if (report.read && report.attempts > 1)
