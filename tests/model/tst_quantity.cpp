@@ -275,6 +275,7 @@ void tst_quantity::serial_number_data()
     QTest::newRow("01 05 02 00 03 04") << QByteArray::fromHex("010502000304") << "030402000105";
     QTest::newRow("all ff") << QByteArray::fromHex("ffffffffffff") << "ffffffffffff";
     QTest::newRow("all zero") << QByteArray::fromHex("000000000000") << "000000000000";
+    QTest::newRow("cut short") << QByteArray::fromHex("0012345678") << "";
 }
 
 void tst_quantity::serial_number()
