@@ -4,7 +4,7 @@
 #include "link/frames.h"
 #include "link/run_outcome.h"
 #include "meter/model_table.h"
-#include "meter/quantity.h"
+#include "meter/volume_scale.h"
 
 #include <QList>
 #include <QStringList>

@@ -10,6 +10,7 @@
 #include "journal/journal_writer.h"
 #include "link/frames.h"
 #include "link/line_timing.h"
+#include "link/serial_number.h"
 #include "meter/register_map.h"
 
 #include <QCoreApplication>
@@ -167,7 +168,7 @@ double rows_per_second(const journal::Connection &c, int rows)
     for (int k = 0; k < rows; ++k) {
         PollValues v;
         v.protocol_version = 3;
-        v.serial_number = QStringLiteral("%1").arg(k, 12, 10, QLatin1Char('0'));
+        v.serial = pack_serial_number(QStringLiteral("%1").arg(k, 12, 10, QLatin1Char('0')));
         v.volume_units = k;
         v.clock_seconds = 1706629330;
         writer.record_poll(v, QDateTime::currentDateTimeUtc(), MeterTarget{});

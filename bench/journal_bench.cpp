@@ -5,6 +5,7 @@
 // exit code is 1 when one is over it.
 #include "journal/journal_store.h"
 #include "journal/journal_writer.h"
+#include "link/serial_number.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,11 +27,12 @@ PollValues poll_values(int k)
     v.protocol_version = 3;
     v.model_code = 0x21;
     v.model.end = ModelLookup::End::matched;
-    v.volume_factor = 0.001;
-    v.factor_decimals = 3;
-    v.serial_number = QStringLiteral("%1").arg(k % 40, 12, 10, QLatin1Char('0'));
-    v.device_address = QString::number(k % 40 + 1);
-    v.event = QStringLiteral("0");
+    v.model.factor = 0.001;
+    v.model.factor_has_point = true;
+    v.model.factor_decimals = 3;
+    v.serial = pack_serial_number(QStringLiteral("%1").arg(k % 40, 12, 10, QLatin1Char('0')));
+    v.device_address = quint16(k % 40 + 1);
+    v.event = 0;
     v.clock_seconds = 1700000000 + k;
     v.volume_units = 100000 + k;
     v.reverse_units = 3;

@@ -10,7 +10,7 @@
 
 #include <QApplication>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 
 int main(int argc, char *argv[])
 {
@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
     app.window().findChild<QSpinBox *>("watch_period_box")->setValue(1);
     app.click("watch_btn");
     auto *watch = app.window().findChild<WatchWindow *>();
-    auto *table = watch->findChild<QTableWidget *>("watch_table");
+    const QAbstractItemModel *table = watch->findChild<QTableView *>("watch_table")->model();
     app.wait_for([&] { return table->rowCount() >= 12; }, 60000);
     app.click("watch_btn");
     app.wait_idle();

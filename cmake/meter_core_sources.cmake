@@ -16,7 +16,6 @@ set(meter_core_sources
     model/outcome_words.cpp
     meter/model_table.cpp
     meter/register_map.cpp
-    meter/quantity.cpp
     meter/write_values.cpp
     meter/poll.cpp
     meter/write.cpp
@@ -34,4 +33,12 @@ set(meter_core_sources
     scan/line_readout.cpp
     scan/settings_search.cpp
     scan/commission.cpp
+)
+
+# The quantities as the operator sees them: one table of what each is and one
+# formatter over it. Above the core: the core hands over raw values.
+set(meter_text_sources
+    model/quantity.cpp
+    model/archive_texts.cpp
+    model/scan_rows.cpp
 )

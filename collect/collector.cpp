@@ -3,7 +3,7 @@
 #include "collect/console.h"
 #include "journal/journal_place.h"
 #include "journal/journal_writer.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
@@ -36,7 +36,7 @@ QString meter_line(const LineEntry &line, const MeterEntry &meter, const MeterRe
     const PollValues &v = report.values;
     QString reading;
     if (report.read)
-        reading = v.volume + (v.volume_factor == 0.0 ? tr(" ед.") : tr(" м3"));
+        reading = quantity::with_unit(quantity::text(quantity::Kind::volume, v.volume_units, v.scale()), v.scale());
     QString outcome = report.outcome;
     // A meter read only when asked again tells of a line worth a look.
     if (report.read && report.attempts > 1)

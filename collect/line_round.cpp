@@ -9,8 +9,8 @@
 #include "link/io_port.h"
 #include "link/network_line.h"
 #include "meter/exchange_rules.h"
-#include "meter/quantity.h"
 #include "model/outcome_words.h"
+#include "model/quantity.h"
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
@@ -193,15 +193,15 @@ void LineRound::poll_over()
     meter.read = true;
     meter.outcome = outcome_words(RunOutcome::Kind::ok);
     const PollValues &v = meter.values;
+    const QString serial = quantity::serial_number(v.serial);
     if (v.clock_seconds && clock_read_at.isValid())
         meter.offset_s = scan::clock_offset_s(*v.clock_seconds, clock_read_at);
     writer->record_poll(v, QDateTime::currentDateTimeUtc(), poll->target());
-    writer->record_label(v.serial_number, listed.label, entry.name);
+    writer->record_label(serial, listed.label, entry.name);
 
-    const QVector<int> due
-        = v.clock_seconds ? due_archives(newest.value(v.serial_number), *v.clock_seconds) : QVector<int>();
+    const QVector<int> due = v.clock_seconds ? due_archives(newest.value(serial), *v.clock_seconds) : QVector<int>();
     if (!due.isEmpty()) {
-        archive = std::make_unique<ArchiveReader>(v.protocol_version, poll->target(), due);
+        archive = std::make_unique<ArchiveReader>(v.protocol_version.value_or(0), poll->target(), due);
         stage = Stage::archive;
         exchanger->run(archive.get(), rules(true));
         return;
@@ -218,10 +218,10 @@ void LineRound::archive_over()
     const PollValues &v = meter.values;
     if (archive) {
         journal::ArchiveBatch batch;
-        batch.serial = v.serial_number;
+        batch.serial = quantity::serial_number(v.serial);
         batch.protocol_version = archive->version();
-        batch.factor = v.volume_factor;
-        batch.decimals = v.factor_decimals;
+        batch.factor = v.scale().factor;
+        batch.decimals = v.scale().decimals;
         batch.read_at = QDateTime::currentDateTimeUtc();
         const bool by_serial = poll->target().by_serial;
         for (const ReadArchive &a : archive->take_completed()) {
@@ -254,8 +254,8 @@ void LineRound::clock_over()
         meter.clock = set.clock_offset_s
             ? tr("время установлено, смещение %1 с").arg(quantity::offset(*set.clock_offset_s))
             : tr("время установлено, не прочитано обратно");
-        writer->record_clock_setting(meter.values.serial_number, QDateTime::currentDateTimeUtc(), *meter.offset_s,
-                                     set.clock_offset_s);
+        writer->record_clock_setting(quantity::serial_number(meter.values.serial), QDateTime::currentDateTimeUtc(),
+                                     *meter.offset_s, set.clock_offset_s);
     } else {
         meter.clock = tr("время не установлено: %1").arg(clock_setting_words(set.outcome));
     }

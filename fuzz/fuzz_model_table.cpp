@@ -1,7 +1,7 @@
 // models_counter.csv: any content parses within the caps, and a lookup by any
 // code, or by the code of any record in the table, finds a consistent answer.
 #include "fuzz_check.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include "meter/model_table.h"
 #include "meter/register_map.h"
@@ -31,7 +31,7 @@ void check_lookup(const QStringList &fields, int code, qint32 units)
     FUZZ_CHECK(found.factor_has_point == factor.contains(QLatin1Char('.')));
     FUZZ_CHECK(found.factor_decimals >= 0 && found.factor_decimals <= qMax(0, factor.size() - 1));
     quantity::volume(units, VolumeScale{found.factor, found.factor_decimals});
-    model_text(quint16(code), found.name);
+    quantity::model_text(quint16(code), found.name);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // passed the answer (two bytes per register asked for), and the value
 // decoders with any value.
 #include "fuzz_check.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include "meter/register_map.h"
 
@@ -24,19 +24,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (d.size() == 2 * step.count && step.count >= 1) {
         const quint16 w = word_at(d, 0);
         FUZZ_CHECK(w == (quint8(d[0]) << 8 | quint8(d[1])));
-        software_version_text(quint8(d[0]), quint8(d[1]));
-        software_identifier_text(quint8(d[0]), quint8(d[1]));
+        quantity::software_version_text(quint8(d[0]), quint8(d[1]));
+        quantity::software_identifier_text(quint8(d[0]), quint8(d[1]));
         if (step.count >= 2) {
             const qint32 dw = dword_at(d, 0);
             FUZZ_CHECK(quint16(dw) == w && quint16(quint32(dw) >> 16) == word_at(d, 2));
-            FUZZ_CHECK(build_text(d, 0).size() == 8);
+            FUZZ_CHECK(quantity::build_text(d, 0).size() == 8);
         }
         if (step.count >= 3)
             FUZZ_CHECK(quantity::serial_number(d).size() == 12);
     }
 
     const quint16 code = in.ConsumeIntegral<quint16>();
-    const QString type = device_type_text(code);
+    const QString type = quantity::device_type_text(code);
     FUZZ_CHECK(type.startsWith(QString::number(code) + QLatin1Char(' ')));
     const int rate = exchange_rate_index(code);
     FUZZ_CHECK(rate >= -1 && rate <= 3);
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (parity >= 0)
         FUZZ_CHECK(parity_code(parity) == code);
     FUZZ_CHECK(parity_index(parity_code(in.ConsumeIntegral<int>())) >= 0);
-    model_text(code, QString::fromUtf8(to_bytes(in.ConsumeBytes<uint8_t>(8))));
+    quantity::model_text(code, QString::fromUtf8(to_bytes(in.ConsumeBytes<uint8_t>(8))));
     FUZZ_CHECK(quantity::archived_event(code) == (code == 7 ? QStringLiteral("--") : QString::number(code)));
 
     const qint32 seconds = in.ConsumeIntegral<qint32>();
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         word_at(any, offset);
         dword_at(any, offset);
         quantity::serial_number(any);
-        build_text(any, offset);
+        quantity::build_text(any, offset);
     }
     return 0;
 }

@@ -1,4 +1,6 @@
 #include "journal/journal_store.h"
+#include "model/archive_texts.h"
+#include "model/quantity.h"
 
 #include <QAtomicInt>
 #include <QFile>
@@ -381,31 +383,33 @@ bool Store::store_poll(const PollValues &values, const QDateTime &read_at, const
 {
     if (!ready && !open())
         return false;
-    if (values.serial_number.isEmpty())
+    if (!values.serial)
         return true; // nothing to key it by; a poll always reads it before it completes
+    const QString serial = quantity::serial_number(*values.serial);
     const qint64 at = read_at.toMSecsSinceEpoch();
-    const QString address = addressing.by_serial ? values.device_address : QString::number(addressing.address);
+    const QString address
+        = addressing.by_serial ? quantity::number(values.device_address) : QString::number(addressing.address);
     const bool matched = values.model.end == ModelLookup::End::matched;
+    const VolumeScale scale = values.scale();
     if (!begin_write())
         return false;
-    if (!upsert_meter(values.serial_number, values.model_code, matched ? values.model.name : QString(),
-                      values.protocol_version, address, values.volume_factor, values.factor_decimals))
+    if (!upsert_meter(serial, values.model_code ? int(*values.model_code) : -1, matched ? values.model.name : QString(),
+                      values.protocol_version ? int(*values.protocol_version) : -1, address, scale.factor,
+                      scale.decimals))
         return false;
     QSqlQuery query(db);
     query.prepare(QStringLiteral(
         "INSERT INTO readings (serial, read_at, meter_clock, volume_units, reverse_units, event, factor, decimals,"
         " address, by_serial) VALUES (:serial, :at, :clock, :volume, :reverse, :event, :factor, :decimals,"
         " :address, :by_serial) ON CONFLICT (serial, read_at) DO NOTHING"));
-    query.bindValue(QStringLiteral(":serial"), values.serial_number);
+    query.bindValue(QStringLiteral(":serial"), serial);
     query.bindValue(QStringLiteral(":at"), at);
     query.bindValue(QStringLiteral(":clock"), optional_value(values.clock_seconds));
     query.bindValue(QStringLiteral(":volume"), optional_value(values.volume_units));
     query.bindValue(QStringLiteral(":reverse"), optional_value(values.reverse_units));
-    bool event_ok = false;
-    const int event = values.event.toInt(&event_ok);
-    query.bindValue(QStringLiteral(":event"), event_ok ? QVariant(event) : QVariant());
-    query.bindValue(QStringLiteral(":factor"), values.volume_factor);
-    query.bindValue(QStringLiteral(":decimals"), values.factor_decimals);
+    query.bindValue(QStringLiteral(":event"), values.event ? QVariant(int(*values.event)) : QVariant());
+    query.bindValue(QStringLiteral(":factor"), scale.factor);
+    query.bindValue(QStringLiteral(":decimals"), scale.decimals);
     query.bindValue(QStringLiteral(":address"), address);
     query.bindValue(QStringLiteral(":by_serial"), addressing.by_serial ? 1 : 0);
     if (!query.exec())

@@ -1,4 +1,5 @@
 #include "journal/journal_writer.h"
+#include "model/quantity.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -9,7 +10,7 @@ namespace {
 
 QString when(const QDateTime &at)
 {
-    return at.toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    return quantity::computer_time(at.toLocalTime());
 }
 
 } // namespace
@@ -170,7 +171,7 @@ void Writer::queue_job(const JournalJob &job)
 
 void Writer::record_poll(const PollValues &values, const QDateTime &read_at, const MeterTarget &addressing)
 {
-    queue_job({tr("показания %1 от %2").arg(values.serial_number, when(read_at)), true,
+    queue_job({tr("показания %1 от %2").arg(quantity::serial_number(values.serial), when(read_at)), true,
                [values, read_at, addressing](Store &store) {
                    return store.store_poll(values, read_at, addressing) ? 1 : -1;
                }});

@@ -1,6 +1,5 @@
 #include "meter/poll.h"
 
-#include "meter/quantity.h"
 #include "meter/register_map.h"
 
 PollEngine::PollEngine(const MeterTarget &target, const QStringList &model_table)
@@ -10,13 +9,13 @@ PollEngine::PollEngine(const MeterTarget &target, const QStringList &model_table
 
 bool PollEngine::passes(int step) const
 {
-    return poll::step(step).reverse_flow && read.protocol_version != poll::reverse_flow_version;
+    return poll::step(step).reverse_flow && read.protocol_version != quint16(poll::reverse_flow_version);
 }
 
 // Version 2 meters are asked four reads fewer, known once step 1 has answered.
 SequenceProgress PollEngine::progress() const
 {
-    const bool fewer = read.protocol_version >= 0 && read.protocol_version != poll::reverse_flow_version;
+    const bool fewer = read.protocol_version && *read.protocol_version != poll::reverse_flow_version;
     return {answered, poll::step_count - 1 - (fewer ? 4 : 0)};
 }
 
@@ -59,53 +58,43 @@ void PollEngine::decode(int step, const QByteArray &d)
 {
     const quint16 w = word_at(d, 0);
     const qint32 dw = dword_at(d, 0);
-    const auto current_volume = [&] { return quantity::current_volume(dw, read.scale()); };
-    const auto archived_volume = [&] { return quantity::archived_volume(dw, read.scale()); };
-    ArchivedReadingText *const archived[] = {&read.hour, &read.day, &read.month};
+    ArchivedReading *const archived[] = {&read.hour, &read.day, &read.month};
     if (step >= 17 && step <= 28) {
-        ArchivedReadingText &r = *archived[(step - 17) / 4];
+        ArchivedReading &r = *archived[(step - 17) / 4];
         switch ((step - 17) % 4) {
-        case 0: r.time = quantity::archived_clock(dw); break;
-        case 1: r.volume = archived_volume(); break;
-        case 2: r.event = quantity::archived_event(w); break;
-        default: r.reverse_volume = archived_volume(); break;
+        case 0: r.time = dw; break;
+        case 1: r.volume = dw; break;
+        case 2: r.event = w; break;
+        default: r.reverse = dw; break;
         }
         return;
     }
     switch (step) {
     case 1: read.protocol_version = w; break;
-    case 2: read.software_version = software_version_text(quint8(d[0]), quint8(d[1])); break;
-    case 3: read.software_id = software_identifier_text(quint8(d[0]), quint8(d[1])); break;
-    case 4: read.build_number = QString::number(w); break;
+    case 2: read.software_version = w; break;
+    case 3: read.software_id = w; break;
+    case 4: read.build_number = w; break;
     case 5:
         read.model_code = w;
         read.model = lookup_model(models, w);
-        read.volume_factor = VolumeScale::of(read.model).factor;
-        read.factor_decimals = VolumeScale::of(read.model).decimals;
         break;
-    case 6: read.k_number = QString::number(w, 16); break;
-    case 7: read.border = QString::number(w); break;
-    case 8: read.serial_number = quantity::serial_number(d); break;
-    case 9: read.device_type = device_type_text(w); break;
-    case 10: read.device_address = QString::number(w); break;
-    case 11: read.rate_index = exchange_rate_index(w); break;
-    case 12: read.parity_index = parity_index(w); break;
-    case 13:
-        read.clock = quantity::clock(dw);
-        read.clock_seconds = dw;
+    case 6: read.k_number = w; break;
+    case 7: read.border = w; break;
+    case 8:
+        if (d.size() >= 6)
+            read.serial = serial_bytes(d);
         break;
-    case 14:
-        read.volume = current_volume();
-        read.volume_units = dw;
-        break;
-    case 15: read.event = quantity::event(w); break;
-    case 16:
-        read.reverse_volume = current_volume();
-        read.reverse_units = dw;
-        break;
-    case 29: read.save_date = QString::number(w); break;
-    case 30: read.compile_date = build_text(d, 0); break;
-    case 31: read.compile_time = build_text(d, 0); break;
+    case 9: read.device_type = w; break;
+    case 10: read.device_address = w; break;
+    case 11: read.rate_code = w; break;
+    case 12: read.parity_code = w; break;
+    case 13: read.clock_seconds = dw; break;
+    case 14: read.volume_units = dw; break;
+    case 15: read.event = w; break;
+    case 16: read.reverse_units = dw; break;
+    case 29: read.save_date = w; break;
+    case 30: read.compile_date = d.left(4); break;
+    case 31: read.compile_time = d.left(4); break;
     default: break;
     }
 }

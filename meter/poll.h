@@ -4,38 +4,49 @@
 #include "link/frames.h"
 #include "link/run_outcome.h"
 #include "meter/model_table.h"
-#include "meter/quantity.h"
+#include "meter/volume_scale.h"
 
-#include <QString>
+#include <QByteArray>
 #include <QStringList>
 #include <optional>
 
-// One of the meter's three archived readings as the poll shows it.
-struct ArchivedReadingText
+// One of the meter's three archived readings as the meter keeps it; each part
+// stays absent until its step has been answered.
+struct ArchivedReading
 {
-    QString time, volume, event, reverse_volume;
+    std::optional<qint32> time;    // seconds of local wall time counted as UTC
+    std::optional<qint32> volume;  // counted units
+    std::optional<quint16> event;  // archive_empty_event marks an empty slot
+    std::optional<qint32> reverse; // counted units; version 3 meters only
+    // The meter writes a negative volume or the event 7 into a slot that
+    // holds no reading.
+    bool holds_value() const { return volume && *volume >= 0 && event != archive_empty_event; }
+    static constexpr quint16 archive_empty_event = 7;
 };
 
-// What a poll has read, decoded as the operator sees it. A value stays empty
-// (or -1) until its step has been answered.
+// What a poll has read, as the meter gave it: no value is made for display
+// here. Each stays absent until its step has been answered.
 struct PollValues
 {
-    int protocol_version = -1;
-    QString software_version, software_id, build_number;
-    int model_code = -1;
-    ModelLookup model;          // the model table's entry for model_code
-    double volume_factor = 0.0; // m3 per counted unit; 0 (raw counts) while the model is unknown
-    int factor_decimals = 0;
-    VolumeScale scale() const { return {volume_factor, factor_decimals}; }
-    QString k_number, border, serial_number, device_type, device_address;
-    int rate_index = -1;   // item of the exchange-rate list
-    int parity_index = -1; // item of the parity/stop-bit list
-    QString clock, volume, event, reverse_volume;
-    ArchivedReadingText hour, day, month;
-    QString save_date, compile_date, compile_time;
-    // The values behind the texts, as the meter gave them, for the journal:
-    // the clock in seconds (wall time taken as UTC) and volumes in counted units.
-    std::optional<qint32> clock_seconds, volume_units, reverse_units;
+    std::optional<quint16> protocol_version;
+    std::optional<quint16> software_version; // register 0x0000: major byte, minor byte
+    std::optional<quint16> software_id;      // register 0x0001
+    std::optional<quint16> build_number;
+    std::optional<quint16> model_code;
+    ModelLookup model; // the model table's entry for model_code
+    // m3 per counted unit and its decimals; counts while the model is unknown.
+    VolumeScale scale() const { return VolumeScale::of(model); }
+    std::optional<quint16> k_number, border;
+    std::optional<SerialBytes> serial; // in the order the serial addressing takes them
+    std::optional<quint16> device_type, device_address;
+    std::optional<quint16> rate_code, parity_code;
+    std::optional<qint32> clock_seconds; // wall time taken as UTC
+    std::optional<qint32> volume_units, reverse_units;
+    std::optional<quint16> event;
+    ArchivedReading hour, day, month;
+    std::optional<quint16> save_date;
+    // The build's date and time: four bytes each, as the meter keeps them.
+    std::optional<QByteArray> compile_date, compile_time;
 };
 
 // The poll: the meter's identification, parameters and readings, one register

@@ -1,7 +1,5 @@
 #include "meter/register_map.h"
 
-#include <QCoreApplication>
-
 #include <QDateTime>
 
 namespace poll {
@@ -52,42 +50,20 @@ const Step &step(int k)
 
 } // namespace poll
 
+SerialBytes serial_bytes(const QByteArray &data)
+{
+    SerialBytes serial{};
+    int k = 0;
+    for (int i : {4, 5, 2, 3, 0, 1})
+        serial[k++] = i < data.size() ? quint8(data[i]) : 0;
+    return serial;
+}
+
 qint32 dword_at(const QByteArray &data, int offset)
 {
     const quint32 low = word_at(data, offset);
     const quint32 high = word_at(data, offset + 2);
     return qint32(high << 16 | low);
-}
-
-namespace {
-
-QString hex(unsigned value)
-{
-    return QString::number(value, 16);
-}
-
-} // namespace
-
-QString software_version_text(quint8 major, quint8 minor)
-{
-    return hex(major) + QLatin1Char('.') + hex(minor).rightJustified(2, QLatin1Char('0'));
-}
-
-QString software_identifier_text(quint8 high, quint8 low)
-{
-    return hex(high) + hex(low);
-}
-
-QString device_type_text(quint16 type)
-{
-    QString name;
-    switch (type) {
-    case 6: name = QCoreApplication::translate("meter", "хол. воды"); break;
-    case 7: name = QCoreApplication::translate("meter", "вода"); break;
-    case 16: name = QCoreApplication::translate("meter", "гор. вод"); break;
-    default: break;
-    }
-    return QString::number(type) + QLatin1Char(' ') + name;
 }
 
 int exchange_rate_index(quint16 code)
@@ -113,14 +89,4 @@ int parity_index(quint16 code)
 quint16 parity_code(int index)
 {
     return index >= 0 && index < 6 ? parity_codes[index] : parity_codes[0];
-}
-
-QString build_text(const QByteArray &data, int offset)
-{
-    return data.mid(offset, 4).toHex();
-}
-
-QString model_text(quint16 code, const QString &name)
-{
-    return hex(code) + QLatin1Char(' ') + name;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/frames.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -34,17 +36,12 @@ inline quint16 word_at(const QByteArray &data, int offset)
     return quint16(quint8(data[offset]) << 8 | quint8(data[offset + 1]));
 }
 
+// Registers 0x0004..0x0006, least significant register first (6 data
+// bytes), in the order the serial addressing takes them: b1 first.
+SerialBytes serial_bytes(const QByteArray &data);
+
 // Two registers, the lower-numbered one holding the low 16 bits.
 qint32 dword_at(const QByteArray &data, int offset);
-
-// Register 0x0000: "1.05" from 01 05; the minor part always has two digits.
-QString software_version_text(quint8 major, quint8 minor);
-
-// Register 0x0001: both bytes in hex without leading zeros, joined.
-QString software_identifier_text(quint8 high, quint8 low);
-
-// Register 0x0304: the number, a space and the kind of water, if known.
-QString device_type_text(quint16 type);
 
 // Register 0x0301: the item of "0 - 1200" .. "3 - 9600", -1 for an unknown code.
 int exchange_rate_index(quint16 code);
@@ -53,9 +50,3 @@ int exchange_rate_index(quint16 code);
 int parity_index(quint16 code);
 // The code written for an item of that list.
 quint16 parity_code(int index);
-
-// Build date and time: four bytes as eight lower-case hex digits.
-QString build_text(const QByteArray &data, int offset);
-
-// The model as shown: its code in hex, a space and its name.
-QString model_text(quint16 code, const QString &name);

@@ -71,7 +71,7 @@ void WatchEngine::conclude(const ExchangeOutcome &outcome)
             info.model_name = model.name;
         break;
     }
-    case serial_register: info.serial = quantity::serial_number(a.mid(offset, 6)); break;
+    case serial_register: info.serial = serial_bytes(a.mid(offset, 6)); break;
     case clock_register: values.clock = dword_at(a, offset); break;
     case volume_register: values.volume = dword_at(a, offset); break;
     case event_register: values.event = word_at(a, offset); break;

@@ -4,7 +4,7 @@
 #include "link/frames.h"
 #include "link/run_outcome.h"
 #include "meter/model_table.h"
-#include "meter/quantity.h"
+#include "meter/volume_scale.h"
 
 #include <QStringList>
 #include <optional>
@@ -16,7 +16,7 @@ struct WatchedMeter
     int protocol_version = -1;
     VolumeScale scale; // unknown model: volumes stay counted units
     QString model_name;
-    QString serial; // as the poll shows it, for the rows the watch saves
+    std::optional<SerialBytes> serial; // for the rows the watch saves
 };
 
 // One round of readings.

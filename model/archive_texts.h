@@ -1,7 +1,7 @@
 #pragma once
 
 #include "archive/records.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include <QByteArray>
 #include <QDateTime>

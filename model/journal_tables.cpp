@@ -93,7 +93,7 @@ QVariant JournalMetersModel::data(const QModelIndex &index, int role) const
     const journal::MeterRow &m = rows.at(index.row());
     switch (index.column()) {
     case 0: return m.serial;
-    case 1: return m.model_code >= 0 ? model_text(quint16(m.model_code), m.model_name) : QString();
+    case 1: return m.model_code >= 0 ? quantity::model_text(quint16(m.model_code), m.model_name) : QString();
     case 2: return m.protocol_version >= 0 ? QString::number(m.protocol_version) : QString();
     case 3: return m.address;
     case 4: return units_text(m.last_volume_units, m.factor, m.decimals);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "journal/journal_store.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include <QAbstractTableModel>
 #include <QDate>

@@ -1,8 +1,8 @@
 #include "model/journal_texts.h"
 
 #include "archive/archive_export.h"
-#include "meter/quantity.h"
 #include "model/archive_texts.h"
+#include "model/quantity.h"
 
 #include <QCoreApplication>
 

@@ -1,14 +1,7 @@
 #include "model/meter_model.h"
 
 #include "meter/register_map.h"
-
-QString serial_text(const SerialBytes &serial)
-{
-    QString text;
-    for (quint8 byte : serial)
-        text += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0'));
-    return text;
-}
+#include "model/quantity.h"
 
 void MeterModel::poll_started(const MeterTarget &target)
 {
@@ -34,13 +27,13 @@ void MeterModel::poll_over(bool complete)
 std::optional<MeterIdentity> MeterModel::identity_for(const MeterTarget &target) const
 {
     // The poll knows the meter once it has its version and model.
-    if (poll_ran && same_meter(polled_target, target) && polled.protocol_version >= 0 && polled.model_code >= 0) {
+    if (poll_ran && same_meter(polled_target, target) && polled.protocol_version && polled.model_code) {
         MeterIdentity m;
         m.target = target;
         m.serial = serial_for(target);
-        m.protocol_version = polled.protocol_version;
-        m.model_code = polled.model_code;
-        m.model_text = model_text(quint16(polled.model_code), polled.model.name);
+        m.protocol_version = *polled.protocol_version;
+        m.model_code = *polled.model_code;
+        m.model_text = quantity::model_name(*polled.model_code, polled.model);
         m.scale = polled.scale();
         return m;
     }
@@ -53,9 +46,9 @@ std::optional<MeterIdentity> MeterModel::identity_for(const MeterTarget &target)
 QString MeterModel::serial_for(const MeterTarget &target) const
 {
     if (target.by_serial)
-        return serial_text(target.serial);
-    if (poll_ran && same_meter(polled_target, target) && !polled.serial_number.isEmpty())
-        return polled.serial_number;
+        return quantity::serial_number(target.serial);
+    if (poll_ran && same_meter(polled_target, target) && polled.serial)
+        return quantity::serial_number(*polled.serial);
     if (same_meter(archive_read.meter.target, target))
         return archive_read.meter.serial;
     return QString();
@@ -97,13 +90,13 @@ QList<SessionWrite> MeterModel::writes_to_polled() const
     if (!poll_ran)
         return own;
     const QString serial = serial_for(polled_target);
-    bool address_ok = false;
-    const int address = polled.device_address.toInt(&address_ok);
+    const std::optional<quint16> address = polled.device_address;
     for (const SessionWrite &w : session_writes) {
         const MeterTarget &t = w.target;
         const bool same = same_meter(t, polled_target)
-            || (t.by_serial && !serial.isEmpty() && serial_text(t.serial).compare(serial, Qt::CaseInsensitive) == 0)
-            || (!t.by_serial && address_ok && t.address == address);
+            || (t.by_serial && !serial.isEmpty()
+                && quantity::serial_number(t.serial).compare(serial, Qt::CaseInsensitive) == 0)
+            || (!t.by_serial && address && t.address == *address);
         if (same)
             own.append(w);
     }

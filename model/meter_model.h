@@ -5,7 +5,7 @@
 #include "link/exchanger.h"
 #include "link/frames.h"
 #include "meter/poll.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include <QDateTime>
 #include <QList>
@@ -113,6 +113,3 @@ private:
     QList<SessionWrite> session_writes;
     const Exchanger *exchanger = nullptr;
 };
-
-// "0012345678ab" of the bytes a serial-number frame carries.
-QString serial_text(const SerialBytes &serial);

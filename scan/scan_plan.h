@@ -1,8 +1,8 @@
 #pragma once
 
 // The search for meters on the line, widget-free: which addresses are asked,
-// how long each answer may take, what is read from a meter that answers and
-// how it is shown.
+// how long each answer may take and what is read from a meter that answers
+// (model/scan_rows.h shows it).
 
 #include "link/line_timing.h"
 
@@ -67,31 +67,6 @@ struct MeterIdentity
     // CRC): a device at another rate or parity, or two devices colliding.
     // It is not asked on.
     bool garbled = false;
-};
-
-// A row of the list, as shown. Fields still to be read are empty, fields
-// that were not read "?"; a garbled device says so in the model column.
-struct MeterRow
-{
-    QString address;
-    QString serial_number;
-    QString model;
-    QString protocol_version;
-    QString software_version;
-    QString device_type;
-    // The serial number given to the serial addressing field: the shown
-    // text; empty when unknown.
-    QString addressing_serial;
-};
-
-class Rows
-{
-    Q_DECLARE_TR_FUNCTIONS(Rows)
-
-public:
-    static MeterRow row(const MeterIdentity &meter, const QStringList &model_table);
-    // "0012345678ab" from the three serial registers (6 data bytes).
-    static QString addressing_serial(const QByteArray &serial_data);
 };
 
 } // namespace scan

@@ -15,10 +15,6 @@
         <translation>Invalid read parameters</translation>
     </message>
     <message>
-        <source>неизвестная</source>
-        <translation>unknown</translation>
-    </message>
-    <message>
         <source>Архив прочитан</source>
         <translation>Archive read</translation>
     </message>
@@ -633,10 +629,6 @@ With other port settings they will be out of reach.</translation>
         <translation>Choose how to address the meter</translation>
     </message>
     <message>
-        <source>неизвестная</source>
-        <translation>unknown</translation>
-    </message>
-    <message>
         <source>Неверные данные</source>
         <translation>Invalid data</translation>
     </message>
@@ -832,34 +824,7 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
     </message>
 </context>
 <context>
-    <name>PollJob</name>
-    <message>
-        <source>Показания</source>
-        <translation>Reading</translation>
-    </message>
-    <message>
-        <source>Пок. обр. потока</source>
-        <translation>Reverse flow</translation>
-    </message>
-    <message>
-        <source>неизвестная-</source>
-        <translation>unknown-</translation>
-    </message>
-    <message>
-        <source>неизвестная</source>
-        <translation>unknown</translation>
-    </message>
-</context>
-<context>
     <name>RegisterWindow</name>
-    <message>
-        <source>адрес %1</source>
-        <translation>address %1</translation>
-    </message>
-    <message>
-        <source>с/н %1</source>
-        <translation>S/N %1</translation>
-    </message>
     <message>
         <source>Регистры</source>
         <translation>Registers</translation>
@@ -996,10 +961,6 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
 <context>
     <name>RiserReadout</name>
     <message>
-        <source>неизвестная</source>
-        <translation>unknown</translation>
-    </message>
-    <message>
         <source>Список пуст: сначала найдите счетчики</source>
         <translation>The list is empty: find the meters first</translation>
     </message>
@@ -1040,26 +1001,6 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
         <translation>Time set on %1 of %2</translation>
     </message>
     <message>
-        <source>%1 (по сер. номеру)</source>
-        <translation>%1 (by serial number)</translation>
-    </message>
-    <message>
-        <source>нет</source>
-        <translation>none</translation>
-    </message>
-    <message>
-        <source>Не считан</source>
-        <translation>Not read</translation>
-    </message>
-    <message>
-        <source>%1, повтор в конце</source>
-        <translation>%1, asked again last</translation>
-    </message>
-    <message>
-        <source>Метка</source>
-        <translation>Label</translation>
-    </message>
-    <message>
         <source>Установить часы счетчиков по часам компьютера?
 Ответивших счетчиков: %1, из них расходятся с компьютером более чем на %2 с: %3.</source>
         <translation>Set the meters' clocks to the computer's?
@@ -1082,14 +1023,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <translation>Wait until the exchange ends</translation>
     </message>
     <message>
-        <source>с/н %1</source>
-        <translation>S/N %1</translation>
-    </message>
-    <message>
-        <source>адрес %1</source>
-        <translation>address %1</translation>
-    </message>
-    <message>
         <source>Время</source>
         <translation>Time</translation>
     </message>
@@ -1109,6 +1042,73 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <source>Файлы CSV (*.csv)</source>
         <translation>CSV files (*.csv)</translation>
     </message>
+</context>
+<context>
+    <name>RiserTable</name>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Версия протокола</source>
+        <translation>Protocol version</translation>
+    </message>
+    <message>
+        <source>Показания</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>Обр. поток</source>
+        <translation>Reverse flow</translation>
+    </message>
+    <message>
+        <source>Единица</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>События</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <source>Время счетчика</source>
+        <translation>Meter time</translation>
+    </message>
+    <message>
+        <source>Расхождение, с</source>
+        <translation>Offset, s</translation>
+    </message>
+    <message>
+        <source>Результат</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>Метка</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>%1 (по сер. номеру)</source>
+        <translation>%1 (by serial number)</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Не считан</source>
+        <translation>Not read</translation>
+    </message>
+    <message>
+        <source>%1, повтор в конце</source>
+        <translation>%1, asked again last</translation>
+    </message>
     <message>
         <source>Время чтения</source>
         <translation>Read at</translation>
@@ -1123,10 +1123,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>ответ не распознан</source>
         <translation>answer not understood</translation>
-    </message>
-    <message>
-        <source>неизвестная</source>
-        <translation>unknown</translation>
     </message>
 </context>
 <context>
@@ -1214,30 +1210,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>Установить время всем</source>
         <translation>Set the time on all</translation>
-    </message>
-    <message>
-        <source>Показания, м3</source>
-        <translation>Reading, m3</translation>
-    </message>
-    <message>
-        <source>Обр. поток, м3</source>
-        <translation>Reverse flow, m3</translation>
-    </message>
-    <message>
-        <source>События</source>
-        <translation>Events</translation>
-    </message>
-    <message>
-        <source>Время счетчика</source>
-        <translation>Meter clock</translation>
-    </message>
-    <message>
-        <source>Расхождение, с</source>
-        <translation>Offset, s</translation>
-    </message>
-    <message>
-        <source>Результат</source>
-        <translation>Outcome</translation>
     </message>
     <message>
         <source>Скорость и четность</source>
@@ -1380,23 +1352,7 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     </message>
 </context>
 <context>
-    <name>WatchWindow</name>
-    <message>
-        <source>Наблюдение</source>
-        <translation>Watch</translation>
-    </message>
-    <message>
-        <source>Остановить наблюдение</source>
-        <translation>Stop watching</translation>
-    </message>
-    <message>
-        <source>Наблюдение остановлено</source>
-        <translation>Watch stopped</translation>
-    </message>
-    <message>
-        <source>Наблюдение: раз в %1 с</source>
-        <translation>Watching: every %1 s</translation>
-    </message>
+    <name>WatchTable</name>
     <message>
         <source>Время</source>
         <translation>Time</translation>
@@ -1404,22 +1360,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>Часы счётчика</source>
         <translation>Meter clock</translation>
-    </message>
-    <message>
-        <source>Событие</source>
-        <translation>Event</translation>
-    </message>
-    <message>
-        <source>Наблюдение: опросов %1; в таблице последние %2</source>
-        <translation>Watching: %1 rounds; the table keeps the last %2</translation>
-    </message>
-    <message>
-        <source>Наблюдение: опросов %1</source>
-        <translation>Watching: %1 rounds</translation>
-    </message>
-    <message>
-        <source>; без ответа: %1</source>
-        <translation>; no answer: %1</translation>
     </message>
     <message>
         <source>Объём</source>
@@ -1438,16 +1378,8 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <translation>Reverse</translation>
     </message>
     <message>
-        <source>Сохранить в CSV</source>
-        <translation>Save to CSV</translation>
-    </message>
-    <message>
-        <source>Сохранить наблюдение</source>
-        <translation>Save watch</translation>
-    </message>
-    <message>
-        <source>Файлы CSV (*.csv)</source>
-        <translation>CSV files (*.csv)</translation>
+        <source>Событие</source>
+        <translation>Event</translation>
     </message>
     <message>
         <source>Серийный номер</source>
@@ -1464,6 +1396,49 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>Начало</source>
         <translation>Started</translation>
+    </message>
+</context>
+<context>
+    <name>WatchWindow</name>
+    <message>
+        <source>Наблюдение</source>
+        <translation>Watch</translation>
+    </message>
+    <message>
+        <source>Остановить наблюдение</source>
+        <translation>Stop watching</translation>
+    </message>
+    <message>
+        <source>Наблюдение остановлено</source>
+        <translation>Watch stopped</translation>
+    </message>
+    <message>
+        <source>Наблюдение: раз в %1 с</source>
+        <translation>Watching: every %1 s</translation>
+    </message>
+    <message>
+        <source>Наблюдение: опросов %1; в таблице последние %2</source>
+        <translation>Watching: %1 rounds; the table keeps the last %2</translation>
+    </message>
+    <message>
+        <source>Наблюдение: опросов %1</source>
+        <translation>Watching: %1 rounds</translation>
+    </message>
+    <message>
+        <source>; без ответа: %1</source>
+        <translation>; no answer: %1</translation>
+    </message>
+    <message>
+        <source>Сохранить в CSV</source>
+        <translation>Save to CSV</translation>
+    </message>
+    <message>
+        <source>Сохранить наблюдение</source>
+        <translation>Save watch</translation>
+    </message>
+    <message>
+        <source>Файлы CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
     </message>
     <message>
         <source>%1: наблюдение окончено</source>
@@ -1495,14 +1470,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>Запись завершена</source>
         <translation>Write complete</translation>
-    </message>
-    <message>
-        <source>с/н %1</source>
-        <translation>S/N %1</translation>
-    </message>
-    <message>
-        <source>адрес %1</source>
-        <translation>address %1</translation>
     </message>
     <message>
         <source>подтверждено</source>
@@ -1692,14 +1659,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>нужен один из --once и --every</source>
         <translation>one of --once and --every is needed</translation>
-    </message>
-    <message>
-        <source> ед.</source>
-        <translation> units</translation>
-    </message>
-    <message>
-        <source> м3</source>
-        <translation> m3</translation>
     </message>
     <message>
         <source>, со второго раза</source>
@@ -2108,6 +2067,50 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>ед./ч</source>
         <translation>counts/h</translation>
+    </message>
+    <message>
+        <source>Время</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Показания</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>Событие</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>Пок. обр. потока</source>
+        <translation>Reverse flow</translation>
+    </message>
+    <message>
+        <source>Расхождение часов</source>
+        <translation>Clock offset</translation>
+    </message>
+    <message>
+        <source>Расход</source>
+        <translation>Flow</translation>
+    </message>
+    <message>
+        <source>с</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>неизвестная</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>неизвестная-</source>
+        <translation>unknown-</translation>
+    </message>
+    <message>
+        <source>с/н %1</source>
+        <translation>S/N %1</translation>
+    </message>
+    <message>
+        <source>адрес %1</source>
+        <translation>address %1</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include "archive/archive_geometry.h"
 #include "archive/records.h"
 #include "config/atomic_file.h"
+#include "link/frames.h"
 #include "model/archive_table_model.h"
 #include "model/archive_texts.h"
 #include "ui_archive.h"

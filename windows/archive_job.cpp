@@ -9,6 +9,7 @@
 #include "link/exchanger.h"
 #include "meter/register_map.h"
 #include "model/meter_model.h"
+#include "model/quantity.h"
 #include "ui_mainwindow.h"
 #include "windows/archive.h"
 #include "windows/journal_link.h"
@@ -80,8 +81,7 @@ void ArchiveJob::sized()
     meter.protocol_version = run->version();
     if (const std::optional<ModelLookup> model = run->model()) {
         meter.model_code = *run->model_code();
-        const bool matched = model->end == ModelLookup::End::matched;
-        meter.model_text = model_text(quint16(meter.model_code), matched ? model->name : tr("неизвестная"));
+        meter.model_text = quantity::model_name(quint16(meter.model_code), *model);
         meter.scale = VolumeScale::of(*model);
     }
     c.meter->archive_sized(meter);

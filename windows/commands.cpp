@@ -116,9 +116,9 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     if (!build_info_shown) {
         // The build information of the meter last polled.
         const PollValues &v = meter->poll();
-        ui->num_build_v->setText(v.build_number);
-        ui->date_comp_w->setText(v.compile_date);
-        ui->time_comp_w->setText(v.compile_time);
+        ui->num_build_v->setText(quantity::number(v.build_number));
+        ui->date_comp_w->setText(quantity::build(v.compile_date));
+        ui->time_comp_w->setText(quantity::build(v.compile_time));
         ui->label_4->setText(tr("Номер сборки"));
         ui->label_9->setText(tr("Дата компиляции"));
         ui->label_10->setText(tr("Время компиляции"));

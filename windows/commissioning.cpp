@@ -2,10 +2,10 @@
 
 #include "link/exchanger.h"
 #include "link/serial_number.h"
-#include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "meter/write_values.h"
 #include "model/outcome_words.h"
+#include "model/quantity.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -260,9 +260,7 @@ void Commissioning::record_writes()
         SessionWrite write;
         write.at = QDateTime::currentDateTime();
         write.target = meter.target;
-        write.meter = meter.target.by_serial
-            ? QCoreApplication::translate("WriteJob", "с/н %1").arg(serial_text(meter.target.serial))
-            : QCoreApplication::translate("WriteJob", "адрес %1").arg(meter.target.address);
+        write.meter = quantity::addressing(meter.target);
         write.what = what;
         switch (writes->item()) {
         case write_item::parity: write.value = QStringLiteral("0x%1").arg(meter.value, 4, 16, QLatin1Char('0')); break;

@@ -1,5 +1,5 @@
 #include "windows/journal_window.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include "archive/archive_export.h"
 #include "archive/records.h"
@@ -493,7 +493,7 @@ bool JournalWindow::save_to(const QString &path, QString *error)
             {archive_type->itemText(type - 1), journal::archive_record_texts(rows[type - 1], meter.protocol_version)});
     }
     const arc::CsvHeader header{
-        serial, meter.model_code >= 0 ? model_text(quint16(meter.model_code), meter.model_name) : QString(),
+        serial, meter.model_code >= 0 ? quantity::model_name(quint16(meter.model_code), meter.model_name) : QString(),
         meter.protocol_version >= 0 ? QString::number(meter.protocol_version) : QString(),
         meter.last_read_at.toLocalTime(), scale};
     return write_file_atomically(path, arc::archive_csv(header, sections), error);

@@ -4,9 +4,9 @@
 
 #include "link/exchanger.h"
 #include "meter/poll.h"
-#include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "model/meter_model.h"
+#include "model/quantity.h"
 #include "ui_mainwindow.h"
 #include "windows/journal_link.h"
 
@@ -46,63 +46,63 @@ void PollJob::show()
 void PollJob::show_volume_captions()
 {
     const VolumeScale scale = c.meter->poll_scale();
-    const QString reading = tr("Показания");
-    const QString reverse = tr("Пок. обр. потока");
     for (QLabel *label : {c.ui->label_12, c.ui->label_22, c.ui->label_16, c.ui->label_27})
-        label->setText(quantity::volume_caption(reading, scale));
+        label->setText(quantity::caption(quantity::Kind::volume, scale));
     for (QLabel *label : {c.ui->label_14, c.ui->label_23, c.ui->label_17, c.ui->label_28})
-        label->setText(quantity::volume_caption(reverse, scale));
+        label->setText(quantity::caption(quantity::Kind::reverse_volume, scale));
 }
 
 void PollJob::show_step(int step)
 {
     Ui::MainWindow *ui = c.ui;
     const PollValues &v = c.meter->poll();
+    const VolumeScale scale = v.scale();
     QLineEdit *const archived[3][4]
         = {{ui->time_houer_line, ui->state_houer_line, ui->event_houer_line, ui->obr_houer_line},
            {ui->time_sut_line, ui->state_sut_line, ui->event_sut_line, ui->obr_sut_line},
            {ui->time_jurnal_line, ui->state_jurnal_line, ui->event_jurnal_line, ui->obr_jurnal_line}};
     if (step >= 17 && step <= 28) {
-        const ArchivedReadingText *const readings[] = {&v.hour, &v.day, &v.month};
-        const ArchivedReadingText &r = *readings[(step - 17) / 4];
-        const QString texts[] = {r.time, r.volume, r.event, r.reverse_volume};
+        const ArchivedReading *const readings[] = {&v.hour, &v.day, &v.month};
+        const ArchivedReading &r = *readings[(step - 17) / 4];
+        using quantity::Kind;
+        const QString texts[]
+            = {quantity::text(Kind::archived_time, r.time), quantity::text(Kind::archived_volume, r.volume, scale),
+               quantity::text(Kind::archived_event, r.event), quantity::text(Kind::archived_reverse, r.reverse, scale)};
         archived[(step - 17) / 4][(step - 17) % 4]->setText(texts[(step - 17) % 4]);
         return;
     }
     switch (step) {
-    case 1: ui->ver_prot_line->setText(QString::number(v.protocol_version)); break;
-    case 2: ui->ver_PO_line->setText(v.software_version); break;
-    case 3: ui->ID_PO_line->setText(v.software_id); break;
+    case 1: ui->ver_prot_line->setText(quantity::number(v.protocol_version)); break;
+    case 2: ui->ver_PO_line->setText(quantity::software_version(v.software_version)); break;
+    case 3: ui->ID_PO_line->setText(quantity::software_id(v.software_id)); break;
     case 5: {
+        if (!v.model_code)
+            break;
         const bool matched = v.model.end == ModelLookup::End::matched;
-        const bool searched_all = v.model.end == ModelLookup::End::not_found;
-        const QString name = matched                  ? v.model.name
-            : run->target().by_serial && searched_all ? tr("неизвестная-")
-                                                      : tr("неизвестная");
         ui->model_line->setStyleSheet(matched ? QStringLiteral("QLineEdit {background-color: white;}")
                                               : QStringLiteral("QLineEdit {background-color: yellow;}"));
-        ui->model_line->setText(model_text(quint16(v.model_code), name));
+        ui->model_line->setText(quantity::model_name(*v.model_code, v.model, run->target().by_serial));
         show_volume_captions();
         break;
     }
-    case 6: ui->K_line->setText(v.k_number); break;
-    case 7: ui->border_line->setText(v.border); break;
-    case 8: ui->serial_num_line->setText(v.serial_number); break;
-    case 9: ui->type_line->setText(v.device_type); break;
-    case 10: ui->adr_line_w->setText(v.device_address); break;
+    case 6: ui->K_line->setText(quantity::k_number(v.k_number)); break;
+    case 7: ui->border_line->setText(quantity::number(v.border)); break;
+    case 8: ui->serial_num_line->setText(quantity::serial_number(v.serial)); break;
+    case 9: ui->type_line->setText(quantity::device_type(v.device_type)); break;
+    case 10: ui->adr_line_w->setText(quantity::number(v.device_address)); break;
     case 11:
-        if (v.rate_index >= 0)
-            ui->speed_box_w->setCurrentIndex(v.rate_index);
+        if (v.rate_code && exchange_rate_index(*v.rate_code) >= 0)
+            ui->speed_box_w->setCurrentIndex(exchange_rate_index(*v.rate_code));
         break;
     case 12:
-        if (v.parity_index >= 0)
-            ui->bit_box_w->setCurrentIndex(v.parity_index);
+        if (v.parity_code && parity_index(*v.parity_code) >= 0)
+            ui->bit_box_w->setCurrentIndex(parity_index(*v.parity_code));
         break;
-    case 13: ui->real_time_line->setText(v.clock); break;
-    case 14: ui->real_state_lin->setText(v.volume); break;
-    case 15: ui->real_event_line->setText(v.event); break;
-    case 16: ui->real_obr_line->setText(v.reverse_volume); break;
-    case 29: ui->date_line_w->setText(v.save_date); break;
+    case 13: ui->real_time_line->setText(quantity::text(quantity::Kind::clock, v.clock_seconds)); break;
+    case 14: ui->real_state_lin->setText(quantity::text(quantity::Kind::volume, v.volume_units, scale)); break;
+    case 15: ui->real_event_line->setText(quantity::text(quantity::Kind::event, v.event)); break;
+    case 16: ui->real_obr_line->setText(quantity::text(quantity::Kind::reverse_volume, v.reverse_units, scale)); break;
+    case 29: ui->date_line_w->setText(quantity::number(v.save_date)); break;
     default: break; // the build information waits for Ctrl+N
     }
 }

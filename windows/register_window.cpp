@@ -4,6 +4,7 @@
 #include "link/exchanger.h"
 #include "meter/register_access.h"
 #include "model/outcome_words.h"
+#include "model/quantity.h"
 #include "windows/screen_fit.h"
 
 #include <QCheckBox>
@@ -16,16 +17,6 @@
 #include <QTableWidget>
 
 namespace {
-
-QString meter_text(const MeterTarget &target)
-{
-    if (!target.by_serial)
-        return RegisterWindow::tr("адрес %1").arg(target.address);
-    QString serial;
-    for (quint8 b : target.serial)
-        serial += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0'));
-    return RegisterWindow::tr("с/н %1").arg(serial);
-}
 
 QString values_text(const QVector<quint16> &values)
 {
@@ -164,8 +155,9 @@ void RegisterWindow::write_clicked()
             true);
         return;
     }
-    const QString question = tr("Записать в счётчик (%1) с регистра %2: %3?")
-                                 .arg(meter_text(target), registers::hex_text(first), values_text(parsed.words));
+    const QString question
+        = tr("Записать в счётчик (%1) с регистра %2: %3?")
+              .arg(quantity::addressing(target), registers::hex_text(first), values_text(parsed.words));
     if (!confirm(question)) {
         say(tr("Запись отменена"), false);
         return;
@@ -241,7 +233,7 @@ void RegisterWindow::run_over()
     SessionWrite write;
     write.at = QDateTime::currentDateTime();
     write.target = run->target();
-    write.meter = meter_text(run->target());
+    write.meter = quantity::addressing(run->target());
     write.what = tr("регистры с %1").arg(registers::hex_text(run->first_register()));
     write.value = values_text(run->values_written());
     write.outcome = outcome;

@@ -1,14 +1,12 @@
 #include "windows/riser_readout.h"
-#include "meter/quantity.h"
 
 #include "archive/archive_export.h"
 #include "config/atomic_file.h"
-#include "windows/save_dialog.h"
-
 #include "link/exchanger.h"
-#include "link/serial_number.h"
-#include "meter/register_map.h"
 #include "model/outcome_words.h"
+#include "model/quantity.h"
+#include "model/riser_table.h"
+#include "windows/save_dialog.h"
 
 #include <QClipboard>
 #include <QGridLayout>
@@ -16,37 +14,19 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMap>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSet>
 #include <QSpinBox>
-#include <QTableWidget>
-#include <algorithm>
-
-namespace {
-
-enum Column { address, serial, model, version, volume, reverse, events, meter_clock, offset, outcome, label };
-
-QString model_cell(const PollValues &v)
-{
-    if (v.model_code < 0)
-        return QString();
-    const bool matched = v.model.end == ModelLookup::End::matched;
-    return model_text(quint16(v.model_code),
-                      matched ? v.model.name : QCoreApplication::translate("RiserReadout", "неизвестная"));
-}
-
-} // namespace
+#include <QTableView>
 
 RiserReadout::RiserReadout(const Widgets &widgets, Exchanger *exchanger, QObject *parent)
     : QObject(parent)
     , ui(widgets)
     , line(exchanger)
 {
-    // The label the journal keeps with the meter (an apartment, an account).
-    ui.table->setColumnCount(label + 1);
-    ui.table->setHorizontalHeaderItem(label, new QTableWidgetItem(tr("Метка")));
+    table = new RiserTable(this);
+    ui.table->setModel(table);
+    ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui.table->horizontalHeader()->setStretchLastSection(true);
     // Beside the other buttons of the pass; the search window's form is left as it is.
@@ -99,11 +79,7 @@ void RiserReadout::read_all(const QVector<scan::ListedMeter> &rows, const Exchan
     sync_rows.clear();
     pass.emplace(scan::readout_targets(rows), models);
     read_at = QDateTime::currentDateTime();
-    listed_serials.clear();
-    for (const scan::ListedMeter &row : rows)
-        listed_serials << row.serial;
-    ui.table->setRowCount(0);
-    ui.table->setRowCount(rows.size());
+    table->start(rows);
     for (int row = 0; row < rows.size(); ++row)
         show_meter(row);
     set_status(tr("Чтение счетчиков: %1").arg(rows.size()), false);
@@ -191,8 +167,7 @@ void RiserReadout::record_writes()
         SessionWrite write;
         write.at = QDateTime::currentDateTime();
         write.target = meter.target;
-        write.meter = meter.target.by_serial ? tr("с/н %1").arg(serial_text(meter.target.serial))
-                                             : tr("адрес %1").arg(meter.target.address);
+        write.meter = quantity::addressing(meter.target);
         write.what = tr("Время");
         write.value = quantity::clock(qint32(*meter.sent));
         write.outcome = meter.outcome.ok() ? tr("подтверждено") : outcome_words(meter.outcome);
@@ -250,63 +225,17 @@ void RiserReadout::run_finished(Sequence *sequence)
 
 void RiserReadout::show_meter(int row)
 {
-    const scan::MeterReadout &meter = pass->meters().at(size_t(row));
-    const PollValues &v = meter.values;
-    set_cell(row, address,
-             meter.target.by_serial ? tr("%1 (по сер. номеру)").arg(meter.target.address)
-                                    : QString::number(meter.target.address));
-    const QString serial_number = v.serial_number.isEmpty() ? listed_serials.value(row) : v.serial_number;
-    set_cell(row, serial, serial_number);
-    set_cell(row, model, model_cell(v));
-    set_cell(row, version, v.protocol_version >= 0 ? QString::number(v.protocol_version) : QString());
-    // The columns are in cubic metres; a meter of a model the table does not
-    // know says its counts are counts.
-    const auto shown_volume
-        = [&](const QString &text) { return v.scale().known() ? text : quantity::with_unit(text, v.scale()); };
-    set_cell(row, volume, shown_volume(v.volume));
-    // Version 2 meters keep no reverse flow.
-    const bool keeps_reverse = v.protocol_version < 0 || v.protocol_version == poll::reverse_flow_version;
-    set_cell(row, reverse, keeps_reverse ? shown_volume(v.reverse_volume) : tr("нет"));
-    set_cell(row, events, v.event);
-    set_cell(row, meter_clock, v.clock);
-    set_cell(row, offset, meter.clock_offset_s ? quantity::offset(*meter.clock_offset_s) : QString());
-    // A pass cut short leaves meters it never asked: they say so.
-    const bool pending = meter.outcome.kind == RunOutcome::Kind::pending;
-    const bool not_read = pending && pass->finished();
-    const bool failed = not_read || (!meter.outcome.ok() && !pending);
-    QString result = not_read ? tr("Не считан") : outcome_words(meter.outcome);
-    if (failed && !not_read && meter.attempts == 1 && !pass->finished())
-        result = tr("%1, повтор в конце").arg(result);
-    set_cell(row, outcome, result);
-    set_cell(row, label, labels.value(serial_number));
-    ui.table->item(row, outcome)->setForeground(failed ? Qt::red : Qt::black);
+    table->set_meter(row, pass->meters().at(size_t(row)), pass->finished());
 }
 
 void RiserReadout::show_setting(int index)
 {
-    const scan::ClockSetting &meter = sync->meters().at(size_t(index));
-    const int row = sync_rows.value(index, -1);
-    if (row < 0)
-        return;
-    if (meter.clock) {
-        set_cell(row, meter_clock, quantity::clock(*meter.clock));
-        set_cell(row, offset, quantity::offset(*meter.clock_offset_s));
-    } else if (meter.outcome.ok()) {
-        // Set but not read back: the old offset no longer holds.
-        set_cell(row, offset, QStringLiteral("?"));
-    }
-    set_cell(row, outcome, clock_setting_words(meter.outcome));
-    ui.table->item(row, outcome)->setForeground(meter.outcome.ok() ? Qt::black : Qt::red);
+    table->set_setting(sync_rows.value(index, -1), sync->meters().at(size_t(index)));
 }
 
-void RiserReadout::set_cell(int row, int column, const QString &text)
+void RiserReadout::set_labels(const QHash<QString, QString> &by_serial)
 {
-    QTableWidgetItem *item = ui.table->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        ui.table->setItem(row, column, item);
-    }
-    item->setText(text);
+    table->set_labels(by_serial);
 }
 
 void RiserReadout::set_status(const QString &text, bool error)
@@ -325,37 +254,15 @@ void RiserReadout::enable_buttons()
 
 bool RiserReadout::save_to(const QString &path, QString *error)
 {
-    const ShownTable shown = shown_table(ui.table);
-    QString text = arc::csv_line(
-        {arc::csv_field(tr("Время чтения")), arc::csv_field(read_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")))});
-    text += arc::csv_line({arc::csv_field(tr("Итог")), arc::csv_field(ui.status->text())});
-    text += arc::csv_line({});
-    text += arc::csv_rows(shown.titles, shown.rows, serial);
-    return write_file_atomically(path, arc::csv_file(text), error);
+    return write_file_atomically(path, table->csv(read_at, ui.status->text()), error);
 }
 
 // Ctrl+C: the selected cells row by row, as a spreadsheet pastes them.
 void RiserReadout::copy_selection()
 {
-    QMap<int, QMap<int, QString>> cells;
-    QSet<int> columns;
-    const QList<QTableWidgetItem *> selected = ui.table->selectedItems();
-    for (const QTableWidgetItem *item : selected) {
-        cells[item->row()].insert(item->column(), item->text());
-        columns.insert(item->column());
-    }
-    if (cells.isEmpty())
-        return;
-    QList<int> ordered = columns.values();
-    std::sort(ordered.begin(), ordered.end());
-    QList<QStringList> rows;
-    for (const QMap<int, QString> &row : qAsConst(cells)) {
-        QStringList texts;
-        for (int c : qAsConst(ordered))
-            texts << row.value(c);
-        rows << texts;
-    }
-    QGuiApplication::clipboard()->setText(arc::tab_separated(rows));
+    const QModelIndexList selected = ui.table->selectionModel()->selectedIndexes();
+    if (!selected.isEmpty())
+        QGuiApplication::clipboard()->setText(table->spreadsheet_text(selected));
 }
 
 bool RiserReadout::eventFilter(QObject *watched, QEvent *event)

@@ -12,7 +12,8 @@
 class QLabel;
 class QPushButton;
 class QSpinBox;
-class QTableWidget;
+class QTableView;
+class RiserTable;
 class Exchanger;
 
 // "Считать все" and "Установить время всем" of the search window: the pass
@@ -28,7 +29,7 @@ public:
     {
         QPushButton *read_all_btn = nullptr;
         QPushButton *sync_all_btn = nullptr;
-        QTableWidget *table = nullptr;
+        QTableView *table = nullptr;
         QLabel *status = nullptr;
         QSpinBox *sync_threshold = nullptr;
     };
@@ -37,7 +38,7 @@ public:
 
     bool running() const;
     // Each meter's label by its serial number, shown beside it.
-    void set_labels(const QHash<QString, QString> &by_serial) { labels = by_serial; }
+    void set_labels(const QHash<QString, QString> &by_serial);
     // The main window has found the line free and open.
     void read_all(const QVector<scan::ListedMeter> &rows, const ExchangeRules &rules, const QStringList &model_table);
     void sync_all(const ExchangeRules &rules);
@@ -66,7 +67,6 @@ private:
     void run_finished(Sequence *sequence);
     void show_meter(int row);
     void show_setting(int index);
-    void set_cell(int row, int column, const QString &text);
     void set_status(const QString &text, bool error);
     void enable_buttons();
 
@@ -74,10 +74,9 @@ private:
     QPushButton *export_btn = nullptr;
     QString last_dir;
     QDateTime read_at;
-    QStringList listed_serials; // as the search found them: a row that fails keeps its meter's
     Exchanger *line;
     QStringList models;
-    QHash<QString, QString> labels;
+    RiserTable *table = nullptr;
     std::optional<scan::LineReadout> pass;
     std::optional<scan::ClockSync> sync;
     QVector<int> sync_rows; // the table row of each meter the clock setting asks

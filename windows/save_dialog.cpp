@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QTableWidget>
 
 QString save_with_dialog(QWidget *parent, const QString &title, const QString &suggested_name, const QString &filter,
                          QString *last_dir, const std::function<bool(const QString &path, QString *error)> &save)
@@ -22,20 +21,4 @@ QString save_with_dialog(QWidget *parent, const QString &title, const QString &s
     }
     *last_dir = QFileInfo(path).absolutePath();
     return path;
-}
-
-ShownTable shown_table(const QTableWidget *table)
-{
-    ShownTable shown;
-    for (int c = 0; c < table->columnCount(); ++c) {
-        const QTableWidgetItem *title = table->horizontalHeaderItem(c);
-        shown.titles << (title ? title->text() : QString());
-    }
-    for (int r = 0; r < table->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < table->columnCount(); ++c)
-            cells << (table->item(r, c) ? table->item(r, c)->text() : QString());
-        shown.rows << cells;
-    }
-    return shown;
 }

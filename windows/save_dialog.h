@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <functional>
 
-class QTableWidget;
 class QWidget;
 
 // Asks where to save (starting in `last_dir` when set), saves with `save`,
@@ -13,12 +12,3 @@ class QWidget;
 // empty string when nothing was saved; `last_dir` follows a successful save.
 QString save_with_dialog(QWidget *parent, const QString &title, const QString &suggested_name, const QString &filter,
                          QString *last_dir, const std::function<bool(const QString &path, QString *error)> &save);
-
-// A table as it is shown, for a file or the clipboard: its column titles and
-// each row's texts (empty where a cell has none).
-struct ShownTable
-{
-    QStringList titles;
-    QList<QStringList> rows;
-};
-ShownTable shown_table(const QTableWidget *table);

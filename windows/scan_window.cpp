@@ -3,6 +3,7 @@
 #include "link/exchanger.h"
 #include "link/serial_number.h"
 #include "model/outcome_words.h"
+#include "model/scan_rows.h"
 #include "ui_scan.h"
 #include "windows/commissioning.h"
 #include "windows/flow_layout.h"

@@ -1,6 +1,6 @@
 // The service tools: any register by either addressing, a watched meter, and
 // the service report of the meter last read.
-#include "meter/quantity.h"
+#include "model/quantity.h"
 #include "windows/mainwindow.h"
 
 #include "link/exchanger.h"
@@ -112,9 +112,9 @@ void MainWindow::on_report_btn_clicked()
         return;
     }
     const QString path = save_with_dialog(
-        this, tr("Сохранить отчёт"), report_file_name(meter->poll().serial_number, QDate::currentDate()),
-        tr("Файлы PDF (*.pdf)"), &report_dir,
-        [this](const QString &file, QString *error) { return save_report(file, error); });
+        this, tr("Сохранить отчёт"),
+        report_file_name(quantity::serial_number(meter->poll().serial), QDate::currentDate()), tr("Файлы PDF (*.pdf)"),
+        &report_dir, [this](const QString &file, QString *error) { return save_report(file, error); });
     if (!path.isEmpty())
         set_status(tr("Отчёт сохранён: %1").arg(path), "QLabel {color:black;}");
 }

@@ -2,9 +2,9 @@
 
 #include "archive/archive_geometry.h"
 #include "link/answer_check.h"
-#include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "meter/write_values.h"
+#include "model/quantity.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -31,7 +31,7 @@ QString shown(const QString &text)
 
 QString time_text(const QDateTime &time)
 {
-    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QStringLiteral("—");
+    return time.isValid() ? quantity::computer_time(time) : QStringLiteral("—");
 }
 
 const char *bad_kind_text(AnswerStatus status)
@@ -57,16 +57,13 @@ ServiceReportData service_report_data(const MeterModel &meter, const PortSetting
     ServiceReportData d;
     d.made_at = now;
     const PollValues &v = meter.poll();
-    if (v.model_code >= 0) {
-        const bool matched = v.model.end == ModelLookup::End::matched;
-        d.model = model_text(quint16(v.model_code),
-                             matched ? v.model.name : QCoreApplication::translate("MainWindow", "неизвестная"));
-    }
-    d.serial = v.serial_number;
-    d.protocol_version = v.protocol_version >= 0 ? QString::number(v.protocol_version) : QString();
-    d.software_version = v.software_version;
-    d.software_id = v.software_id;
-    d.device_address = v.device_address;
+    if (v.model_code)
+        d.model = quantity::model_name(*v.model_code, v.model);
+    d.serial = quantity::serial_number(v.serial);
+    d.protocol_version = quantity::number(v.protocol_version);
+    d.software_version = quantity::software_version(v.software_version);
+    d.software_id = quantity::software_id(v.software_id);
+    d.device_address = quantity::number(v.device_address);
     const char parity[] = {'N', 'O', 'E'};
     d.line = QCoreApplication::translate("MainWindow", "%1, %2 бод, 8%3%4")
                  .arg(line.port_name)
@@ -76,22 +73,27 @@ ServiceReportData service_report_data(const MeterModel &meter, const PortSetting
     const VolumeScale scale = v.scale();
     d.volume_unit = quantity::volume_unit(scale);
     d.decimals = scale.decimals;
-    d.readings
-        = {{QCoreApplication::translate("MainWindow", "Текущий объём"), quantity::with_unit(v.volume, scale)},
-           {QCoreApplication::translate("MainWindow", "Текущее событие"), v.event},
-           {QCoreApplication::translate("MainWindow", "Обратный поток"), quantity::with_unit(v.reverse_volume, scale)}};
-    const std::pair<const char *, const ArchivedReadingText *> archived[]
+    using quantity::Kind;
+    d.readings = {{QCoreApplication::translate("MainWindow", "Текущий объём"),
+                   quantity::with_unit(quantity::text(Kind::volume, v.volume_units, scale), scale)},
+                  {QCoreApplication::translate("MainWindow", "Текущее событие"), quantity::text(Kind::event, v.event)},
+                  {QCoreApplication::translate("MainWindow", "Обратный поток"),
+                   quantity::with_unit(quantity::text(Kind::reverse_volume, v.reverse_units, scale), scale)}};
+    const std::pair<const char *, const ArchivedReading *> archived[]
         = {{QT_TRANSLATE_NOOP("MainWindow", "На начало часа"), &v.hour},
            {QT_TRANSLATE_NOOP("MainWindow", "На последние сутки"), &v.day},
            {QT_TRANSLATE_NOOP("MainWindow", "На начало месячного журнала"), &v.month}};
     for (const auto &a : archived) {
-        if (a.second->time.isEmpty())
+        const ArchivedReading &r = *a.second;
+        if (!r.time)
             continue;
         d.readings.append({tr(a.first),
                            QCoreApplication::translate("MainWindow", "%1: %2, событие %3")
-                               .arg(a.second->time, quantity::with_unit(a.second->volume, scale), a.second->event)});
+                               .arg(quantity::text(Kind::archived_time, r.time),
+                                    quantity::with_unit(quantity::text(Kind::archived_volume, r.volume, scale), scale),
+                                    quantity::text(Kind::archived_event, r.event))});
     }
-    d.meter_clock = v.clock;
+    d.meter_clock = quantity::text(Kind::clock, v.clock_seconds);
     d.read_at = meter.clock_read_at();
     if (v.clock_seconds && d.read_at.isValid())
         d.clock_offset_s = wall_time_as_utc(d.read_at).secsTo(QDateTime::fromSecsSinceEpoch(*v.clock_seconds, Qt::UTC));

@@ -3,10 +3,11 @@
 #include "archive/archive_export.h"
 #include "config/atomic_file.h"
 #include "link/exchanger.h"
-#include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "model/meter_model.h"
 #include "model/outcome_words.h"
+#include "model/quantity.h"
+#include "model/watch_table.h"
 #include "windows/save_dialog.h"
 #include "windows/screen_fit.h"
 
@@ -18,7 +19,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
@@ -108,8 +109,10 @@ WatchWindow::WatchWindow(Exchanger *line, TargetSource target, std::function<Exc
     setWindowTitle(tr("Наблюдение"));
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &WatchWindow::tick);
-    table = new QTableWidget(0, 7, this);
+    rows = new WatchTable(max_rows, this);
+    table = new QTableView(this);
     table->setObjectName(QStringLiteral("watch_table"));
+    table->setModel(rows);
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -169,7 +172,7 @@ bool WatchWindow::start(int period_s, QString *why)
     target = *meter;
     meter_info.reset();
     rows_added = rounds_failed = ticks_skipped = 0;
-    table->setRowCount(0);
+    rows->start(VolumeScale());
     export_btn->setEnabled(false);
     chart->clear();
     started_at = QDateTime::currentDateTime();
@@ -242,36 +245,14 @@ void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
 {
     const VolumeScale scale = meter_info ? meter_info->scale : VolumeScale();
     if (rows_added == 0) {
-        table->setHorizontalHeaderLabels({tr("Время"), tr("Часы счётчика"),
-                                          quantity::volume_caption(tr("Объём"), scale),
-                                          quantity::volume_caption(tr("С начала"), scale),
-                                          tr("Расход") + QStringLiteral(", ") + quantity::flow_unit(scale),
-                                          quantity::volume_caption(tr("Обратный"), scale), tr("Событие")});
+        rows->start(scale);
         chart->set_unit(quantity::volume_unit(scale));
         first_volume = r.volume;
     }
-    QString flow;
-    if (rows_added > 0) {
-        const std::optional<double> rate = flow_per_hour(last_volume, r.volume, at_ms - last_ms, scale.factor);
-        if (rate)
-            flow = quantity::flow_rate(*rate);
-    }
-    const QStringList texts = {QTime::currentTime().toString(QStringLiteral("hh:mm:ss")),
-                               quantity::clock(r.clock),
-                               quantity::current_volume(r.volume, scale),
-                               quantity::volume(qint64(r.volume) - first_volume, scale),
-                               flow,
-                               r.reverse_volume ? quantity::current_volume(*r.reverse_volume, scale) : QString(),
-                               quantity::event(r.event)};
-    if (table->rowCount() >= max_rows)
-        table->removeRow(0);
-    const int row = table->rowCount();
-    table->insertRow(row);
-    for (int column = 0; column < texts.size(); ++column) {
-        auto *item = new QTableWidgetItem(texts[column]);
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        table->setItem(row, column, item);
-    }
+    std::optional<double> rate;
+    if (rows_added > 0)
+        rate = flow_per_hour(last_volume, r.volume, at_ms - last_ms, scale.factor);
+    rows->add(QDateTime::currentDateTime(), r, rate);
     table->scrollToBottom();
     export_btn->setEnabled(true);
     chart->add_point(at_ms / 1000.0, double(qint64(r.volume) - first_volume) * (scale.known() ? scale.factor : 1.0));
@@ -290,21 +271,14 @@ void WatchWindow::add_row(const WatchReading &r, qint64 at_ms)
 QString WatchWindow::watched_serial() const
 {
     if (meter_info)
-        return meter_info->serial;
-    return target.by_serial ? serial_text(target.serial) : QString();
+        return quantity::serial_number(meter_info->serial);
+    return target.by_serial ? quantity::serial_number(target.serial) : QString();
 }
 
 bool WatchWindow::save_to(const QString &path, QString *error)
 {
-    QString text = arc::csv_line({arc::csv_field(tr("Серийный номер")), arc::csv_serial(watched_serial())});
-    text += arc::csv_line(
-        {arc::csv_field(tr("Модель")), arc::csv_field(meter_info ? meter_info->model_name : QString())});
-    text += arc::csv_line(
-        {arc::csv_field(tr("Адрес")), arc::csv_field(target.by_serial ? QString() : QString::number(target.address))});
-    text += arc::csv_line(
-        {arc::csv_field(tr("Начало")), arc::csv_field(started_at.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")))});
-    text += arc::csv_line({});
-    const ShownTable shown = shown_table(table);
-    text += arc::csv_rows(shown.titles, shown.rows);
-    return write_file_atomically(path, arc::csv_file(text), error);
+    return write_file_atomically(path,
+                                 rows->csv(watched_serial(), meter_info ? meter_info->model_name : QString(),
+                                           target.by_serial ? QString() : QString::number(target.address), started_at),
+                                 error);
 }

@@ -16,7 +16,8 @@
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
+class WatchTable;
 class QTimer;
 class Exchanger;
 class Sequence;
@@ -83,7 +84,8 @@ private:
     std::function<ExchangeRules()> rules_of_run;
     QStringList models;
     QTimer *timer;
-    QTableWidget *table;
+    QTableView *table;
+    WatchTable *rows;
     WatchChart *chart;
     QLabel *status;
     QPushButton *stop_btn;

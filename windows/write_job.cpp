@@ -5,11 +5,11 @@
 #include "link/answer_check.h"
 #include "link/exchanger.h"
 #include "link/serial_number.h"
-#include "meter/quantity.h"
 #include "meter/register_map.h"
 #include "meter/write.h"
 #include "model/meter_model.h"
 #include "model/outcome_words.h"
+#include "model/quantity.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -105,7 +105,7 @@ std::optional<WriteValues> WriteJob::values_of_form()
                 return std::nullopt;
             }
             if (!meter_clock_holds(*typed)) {
-                const QString format = QStringLiteral("dd.MM.yyyy hh:mm:ss");
+                const QString format = quantity::clock_format();
                 c.status(tr("Часы счетчика хранят время от %1 до %2")
                              .arg(meter_clock_first().toString(format), meter_clock_last().toString(format)),
                          red_label_style);
@@ -176,8 +176,7 @@ void WriteJob::record_results()
         SessionWrite write;
         write.at = QDateTime::currentDateTime();
         write.target = target;
-        write.meter
-            = target.by_serial ? tr("с/н %1").arg(serial_text(target.serial)) : tr("адрес %1").arg(target.address);
+        write.meter = quantity::addressing(target);
         write.what = tr(names[item]);
         const quint32 value = run->item_value(item);
         switch (item) {

@@ -1,5 +1,6 @@
 // "Журнал": the range a picked meter is shown over, and the search in its list.
 #include "journal/journal_store.h"
+#include "link/serial_number.h"
 #include "model/journal_tables.h"
 #include "windows/consumption_chart.h"
 #include "windows/journal_window.h"
@@ -29,12 +30,14 @@ void keep_meter(Store &store, const QString &serial, const QString &label, const
 {
     PollValues v;
     v.protocol_version = 3;
-    v.serial_number = serial;
-    v.device_address = QStringLiteral("5");
+    v.serial = pack_serial_number(serial);
+    v.device_address = 5;
     v.clock_seconds = qint32(clock.toSecsSinceEpoch());
     v.volume_units = 1000;
-    v.volume_factor = 0.001;
-    v.factor_decimals = 3;
+    v.model.end = ModelLookup::End::matched; // a model in m3, three decimals
+    v.model.factor = 0.001;
+    v.model.factor_has_point = true;
+    v.model.factor_decimals = 3;
     QVERIFY2(store.store_poll(v, QDateTime::currentDateTimeUtc(), MeterTarget()), qPrintable(store.detail()));
     ArchiveBatch batch;
     batch.serial = serial;

@@ -272,7 +272,7 @@ void tst_mainwindow::addressing_boxes_exclude_each_other()
 void tst_mainwindow::ctrl_n_toggles_build_info()
 {
     MainWindow w;
-    MainWindowProbe(w).set_build_texts("42", "20240130", "15000000");
+    MainWindowProbe(w).set_build(42, QByteArray::fromHex("20240130"), QByteArray::fromHex("15000000"));
     QLabel *caption = widget<QLabel>(w, "label_4");
     QLabel *number = widget<QLabel>(w, "num_build_v");
 

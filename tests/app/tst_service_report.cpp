@@ -1,4 +1,5 @@
 // The service report of the meter last polled, as its reader sees it.
+#include "link/serial_number.h"
 #include "model/meter_model.h"
 #include "windows/service_report.h"
 
@@ -64,8 +65,8 @@ void tst_service_report::lists_only_its_meters_writes()
     MeterModel meter;
     meter.poll_started(polled);
     PollValues v;
-    v.serial_number = QStringLiteral("0012345678ab");
-    v.device_address = QStringLiteral("1");
+    v.serial = pack_serial_number(QStringLiteral("0012345678ab"));
+    v.device_address = 1;
     meter.poll_answered(v);
     meter.poll_over(true);
     SessionWrite write;

@@ -99,12 +99,12 @@ void tst_e2e_meter_model::one_register_shown_alike()
     app.click("watch_btn");
     auto *watch = app.window().findChild<WatchWindow *>();
     QVERIFY(watch);
-    auto *table = watch->findChild<QTableWidget *>("watch_table");
+    const QAbstractItemModel *table = watch->findChild<QTableView *>("watch_table")->model();
     QVERIFY(app.wait_for([&] { return table->rowCount() >= 1; }));
     app.click("watch_btn");
     QVERIFY(app.wait_for([&] { return !watch->watching(); }));
-    QCOMPARE(table->horizontalHeaderItem(5)->text(), QStringLiteral("Обратный, м3"));
-    QCOMPARE(table->item(0, 5)->text(), QStringLiteral("0.000"));
+    QCOMPARE(table->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Обратный, м3"));
+    QCOMPARE(table->index(0, 5).data().toString(), QStringLiteral("0.000"));
 
     const QString pdf = QDir::current().filePath("report.pdf");
     QString error;

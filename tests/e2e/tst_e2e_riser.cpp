@@ -4,10 +4,11 @@
 #include "app_on_line.h"
 #include "journal/journal_store.h"
 #include "link/frames.h"
+#include "link/serial_number.h"
 #include "meter/poll.h"
-#include "meter/quantity.h"
 #include "meter/write_values.h"
 #include "model/meter_model.h"
+#include "model/quantity.h"
 #include "riser.h"
 #include "scan/line_readout.h"
 #include "windows/scan_window.h"
@@ -17,10 +18,12 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -32,17 +35,29 @@ namespace {
 // The stand-ins' frozen clock, 30.01.2024 15:42:10 on the meters' wall.
 const qint32 riser_clock = 1706629330;
 
-QTableWidget *riser_table(AppOnLine &app)
+QTableView *riser_table(AppOnLine &app)
 {
-    return app.window().findChild<QTableWidget *>("riser_table");
+    return app.window().findChild<QTableView *>("riser_table");
 }
 
 QStringList row(AppOnLine &app, int r)
 {
+    const QAbstractItemModel *model = riser_table(app)->model();
     QStringList cells;
-    for (int c = 0; c < riser_table(app)->columnCount(); ++c)
-        cells << (riser_table(app)->item(r, c) ? riser_table(app)->item(r, c)->text() : QStringLiteral("<none>"));
+    for (int c = 0; c < model->columnCount(); ++c)
+        cells << model->index(r, c).data().toString();
     return cells;
+}
+
+// A cell of the table as the CSV file and the clipboard give it to a
+// spreadsheet: a decimal comma, the serial number as text, no "--".
+QString spreadsheet_value(int column, const QString &shown)
+{
+    if (column == 1)
+        return shown.isEmpty() ? shown : QStringLiteral("=\"%1\"").arg(shown);
+    if (shown == QStringLiteral("--"))
+        return QString();
+    return QRegularExpression("^-?[0-9]+\\.[0-9]+$").match(shown).hasMatch() ? QString(shown).replace('.', ',') : shown;
 }
 
 // The offset shown is the meter's clock less the computer's when it was
@@ -161,25 +176,24 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     const QDateTime read_to = QDateTime::currentDateTime();
     const QStringList meter_3 = row(app, 0), meter_17 = row(app, 1), garbage = row(app, 2), meter_200 = row(app, 3);
     // A meter that failed keeps the serial number the search found.
-    QCOMPARE(meter_3, (QStringList{"3", "0012345678ab", "", "", "", "", "", "", "", "Соединение отсутствует", ""}));
-    QCOMPARE(meter_17.mid(0, 8),
-             (QStringList{"17", "00a1b2c3d405", "c16 СВГ-15 RS485", "2", "12.346", "нет", "0", "30.01.2024 15:42:10"}));
-    QVERIFY2(offset_between(meter_17[8], riser_clock, read_from, read_to), qPrintable(meter_17[8]));
-    QCOMPARE(meter_17[9], QStringLiteral("OK"));
-    QCOMPARE(meter_17[10], QStringLiteral("кв. 17")); // the journal's label
-    QCOMPARE(garbage, (QStringList{"100", "", "", "", "", "", "", "", "", "Некорректные данные", ""}));
-    // A model the table does not know: its volume in counted units, as the poll
-    // shows it, and said to be counts under a column of cubic metres.
-    QCOMPARE(meter_200.mid(0, 8),
-             (QStringList{"200", "0031415926f0", "7777 неизвестная", "3", "12346 ед.", "40 ед.", "0",
+    QCOMPARE(meter_3, (QStringList{"3", "0012345678ab", "", "", "", "", "", "", "", "", "Соединение отсутствует", ""}));
+    QCOMPARE(meter_17.mid(0, 9),
+             (QStringList{"17", "00a1b2c3d405", "c16 СВГ-15 RS485", "2", "12.346", "нет", "м3", "0",
                           "30.01.2024 15:42:10"}));
-    QCOMPARE(meter_200[9], QStringLiteral("OK"));
-    QCOMPARE(riser_table(app)->item(0, 9)->foreground().color(), QColor(Qt::red));
-
-    // Ctrl+C copies the selected rows as a spreadsheet pastes them.
-    riser_table(app)->selectRow(1);
-    QTest::keySequence(riser_table(app), QKeySequence::Copy);
-    QCOMPARE(QApplication::clipboard()->text(), meter_17.join('\t') + '\n');
+    QVERIFY2(offset_between(meter_17[9], riser_clock, read_from, read_to), qPrintable(meter_17[9]));
+    QCOMPARE(meter_17[10], QStringLiteral("OK"));
+    QCOMPARE(meter_17[11], QStringLiteral("кв. 17")); // the journal's label
+    QCOMPARE(garbage, (QStringList{"100", "", "", "", "", "", "", "", "", "", "Некорректные данные", ""}));
+    // A model the table does not know: its volumes are counted units, and its
+    // row says so.
+    QCOMPARE(meter_200.mid(0, 9),
+             (QStringList{"200", "0031415926f0", "7777 неизвестная", "3", "12346", "40", "ед.", "0",
+                          "30.01.2024 15:42:10"}));
+    QCOMPARE(meter_200[10], QStringLiteral("OK"));
+    const QAbstractItemModel *table = riser_table(app)->model();
+    QCOMPARE(table->index(0, 10).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    QCOMPARE(table->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Показания"));
+    QCOMPARE(table->headerData(6, Qt::Horizontal).toString(), QStringLiteral("Единица"));
 
     // Saved as shown, the serial numbers as text a spreadsheet keeps whole.
     QString riser_name;
@@ -188,12 +202,26 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     const QList<QStringList> saved = csv_lines(riser_file);
     QCOMPARE(saved.value(0).value(0), QStringLiteral("Время чтения"));
     QCOMPARE(saved.value(1), (QStringList{"Итог", "Считано 2 из 4"}));
-    QCOMPARE(saved.value(4).mid(0, 2), (QStringList{"3", "=\"0012345678ab\""}));
-    QCOMPARE(saved.value(4).value(9), QStringLiteral("Соединение отсутствует"));
-    QCOMPARE(
-        saved.value(5).mid(0, 8),
-        (QStringList{"17", "=\"00a1b2c3d405\"", "c16 СВГ-15 RS485", "2", "12,346", "нет", "0", "30.01.2024 15:42:10"}));
     QCOMPARE(saved.size(), 9); // the last line ended
+    // Ctrl+C over the whole table gives a spreadsheet what the file gives it.
+    riser_table(app)->selectAll();
+    QTest::keySequence(riser_table(app), QKeySequence::Copy);
+    const QStringList copied = QApplication::clipboard()->text().split('\n');
+    QCOMPARE(copied.size(), 5); // the last line ended
+    // The table, the file and the clipboard agree cell by cell.
+    for (int r = 0; r < 4; ++r) {
+        const QStringList shown = row(app, r);
+        const QStringList pasted = copied.value(r).split('\t');
+        QCOMPARE(saved.value(4 + r).size(), shown.size());
+        QCOMPARE(pasted.size(), shown.size());
+        for (int c = 0; c < shown.size(); ++c) {
+            QCOMPARE(saved.value(4 + r).value(c), spreadsheet_value(c, shown[c]));
+            QCOMPARE(pasted.value(c), spreadsheet_value(c, shown[c]));
+        }
+    }
+    QCOMPARE(saved.value(5).mid(4, 3), (QStringList{"12,346", "нет", "м3"}));
+    QCOMPARE(saved.value(7).mid(4, 3), (QStringList{"12346", "40", "ед."}));
+    QCOMPARE(saved.value(3).value(4), QStringLiteral("Показания"));
 
     // The two that failed were asked again after the others.
     const QStringList frames = app.sent_frames().mid(frames_before);
@@ -205,8 +233,8 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     // The seam for whoever keeps the readings: each meter read whole, once.
     QCOMPARE(read.size(), 2);
     QCOMPARE(read[0][0].value<MeterTarget>().address, quint8(17));
-    QCOMPARE(read[0][1].value<PollValues>().serial_number, QStringLiteral("00a1b2c3d405"));
-    QCOMPARE(read[1][1].value<PollValues>().volume, QStringLiteral("12346"));
+    QCOMPARE(read[0][1].value<PollValues>().serial, pack_serial_number(QStringLiteral("00a1b2c3d405")));
+    QCOMPARE(read[1][1].value<PollValues>().volume_units, std::optional<qint32>(12346));
 
     // And the journal keeps them: the file opened beside the running program.
     {
@@ -248,16 +276,16 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     // and the offset read back is the time since then, to the second.
     for (int meter : {2, 3}) {
         const int r = meter == 2 ? 1 : 3;
-        QCOMPARE(row(app, r)[9], QStringLiteral("Время установлено"));
+        QCOMPARE(row(app, r)[10], QStringLiteral("Время установлено"));
         const qint64 written = stand_in_clock(app, meter);
         QVERIFY2(written >= meter_clock_value(wall_time_as_utc(sync_from)) - 1
                      && written <= meter_clock_value(wall_time_as_utc(sync_to)) + 1,
                  qPrintable(QString::number(written)));
-        QVERIFY2(offset_between(row(app, r)[8], qint32(written), sync_from, sync_to), qPrintable(row(app, r)[8]));
-        QVERIFY(row(app, r)[8].toInt() <= 0);
+        QVERIFY2(offset_between(row(app, r)[9], qint32(written), sync_from, sync_to), qPrintable(row(app, r)[9]));
+        QVERIFY(row(app, r)[9].toInt() <= 0);
     }
     QCOMPARE(stand_in_clock(app, 1), qint64(riser_clock));
-    QCOMPARE(row(app, 0)[9], QStringLiteral("Соединение отсутствует"));
+    QCOMPARE(row(app, 0)[10], QStringLiteral("Соединение отсутствует"));
 
     // The report lists the clock writes as it does the single write's.
     const QList<SessionWrite> &writes = app.probe().meter().writes();
@@ -276,7 +304,7 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     app.click("watch_btn");
     auto *watch = app.window().findChild<WatchWindow *>();
     QVERIFY(watch);
-    auto *watch_table = watch->findChild<QTableWidget *>("watch_table");
+    const QAbstractItemModel *watch_table = watch->findChild<QTableView *>("watch_table")->model();
     QVERIFY(app.wait_for([&] { return watch_table->rowCount() >= 2; }, 60000));
     app.click("watch_btn");
     QVERIFY(app.wait_idle());
@@ -287,8 +315,9 @@ void tst_e2e_riser::reads_the_line_and_sets_every_clock()
     QCOMPARE(watched.value(0), (QStringList{"Серийный номер", "=\"00a1b2c3d405\""}));
     QCOMPARE(watched.size(), 6 + watch_table->rowCount() + 1);
     for (int r = 0; r < watch_table->rowCount(); ++r) {
-        QCOMPARE(watched.value(6 + r).value(1), watch_table->item(r, 1)->text());
-        QCOMPARE(watched.value(6 + r).value(2), watch_table->item(r, 2)->text().replace('.', ','));
+        QCOMPARE(watched.value(6 + r).value(0), watch_table->index(r, 0).data().toString());
+        QCOMPARE(watched.value(6 + r).value(1), watch_table->index(r, 1).data().toString());
+        QCOMPARE(watched.value(6 + r).value(2), watch_table->index(r, 2).data().toString().replace('.', ','));
     }
     // Each kind of file offers a name of its own.
     QVERIFY2(riser_name.startsWith("riser_"), qPrintable(riser_name));

@@ -1,6 +1,6 @@
 // "Записать в счетчик" against the meter stand-in: what the meter stored.
 #include "app_on_line.h"
-#include "meter/quantity.h"
+#include "model/quantity.h"
 
 #include <QtTest>
 #include <cstdlib>

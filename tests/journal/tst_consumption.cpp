@@ -2,6 +2,7 @@
 // a record or a poll without a value is never taken as a reading.
 #include "journal/consumption.h"
 #include "journal/journal_store.h"
+#include "link/serial_number.h"
 #include "meter/write_values.h"
 #include "model/journal_texts.h"
 
@@ -123,10 +124,11 @@ void tst_consumption::readings_without_value()
         v.model_code = 0x21;
         v.model.end = ModelLookup::End::matched;
         v.model.name = QStringLiteral("Тестовый");
-        v.volume_factor = 0.001;
-        v.factor_decimals = 3;
-        v.serial_number = serial;
-        v.device_address = QStringLiteral("5");
+        v.model.factor = 0.001;
+        v.model.factor_has_point = true;
+        v.model.factor_decimals = 3;
+        v.serial = pack_serial_number(serial);
+        v.device_address = 5;
         v.volume_units = p.volume;
         QVERIFY(store.store_poll(v, period_from.addSecs(p.minutes * 60), MeterTarget{false, 5, {}}));
     }

@@ -63,12 +63,13 @@ PollValues sample_poll(int version, bool model_known)
     if (model_known) {
         v.model.end = ModelLookup::End::matched;
         v.model.name = QStringLiteral("Тестовый");
-        v.volume_factor = 0.1; // not exact in binary: must still come back bit for bit
-        v.factor_decimals = 1;
+        v.model.factor = 0.1; // not exact in binary: must still come back bit for bit
+        v.model.factor_has_point = true;
+        v.model.factor_decimals = 1;
     }
-    v.serial_number = QStringLiteral("00a1b2c3d4e5");
-    v.device_address = QStringLiteral("17");
-    v.event = QStringLiteral("5");
+    v.serial = SerialBytes{0x00, 0xa1, 0xb2, 0xc3, 0xd4, 0xe5};
+    v.device_address = 17;
+    v.event = 5;
     v.clock_seconds = 1780000000;
     v.volume_units = 2147483000;
     if (version == 3)
@@ -261,21 +262,21 @@ void tst_journal_store::poll_stored_exactly()
     Store store(connection(Backend(backend)));
     const QList<MeterRow> meters = store.meters();
     QCOMPARE(meters.size(), 1);
-    QCOMPARE(meters[0].serial, v.serial_number);
+    QCOMPARE(meters[0].serial, QStringLiteral("00a1b2c3d4e5"));
     QCOMPARE(meters[0].protocol_version, version);
     QCOMPARE(meters[0].model_name, model_known ? v.model.name : QString());
     QCOMPARE(meters[0].address, by_serial ? QString("17") : QString("9"));
     QCOMPARE(meters[0].last_read_at, at.addSecs(60));
     QCOMPARE(meters[0].last_volume_units, std::optional<qint64>(2147483000));
-    const QList<ReadingRow> rows = store.readings(v.serial_number, at, at.addSecs(1));
+    const QList<ReadingRow> rows = store.readings(QStringLiteral("00a1b2c3d4e5"), at, at.addSecs(1));
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].read_at, at);
     QCOMPARE(rows[0].meter_clock, std::optional<qint64>(1780000000));
     QCOMPARE(rows[0].volume_units, std::optional<qint64>(2147483000));
     QCOMPARE(rows[0].reverse_units, version == 3 ? std::optional<qint64>(-42) : std::nullopt);
     QCOMPARE(rows[0].event, 5);
-    QVERIFY(same_bits(rows[0].factor, v.volume_factor));
-    QCOMPARE(rows[0].decimals, v.factor_decimals);
+    QVERIFY(same_bits(rows[0].factor, v.scale().factor));
+    QCOMPARE(rows[0].decimals, v.scale().decimals);
     QCOMPARE(rows[0].by_serial, by_serial);
 }
 

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(std::optional<qint32>)
+
 namespace {
 
 // The repository's table names the built-in meter's model 0x0C15, factor 0.001.
@@ -30,6 +32,8 @@ class tst_poll : public QObject
 private slots:
     void reads_the_meter_data();
     void reads_the_meter();
+    void archived_reading_without_value_data();
+    void archived_reading_without_value();
     void ends_at_the_first_failure_data();
     void ends_at_the_first_failure();
 };
@@ -39,15 +43,15 @@ void tst_poll::reads_the_meter_data()
     QTest::addColumn<bool>("by_serial");
     QTest::addColumn<int>("version");
     QTest::addColumn<int>("requests");
-    QTest::addColumn<QString>("reverse_volume");
+    QTest::addColumn<std::optional<qint32>>("reverse_units");
     QTest::addColumn<QVector<int>>("blank_lines_after"); // requests (0-based) followed by an empty log line
 
-    QTest::newRow("address, version 3") << false << 3 << 31 << "0.040" << QVector<int>{23};
+    QTest::newRow("address, version 3") << false << 3 << 31 << std::optional<qint32>(40) << QVector<int>{23};
     // The reverse-flow steps pass without a request; the request after each
     // one ends its log line empty.
-    QTest::newRow("address, version 2") << false << 2 << 27 << "" << QVector<int>{15, 18, 21, 24};
-    QTest::newRow("serial, version 3") << true << 3 << 31 << "0.040" << QVector<int>{};
-    QTest::newRow("serial, version 2") << true << 2 << 27 << "" << QVector<int>{};
+    QTest::newRow("address, version 2") << false << 2 << 27 << std::optional<qint32>() << QVector<int>{15, 18, 21, 24};
+    QTest::newRow("serial, version 3") << true << 3 << 31 << std::optional<qint32>(40) << QVector<int>{};
+    QTest::newRow("serial, version 2") << true << 2 << 27 << std::optional<qint32>() << QVector<int>{};
 }
 
 void tst_poll::reads_the_meter()
@@ -55,7 +59,7 @@ void tst_poll::reads_the_meter()
     QFETCH(bool, by_serial);
     QFETCH(int, version);
     QFETCH(int, requests);
-    QFETCH(QString, reverse_volume);
+    QFETCH(std::optional<qint32>, reverse_units);
     QFETCH(QVector<int>, blank_lines_after);
 
     QVector<sim::meter> meters{sim::builtin_meter()};
@@ -72,15 +76,45 @@ void tst_poll::reads_the_meter()
     QCOMPARE(blank, blank_lines_after);
 
     const PollValues &v = poll.values();
-    QCOMPARE(v.protocol_version, version);
-    QCOMPARE(v.software_version, QStringLiteral("1.05"));
+    QCOMPARE(v.protocol_version, std::optional<quint16>(version));
+    QCOMPARE(v.software_version, std::optional<quint16>(0x0105));
     QCOMPARE(v.model.name, QStringLiteral("meter"));
-    QCOMPARE(v.serial_number, QStringLiteral("0012345678ab"));
-    QCOMPARE(v.volume, QStringLiteral("12.346"));
-    QCOMPARE(v.reverse_volume, reverse_volume);
-    QCOMPARE(v.hour.time, QStringLiteral("30.01.2024 15:00:00"));
-    QCOMPARE(v.month.volume, QStringLiteral("12.000"));
-    QCOMPARE(v.compile_time, QStringLiteral("14253000"));
+    QCOMPARE(v.scale(), (VolumeScale{0.001, 3}));
+    QCOMPARE(v.serial, std::optional<SerialBytes>({0x00, 0x12, 0x34, 0x56, 0x78, 0xab}));
+    QCOMPARE(v.volume_units, std::optional<qint32>(12346));
+    QCOMPARE(v.reverse_units, reverse_units);
+    // 30.01.2024 15:00:00 of the meter's wall time
+    QCOMPARE(v.hour.time, std::optional<qint32>(1706626800));
+    QCOMPARE(v.month.volume, std::optional<qint32>(12000));
+    QVERIFY(v.month.holds_value());
+    QCOMPARE(v.compile_time, std::optional<QByteArray>(QByteArray::fromHex("14253000")));
+}
+
+// The meter writes a negative volume or the event 7 into an empty slot.
+void tst_poll::archived_reading_without_value_data()
+{
+    QTest::addColumn<std::optional<qint32>>("volume");
+    QTest::addColumn<int>("event");
+    QTest::addColumn<bool>("holds");
+
+    QTest::newRow("a reading") << std::optional<qint32>(12000) << 0 << true;
+    QTest::newRow("zero") << std::optional<qint32>(0) << 1792 << true;
+    QTest::newRow("negative volume") << std::optional<qint32>(-1) << 0 << false;
+    QTest::newRow("event 7") << std::optional<qint32>(12000) << 7 << false;
+    QTest::newRow("volume not read") << std::optional<qint32>() << 0 << false;
+}
+
+void tst_poll::archived_reading_without_value()
+{
+    QFETCH(std::optional<qint32>, volume);
+    QFETCH(int, event);
+    QFETCH(bool, holds);
+
+    ArchivedReading r;
+    r.time = 1706626800;
+    r.volume = volume;
+    r.event = quint16(event);
+    QCOMPARE(r.holds_value(), holds);
 }
 
 void tst_poll::ends_at_the_first_failure_data()
@@ -107,7 +141,7 @@ void tst_poll::ends_at_the_first_failure()
     QCOMPARE(poll.failure().kind, RunOutcome::Kind::no_answer);
     QCOMPARE(poll.step(), step);
     // What came before the failure stays read.
-    QCOMPARE(poll.values().protocol_version, silent_from > 0 ? 3 : -1);
+    QCOMPARE(poll.values().protocol_version, silent_from > 0 ? std::optional<quint16>(3) : std::nullopt);
 }
 
 QTEST_MAIN(tst_poll)

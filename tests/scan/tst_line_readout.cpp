@@ -1,9 +1,9 @@
 // The pass over a line of meters and the clock setting against stand-in
 // meters in the test process: who is asked when, how, and what each row says.
-#include "meter/quantity.h"
 #include "meter/write_values.h"
 #include "meter_device.h"
 #include "model/outcome_words.h"
+#include "model/quantity.h"
 #include "scan/line_readout.h"
 
 #include <QMap>
@@ -121,7 +121,7 @@ void tst_line_readout::addressing()
     QCOMPARE(turns_of(drive(readout, meters)), turns);
     for (const MeterReadout &m : readout.meters()) {
         QCOMPARE(outcome_words(m.outcome), QStringLiteral("OK"));
-        QCOMPARE(m.values.serial_number, serials[int(&m - &readout.meters()[0])]);
+        QCOMPARE(quantity::serial_number(m.values.serial), serials[int(&m - &readout.meters()[0])]);
     }
 }
 

@@ -1,5 +1,6 @@
 // The search's pure parts: the address range, the waits and the rows.
 #include "meter/model_table.h"
+#include "model/scan_rows.h"
 #include "scan/scan_plan.h"
 
 #include <QtTest>

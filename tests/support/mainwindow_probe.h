@@ -10,6 +10,7 @@
 #include "meter/poll.h"
 #include "meter/write.h"
 #include "model/meter_model.h"
+#include "model/quantity.h"
 #include "windows/archive_job.h"
 #include "windows/journal_link.h"
 #include "windows/mainwindow.h"
@@ -36,16 +37,19 @@ public:
     // Waits, resends and give-ups on the line since the window was made.
     const LineStats &line_stats() const { return w.line.exchanger->stats(); }
     const MeterModel &meter() const { return *w.meter; }
-    double volume_factor() const { return w.meter->poll().volume_factor; }
-    int factor_decimals() const { return w.meter->poll().factor_decimals; }
-    QString build_number() const { return w.meter->poll().build_number; }
-    QString compile_date() const { return w.meter->poll().compile_date; }
-    QString compile_time() const { return w.meter->poll().compile_time; }
+    double volume_factor() const { return w.meter->poll().scale().factor; }
+    int factor_decimals() const { return w.meter->poll().scale().decimals; }
+    QString build_number() const { return quantity::number(w.meter->poll().build_number); }
+    QString compile_date() const { return quantity::build(w.meter->poll().compile_date); }
+    QString compile_time() const { return quantity::build(w.meter->poll().compile_time); }
     journal::Writer *journal() const { return w.journal->writer(); }
 
     // The service report, written where the file dialog would have put it.
     bool save_report(const QString &path, QString *error) { return w.save_report(path, error); }
-    QString report_file_name() const { return ::report_file_name(w.meter->poll().serial_number, QDate::currentDate()); }
+    QString report_file_name() const
+    {
+        return ::report_file_name(quantity::serial_number(w.meter->poll().serial), QDate::currentDate());
+    }
 
     // The status line as any run sets it.
     void set_status(const QString &text) { w.set_status(text); }
@@ -54,7 +58,7 @@ public:
     void set_port_name(const QString &name) { w.port_settings.port_name = name; }
 
     // Build information as if a poll had read it.
-    void set_build_texts(const QString &number, const QString &date, const QString &time)
+    void set_build(quint16 number, const QByteArray &date, const QByteArray &time)
     {
         PollValues v = w.meter->poll();
         v.build_number = number;
