@@ -79,6 +79,8 @@ class tst_collect : public QObject
     Q_OBJECT
 private slots:
     void once_into_sqlite();
+    void late_answer_after_give_up_data();
+    void late_answer_after_give_up();
     void consumption_over_two_rounds();
     void second_collector_on_sqlite_stops();
     void refused_before_reading_data();
@@ -129,6 +131,44 @@ void tst_collect::once_into_sqlite()
     QCOMPARE(again.code, 1);
     QCOMPARE(column(db, "SELECT count(*) FROM archive_records GROUP BY serial"), records);
     QCOMPARE(column(db, "SELECT count(*) FROM readings"), QStringList{"4"});
+}
+
+// The third request goes unanswered and its resend is answered late, on a
+// serial line with short waits: whether that answer comes within the
+// resend's wait or after the give-up, no later request takes it for its own,
+// and the journal keeps what the meter holds.
+void tst_collect::late_answer_after_give_up_data()
+{
+    QTest::addColumn<int>("late_ms");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("within the resend's wait") << 350 << "OK";
+    QTest::newRow("after the give-up") << 600 << "OK, со второго раза";
+}
+
+void tst_collect::late_answer_after_give_up()
+{
+    QFETCH(int, late_ms);
+    QFETCH(QString, outcome);
+    SimLine sim;
+    QVERIFY2(sim.start({},
+                       QString("address = 1\nserial = 000000000001\nfault = silence count=1 after=2\n"
+                               "fault = delay %1 count=1 after=3\n")
+                           .arg(late_ms)),
+             qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(MODELS_CSV, dir.filePath("models_counter.csv")));
+    QVERIFY(write_file(dir.filePath("lines.json"),
+                       QString(R"({"lines": [{"name": "A", "port": "%1", "ok_ms": 100, "fail_ms": 100,
+  "meters": [{"address": 1, "label": "кв. 1"}]}]})")
+                           .arg(sim.program_port())
+                           .toUtf8()));
+    const Run run = collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path());
+    QVERIFY2(run.out.startsWith("A\tкв. 1\tадрес 1\t12.346 м3\t"), qPrintable(run.out));
+    QVERIFY2(run.out.split('\n').value(0).contains("\t" + outcome + "; архив: 672 записей"), qPrintable(run.out));
+    QCOMPARE(run.code, 0);
+    QCOMPARE(
+        column(dir.filePath("r.sqlite"), "SELECT protocol_version || ' ' || model_code || ' ' || factor FROM meters"),
+        QStringList{"3 3093 0.001"});
 }
 
 // Two rounds with the stand-ins' volumes moved on between them; the meter
