@@ -32,6 +32,8 @@ private slots:
     void reads_the_meter();
     void ends_at_the_first_failure_data();
     void ends_at_the_first_failure();
+    void unknown_version_is_refused_data();
+    void unknown_version_is_refused();
 };
 
 void tst_poll::reads_the_meter_data()
@@ -108,6 +110,29 @@ void tst_poll::ends_at_the_first_failure()
     QCOMPARE(poll.step(), step);
     // What came before the failure stays read.
     QCOMPARE(poll.values().protocol_version, silent_from > 0 ? 3 : -1);
+}
+
+// Only versions 2 and 3 exist: any other answer to the first request is
+// bad data, kept nowhere and sizing nothing after it.
+void tst_poll::unknown_version_is_refused_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::newRow("0x1205, an identifier's value") << 0x1205;
+    QTest::newRow("4") << 4;
+    QTest::newRow("0") << 0;
+}
+
+void tst_poll::unknown_version_is_refused()
+{
+    QFETCH(int, version);
+    QVector<sim::meter> meters{sim::builtin_meter()};
+    meters[0].version = version;
+    PollEngine poll(target(false), models);
+    QCOMPARE(run_in_process(poll, meters, -1).size(), 1);
+    QVERIFY(poll.finished());
+    QVERIFY(!poll.complete());
+    QCOMPARE(poll.failure(), ExchangeOutcome::Kind::bad_answer);
+    QCOMPARE(poll.values().protocol_version, -1);
 }
 
 QTEST_MAIN(tst_poll)
