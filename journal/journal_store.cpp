@@ -226,6 +226,8 @@ bool Store::open()
         return false; // a store given up stays so; a new one tries again
     if (settings.backend == Backend::sqlite) {
         const QFileInfo file(settings.file);
+        if (file.isDir())
+            return fail(Fault::folder, settings.file);
         if (file.exists()) {
             // The permissions as the owner set them, root or not: a journal
             // made read-only is kept read-only.
@@ -634,6 +636,21 @@ int Store::lines_left(qint64 round)
     QSqlQuery query(db);
     // A line already claimed for a later round was read in this one.
     query.prepare(QStringLiteral("SELECT count(*) FROM line_claims WHERE round < ? OR (round = ? AND done = 0)"));
+    query.bindValue(0, round);
+    query.bindValue(1, round);
+    if (!query.exec() || !query.next()) {
+        fail_with(query.lastError());
+        return -1;
+    }
+    return query.value(0).toInt();
+}
+
+int Store::lines_read_in(qint64 round)
+{
+    if (!ready && !open())
+        return -1;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT count(*) FROM line_claims WHERE round > ? OR (round = ? AND done = 1)"));
     query.bindValue(0, round);
     query.bindValue(1, round);
     if (!query.exec() || !query.next()) {
