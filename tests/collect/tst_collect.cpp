@@ -83,6 +83,9 @@ private slots:
     void late_answer_after_give_up();
     void consumption_over_two_rounds();
     void second_collector_on_sqlite_stops();
+    void journal_not_kept_data();
+    void journal_not_kept();
+    void stopped_mid_round();
     void refused_before_reading_data();
     void refused_before_reading();
 };
@@ -259,6 +262,91 @@ void tst_collect::second_collector_on_sqlite_stops()
     QVERIFY2(second.out.contains("уже пишет другой сборщик (процесс " + QString::number(first.processId())),
              qPrintable(second.out));
     QVERIFY(!second.out.contains("Круг"));
+}
+
+// A journal that cannot be kept is named for what it is, the meters are
+// still read, and each reading is named as not kept.
+void tst_collect::journal_not_kept_data()
+{
+    QTest::addColumn<QString>("journal");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("read-only") << "ro/r.sqlite"
+                               << "только для чтения";
+    QTest::newRow("a folder") << "folder"
+                              << "— папка, а не файл";
+    QTest::newRow("damaged") << "damaged.sqlite"
+                             << "поврежден";
+}
+
+void tst_collect::journal_not_kept()
+{
+    QFETCH(QString, journal);
+    QFETCH(QString, said);
+    SimLine sim;
+    QVERIFY2(sim.start_tcp({}, "address = 1\nserial = 000000000001\n"), qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(write_file(
+        dir.filePath("lines.json"),
+        QString(R"({"lines": [{"name": "A", "host": "127.0.0.1", "tcp_port": %1, "meters": [{"address": 1}]}]})")
+            .arg(sim.tcp_port())
+            .toUtf8()));
+    QVERIFY(QDir(dir.path()).mkpath("folder"));
+    QByteArray damaged("SQLite format 3\0", 16);
+    damaged += QByteArray(4080, '\x5a');
+    QVERIFY(write_file(dir.filePath("damaged.sqlite"), damaged));
+    // A journal the collector wrote before, then made read-only with its folder.
+    QVERIFY(QDir(dir.path()).mkpath("ro"));
+    QCOMPARE(collect({"lines.json", "--once", "--journal", "ro/r.sqlite"}, dir.path()).code, 0);
+    QVERIFY(QFile::setPermissions(dir.filePath("ro/r.sqlite"), QFile::ReadOwner | QFile::ReadUser));
+    QVERIFY(QFile::setPermissions(dir.filePath("ro"),
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadUser | QFile::ExeUser));
+    const auto writable = qScopeGuard(
+        [&] { QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+
+    const Run run = collect({"lines.json", "--once", "--journal", journal}, dir.path());
+    QCOMPARE(run.code, 1);
+    const QStringList lines = run.out.split('\n');
+    QVERIFY2(lines.value(0).startsWith("Журнал " + QDir(dir.path()).filePath(journal) + " " + said),
+             qPrintable(run.out));
+    QVERIFY2(!run.out.contains("другой сборщик"), qPrintable(run.out));
+    QVERIFY2(lines.filter(QRegularExpression("^A\t\tадрес 1\t12346 ед.\t.*\tOK")).size() == 1, qPrintable(run.out));
+    QVERIFY2(lines.filter(QRegularExpression("^Не записано в журнал: показания 000000000001 от ")).size() == 1,
+             qPrintable(run.out));
+}
+
+// Stopped as a service is, with the second meter not yet read: that meter is
+// named and the exit code says the round was not whole.
+void tst_collect::stopped_mid_round()
+{
+    SimLine sim;
+    QVERIFY2(sim.start_tcp({},
+                           "address = 1\nserial = 000000000001\n"
+                           "[meter]\naddress = 2\nserial = 000000000002\nfault = delay 200\n"),
+             qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(write_file(dir.filePath("lines.json"),
+                       QString(R"({"lines": [{"name": "A", "host": "127.0.0.1", "tcp_port": %1,
+  "meters": [{"address": 1, "label": "кв. 1"}, {"address": 2, "label": "кв. 2"}]}]})")
+                           .arg(sim.tcp_port())
+                           .toUtf8()));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(qEnvironmentVariable("METER_COLLECT"), {"lines.json", "--once", "--journal", "r.sqlite"});
+    const auto kill = qScopeGuard([&] {
+        p.kill();
+        p.waitForFinished();
+    });
+    QByteArray out;
+    QTRY_VERIFY2_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("кв. 1"), out.constData(), 30000);
+    p.terminate();
+    QVERIFY(p.waitForFinished(90000));
+    out += p.readAllStandardOutput();
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(out.contains("Круг 1 остановлен: считано 1 из 2 счетчиков\nНе считаны:\n  A / кв. 2 (адрес 2): сбор"
+                          " остановлен\n"),
+             out.constData());
+    QCOMPARE(column(dir.filePath("r.sqlite"), "SELECT serial FROM readings"), QStringList{"000000000001"});
 }
 
 void tst_collect::refused_before_reading_data()
