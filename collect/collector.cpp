@@ -401,7 +401,7 @@ QStringList Collector::unread_meters(int *total, int *read, const QString &pendi
 int Collector::interrupt()
 {
     if (!round_active)
-        return 0;
+        return once_code; // a --once round over: its own code, though its end is still on its way
     round_active = false;
     claim_timer->stop();
     renew_timer->stop();
@@ -443,7 +443,8 @@ void Collector::round_over()
         print(tr("Не записаны в журнал:\n  ") + unkept.join(QStringLiteral("\n  ")));
     const bool whole = unread.isEmpty() && written && !journal_failed;
     if (options.every_s <= 0) {
-        emit done(whole ? 0 : 1);
+        once_code = whole ? 0 : 1;
+        emit done(once_code);
         return;
     }
     // The next round at the next multiple of the period, as every collector counts it.

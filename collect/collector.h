@@ -105,6 +105,7 @@ private:
     bool round_checked = false;         // --once: the round's number looked up in the claims
     QSet<QPair<int, int>> final_meters; // line, meter: told with their outcome for the round
     QSet<int> faults_told;              // journal::Fault: each said once
+    int once_code = 0;                  // --once: the exit code of the round over
     int journal_limit = 64;
 };
 
