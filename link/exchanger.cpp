@@ -10,8 +10,9 @@
 namespace {
 
 constexpr int max_late_factor = 3;
-// A late answer is looked for this many of its request's whole waits after it left.
-constexpr int late_answer_waits = 2;
+// A late answer is looked for this many of its request's whole waits after it
+// left: a meter that missed its wait may well take twice as long again.
+constexpr int late_answer_waits = 3;
 // A line that never falls quiet (another master, a babbling device) holds the
 // next request back no longer than this many quiet waits.
 constexpr int max_quiet_waits = 4;
@@ -427,8 +428,8 @@ void Exchanger::start_quiet()
 }
 
 // A request given up on may still be answered: up to three failure periods
-// after it last left, and at least twice its whole wait, so that an answer
-// nearly as late again as the wait it missed finds the line held back.
+// after it last left, and at least three of its whole waits, so that an answer
+// twice as late as the wait it missed still finds the line held back.
 qint64 Exchanger::late_answer_allowance_ms() const
 {
     return std::max(qint64(max_late_factor) * rules.fail_ms, qint64(late_answer_waits) * whole_wait_ms);

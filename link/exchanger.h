@@ -34,8 +34,8 @@ struct LineStats
 // Modbus RTU answers carry no transaction number, so an answer that comes
 // late could pass for the answer to the next request. After a request that
 // was resent or given up, the meter may still answer it (once per time it was
-// sent), up to three failure periods after it last left and at least twice
-// the request's whole wait (a resend waits as long as the first send). The
+// sent), up to three failure periods after it last left and at least three
+// of the request's whole waits (a resend waits as long as the first send). The
 // next request therefore leaves only once that time is over and the line has
 // been quiet for the failure period; whatever arrives meanwhile is dropped.
 // Bytes that arrive with no request outstanding show a meter slower than

@@ -90,10 +90,10 @@ void tst_exchanger::outcomes_data()
         << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 1300}, {LineTrick::late, 300}}
         << kinds({Kind::no_answer, Kind::answered}) << 3 << 400 << -1 << false;
     // The same with the failure period short beside the line's own wait, as
-    // the collector asks: the late answer comes after the give-up, before
-    // the next request's own.
+    // the collector asks: the late answer comes after the give-up, twice the
+    // resend's wait (460 ms) after it, and before the next request's own.
     QTest::newRow("answer to the resend after the give-up, short failure period")
-        << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 700}, {LineTrick::late, 400}}
+        << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 1000}, {LineTrick::late, 400}}
         << kinds({Kind::no_answer, Kind::answered}) << 3 << 120 << -1 << true;
     // A resend waits as long as its request did at first (220 ms and two
     // failure periods), not only the line's own wait.
