@@ -25,8 +25,10 @@ ArchiveReader::ArchiveReader(int version, const MeterTarget &target, const QVect
     if (wanted.isEmpty())
         wanted = {archive_geometry::hourly, archive_geometry::daily, archive_geometry::monthly};
     reading.type = wanted.first();
-    if (version != 0 && !archive_geometry::is_supported_version(version))
+    if (version != 0 && !archive_geometry::is_supported_version(version)) {
         state = State::failed;
+        failed_with = RunOutcome::Kind::bad_answer;
+    }
 }
 
 ArchiveReader::ArchiveReader(const MeterTarget &target, const QStringList &model_table)
@@ -95,8 +97,11 @@ void ArchiveReader::conclude(const ExchangeOutcome &outcome)
     }
     if (protocol_version == 0) {
         protocol_version = word_at(outcome.answer, modbus::read_data_offset(meter.by_serial));
-        if (version_unsupported())
+        // No archive is sized by a version other than 2 or 3: the answer is bad data.
+        if (version_unsupported()) {
             state = State::failed;
+            failed_with = RunOutcome::Kind::bad_answer;
+        }
         return;
     }
     if (ask_model && !asked_code) {

@@ -1,5 +1,6 @@
 #include "collect/collect_options.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace collect {
@@ -37,56 +38,85 @@ QString usage()
 
 std::optional<Options> parse_options(const QStringList &arguments, QString *error)
 {
-    Options o;
-    bool once = false;
     const auto fail = [error](const QString &text) {
         *error = text;
         return std::nullopt;
     };
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments.at(i);
-        const auto value = [&](int n) { return i + n < arguments.size() ? arguments.at(i + n) : QString(); };
-        const auto seconds = [&](int low, int *out) {
-            bool ok = false;
-            *out = value(1).toInt(&ok);
-            ++i;
-            return ok && *out >= low;
-        };
-        if (a == QLatin1String("--once")) {
-            once = true;
-        } else if (a == QLatin1String("--every")) {
-            if (!seconds(1, &o.every_s))
-                return fail(tr("--every: ожидается число секунд больше 0"));
-        } else if (a == QLatin1String("--set-clock-over")) {
-            if (!seconds(0, &o.clock_limit_s))
-                return fail(tr("--set-clock-over: ожидается число секунд"));
-        } else if (a == QLatin1String("--journal")) {
-            o.journal = value(1);
-            ++i;
-            if (o.journal.isEmpty())
-                return fail(tr("--journal: ожидается файл или postgresql://..."));
-        } else if (a == QLatin1String("--out")) {
-            o.out = value(1);
-            ++i;
-            if (o.out.isEmpty())
-                return fail(tr("--out: ожидается имя файла"));
-        } else if (a == QLatin1String("--consumption")) {
-            o.consumption = true;
-            o.from = moment(value(1));
-            o.to = moment(value(2));
-            if (!o.from.isValid() || !o.to.isValid() || o.from >= o.to)
-                return fail(tr("--consumption: ожидаются две даты ГГГГ-ММ-ДД [ЧЧ:ММ], первая раньше второй"));
-            i += 2;
-        } else if (a.startsWith(QLatin1String("--")) || !o.lines_file.isEmpty()) {
-            return fail(tr("непонятный аргумент %1").arg(a));
-        } else {
-            o.lines_file = a;
+    // Each option with a value, and what is said when its value is missing or wrong.
+    const QCommandLineOption every(QStringLiteral("every"), QString(), QStringLiteral("seconds"));
+    const QCommandLineOption clock_over(QStringLiteral("set-clock-over"), QString(), QStringLiteral("seconds"));
+    const QCommandLineOption journal(QStringLiteral("journal"), QString(), QStringLiteral("journal"));
+    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("file"));
+    const QList<QPair<QCommandLineOption, QString>> valued{
+        {every, tr("--every: ожидается число секунд больше 0")},
+        {clock_over, tr("--set-clock-over: ожидается число секунд")},
+        {journal, tr("--journal: ожидается файл или postgresql://...")},
+        {out, tr("--out: ожидается имя файла")},
+    };
+    const QCommandLineOption once(QStringLiteral("once"));
+    const QCommandLineOption consumption(QStringLiteral("consumption"));
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({every, clock_over, journal, out, once, consumption});
+    // The parser wants the program's name first.
+    if (!parser.parse(QStringList{QStringLiteral("configurator-collect")} + arguments)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().constFirst();
+            QString given = name;
+            for (const QString &a : arguments) {
+                if (a == QLatin1String("--") + name || a == QLatin1String("-") + name
+                    || a.startsWith(QLatin1String("--") + name + QLatin1Char('=')))
+                    given = a;
+            }
+            return fail(tr("непонятный аргумент %1").arg(given));
         }
+        // A value left out: only the last argument can want one.
+        const QString last = arguments.value(arguments.size() - 1);
+        for (const auto &option : valued) {
+            if (last == QLatin1String("--") + option.first.names().constFirst())
+                return fail(option.second);
+        }
+        return fail(parser.errorText());
     }
+    const auto seconds = [&](const QCommandLineOption &option, int low, int *value) {
+        bool ok = false;
+        *value = parser.value(option).toInt(&ok);
+        return ok && *value >= low;
+    };
+
+    Options o;
+    if (parser.isSet(every) && !seconds(every, 1, &o.every_s))
+        return fail(valued.at(0).second);
+    if (parser.isSet(clock_over) && !seconds(clock_over, 0, &o.clock_limit_s))
+        return fail(valued.at(1).second);
+    for (int i = 2; i < valued.size(); ++i) {
+        if (parser.isSet(valued.at(i).first) && parser.value(valued.at(i).first).isEmpty())
+            return fail(valued.at(i).second);
+    }
+    o.journal = parser.value(journal);
+    o.out = parser.value(out);
+    o.consumption = parser.isSet(consumption);
+    QStringList positional = parser.positionalArguments();
+    if (o.consumption) {
+        // FROM and TO, and nothing else.
+        if (positional.size() > 2)
+            return fail(tr("--consumption берет только --journal и --out"));
+        o.from = moment(positional.value(0));
+        o.to = moment(positional.value(1));
+        if (positional.size() < 2 || !o.from.isValid() || !o.to.isValid() || o.from >= o.to)
+            return fail(tr("--consumption: ожидаются две даты ГГГГ-ММ-ДД [ЧЧ:ММ], первая раньше второй"));
+        positional.clear();
+    } else if (!positional.isEmpty()) {
+        o.lines_file = positional.takeFirst();
+    }
+    if (!positional.isEmpty())
+        return fail(tr("непонятный аргумент %1").arg(positional.constFirst()));
+    const bool once_set = parser.isSet(once);
     if (o.journal.isEmpty())
         return fail(tr("не указан журнал (--journal)"));
     if (o.consumption) {
-        if (!o.lines_file.isEmpty() || once || o.every_s > 0 || o.clock_limit_s >= 0)
+        if (once_set || o.every_s > 0 || o.clock_limit_s >= 0)
             return fail(tr("--consumption берет только --journal и --out"));
         return o;
     }
@@ -94,7 +124,7 @@ std::optional<Options> parse_options(const QStringList &arguments, QString *erro
         return fail(tr("--out только с --consumption"));
     if (o.lines_file.isEmpty())
         return fail(tr("не указан файл линий"));
-    if (once == (o.every_s > 0))
+    if (once_set == (o.every_s > 0))
         return fail(tr("нужен один из --once и --every"));
     return o;
 }

@@ -67,14 +67,20 @@ bool Collector::start()
         sqlite_lock = std::make_unique<QLockFile>(connection.file + QStringLiteral(".collector"));
         sqlite_lock->setStaleLockTime(0);
         if (!sqlite_lock->tryLock(0)) {
-            qint64 pid = 0;
-            QString host, application;
-            sqlite_lock->getLockInfo(&pid, &host, &application);
-            print(tr("Журнал %1 уже пишет другой сборщик (процесс %2 на %3); этот останавливается")
-                      .arg(journal_place(connection))
-                      .arg(pid)
-                      .arg(host));
-            return false;
+            // A folder that may not be written holds no other collector's
+            // lock either: the journal says why it is not kept.
+            if (sqlite_lock->error() != QLockFile::LockFailedError) {
+                sqlite_lock.reset();
+            } else {
+                qint64 pid = 0;
+                QString host, application;
+                sqlite_lock->getLockInfo(&pid, &host, &application);
+                print(tr("Журнал %1 уже пишет другой сборщик (процесс %2 на %3); этот останавливается")
+                          .arg(journal_place(connection))
+                          .arg(pid)
+                          .arg(host));
+                return false;
+            }
         }
     }
     holder = QStringLiteral("%1:%2").arg(QSysInfo::machineHostName()).arg(QCoreApplication::applicationPid());
@@ -103,7 +109,11 @@ void Collector::start_writer()
     writer = std::make_unique<journal::Writer>(connection, journal_limit);
     connect(writer.get(), &journal::Writer::fault, this, [this](journal::Fault fault, const QString &detail) {
         journal_failed = true;
-        print(journal_fault_text(fault, connection) + QStringLiteral(" (") + detail + QLatin1Char(')'));
+        tell_fault(fault, detail);
+    });
+    connect(writer.get(), &journal::Writer::not_kept, this, [this](const QString &what) {
+        journal_failed = true;
+        print(tr("Не записано в журнал: %1").arg(what));
     });
     connect(writer.get(), &journal::Writer::dropped, this, [this](const QString &what) {
         journal_failed = true;
@@ -123,6 +133,14 @@ void Collector::start_writer()
     writer->wait_written(journal_wait_ms);
 }
 
+void Collector::tell_fault(journal::Fault fault, const QString &detail)
+{
+    if (faults_told.contains(int(fault)))
+        return;
+    faults_told.insert(int(fault));
+    print(journal_fault_text(fault, connection) + QStringLiteral(" (") + detail + QLatin1Char(')'));
+}
+
 bool Collector::stop()
 {
     if (!writer)
@@ -138,6 +156,7 @@ void Collector::start_round()
     // A journal given up is tried afresh each round: the server may be back.
     if (!writer->available()) {
         writer->finish(1000);
+        faults_told.clear();
         start_writer();
         journal_failed = false;
     }
@@ -146,9 +165,16 @@ void Collector::start_round()
     round_exchanges = 0;
     rounds.clear();
     unmarked.clear();
+    final_meters.clear();
     round_active = true;
-    const qint64 period_s = options.every_s > 0 ? options.every_s : 60;
-    round_key = QDateTime::currentSecsSinceEpoch() / period_s;
+    claims_given_up = false;
+    round_checked = options.every_s > 0;
+    const qint64 period_ms = qint64(options.every_s > 0 ? options.every_s : 60) * 1000;
+    // A timer that fires a little early still starts the next round.
+    const qint64 previous = round_key;
+    round_key = QDateTime::currentMSecsSinceEpoch() / period_ms * period_ms;
+    if (round_number > 1)
+        round_key = qMax(round_key, previous + period_ms);
     // What the journal already holds decides which archives are due.
     newest.clear();
     {
@@ -183,7 +209,7 @@ void Collector::start_line(int index)
 // for lines whose collector has stopped renewing its lease.
 void Collector::claim_more()
 {
-    if (!round_active)
+    if (!round_active || claims_given_up)
         return;
     if (!claims) {
         claims = std::make_unique<journal::Store>(connection);
@@ -191,18 +217,50 @@ void Collector::claim_more()
         for (const LineEntry &line : qAsConst(lines.lines))
             names << line.name;
         if (!claims->add_lines(names)) {
+            const journal::Fault fault = claims->fault();
+            // --once: a login turned away (or a journal that cannot be kept)
+            // is not mended by waiting, and a server away is waited for only so long.
+            if (options.every_s <= 0 && fault != journal::Fault::unreachable) {
+                tell_fault(fault, claims->detail());
+                claims.reset();
+                give_up_claims(fault == journal::Fault::refused ? tr("сервер журнала отклонил вход")
+                                                                : tr("журнал не ведется"));
+                return;
+            }
             claims_lost(); // asked again in a second
             claim_timer->setInterval(1000);
+            if (options.every_s <= 0 && claims_away_for.elapsed() >= journal_wait_ms)
+                give_up_claims(tr("нет связи с журналом"));
             return;
         }
         if (claims_away) {
             claims_away = false;
             print(tr("Сервер журнала %1 снова доступен; линии круга раздаются дальше").arg(journal_place(connection)));
         }
+        // A journal given up before any line was read is tried afresh now that it answers.
+        if (!writer->available() && rounds.empty()) {
+            writer->finish(1000);
+            faults_told.clear();
+            start_writer();
+            journal_failed = false;
+        }
     }
     mark_read();
     if (!claims)
         return;
+    if (!round_checked) {
+        // A --once in a minute whose round was read already (an earlier
+        // --once) reads a round of its own: it must not find its lines done.
+        const int read = claims->lines_read_in(round_key);
+        if (read < 0) {
+            claims_lost();
+            claim_timer->setInterval(1000);
+            return;
+        }
+        round_checked = true;
+        if (read > 0)
+            round_key = QDateTime::currentMSecsSinceEpoch();
+    }
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const std::optional<QString> line = claims->claim_line(round_key, holder, now, now + lease_ms);
     if (!line) {
@@ -236,16 +294,29 @@ void Collector::claims_lost()
 {
     if (!claims_away) {
         claims_away = true;
+        claims_away_for.start();
         print(tr("Сервер журнала %1 потерян (%2); линии круга ждут его")
                   .arg(journal_place(connection), claims ? claims->detail() : QString()));
     }
     claims.reset();
 }
 
+// --once without the claims: the lines this collector reads are finished,
+// the others are named as not read.
+void Collector::give_up_claims(const QString &why)
+{
+    claims_given_up = true;
+    unclaimed_why = why;
+    claim_timer->stop();
+    renew_timer->stop();
+    check_round_over();
+}
+
 void Collector::meter_done(int line, int meter, bool final)
 {
     if (!final)
         return;
+    final_meters.insert({line, meter});
     const LineRound &round = *rounds.at(line);
     print(meter_line(round.line(), round.line().meters.at(meter), round.reports().at(size_t(meter))));
 }
@@ -280,7 +351,7 @@ void Collector::check_round_over()
         if (!round.second->finished())
             return;
     }
-    if (shared()) {
+    if (shared() && !claims_given_up) {
         // Others may still be reading, or may have died holding lines.
         if (!claims || !unmarked.isEmpty() || claims->lines_left(round_key) != 0)
             return;
@@ -291,27 +362,66 @@ void Collector::check_round_over()
     round_over();
 }
 
+// The meters of this round not read: those of the lines read here whose
+// turn ended without a reading, those whose turn had not ended (`pending`),
+// and, when the claims were given up, those of the lines never claimed.
+QStringList Collector::unread_meters(int *total, int *read, const QString &pending) const
+{
+    QStringList unread;
+    const auto name = [](const LineEntry &line, const MeterEntry &meter, const QString &why) {
+        return QStringLiteral("  %1 / %2 (%3): %4").arg(line.name, meter.label, meter.id_text(), why);
+    };
+    for (int i = 0; i < lines.lines.size(); ++i) {
+        const LineEntry &line = lines.lines.at(i);
+        const auto found = rounds.find(i);
+        if (found == rounds.end()) {
+            if (!claims_given_up)
+                continue; // another collector's, or nobody's yet
+            for (const MeterEntry &meter : line.meters) {
+                ++*total;
+                unread << name(line, meter, tr("линия не роздана: %1").arg(unclaimed_why));
+            }
+            continue;
+        }
+        const LineRound *round = found->second.get();
+        for (int m = 0; m < int(round->reports().size()); ++m) {
+            ++*total;
+            const MeterReport &report = round->reports().at(size_t(m));
+            if (report.read) {
+                ++*read;
+                continue;
+            }
+            unread << name(line, line.meters.at(m), final_meters.contains({i, m}) ? report.outcome : pending);
+        }
+    }
+    return unread;
+}
+
+int Collector::interrupt()
+{
+    if (!round_active)
+        return once_code; // a --once round over: its own code, though its end is still on its way
+    round_active = false;
+    claim_timer->stop();
+    renew_timer->stop();
+    int total = 0;
+    int read = 0;
+    const QStringList unread = unread_meters(&total, &read, tr("сбор остановлен"));
+    print(tr("Круг %1 остановлен: считано %2 из %3 счетчиков").arg(round_number).arg(read).arg(total));
+    if (unread.isEmpty())
+        return 0;
+    print(tr("Не считаны:\n") + unread.join(QLatin1Char('\n')));
+    return 1;
+}
+
 void Collector::round_over()
 {
     const double seconds = round_clock.elapsed() / 1000.0;
     int total = 0;
     int read = 0;
-    QStringList unread;
-    for (const auto &entry : rounds) {
-        const LineRound *round = entry.second.get();
-        round_exchanges += round->exchanges();
-        for (int m = 0; m < int(round->reports().size()); ++m) {
-            ++total;
-            const MeterReport &report = round->reports().at(size_t(m));
-            if (report.read) {
-                ++read;
-                continue;
-            }
-            const MeterEntry &meter = round->line().meters.at(m);
-            unread << QStringLiteral("  %1 / %2 (%3): %4")
-                          .arg(round->line().name, meter.label, meter.id_text(), report.outcome);
-        }
-    }
+    for (const auto &entry : rounds)
+        round_exchanges += entry.second->exchanges();
+    const QStringList unread = unread_meters(&total, &read, QString());
     // --once: what is queued is written before the end, within a bound, and
     // what never was is named.
     QStringList unkept;
@@ -321,7 +431,7 @@ void Collector::round_over()
               .arg(round_number)
               .arg(read)
               .arg(total)
-              .arg(rounds.size())
+              .arg(int(rounds.size()))
               .arg(seconds, 0, 'f', 1)
               .arg(round_exchanges));
     if (!unread.isEmpty())
@@ -332,11 +442,12 @@ void Collector::round_over()
         print(tr("Не записаны в журнал:\n  ") + unkept.join(QStringLiteral("\n  ")));
     const bool whole = unread.isEmpty() && written && !journal_failed;
     if (options.every_s <= 0) {
-        emit done(whole ? 0 : 1);
+        once_code = whole ? 0 : 1;
+        emit done(once_code);
         return;
     }
     // The next round at the next multiple of the period, as every collector counts it.
-    const qint64 next_ms = (round_key + 1) * qint64(options.every_s) * 1000;
+    const qint64 next_ms = round_key + qint64(options.every_s) * 1000;
     const qint64 wait_ms = qMax<qint64>(0, next_ms - QDateTime::currentMSecsSinceEpoch());
     QTimer::singleShot(int(wait_ms), this, &Collector::start_round);
 }

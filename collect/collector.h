@@ -29,9 +29,11 @@ namespace collect {
 // On a PostgreSQL journal several collectors with the same lines file share
 // a round: each claims lines one by one (journal::Store::claim_line) and
 // renews its leases while it reads them; lines whose lease ran out are
-// claimed again until every line of the round is read. Rounds are numbered
-// by the clock (multiples of --every, or of a minute with --once), so that
-// collectors on several machines agree on them. An SQLite journal has one
+// claimed again until every line of the round is read. A round is numbered
+// by the moment it starts, in milliseconds: a multiple of --every, or with
+// --once the minute's start, so that collectors on several machines agree on
+// them; a --once that finds that round's lines read already starts a round
+// of its own, numbered by its own moment. An SQLite journal has one
 // collector: a second one finds the lock taken and stops.
 class Collector : public QObject
 {
@@ -43,6 +45,9 @@ public:
 
     // False, having said why, when another collector holds the SQLite journal.
     bool start();
+    // Stopped (SIGTERM, Ctrl+C): the meters of the round not read are named;
+    // the exit code, 1 when a round was cut short.
+    int interrupt();
     // The end: what the journal has queued is written within a bound; false,
     // having named them, when some reads were never kept.
     bool stop();
@@ -69,6 +74,9 @@ private:
     void claims_lost();
     void check_round_over();
     void round_over();
+    void give_up_claims(const QString &why);
+    QStringList unread_meters(int *total, int *read, const QString &pending) const;
+    void tell_fault(journal::Fault fault, const QString &detail);
     bool shared() const { return connection.backend == journal::Backend::postgresql; }
 
     Options options;
@@ -91,6 +99,13 @@ private:
     int round_exchanges = 0;
     bool journal_failed = false;
     bool claims_away = false; // the claims' server lost and not yet back
+    QElapsedTimer claims_away_for;
+    bool claims_given_up = false;       // --once: the round ends without the lines not yet claimed
+    QString unclaimed_why;              // the claims given up: why
+    bool round_checked = false;         // --once: the round's number looked up in the claims
+    QSet<QPair<int, int>> final_meters; // line, meter: told with their outcome for the round
+    QSet<int> faults_told;              // journal::Fault: each said once
+    int once_code = 0;                  // --once: the exit code of the round over
     int journal_limit = 64;
 };
 

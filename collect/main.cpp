@@ -30,13 +30,17 @@ void stop_requested(int)
 }
 
 // SIGTERM (a service stopped) and SIGINT end the event loop, so that what
-// the journal has queued is written before the end.
-void quit_on_signals(QCoreApplication *app)
+// the journal has queued is written before the end; the meters of a round cut
+// short are named, and the exit code says so.
+void quit_on_signals(QCoreApplication *app, collect::Collector *collector)
 {
     if (::pipe(stop_pipe) != 0)
         return;
     auto *notifier = new QSocketNotifier(stop_pipe[0], QSocketNotifier::Read, app);
-    QObject::connect(notifier, &QSocketNotifier::activated, app, [] { QCoreApplication::exit(0); });
+    QObject::connect(notifier, &QSocketNotifier::activated, app, [notifier, collector] {
+        notifier->setEnabled(false);
+        QCoreApplication::exit(collector->interrupt());
+    });
     std::signal(SIGTERM, stop_requested);
     std::signal(SIGINT, stop_requested);
 }
@@ -82,12 +86,15 @@ int main(int argc, char *argv[])
                          models);
 
     collect::Collector collector(*options, *lines, *journal, models);
-    QObject::connect(&collector, &collect::Collector::done, &app, [](int code) { QCoreApplication::exit(code); });
+    // Queued: a round may be over before the event loop runs (nothing left to read).
+    QObject::connect(
+        &collector, &collect::Collector::done, &app, [](int code) { QCoreApplication::exit(code); },
+        Qt::QueuedConnection);
+#ifdef Q_OS_UNIX
+    quit_on_signals(&app, &collector);
+#endif
     if (!collector.start())
         return 1;
-#ifdef Q_OS_UNIX
-    quit_on_signals(&app);
-#endif
     const int code = app.exec();
     // Stopped in the middle (a service stopped): the queue written, within a bound.
     return collector.stop() ? code : 1;

@@ -54,6 +54,9 @@ QString journal_fault_text(journal::Fault fault, const journal::Connection &c)
     case journal::Fault::read_only:
         return QCoreApplication::translate("MainWindow", "Журнал %1 только для чтения; показания не записываются")
             .arg(place);
+    case journal::Fault::folder:
+        return QCoreApplication::translate("MainWindow", "Журнал %1 — папка, а не файл; показания не записываются")
+            .arg(place);
     case journal::Fault::newer_schema:
         return QCoreApplication::translate("MainWindow",
                                            "Журнал %1 создан более новой версией программы; показания не записываются")

@@ -39,6 +39,7 @@ enum class Fault {
     none,
     damaged,      // not a database, or its pages are broken
     read_only,    // the file or its folder may not be written
+    folder,       // the name given is a folder's, not a file's
     newer_schema, // written by a newer program
     locked,       // another copy of the program holds the file
     unreachable,  // no server, or no driver for it
@@ -166,6 +167,8 @@ public:
     bool finish_line(qint64 round, const QString &line, const QString &holder);
     // Lines not yet read whole in `round`; -1 on failure.
     int lines_left(qint64 round);
+    // Lines read whole in `round` or claimed for a later one; -1 on failure.
+    int lines_read_in(qint64 round);
 
     QList<MeterRow> meters();
     // Readings and records within [from, to); an invalid bound is open.

@@ -52,6 +52,9 @@ void WriterWorker::drain()
 {
     while (!jobs.empty()) {
         if (given_up.load()) {
+            // Each read left out is named: the operator must not take it for kept.
+            for (const JournalJob &left : jobs)
+                emit not_kept(left.what);
             waiting -= int(jobs.size());
             jobs.clear();
             return;
@@ -109,6 +112,7 @@ Writer::Writer(const Connection &connection, int queue_limit)
     connect(worker, &WriterWorker::written, this, &Writer::written);
     connect(worker, &WriterWorker::server_lost, this, &Writer::server_lost);
     connect(worker, &WriterWorker::server_back, this, &Writer::server_back);
+    connect(worker, &WriterWorker::not_kept, this, &Writer::not_kept);
     thread->start(QThread::LowPriority);
     ++worker->waiting;
     WriterWorker *const w = worker;
@@ -158,8 +162,14 @@ QStringList Writer::finish(int timeout_ms)
 
 void Writer::queue_job(const JournalJob &job)
 {
-    if (finished || worker->given_up.load())
+    if (finished)
         return;
+    if (worker->given_up.load()) {
+        // Told once the caller has said what it read.
+        QMetaObject::invokeMethod(
+            this, [this, what = job.what] { emit not_kept(what); }, Qt::QueuedConnection);
+        return;
+    }
     if (worker->waiting.load() >= limit) {
         emit dropped(job.what);
         return;

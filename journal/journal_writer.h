@@ -45,6 +45,7 @@ signals:
     void written(int readings, int records);
     void server_lost(const QString &detail);
     void server_back(int written);
+    void not_kept(const QString &what);
 
 private:
     void drain();
@@ -94,6 +95,8 @@ signals:
     void fault(journal::Fault fault, const QString &detail);
     // A read was queued but not kept: the database is too far behind.
     void dropped(const QString &what);
+    // A read was not kept: the journal is given up (see fault()).
+    void not_kept(const QString &what);
     // A read is in the journal: 1 reading, or the archive records it added.
     void written(int readings, int records);
     // The server went away: the reads wait for it. It is back: `written` of them kept.

@@ -10,6 +10,9 @@
 namespace {
 
 constexpr int max_late_factor = 3;
+// A late answer is looked for this many of its request's whole waits after it
+// left: a meter that missed its wait may well take twice as long again.
+constexpr int late_answer_waits = 3;
 // A line that never falls quiet (another master, a babbling device) holds the
 // next request back no longer than this many quiet waits.
 constexpr int max_quiet_waits = 4;
@@ -145,13 +148,22 @@ void Exchanger::send(bool again)
     const LineTiming &line = port->timing();
     stopped_answer_until_ms = -1;
     if (rules.retry == ExchangeRules::Retry::wait_resend_give_up) {
-        answer_wait_ms = line.answer_wait_ms(period_ms, request.frame.size(), request.answer_length);
+        // A resend waits as long as the request did when it first left: its
+        // own wait and the two failure periods after a first miss. A meter
+        // that was late once is late again.
+        if (!again) {
+            answer_wait_ms = line.answer_wait_ms(period_ms, request.frame.size(), request.answer_length);
+            whole_wait_ms = answer_wait_ms + 2 * rules.fail_ms;
+        } else {
+            answer_wait_ms = whole_wait_ms;
+        }
         wait_timer->start(answer_wait_ms + line_wait);
     } else {
         const int wait = request.wait_ms > 0
             ? request.wait_ms
             : line.answer_wait_ms(rules.fail_ms, request.frame.size(), request.answer_length);
         answer_wait_ms = wait;
+        whole_wait_ms = wait;
         wait_total_ms = wait + line_wait;
         waited.start();
         if (rules.look_ms > 0)
@@ -364,7 +376,7 @@ void Exchanger::conclude(const ExchangeOutcome &outcome)
     if (resent || (failed && rules.quiet_after_failure)) {
         quiet_due = true;
         quiet_base_ms = rules.fail_ms;
-        quiet_not_before_ms = last_sent_ms + qint64(max_late_factor) * rules.fail_ms;
+        quiet_not_before_ms = last_sent_ms + late_answer_allowance_ms();
     }
     Sequence *sequence = running;
     sequence->conclude(outcome);
@@ -449,6 +461,14 @@ void Exchanger::start_quiet()
     quiet_since.start();
     quiet_timer->start(quiet_ms());
     emit quiet_wait(running, quiet_timer->interval());
+}
+
+// A request given up on may still be answered: up to three failure periods
+// after it last left, and at least three of its whole waits, so that an answer
+// twice as late as the wait it missed still finds the line held back.
+qint64 Exchanger::late_answer_allowance_ms() const
+{
+    return std::max(qint64(max_late_factor) * rules.fail_ms, qint64(late_answer_waits) * whole_wait_ms);
 }
 
 // Silence for the failure period (longer on a line known to be late), and

@@ -34,12 +34,13 @@ struct LineStats
 // Modbus RTU answers carry no transaction number, so an answer that comes
 // late could pass for the answer to the next request. After a request that
 // was resent or given up, the meter may still answer it (once per time it was
-// sent), up to three failure periods after it last left. The next request
-// therefore leaves only once that time is over and the line has been quiet
-// for the failure period; whatever arrives meanwhile is dropped. Bytes that
-// arrive with no request outstanding show a meter slower than that: the quiet
-// wait grows, up to three failure periods, while the port stays open. A line
-// that answers in time never waits for it.
+// sent), up to three failure periods after it last left and at least three
+// of the request's whole waits (a resend waits as long as the first send). The
+// next request therefore leaves only once that time is over and the line has
+// been quiet for the failure period; whatever arrives meanwhile is dropped.
+// Bytes that arrive with no request outstanding show a meter slower than
+// that: the quiet wait grows, up to three failure periods, while the port
+// stays open. A line that answers in time never waits for it.
 class Exchanger : public QObject
 {
     Q_OBJECT
@@ -102,6 +103,7 @@ private:
     ExchangeOutcome outcome_of(const QByteArray &answer) const;
     void start_quiet();
     int quiet_ms() const;
+    qint64 late_answer_allowance_ms() const;
     void quiet_over();
 
     io_port *port;
@@ -124,6 +126,7 @@ private:
     QElapsedTimer waited;
     int wait_total_ms = 0;
     int answer_wait_ms = 0; // the outstanding request's own wait, as it left
+    int whole_wait_ms = 0;  // the request's wait, a first miss's included: a resend's wait
 
     // The request outstanding when its run was stopped: its answer may still
     // come within its own wait, and is no sign of a late meter.

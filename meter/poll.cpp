@@ -39,8 +39,17 @@ void PollEngine::conclude(const ExchangeOutcome &outcome)
         failed_with = run_outcome(outcome);
         return;
     }
+    const QByteArray data = outcome.answer.mid(modbus::read_data_offset(meter.by_serial));
+    // Meters speak version 2 or 3; anything else is another register's
+    // answer or a garbled one, and would size and scale the rest wrongly.
+    const int version = word_at(data, 0);
+    if (current == 1 && version != 2 && version != poll::reverse_flow_version) {
+        state = State::failed;
+        failed_with = RunOutcome::Kind::bad_answer;
+        return;
+    }
     ++answered;
-    decode(current, outcome.answer.mid(modbus::read_data_offset(meter.by_serial)));
+    decode(current, data);
     const bool device_mode = !meter.by_serial;
     blank_line_due = device_mode && current == 23;
     if (current == poll::step_count - 1) {

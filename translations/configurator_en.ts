@@ -73,6 +73,34 @@
         <source>Сервер журнала %1 потерян (%2); линии круга ждут его</source>
         <translation>The journal server %1 is lost (%2); the round's lines wait for it</translation>
     </message>
+    <message>
+        <source>Не записано в журнал: %1</source>
+        <translation>Not kept in the journal: %1</translation>
+    </message>
+    <message>
+        <source>сервер журнала отклонил вход</source>
+        <translation>the journal server turned the login away</translation>
+    </message>
+    <message>
+        <source>журнал не ведется</source>
+        <translation>the journal is not kept</translation>
+    </message>
+    <message>
+        <source>нет связи с журналом</source>
+        <translation>no connection to the journal</translation>
+    </message>
+    <message>
+        <source>линия не роздана: %1</source>
+        <translation>line not handed out: %1</translation>
+    </message>
+    <message>
+        <source>сбор остановлен</source>
+        <translation>collection stopped</translation>
+    </message>
+    <message>
+        <source>Круг %1 остановлен: считано %2 из %3 счетчиков</source>
+        <translation>Round %1 stopped: %2 of %3 meters read</translation>
+    </message>
 </context>
 <context>
     <name>Commissioning</name>
@@ -821,6 +849,10 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
     <message>
         <source>Ожидание тишины на линии, %1 с</source>
         <translation>Waiting for a quiet line, %1 s</translation>
+    </message>
+    <message>
+        <source>Журнал %1 — папка, а не файл; показания не записываются</source>
+        <translation>The journal %1 is a folder, not a file; readings are not kept</translation>
     </message>
 </context>
 <context>

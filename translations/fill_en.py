@@ -278,6 +278,13 @@ ENGLISH = {
     '%1 чтений в очереди журнала': '%1 reads in the journal\'s queue', 'показания %1 от %2': 'reading %1 of %2',
     'архив %1 от %2': 'archive %1 of %2', 'метка %1': 'label %1', 'установка времени %1 в %2': 'time setting %1 at %2',
     'журнал не указан': 'no journal given',
+    'Журнал %1 — папка, а не файл; показания не записываются':
+        'The journal %1 is a folder, not a file; readings are not kept',
+    'Не записано в журнал: %1': 'Not kept in the journal: %1',
+    'Круг %1 остановлен: считано %2 из %3 счетчиков': 'Round %1 stopped: %2 of %3 meters read',
+    'сбор остановлен': 'collection stopped', 'линия не роздана: %1': 'line not handed out: %1',
+    'сервер журнала отклонил вход': 'the journal server turned the login away',
+    'журнал не ведется': 'the journal is not kept', 'нет связи с журналом': 'no connection to the journal',
     '%1: ожидается postgresql://пользователь@сервер:порт/база, пароль в %2':
         '%1: postgresql://user@host:port/database expected, the password in %2',
     # Guarded writes

@@ -13,6 +13,8 @@ class tst_archive_reader : public QObject
 private slots:
     void reads_every_archive_data();
     void reads_every_archive();
+    void unknown_version_reads_nothing_data();
+    void unknown_version_reads_nothing();
 };
 
 void tst_archive_reader::reads_every_archive_data()
@@ -64,6 +66,30 @@ void tst_archive_reader::reads_every_archive()
         QCOMPARE(read.whole, count == archive_geometry::depth(reader.version(), read.type));
     }
     QCOMPARE(handed_over, records);
+}
+
+// A version other than 2 or 3, given or answered, sizes no block: nothing
+// is asked for after it and nothing is handed over.
+void tst_archive_reader::unknown_version_reads_nothing_data()
+{
+    QTest::addColumn<int>("given");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("given") << 0x1205 << 0;
+    QTest::newRow("answered") << 0 << 1;
+}
+
+void tst_archive_reader::unknown_version_reads_nothing()
+{
+    QFETCH(int, given);
+    QFETCH(int, requests);
+    QVector<sim::meter> meters{sim::builtin_meter()};
+    meters[0].version = 0x1205;
+    ArchiveReader reader(given, MeterTarget{});
+    QCOMPARE(run_in_process(reader, meters).size(), requests);
+    QVERIFY(reader.finished());
+    QVERIFY(!reader.complete());
+    QCOMPARE(reader.failure().kind, RunOutcome::Kind::bad_answer);
+    QVERIFY(reader.take_completed().isEmpty());
 }
 
 QTEST_MAIN(tst_archive_reader)

@@ -81,9 +81,14 @@ class tst_collect : public QObject
     Q_OBJECT
 private slots:
     void once_into_sqlite();
+    void late_answer_after_give_up_data();
+    void late_answer_after_give_up();
     void consumption_over_two_rounds();
     void consumption_takes_no_record_without_value();
     void second_collector_on_sqlite_stops();
+    void journal_not_kept_data();
+    void journal_not_kept();
+    void stopped_mid_round();
     void refused_before_reading_data();
     void refused_before_reading();
 };
@@ -132,6 +137,44 @@ void tst_collect::once_into_sqlite()
     QCOMPARE(again.code, 1);
     QCOMPARE(column(db, "SELECT count(*) FROM archive_records GROUP BY serial"), records);
     QCOMPARE(column(db, "SELECT count(*) FROM readings"), QStringList{"4"});
+}
+
+// The third request goes unanswered and its resend is answered late, on a
+// serial line with short waits: whether that answer comes within the
+// resend's wait or after the give-up, no later request takes it for its own,
+// and the journal keeps what the meter holds.
+void tst_collect::late_answer_after_give_up_data()
+{
+    QTest::addColumn<int>("late_ms");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("within the resend's wait") << 350 << "OK";
+    QTest::newRow("after the give-up") << 600 << "OK, со второго раза";
+}
+
+void tst_collect::late_answer_after_give_up()
+{
+    QFETCH(int, late_ms);
+    QFETCH(QString, outcome);
+    SimLine sim;
+    QVERIFY2(sim.start({},
+                       QString("address = 1\nserial = 000000000001\nfault = silence count=1 after=2\n"
+                               "fault = delay %1 count=1 after=3\n")
+                           .arg(late_ms)),
+             qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(MODELS_CSV, dir.filePath("models_counter.csv")));
+    QVERIFY(write_file(dir.filePath("lines.json"),
+                       QString(R"({"lines": [{"name": "A", "port": "%1", "ok_ms": 100, "fail_ms": 100,
+  "meters": [{"address": 1, "label": "кв. 1"}]}]})")
+                           .arg(sim.program_port())
+                           .toUtf8()));
+    const Run run = collect({"lines.json", "--once", "--journal", "r.sqlite"}, dir.path());
+    QVERIFY2(run.out.startsWith("A\tкв. 1\tадрес 1\t12.346 м3\t"), qPrintable(run.out));
+    QVERIFY2(run.out.split('\n').value(0).contains("\t" + outcome + "; архив: 672 записей"), qPrintable(run.out));
+    QCOMPARE(run.code, 0);
+    QCOMPARE(
+        column(dir.filePath("r.sqlite"), "SELECT protocol_version || ' ' || model_code || ' ' || factor FROM meters"),
+        QStringList{"3 3093 0.001"});
 }
 
 // Two rounds with the stand-ins' volumes moved on between them; the meter
@@ -259,6 +302,91 @@ void tst_collect::second_collector_on_sqlite_stops()
     QVERIFY2(second.out.contains("уже пишет другой сборщик (процесс " + QString::number(first.processId())),
              qPrintable(second.out));
     QVERIFY(!second.out.contains("Круг"));
+}
+
+// A journal that cannot be kept is named for what it is, the meters are
+// still read, and each reading is named as not kept.
+void tst_collect::journal_not_kept_data()
+{
+    QTest::addColumn<QString>("journal");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("read-only") << "ro/r.sqlite"
+                               << "только для чтения";
+    QTest::newRow("a folder") << "folder"
+                              << "— папка, а не файл";
+    QTest::newRow("damaged") << "damaged.sqlite"
+                             << "поврежден";
+}
+
+void tst_collect::journal_not_kept()
+{
+    QFETCH(QString, journal);
+    QFETCH(QString, said);
+    SimLine sim;
+    QVERIFY2(sim.start_tcp({}, "address = 1\nserial = 000000000001\n"), qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(write_file(
+        dir.filePath("lines.json"),
+        QString(R"({"lines": [{"name": "A", "host": "127.0.0.1", "tcp_port": %1, "meters": [{"address": 1}]}]})")
+            .arg(sim.tcp_port())
+            .toUtf8()));
+    QVERIFY(QDir(dir.path()).mkpath("folder"));
+    QByteArray damaged("SQLite format 3\0", 16);
+    damaged += QByteArray(4080, '\x5a');
+    QVERIFY(write_file(dir.filePath("damaged.sqlite"), damaged));
+    // A journal the collector wrote before, then made read-only with its folder.
+    QVERIFY(QDir(dir.path()).mkpath("ro"));
+    QCOMPARE(collect({"lines.json", "--once", "--journal", "ro/r.sqlite"}, dir.path()).code, 0);
+    QVERIFY(QFile::setPermissions(dir.filePath("ro/r.sqlite"), QFile::ReadOwner | QFile::ReadUser));
+    QVERIFY(QFile::setPermissions(dir.filePath("ro"),
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadUser | QFile::ExeUser));
+    const auto writable = qScopeGuard(
+        [&] { QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+
+    const Run run = collect({"lines.json", "--once", "--journal", journal}, dir.path());
+    QCOMPARE(run.code, 1);
+    const QStringList lines = run.out.split('\n');
+    QVERIFY2(lines.value(0).startsWith("Журнал " + QDir(dir.path()).filePath(journal) + " " + said),
+             qPrintable(run.out));
+    QVERIFY2(!run.out.contains("другой сборщик"), qPrintable(run.out));
+    QVERIFY2(lines.filter(QRegularExpression("^A\t\tадрес 1\t12346 ед.\t.*\tOK")).size() == 1, qPrintable(run.out));
+    QVERIFY2(lines.filter(QRegularExpression("^Не записано в журнал: показания 000000000001 от ")).size() == 1,
+             qPrintable(run.out));
+}
+
+// Stopped as a service is, with the second meter not yet read: that meter is
+// named and the exit code says the round was not whole.
+void tst_collect::stopped_mid_round()
+{
+    SimLine sim;
+    QVERIFY2(sim.start_tcp({},
+                           "address = 1\nserial = 000000000001\n"
+                           "[meter]\naddress = 2\nserial = 000000000002\nfault = delay 200\n"),
+             qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QVERIFY(write_file(dir.filePath("lines.json"),
+                       QString(R"({"lines": [{"name": "A", "host": "127.0.0.1", "tcp_port": %1,
+  "meters": [{"address": 1, "label": "кв. 1"}, {"address": 2, "label": "кв. 2"}]}]})")
+                           .arg(sim.tcp_port())
+                           .toUtf8()));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(qEnvironmentVariable("METER_COLLECT"), {"lines.json", "--once", "--journal", "r.sqlite"});
+    const auto kill = qScopeGuard([&] {
+        p.kill();
+        p.waitForFinished();
+    });
+    QByteArray out;
+    QTRY_VERIFY2_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("кв. 1"), out.constData(), 30000);
+    p.terminate();
+    QVERIFY(p.waitForFinished(90000));
+    out += p.readAllStandardOutput();
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(out.contains("Круг 1 остановлен: считано 1 из 2 счетчиков\nНе считаны:\n  A / кв. 2 (адрес 2): сбор"
+                          " остановлен\n"),
+             out.constData());
+    QCOMPARE(column(dir.filePath("r.sqlite"), "SELECT serial FROM readings"), QStringList{"000000000001"});
 }
 
 void tst_collect::refused_before_reading_data()

@@ -38,6 +38,13 @@ void tst_collect_parts::options_data()
                                  << QString();
     QTest::newRow("consumption backwards")
         << QStringList{"--consumption", "2024-02-01", "2024-01-01", "--journal", "r"} << "--consumption:";
+    QTest::newRow("unknown option") << QStringList{"l.json", "--once", "--jornal", "r"}
+                                    << "непонятный аргумент --jornal";
+    QTest::newRow("journal left out at the end")
+        << QStringList{"l.json", "--once", "--journal"} << "--journal: ожидается файл";
+    QTest::newRow("consumption with a lines file")
+        << QStringList{"l.json", "--consumption", "2024-01-01", "2024-02-01", "--journal", "r"}
+        << "--consumption берет только";
     QTest::newRow("out without consumption")
         << QStringList{"l.json", "--once", "--journal", "r", "--out", "f.csv"} << "--out только с --consumption";
 }

@@ -35,6 +35,8 @@ class tst_collect_shared : public QObject
     Q_OBJECT
 private slots:
     void three_collectors_share_the_rounds();
+    void once_ends_data();
+    void once_ends();
 
 private:
     QVariantList values(const QString &statement);
@@ -96,7 +98,9 @@ void tst_collect_shared::three_collectors_share_the_rounds()
     env.insert("METER_JOURNAL_PASSWORD", server[4]);
     // Started as a period begins, each round's readings fall within its period.
     QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentSecsSinceEpoch() % period_s < 2, (period_s + 5) * 1000);
-    const qint64 first = QDateTime::currentSecsSinceEpoch() / period_s;
+    // Rounds are numbered by their start in milliseconds.
+    const qint64 first = QDateTime::currentSecsSinceEpoch() / period_s * period_s * 1000;
+    const qint64 second = first + period_s * 1000;
     std::vector<std::unique_ptr<QProcess>> collectors;
     for (int c = 0; c < 3; ++c) {
         collectors.push_back(std::make_unique<QProcess>());
@@ -123,8 +127,8 @@ void tst_collect_shared::three_collectors_share_the_rounds()
         QVector<int> counts;
         for (const QVariant &v : values(QString("SELECT count(*) FROM readings WHERE read_at >= %1 AND read_at < %2"
                                                 " GROUP BY serial ORDER BY serial")
-                                            .arg(round * period_s * 1000)
-                                            .arg((round + 1) * period_s * 1000)))
+                                            .arg(round)
+                                            .arg(round + period_s * 1000)))
             counts << v.toInt();
         return counts;
     };
@@ -133,13 +137,11 @@ void tst_collect_shared::three_collectors_share_the_rounds()
 
     // The next round: the collector holding a line not yet read is killed.
     QTRY_VERIFY_WITH_TIMEOUT(
-        values(QString("SELECT count(*) FROM line_claims WHERE round = %1 AND done = 0").arg(first + 1))
-                .value(0)
-                .toInt()
+        values(QString("SELECT count(*) FROM line_claims WHERE round = %1 AND done = 0").arg(second)).value(0).toInt()
             > 0,
         2 * period_s * 1000);
     const QString victim
-        = values(QString("SELECT holder FROM line_claims WHERE round = %1 AND done = 0 LIMIT 1").arg(first + 1))
+        = values(QString("SELECT holder FROM line_claims WHERE round = %1 AND done = 0 LIMIT 1").arg(second))
               .value(0)
               .toString();
     const QStringList held = [&] {
@@ -147,7 +149,7 @@ void tst_collect_shared::three_collectors_share_the_rounds()
         for (const QVariant &v : values(QString("SELECT line FROM line_claims WHERE holder = '%1' AND round"
                                                 " = %2 AND done = 0")
                                             .arg(victim)
-                                            .arg(first + 1)))
+                                            .arg(second)))
             names << v.toString();
         return names;
     }();
@@ -180,22 +182,83 @@ void tst_collect_shared::three_collectors_share_the_rounds()
     restart.dismiss();
     QVERIFY(server_do("up"));
     // Its lines are read by the others once its lease has run out, in the same round.
-    QTRY_COMPARE_WITH_TIMEOUT(lines_done(first + 1), line_count, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(lines_done(second), line_count, 60000);
     for (const QString &line : held) {
         const QString now_held
-            = values(
-                  QString("SELECT holder FROM line_claims WHERE line = '%1' AND round = %2").arg(line).arg(first + 1))
+            = values(QString("SELECT holder FROM line_claims WHERE line = '%1' AND round = %2").arg(line).arg(second))
                   .value(0)
                   .toString();
         QVERIFY2(!now_held.isEmpty() && now_held != victim, qPrintable(line + ": " + now_held));
     }
     // Every meter is read in this round too; only a meter of a line the
     // victim had begun may be read twice.
-    QTRY_COMPARE_WITH_TIMEOUT(readings_in(first + 1).size(), 2 * line_count, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(readings_in(second).size(), 2 * line_count, 20000);
     int extra = 0;
-    for (int count : readings_in(first + 1))
+    for (int count : readings_in(second))
         extra += count - 1;
     QVERIFY2(extra <= 2 * held.size(), qPrintable(held.join(", ")));
+}
+
+// --once always ends: a second one within the same minute reads the line
+// again, and a login turned away ends it at once, named.
+void tst_collect_shared::once_ends_data()
+{
+    QTest::addColumn<bool>("password_right");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("second within the minute") << true << 0 << "Круг 1: считано 1 из 1 счетчиков на 1 линиях";
+    QTest::newRow("login refused") << false << 1 << "отклонил вход";
+}
+
+void tst_collect_shared::once_ends()
+{
+    QFETCH(bool, password_right);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    server = server_info();
+    if (server.size() < 5 || server[0] == "skip")
+        QSKIP(qPrintable("no PostgreSQL: " + server.mid(1).join(' ')));
+    SimLine sim;
+    QVERIFY2(sim.start_tcp(), qPrintable(sim.error()));
+    QTemporaryDir dir;
+    QFile file(dir.filePath("lines.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        QString(R"({"lines": [{"name": "Once", "host": "127.0.0.1", "tcp_port": %1, "meters": [{"address": 1}]}]})")
+            .arg(sim.tcp_port())
+            .toUtf8());
+    file.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("METER_JOURNAL_PASSWORD", password_right ? server[4] : "not " + server[4]);
+    const auto run = [&](QByteArray *out) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        p.start(qEnvironmentVariable("METER_COLLECT"),
+                {"lines.json", "--once", "--journal",
+                 QString("postgresql://%1@%2:%3/%4").arg(server[3], server[0], server[1], server[2])});
+        // The stand-in's log is read meanwhile: a full pipe would stop it answering.
+        QDeadlineTimer deadline(120000);
+        while (p.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            p.waitForFinished(20);
+            QCoreApplication::processEvents();
+        }
+        if (p.state() != QProcess::NotRunning) {
+            p.kill();
+            p.waitForFinished();
+            return -1;
+        }
+        *out = p.readAllStandardOutput();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QByteArray out;
+    if (password_right) {
+        // Both runs in one minute: the first marks the minute's round read.
+        QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentSecsSinceEpoch() % 60 < 30, 40000);
+        QCOMPARE(run(&out), 0);
+    }
+    QCOMPARE(run(&out), code);
+    QVERIFY2(out.contains(said.toUtf8()), out.constData());
 }
 
 QTEST_MAIN(tst_collect_shared)

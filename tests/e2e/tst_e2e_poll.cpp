@@ -299,9 +299,10 @@ void tst_e2e_poll::late_answer_after_a_give_up()
     QVERIFY2(app.start(), qPrintable(app.error()));
     app.check("adr_click");
     // The first request goes unanswered; the answer to its repetition comes
-    // after the cycle has given up on it (the wait is 400 ms, the answer 600).
+    // after the cycle has given up on it (the repetition waits as long as the
+    // request did, 220 ms and two failure periods: 1020 ms; the answer 1300).
     QVERIFY(app.line().command("fault silence count=1").startsWith("ok"));
-    QVERIFY(app.line().command("fault delay 600 count=1 after=1").startsWith("ok"));
+    QVERIFY(app.line().command("fault delay 1300 count=1 after=1").startsWith("ok"));
     app.click("param_btn");
     QVERIFY(app.wait_idle());
     QCOMPARE(app.status(), QStringLiteral("Соединение отсутствует"));

@@ -88,8 +88,19 @@ void tst_exchanger::outcomes_data()
     // Given up on, the meter answers the resend after all, later than the
     // failure period: that answer must not pass for the next request's.
     QTest::newRow("answer to the resend after the give-up")
-        << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 1000}, {LineTrick::late, 300}}
+        << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 1300}, {LineTrick::late, 300}}
         << kinds({Kind::no_answer, Kind::answered}) << 3 << 400 << -1 << false;
+    // The same with the failure period short beside the line's own wait, as
+    // the collector asks: the late answer comes after the give-up, twice the
+    // resend's wait (460 ms) after it, and before the next request's own.
+    QTest::newRow("answer to the resend after the give-up, short failure period")
+        << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 1000}, {LineTrick::late, 400}}
+        << kinds({Kind::no_answer, Kind::answered}) << 3 << 120 << -1 << true;
+    // A resend waits as long as its request did at first (220 ms and two
+    // failure periods), not only the line's own wait.
+    QTest::newRow("resend answered as late as the first wait allows")
+        << true << false << two << QVector<LineTrick>{silent, {LineTrick::late, 350}} << both << 3 << 120 << -1
+        << false;
     QTest::newRow("garbled once") << true << false << two << QVector<LineTrick>{garble} << both << 3 << 120 << -1
                                   << false;
     QTest::newRow("garbled throughout: bad answer")

@@ -36,6 +36,8 @@ private slots:
     void archived_reading_without_value();
     void ends_at_the_first_failure_data();
     void ends_at_the_first_failure();
+    void unknown_version_is_refused_data();
+    void unknown_version_is_refused();
 };
 
 void tst_poll::reads_the_meter_data()
@@ -142,6 +144,29 @@ void tst_poll::ends_at_the_first_failure()
     QCOMPARE(poll.step(), step);
     // What came before the failure stays read.
     QCOMPARE(poll.values().protocol_version, silent_from > 0 ? std::optional<quint16>(3) : std::nullopt);
+}
+
+// Only versions 2 and 3 exist: any other answer to the first request is
+// bad data, kept nowhere and sizing nothing after it.
+void tst_poll::unknown_version_is_refused_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::newRow("0x1205, an identifier's value") << 0x1205;
+    QTest::newRow("4") << 4;
+    QTest::newRow("0") << 0;
+}
+
+void tst_poll::unknown_version_is_refused()
+{
+    QFETCH(int, version);
+    QVector<sim::meter> meters{sim::builtin_meter()};
+    meters[0].version = version;
+    PollEngine poll(target(false), models);
+    QCOMPARE(run_in_process(poll, meters, -1).size(), 1);
+    QVERIFY(poll.finished());
+    QVERIFY(!poll.complete());
+    QCOMPARE(poll.failure().kind, RunOutcome::Kind::bad_answer);
+    QVERIFY(!poll.values().protocol_version);
 }
 
 QTEST_MAIN(tst_poll)

@@ -1,0 +1,122 @@
+// The lines of a round shared by collectors on one server (journal::Store,
+// journal_store.h).
+#include "journal/journal_store.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace journal {
+
+bool Store::add_lines(const QStringList &lines)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO line_claims (line, round, lease_until, done) VALUES (?, -1, 0, 0)"
+                                 " ON CONFLICT (line) DO NOTHING"));
+    for (const QString &line : lines) {
+        query.bindValue(0, line);
+        if (!query.exec())
+            return fail_with(query.lastError());
+    }
+    return true;
+}
+
+std::optional<QString> Store::claim_line(qint64 round, const QString &holder, qint64 now_ms, qint64 lease_until_ms)
+{
+    if ((!ready && !open()) || !begin_write())
+        return std::nullopt;
+    // Another collector's claim in progress is passed over, not waited for.
+    QSqlQuery pick(db);
+    pick.prepare(QStringLiteral("SELECT line FROM line_claims WHERE round < ? OR (round = ? AND done = 0"
+                                " AND lease_until < ?) ORDER BY line LIMIT 1 FOR UPDATE SKIP LOCKED"));
+    pick.bindValue(0, round);
+    pick.bindValue(1, round);
+    pick.bindValue(2, now_ms);
+    if (!pick.exec()) {
+        fail_with(pick.lastError());
+        return std::nullopt;
+    }
+    QString line;
+    if (pick.next()) {
+        line = pick.value(0).toString();
+        QSqlQuery take(db);
+        take.prepare(QStringLiteral("UPDATE line_claims SET round = ?, holder = ?, lease_until = ?, done = 0"
+                                    " WHERE line = ?"));
+        take.bindValue(0, round);
+        take.bindValue(1, holder);
+        take.bindValue(2, lease_until_ms);
+        take.bindValue(3, line);
+        if (!take.exec()) {
+            fail_with(take.lastError());
+            return std::nullopt;
+        }
+    }
+    if (!db.commit()) {
+        fail_with(db.lastError());
+        return std::nullopt;
+    }
+    return line;
+}
+
+bool Store::renew_claims(qint64 round, const QString &holder, qint64 lease_until_ms)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("UPDATE line_claims SET lease_until = ? WHERE round = ? AND holder = ? AND done = 0"));
+    query.bindValue(0, lease_until_ms);
+    query.bindValue(1, round);
+    query.bindValue(2, holder);
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+bool Store::finish_line(qint64 round, const QString &line, const QString &holder)
+{
+    if (!ready && !open())
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("UPDATE line_claims SET done = 1 WHERE line = ? AND round = ? AND holder = ?"));
+    query.bindValue(0, line);
+    query.bindValue(1, round);
+    query.bindValue(2, holder);
+    if (!query.exec())
+        return fail_with(query.lastError());
+    return true;
+}
+
+int Store::lines_left(qint64 round)
+{
+    if (!ready && !open())
+        return -1;
+    QSqlQuery query(db);
+    // A line already claimed for a later round was read in this one.
+    query.prepare(QStringLiteral("SELECT count(*) FROM line_claims WHERE round < ? OR (round = ? AND done = 0)"));
+    query.bindValue(0, round);
+    query.bindValue(1, round);
+    if (!query.exec() || !query.next()) {
+        fail_with(query.lastError());
+        return -1;
+    }
+    return query.value(0).toInt();
+}
+
+int Store::lines_read_in(qint64 round)
+{
+    if (!ready && !open())
+        return -1;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT count(*) FROM line_claims WHERE round > ? OR (round = ? AND done = 1)"));
+    query.bindValue(0, round);
+    query.bindValue(1, round);
+    if (!query.exec() || !query.next()) {
+        fail_with(query.lastError());
+        return -1;
+    }
+    return query.value(0).toInt();
+}
+
+} // namespace journal
