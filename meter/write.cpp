@@ -1,32 +1,5 @@
 #include "meter/write.h"
 
-#include <QCoreApplication>
-
-// In the words of the port settings window.
-QString next_exchange_text(int item, quint32 value)
-{
-    switch (item) {
-    case write_item::address: return QCoreApplication::translate("write", "адрес %1 в поле адреса").arg(value);
-    case write_item::exchange_rate: {
-        static const int rates[] = {1200, 2400, 4800, 9600};
-        return value < 4 ? QCoreApplication::translate("write", "скорость %1 в настройках порта").arg(rates[value])
-                         : QString();
-    }
-    case write_item::parity: {
-        const quint32 stop_bits = value & 0xFF;
-        QString parity;
-        switch (value >> 8) {
-        case 0: parity = QCoreApplication::translate("write", "нет проверки"); break;
-        case 2: parity = QCoreApplication::translate("write", "проверка на нечетность"); break;
-        case 3: parity = QCoreApplication::translate("write", "проверка на четность"); break;
-        default: return QString();
-        }
-        return QCoreApplication::translate("write", "стоп-битов %1, %2 в настройках порта").arg(stop_bits).arg(parity);
-    }
-    default: return QString();
-    }
-}
-
 // A one-register write is answered with a copy of itself; a several-register
 // write with its address part, first register and count.
 bool write_echo_matches(const QByteArray &request, const QByteArray &answer)
@@ -104,7 +77,7 @@ WriteItemResult WriteEngine::item_result(int which) const
     WriteItemResult result;
     if (confirmed.contains(which)) {
         result.kind = WriteItemResult::Kind::confirmed;
-        result.next_exchange = next_exchange_text(which, *items[size_t(which)]);
+        result.value = *items[size_t(which)];
         result.outcome = RunOutcome::Kind::ok;
     } else if (state == State::failed && which == item) {
         result.kind = WriteItemResult::Kind::refused;

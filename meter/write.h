@@ -15,7 +15,6 @@ using WriteValues = std::array<std::optional<quint32>, write_item::count>;
 
 // The port settings that reach the meter once it has taken `value` for an
 // address, a rate or a parity code; empty for the other items.
-QString next_exchange_text(int item, quint32 value);
 
 // Whether a write's answer repeats the request as the meter confirms a
 // write: the register written and the value or count.
@@ -28,10 +27,10 @@ struct WriteItemResult
     Kind kind = Kind::not_sent;
     // confirmed: ok; refused: why (model/outcome_words.h words it).
     RunOutcome outcome;
-    // A confirmed address, rate or parity: what the next exchange needs
-    // once the meter takes the new value (it may do so only after a
-    // restart, so the run itself goes on as before). Empty otherwise.
-    QString next_exchange;
+    // confirmed: the value written. A new address, rate or parity is what
+    // the next exchange needs once the meter takes it (it may do so only
+    // after a restart, so the run itself goes on as before).
+    quint32 value = 0;
 };
 
 // The write: the items of the write block in their order, one request each,

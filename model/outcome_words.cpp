@@ -64,3 +64,34 @@ QString connect_failure_words(ConnectFailure why, const NetworkEndpoint &server,
     }
     return QCoreApplication::translate("outcome", "Нет соединения с %1").arg(where);
 }
+
+QString next_exchange_text(int item, quint32 value)
+{
+    switch (item) {
+    case write_item::address: return QCoreApplication::translate("write", "адрес %1 в поле адреса").arg(value);
+    case write_item::exchange_rate: {
+        static const int rates[] = {1200, 2400, 4800, 9600};
+        return value < 4 ? QCoreApplication::translate("write", "скорость %1 в настройках порта").arg(rates[value])
+                         : QString();
+    }
+    case write_item::parity: {
+        const quint32 stop_bits = value & 0xFF;
+        QString parity;
+        switch (value >> 8) {
+        case 0: parity = QCoreApplication::translate("write", "нет проверки"); break;
+        case 2: parity = QCoreApplication::translate("write", "проверка на нечетность"); break;
+        case 3: parity = QCoreApplication::translate("write", "проверка на четность"); break;
+        default: return QString();
+        }
+        return QCoreApplication::translate("write", "стоп-битов %1, %2 в настройках порта").arg(stop_bits).arg(parity);
+    }
+    default: return QString();
+    }
+}
+
+QString write_words(const WriteItemResult &result, int item)
+{
+    return write_words(result.outcome,
+                       result.kind == WriteItemResult::Kind::confirmed ? next_exchange_text(item, result.value)
+                                                                       : QString());
+}

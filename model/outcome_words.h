@@ -8,6 +8,7 @@
 
 #include "link/network_endpoint.h"
 #include "link/run_outcome.h"
+#include "meter/write.h"
 
 #include <QString>
 
@@ -21,6 +22,13 @@ QString clock_setting_words(const RunOutcome &outcome);
 // exchange with the meter needs (`next_exchange`, when there is something);
 // otherwise the outcome's words.
 QString write_words(const RunOutcome &outcome, const QString &next_exchange = QString());
+
+// What the next exchange with the meter needs once it takes a new address,
+// rate or parity (`item` of the write block := `value`), in the words of the
+// port settings window: "адрес 5 в поле адреса"; empty for any other item.
+QString next_exchange_text(int item, quint32 value);
+// A write item's result in words: write_words() with what the next exchange needs.
+QString write_words(const WriteItemResult &result, int item);
 
 // Why the serial device server of a network line was not reached, with what to
 // check; `connect_ms`: how long the attempt was given.

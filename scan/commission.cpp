@@ -174,7 +174,6 @@ void MeterWrites::conclude(const ExchangeOutcome &outcome)
         return;
     const WriteItemResult result = write->item_result(what);
     meter.outcome = result.outcome;
-    meter.next = result.next_exchange;
     ++turn;
     start_turn();
 }

@@ -68,7 +68,6 @@ struct MeterWriteResult
     RunOutcome outcome; // ok: confirmed
     bool sent = false;
     quint32 value = 0; // as sent (the computer's clock as it left)
-    QString next;      // confirmed: what the next exchange with it needs
 };
 
 // One item written to each meter in turn by the write sequence, each write

@@ -281,7 +281,9 @@ void Commissioning::show_row(int index)
     const scan::MeterWriteResult &meter = writes->meters().at(size_t(index));
     const bool pending = meter.outcome.kind == RunOutcome::Kind::pending;
     const bool not_reached = pending && writes->finished();
-    QString text = not_reached ? tr("Не записано") : write_words(meter.outcome, meter.next);
+    QString text = not_reached
+        ? tr("Не записано")
+        : write_words(meter.outcome, meter.outcome.ok() ? next_exchange_text(writes->item(), meter.value) : QString());
     QTableWidgetItem *item = ui.table->item(row, result_column);
     if (!item) {
         item = new QTableWidgetItem;

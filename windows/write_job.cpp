@@ -32,7 +32,7 @@ QWidget *item_field(Ui::MainWindow *ui, int item)
 
 // Green for a confirmed item, red for one refused or not confirmed; an item
 // not sent is left as it is.
-void mark_item(QWidget *field, const WriteItemResult &result)
+void mark_item(QWidget *field, const WriteItemResult &result, int item)
 {
     QString colour;
     switch (result.kind) {
@@ -42,7 +42,7 @@ void mark_item(QWidget *field, const WriteItemResult &result)
     }
     field->setStyleSheet(
         QStringLiteral("%1 {background-color: %2;}").arg(QLatin1String(field->metaObject()->className()), colour));
-    field->setToolTip(write_words(result.outcome, result.next_exchange));
+    field->setToolTip(write_words(result, item));
 }
 
 } // namespace
@@ -144,14 +144,16 @@ void WriteJob::show()
     if (run->item_result(write_item::clock).kind == WriteItemResult::Kind::confirmed)
         c.ui->real_time_line->setText(quantity::clock(qint32(run->item_value(write_item::clock))));
     for (int item = 0; item < write_item::count; ++item)
-        mark_item(item_field(c.ui, item), run->item_result(item));
+        mark_item(item_field(c.ui, item), run->item_result(item), item);
     if (!run->finished())
         return;
     record_results();
     // The meter may take a new address, rate or parity only after its own
     // restart, so the run went on as before; the operator sets them next.
     for (int item = 0; item < write_item::count; ++item) {
-        const QString next = run->item_result(item).next_exchange;
+        const WriteItemResult result = run->item_result(item);
+        const QString next
+            = result.kind == WriteItemResult::Kind::confirmed ? next_exchange_text(item, result.value) : QString();
         if (!next.isEmpty())
             c.log(tr("Для следующего обмена: %1").arg(next));
     }
