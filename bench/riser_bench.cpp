@@ -17,7 +17,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextStream>
 
 namespace {
@@ -66,7 +66,7 @@ Result run_once(int baud, bool tcp)
     app.window().findChild<QSpinBox *>("scan_to_box")->setValue(meter_count);
     app.click("scan_start_btn");
     app.wait_for([scan] { return !scan->running(); }, 5 * 60 * 1000);
-    result.found = app.window().findChild<QTableWidget *>("scan_table")->rowCount();
+    result.found = app.window().findChild<QTableView *>("scan_table")->model()->rowCount();
 
     const int log_from = app.log_text().split('\n').size() - 1;
     QElapsedTimer clock;

@@ -18,7 +18,7 @@
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextStream>
 
 namespace {
@@ -62,7 +62,7 @@ Result run_once(int baud)
     app.click("scan_start_btn");
     app.wait_for([scan] { return !scan->running(); }, 30 * 60 * 1000);
     result.measured_s = clock.nsecsElapsed() / 1e9;
-    result.found = app.window().findChild<QTableWidget *>("scan_table")->rowCount();
+    result.found = app.window().findChild<QTableView *>("scan_table")->model()->rowCount();
     result.outcome = app.window().findChild<QProgressBar *>("scan_progress")->text();
 
     LineTiming line;

@@ -155,10 +155,6 @@ With other port settings they will be out of reach.</translation>
         <translation>Write cancelled</translation>
     </message>
     <message>
-        <source>Результат записи</source>
-        <translation>Write result</translation>
-    </message>
-    <message>
         <source>Назначение адресов: %1</source>
         <translation>Assigning addresses: %1</translation>
     </message>
@@ -197,10 +193,6 @@ With other port settings they will be out of reach.</translation>
     <message>
         <source>Адреса заняты другими счетчиками и пропущены: %1</source>
         <translation>Addresses taken by other meters, passed over: %1</translation>
-    </message>
-    <message>
-        <source>Не записано</source>
-        <translation>Not written</translation>
     </message>
 </context>
 <context>
@@ -1158,6 +1150,61 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     </message>
 </context>
 <context>
+    <name>ScanTable</name>
+    <message>
+        <source>нечет</source>
+        <translation>odd</translation>
+    </message>
+    <message>
+        <source>чет</source>
+        <translation>even</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Не записано</source>
+        <translation>Not written</translation>
+    </message>
+    <message>
+        <source>Адрес</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Серийный номер</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Модель</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Версия протокола</source>
+        <translation>Protocol version</translation>
+    </message>
+    <message>
+        <source>Версия ПО</source>
+        <translation>Software version</translation>
+    </message>
+    <message>
+        <source>Тип устройства</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>Скорость, четность</source>
+        <translation>Rate, parity</translation>
+    </message>
+    <message>
+        <source>Результат записи</source>
+        <translation>Write result</translation>
+    </message>
+</context>
+<context>
     <name>ScanWindow</name>
     <message>
         <source>Поиск счетчиков</source>
@@ -1186,30 +1233,6 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
     <message>
         <source>Выбрать</source>
         <translation>Choose</translation>
-    </message>
-    <message>
-        <source>Адрес</source>
-        <translation>Address</translation>
-    </message>
-    <message>
-        <source>Серийный номер</source>
-        <translation>Serial number</translation>
-    </message>
-    <message>
-        <source>Модель</source>
-        <translation>Model</translation>
-    </message>
-    <message>
-        <source>Версия протокола</source>
-        <translation>Protocol version</translation>
-    </message>
-    <message>
-        <source>Версия ПО</source>
-        <translation>Software version</translation>
-    </message>
-    <message>
-        <source>Тип устройства</source>
-        <translation>Device type</translation>
     </message>
     <message>
         <source>Неверный диапазон адресов</source>
@@ -1292,20 +1315,12 @@ Meters that answered: %1, of them off from the computer by more than %2 s: %3.</
         <translation>The search takes about %1</translation>
     </message>
     <message>
-        <source>%1, %2</source>
-        <translation>%1, %2</translation>
-    </message>
-    <message>
         <source>Выберите хотя бы одну скорость и одну четность</source>
         <translation>Choose at least one rate and one parity</translation>
     </message>
     <message>
         <source>Скорость и четность этой линии программа не меняет: найдите счетчики на настройке порта</source>
         <translation>The program cannot change the rate and parity of this line: search at the port settings</translation>
-    </message>
-    <message>
-        <source>Скорость, четность</source>
-        <translation>Rate, parity</translation>
     </message>
     <message>
         <source>Не удалось сменить скорость порта</source>

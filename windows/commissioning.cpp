@@ -6,6 +6,7 @@
 #include "meter/write_values.h"
 #include "model/outcome_words.h"
 #include "model/quantity.h"
+#include "model/scan_table.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -14,7 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 
 namespace {
 
@@ -173,11 +174,6 @@ void Commissioning::start_writes(const QVector<Row> &rows, scan::MeterWrites run
     write_rows.clear();
     for (const Row &row : rows)
         write_rows.append(row.table_row);
-    if (result_column < 0 || result_column >= ui.table->columnCount()) {
-        result_column = ui.table->columnCount();
-        ui.table->setColumnCount(result_column + 1);
-        ui.table->setHorizontalHeaderItem(result_column, new QTableWidgetItem(tr("Результат записи")));
-    }
     for (int index = 0; index < write_rows.size(); ++index)
         show_row(index);
     set_status(writes->item() == write_item::address ? tr("Назначение адресов: %1").arg(rows.size())
@@ -190,7 +186,7 @@ void Commissioning::forget()
 {
     writes.reset();
     write_rows.clear();
-    result_column = -1;
+    ui.list->forget_results();
 }
 
 void Commissioning::step_concluded(Sequence *sequence)
@@ -276,22 +272,11 @@ void Commissioning::record_writes()
 void Commissioning::show_row(int index)
 {
     const int row = write_rows.value(index, -1);
-    if (row < 0 || row >= ui.table->rowCount() || index >= int(writes->meters().size()))
+    if (row < 0 || index >= int(writes->meters().size()))
         return;
     const scan::MeterWriteResult &meter = writes->meters().at(size_t(index));
-    const bool pending = meter.outcome.kind == RunOutcome::Kind::pending;
-    const bool not_reached = pending && writes->finished();
-    QString text = not_reached
-        ? tr("Не записано")
-        : write_words(meter.outcome, meter.outcome.ok() ? next_exchange_text(writes->item(), meter.value) : QString());
-    QTableWidgetItem *item = ui.table->item(row, result_column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        ui.table->setItem(row, result_column, item);
-    }
-    item->setText(text);
-    const bool failed = not_reached || (!meter.outcome.ok() && !pending);
-    item->setForeground(failed ? Qt::red : Qt::black);
+    ui.list->set_result(row, meter, writes->finished(),
+                        meter.outcome.ok() ? next_exchange_text(writes->item(), meter.value) : QString());
     ui.table->resizeRowToContents(row);
 }
 

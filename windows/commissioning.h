@@ -16,7 +16,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
-class QTableWidget;
+class QTableView;
+class ScanTable;
 class Exchanger;
 
 // Commissioning in the search window: the lookup of new meters by serial
@@ -37,7 +38,8 @@ public:
         QComboBox *batch_value = nullptr;
         QLineEdit *batch_date = nullptr;
         QPushButton *batch_btn = nullptr;
-        QTableWidget *table = nullptr;
+        QTableView *table = nullptr;
+        ScanTable *list = nullptr; // the table's rows
         QLabel *status = nullptr;
     };
 
@@ -91,5 +93,4 @@ private:
     std::optional<scan::MeterWrites> writes;
     QVector<int> write_rows; // the table row of each meter written
     QVector<int> skipped;    // addresses passed over by the last assignment
-    int result_column = -1;
 };

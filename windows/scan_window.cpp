@@ -4,6 +4,7 @@
 #include "link/serial_number.h"
 #include "model/outcome_words.h"
 #include "model/scan_rows.h"
+#include "model/scan_table.h"
 #include "ui_scan.h"
 #include "windows/commissioning.h"
 #include "windows/flow_layout.h"
@@ -11,10 +12,12 @@
 #include "windows/screen_fit.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollArea>
-#include <QTableWidgetItem>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
@@ -46,19 +49,24 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
     whole->setContentsMargins(0, 0, 0, 0);
     whole->addWidget(scroll);
     fit_to_screen(this, form_size);
+    table = new ScanTable(this);
+    ui->scan_table->setModel(table);
+    ui->scan_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->scan_table->installEventFilter(this);
     ui->scan_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->scan_table->horizontalHeader()->setStretchLastSection(true);
 
     connect(ui->scan_start_btn, &QPushButton::clicked, this, &ScanWindow::start_clicked);
     connect(ui->scan_stop_btn, &QPushButton::clicked, this, &ScanWindow::stop);
     connect(ui->scan_choose_btn, &QPushButton::clicked, this, [this] {
-        const QList<QTableWidgetItem *> selected = ui->scan_table->selectedItems();
-        if (!selected.isEmpty())
-            choose(selected.first()->row());
+        const QVector<int> rows = selected_rows();
+        if (!rows.isEmpty())
+            choose(rows.first());
     });
-    connect(ui->scan_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { choose(row); });
-    connect(ui->scan_table, &QTableWidget::itemSelectionChanged, this,
-            [this] { ui->scan_choose_btn->setEnabled(!ui->scan_table->selectedItems().isEmpty()); });
+    connect(ui->scan_table, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex &index) { choose(index.row()); });
+    connect(ui->scan_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { ui->scan_choose_btn->setEnabled(!selected_rows().isEmpty()); });
 
     // Other rates and parities only when asked for: the port's own by default.
     for (QCheckBox *box :
@@ -86,7 +94,7 @@ ScanWindow::ScanWindow(Exchanger *exchanger, QWidget *parent)
 
     commission = new Commissioning({ui->scan_serials_line, ui->scan_serials_btn, ui->assign_from_box,
                                     ui->assign_address_btn, ui->batch_item_box, ui->batch_value_box,
-                                    ui->batch_date_line, ui->batch_write_btn, ui->scan_table, ui->scan_status},
+                                    ui->batch_date_line, ui->batch_write_btn, ui->scan_table, table, ui->scan_status},
                                    line, this);
     connect(commission, &Commissioning::looked_up, this, [this](const QVector<scan::MeterIdentity> &meters) {
         // Found again: the meter's new answers replace its old row.
@@ -283,12 +291,6 @@ void ScanWindow::show_search_time()
     ui->scan_time_label->setText(tr("Поиск займет около %1").arg(time));
 }
 
-QString ScanWindow::setting_text(const scan::LineSetting &setting)
-{
-    const QString parity = setting.parity == 1 ? tr("нечет") : setting.parity == 2 ? tr("чет") : tr("нет");
-    return tr("%1, %2").arg(setting.baud_rate).arg(parity);
-}
-
 ScanWindow::~ScanWindow()
 {
     delete ui;
@@ -336,11 +338,8 @@ void ScanWindow::start(const ExchangePeriods &line_periods, const QStringList &m
     periods = line_periods;
     shown.clear();
     commission->forget();
-    ui->scan_table->setRowCount(0);
     // The setting each meter answered at, when more than one is tried.
-    ui->scan_table->setColumnCount(own_setting ? 6 : 7);
-    if (!own_setting)
-        ui->scan_table->setHorizontalHeaderItem(6, new QTableWidgetItem(tr("Скорость, четность")));
+    table->start(!own_setting);
     set_status(QString(), false);
     ui->scan_start_btn->setEnabled(false);
     ui->scan_stop_btn->setEnabled(true);
@@ -394,7 +393,7 @@ void ScanWindow::show_progress(int address)
     ui->scan_progress->setValue(search->addresses_done());
     const QString text = tr("Адрес %1 из %2, найдено %3").arg(address).arg(range.last).arg(found_count());
     ui->scan_progress->setFormat(
-        search->part_count() > 1 ? setting_text(search->setting()) + QStringLiteral(": ") + text : text);
+        search->part_count() > 1 ? ScanTable::setting_text(search->setting()) + QStringLiteral(": ") + text : text);
 }
 
 // The list anew: a meter heard cleanly may take the place of its garbled row.
@@ -410,25 +409,7 @@ void ScanWindow::show_meters()
         if (!listed.contains(scan::Rows::row(meter, models).addressing_serial))
             shown.append({meter, serial_setting});
     }
-    ui->scan_table->setRowCount(shown.size());
-    for (int index = 0; index < shown.size(); ++index) {
-        const scan::FoundMeter &found = shown.at(index);
-        const scan::MeterRow row = scan::Rows::row(found.meter, models);
-        QStringList cells
-            = {row.address, row.serial_number, row.model, row.protocol_version, row.software_version, row.device_type};
-        if (ui->scan_table->columnCount() > cells.size())
-            cells << setting_text(found.setting);
-        for (int column = 0; column < cells.size(); ++column) {
-            QTableWidgetItem *item = ui->scan_table->item(index, column);
-            if (!item) {
-                item = new QTableWidgetItem;
-                ui->scan_table->setItem(index, column, item);
-            }
-            item->setText(cells.at(column));
-            // A device there that could not be understood stands out from the meters.
-            item->setForeground(found.meter.garbled ? QBrush(Qt::red) : QBrush());
-        }
-    }
+    table->set_meters(shown, models);
     if (shown.size() != before && running())
         show_progress(asked_address); // the count found
 }
@@ -486,6 +467,19 @@ void ScanWindow::showEvent(QShowEvent *event)
 {
     show_search_time();
     QWidget::showEvent(event);
+}
+
+// Ctrl+C: the selected cells row by row, as a spreadsheet pastes them.
+bool ScanWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->scan_table && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        const QModelIndexList selected = ui->scan_table->selectionModel()->selectedIndexes();
+        if (!selected.isEmpty())
+            QGuiApplication::clipboard()->setText(table->spreadsheet_text(selected));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ScanWindow::set_status(const QString &text, bool error)

@@ -26,6 +26,7 @@ class Exchanger;
 class Sequence;
 class RiserReadout;
 class Commissioning;
+class ScanTable;
 
 // "Поиск счетчиков": the list of meters on the line and the choice of one.
 // The search itself is a LineScan run on the main window's exchanger; the
@@ -87,6 +88,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void start_clicked();
@@ -108,9 +110,9 @@ private:
     void show_meters();
     bool start_part();
     void restore_port();
-    static QString setting_text(const scan::LineSetting &setting);
 
     Ui::ScanWindow *ui;
+    ScanTable *table = nullptr;
     Exchanger *line;
     std::optional<scan::SettingsSearch> search; // the current or last search
     LineControl set_line;

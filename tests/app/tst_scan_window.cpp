@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -53,6 +55,7 @@ private slots:
     void refused_with_a_reversed_range();
     void search_time_told_before_start_data();
     void search_time_told_before_start();
+    void whole_form_shown_at_1x();
 
 private:
     QTemporaryDir *dir = nullptr;
@@ -124,7 +127,7 @@ void tst_scan_window::refused_without_an_open_port()
     QVERIFY(!w.findChild<ScanWindow *>()->running());
     QVERIFY(widget<QPushButton>(w, "scan_start_btn")->isEnabled());
     QVERIFY(!widget<QPushButton>(w, "scan_stop_btn")->isEnabled());
-    QCOMPARE(widget<QTableWidget>(w, "scan_table")->rowCount(), 0);
+    QCOMPARE(widget<QTableView>(w, "scan_table")->model()->rowCount(), 0);
     QVERIFY(log_text().isEmpty());
 }
 
@@ -181,6 +184,19 @@ void tst_scan_window::search_time_told_before_start()
     widget<QPushButton>(w, "scan_start_btn")->click();
     QCOMPARE(widget<QLabel>(w, "scan_status")->text(), status);
     QVERIFY(log_text().isEmpty());
+}
+
+// At 1x on a 1280 x 1024 screen the window opens at 1040 x 720: the search,
+// the line table and the commissioning box all show without scrolling.
+void tst_scan_window::whole_form_shown_at_1x()
+{
+    MainWindow w;
+    widget<QPushButton>(w, "scan_btn")->click();
+    auto *scan = w.findChild<ScanWindow *>();
+    scan->resize(1040, 720);
+    auto *scroll = widget<QScrollArea>(w, "scan_scroll");
+    QTRY_VERIFY2(scroll->viewport()->size() == scan->size() && scroll->verticalScrollBar()->maximum() == 0,
+                 qPrintable(QStringLiteral("the form needs %1 pixels").arg(scroll->widget()->height())));
 }
 
 QTEST_MAIN(tst_scan_window)

@@ -5,11 +5,12 @@
 // before. The end-to-end test and the README's picture run it alike.
 
 #include "app_on_line.h"
+#include "table_cells.h"
 #include "windows/scan_window.h"
 
 #include <QItemSelectionModel>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 
 inline const char *const factory_riser = R"(
 [meter]
@@ -36,14 +37,14 @@ inline const char *const factory_serials = "000000000101 000000000102, 000000000
 
 namespace commission_run {
 
-inline QTableWidget *scan_table(AppOnLine &app)
+inline QTableView *scan_table(AppOnLine &app)
 {
-    return app.window().findChild<QTableWidget *>("scan_table");
+    return app.window().findChild<QTableView *>("scan_table");
 }
 
 inline void select_rows(AppOnLine &app, int first, int last)
 {
-    QTableWidget *table = scan_table(app);
+    QTableView *table = scan_table(app);
     table->clearSelection();
     for (int row = first; row <= last; ++row)
         table->selectionModel()->select(table->model()->index(row, 0),

@@ -3,14 +3,16 @@
 #include "link/frames.h"
 #include "link/hex_line.h"
 #include "riser.h"
+#include "table_cells.h"
 #include "windows/scan_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTableWidget>
 #include <QtTest>
 
 namespace {
@@ -82,13 +84,17 @@ public:
     {
         return app.wait_for([this] { return !window->running(); }, timeout_ms);
     }
-    QTableWidget *table() { return app.window().findChild<QTableWidget *>("scan_table"); }
+    QTableView *table() { return app.window().findChild<QTableView *>("scan_table"); }
     QStringList row(int r)
     {
         QStringList cells;
-        for (int c = 0; c < table()->columnCount(); ++c)
-            cells << (table()->item(r, c) ? table()->item(r, c)->text() : QStringLiteral("<none>"));
+        for (int c = 0; c < table()->model()->columnCount(); ++c)
+            cells << cell_text(table(), r, c);
         return cells;
+    }
+    bool red(int r, int c)
+    {
+        return table()->model()->index(r, c).data(Qt::ForegroundRole).value<QColor>() == QColor(Qt::red);
     }
     QString progress() { return app.window().findChild<QProgressBar *>("scan_progress")->text(); }
     int progress_value() { return app.window().findChild<QProgressBar *>("scan_progress")->value(); }
@@ -150,14 +156,19 @@ void tst_e2e_scan::finds_every_meter_on_the_line()
 
     QCOMPARE(scan.progress(), QStringLiteral("Поиск завершен, найдено 4"));
     QCOMPARE(scan.status(), QString());
-    QCOMPARE(scan.table()->rowCount(), 4);
+    QCOMPARE(row_count(scan.table()), 4);
     QCOMPARE(scan.row(0), row_3);
     QCOMPARE(scan.row(1), row_17);
     QCOMPARE(scan.row(2), row_100);
     QCOMPARE(scan.row(3), row_200);
-    QCOMPARE(scan.table()->item(2, 2)->foreground().color(), QColor(Qt::red));
-    QVERIFY(scan.table()->item(3, 2)->foreground().color() != QColor(Qt::red));
+    QVERIFY(scan.red(2, 2));
+    QVERIFY(!scan.red(3, 2));
     QCOMPARE(app.status(), QString());
+    // Ctrl+C gives a spreadsheet the rows selected, the serial number and the software version as text.
+    scan.table()->selectRow(0);
+    QTest::keySequence(scan.table(), QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("3\t=\"0012345678ab\"\tc15 СВК-15 RS485\t3\t=\"1.05\"\t6 хол. воды\n"));
 
     // One request at a time, every address once, the meters' identification after their answer.
     QCOMPARE(app.sent_frames(), expected_requests(1, 247, {3, 17, 200}));
@@ -219,7 +230,7 @@ void tst_e2e_scan::stop_while_identifying_a_meter()
     QVERIFY(scan.wait_end());
 
     QCOMPARE(scan.progress(), QStringLiteral("Поиск остановлен, найдено 1"));
-    QCOMPARE(scan.table()->rowCount(), 1);
+    QCOMPARE(row_count(scan.table()), 1);
     QCOMPARE(scan.row(0), (QStringList{"3", "?", "c15 СВК-15 RS485", "3", "1.05", "?"}));
     QCOMPARE(app.sent_frames().last(), frame_text(3, 0x0008, 1));
 }
@@ -294,15 +305,15 @@ void tst_e2e_scan::chosen_meter_is_polled()
     scan.set_range(15, 20);
     scan.start();
     QVERIFY(scan.wait_end());
-    QCOMPARE(scan.table()->rowCount(), 1);
+    QCOMPARE(row_count(scan.table()), 1);
     QCOMPARE(scan.row(0), row_17);
     QVERIFY(!app.window().findChild<QPushButton *>("scan_choose_btn")->isEnabled());
 
     scan.table()->selectRow(0);
     QVERIFY(app.window().findChild<QPushButton *>("scan_choose_btn")->isEnabled());
     if (double_click) {
-        QTableWidget *table = scan.table();
-        const QPoint cell = table->visualItemRect(table->item(0, 2)).center();
+        QTableView *table = scan.table();
+        const QPoint cell = table->visualRect(table->model()->index(0, 2)).center();
         // As the system delivers one: a click, then the second press as a double click.
         QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
@@ -351,7 +362,7 @@ void tst_e2e_scan::refused_while_a_poll_runs()
     QVERIFY(app.wait_idle());
     QCOMPARE(app.text("serial_num_line"), QStringLiteral("0012345678ab"));
     QCOMPARE(app.sent_frames().size(), 31); // the poll's, nothing of a search
-    QCOMPARE(scan.table()->rowCount(), 0);
+    QCOMPARE(row_count(scan.table()), 0);
 
     // Once the poll is over the search may start.
     scan.start();
@@ -422,13 +433,13 @@ void tst_e2e_scan::finds_meters_at_their_rates_and_parities()
     QVERIFY(scan.wait_end(120000));
 
     QCOMPARE(scan.progress(), QStringLiteral("Поиск завершен, найдено 2"));
-    QCOMPARE(scan.table()->rowCount(), 2);
+    QCOMPARE(row_count(scan.table()), 2);
     QCOMPARE(scan.row(0).mid(0, 2), QStringList({"5", "0000000024d1"}));
     QCOMPARE(scan.row(0).last(), QStringLiteral("2400, нечет"));
     QCOMPARE(scan.row(1).mid(0, 2), QStringList({"9", "0000000096a0"}));
     QCOMPARE(scan.row(1).last(), QStringLiteral("9600, нет"));
-    QVERIFY(scan.table()->item(0, 2)->foreground().color() != QColor(Qt::red));
-    QVERIFY(scan.table()->item(1, 2)->foreground().color() != QColor(Qt::red));
+    QVERIFY(!scan.red(0, 2));
+    QVERIFY(!scan.red(1, 2));
     // Both garbled on the way, at the other parity of their rate.
     QVERIFY(app.line().sim_log().filter(QStringLiteral("fault parity 1 read as 0")).size() >= 1);
     QVERIFY(app.line().sim_log().filter(QStringLiteral("fault parity 0 read as 1")).size() >= 1);
