@@ -8,6 +8,8 @@ namespace {
 
 constexpr quint16 version_register = 0x0009;
 constexpr quint16 model_register = 0x0008;
+constexpr quint16 serial_register = 0x0004;
+constexpr int serial_registers = 3;
 
 int blocks_of(int version, int type)
 {
@@ -36,6 +38,8 @@ ArchiveReader::ArchiveReader(const MeterTarget &target, const QStringList &model
 {
     ask_model = true;
     models = model_table;
+    // Addressed by its serial number, the meter is named by it already.
+    ask_serial = !target.by_serial;
 }
 
 bool ArchiveReader::version_unsupported() const
@@ -76,6 +80,11 @@ ExchangeRequest ArchiveReader::next_request()
         request.answer_length = modbus::read_answer_length(meter.by_serial, 1);
         return request;
     }
+    if (ask_serial && !asked_serial) {
+        request.frame = modbus::read_registers_request(meter, serial_register, serial_registers);
+        request.answer_length = modbus::read_answer_length(meter.by_serial, serial_registers);
+        return request;
+    }
     const int count = archive_geometry::block_size(protocol_version, reading.type, index);
     request.frame = modbus::archive_block_request(meter, quint8(reading.type), quint16(index), quint8(count));
     request.answer_length = modbus::archive_answer_length(meter.by_serial, count, arc::record_length(protocol_version));
@@ -107,6 +116,10 @@ void ArchiveReader::conclude(const ExchangeOutcome &outcome)
     if (ask_model && !asked_code) {
         asked_code = word_at(outcome.answer, modbus::read_data_offset(meter.by_serial));
         asked_model = lookup_model(models, *asked_code);
+        return;
+    }
+    if (ask_serial && !asked_serial) {
+        asked_serial = serial_bytes(outcome.answer.mid(modbus::read_data_offset(meter.by_serial)));
         return;
     }
     reading.frames.append(outcome.answer);

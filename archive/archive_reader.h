@@ -29,8 +29,9 @@ public:
     // `version` 2 or 3; 0 when not known: the meter is asked for it first.
     // `types`: the archives to read, in order (empty: all three).
     ArchiveReader(int version, const MeterTarget &target, const QVector<int> &types = {});
-    // A meter nothing is known of: its version and its model are asked
-    // first, and the volumes are scaled by that model's factor.
+    // A meter nothing is known of: its version, its model and, addressed by
+    // its address, its serial number are asked first, and the volumes are
+    // scaled by that model's factor.
     ArchiveReader(const MeterTarget &target, const QStringList &model_table);
 
     bool finished() const override { return state != State::running; }
@@ -48,8 +49,13 @@ public:
     // The model asked for (the second constructor), once it has answered.
     std::optional<ModelLookup> model() const { return asked_model; }
     std::optional<int> model_code() const { return asked_code; }
-    // The version is known, and the model too where it was asked.
-    bool identified() const { return protocol_version != 0 && (!ask_model || asked_code); }
+    // The serial number asked for (the second constructor, by address), once it has answered.
+    std::optional<SerialBytes> serial() const { return asked_serial; }
+    // The version is known, and the model and the serial number too where they were asked.
+    bool identified() const
+    {
+        return protocol_version != 0 && (!ask_model || asked_code) && (!ask_serial || asked_serial);
+    }
     const MeterTarget &target() const { return meter; }
     // The archives completed or cut short since the last call, oldest first.
     QVector<ReadArchive> take_completed();
@@ -65,6 +71,8 @@ private:
     QStringList models;
     std::optional<int> asked_code;
     std::optional<ModelLookup> asked_model;
+    bool ask_serial = false;
+    std::optional<SerialBytes> asked_serial;
     QVector<int> wanted;
     State state = State::running;
     RunOutcome failed_with;

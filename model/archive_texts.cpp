@@ -12,6 +12,34 @@ constexpr int reverse_flow_version = 3;
 
 } // namespace
 
+QString meter_caption(const QString &serial, const MeterTarget &target, const QString &model)
+{
+    QStringList parts;
+    if (target.by_serial)
+        parts << quantity::addressing(target);
+    else if (!serial.isEmpty())
+        parts << QCoreApplication::translate("quantity", "с/н %1").arg(serial);
+    if (!target.by_serial)
+        parts << quantity::addressing(target);
+    if (!model.isEmpty())
+        parts << model;
+    return parts.join(QLatin1String(", "));
+}
+
+QString meter_line(const QString &caption, const QDateTime &read_at)
+{
+    if (!read_at.isValid())
+        return caption;
+    return QCoreApplication::translate("archive", "%1; время чтения %2").arg(caption, quantity::computer_time(read_at));
+}
+
+QString window_title(const QString &caption, const QDateTime &read_at)
+{
+    if (caption.isEmpty())
+        return QCoreApplication::translate("archive", "Архив");
+    return QCoreApplication::translate("archive", "Архив: %1").arg(meter_line(caption, read_at));
+}
+
 QStringList column_titles(const VolumeScale &scale)
 {
     return {QCoreApplication::translate("archive", "Номер записи"), QCoreApplication::translate("archive", "Время"),

@@ -14,6 +14,15 @@
 
 namespace arc {
 
+// The meter an archive was read from, as its window names it: the serial
+// number when known, the address when addressed by it, the model when known:
+// "с/н 0012345678ab, адрес 1, 1A2B name".
+QString meter_caption(const QString &serial, const MeterTarget &target, const QString &model);
+// The window's title: "Архив: " and the caption, or "Архив" before a read.
+QString window_title(const QString &caption, const QDateTime &read_at);
+// The line above the tables: the caption and the computer's time of the read.
+QString meter_line(const QString &caption, const QDateTime &read_at);
+
 // The column titles of every archive table; volumes in the scale's unit.
 QStringList column_titles(const VolumeScale &scale);
 

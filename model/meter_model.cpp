@@ -26,8 +26,9 @@ void MeterModel::poll_over(bool complete)
 
 std::optional<MeterIdentity> MeterModel::identity_for(const MeterTarget &target) const
 {
-    // The poll knows the meter once it has its version and model.
-    if (poll_ran && same_meter(polled_target, target) && polled.protocol_version && polled.model_code) {
+    // The poll knows the meter once it has its version, model and serial number.
+    if (poll_ran && same_meter(polled_target, target) && polled.protocol_version && polled.model_code
+        && !serial_for(target).isEmpty()) {
         MeterIdentity m;
         m.target = target;
         m.serial = serial_for(target);
@@ -38,7 +39,7 @@ std::optional<MeterIdentity> MeterModel::identity_for(const MeterTarget &target)
         return m;
     }
     const MeterIdentity &read = archive_read.meter;
-    if (read.protocol_version > 0 && read.model_code >= 0 && same_meter(read.target, target))
+    if (read.protocol_version > 0 && read.model_code >= 0 && !read.serial.isEmpty() && same_meter(read.target, target))
         return read;
     return std::nullopt;
 }

@@ -74,7 +74,8 @@ public:
 
     // What is known of the meter `target` addresses; nothing when what the
     // model knows is of another meter (another serial number, another
-    // addressing) or is incomplete: then it has to be asked.
+    // addressing) or is incomplete (no version, model or serial number):
+    // then it has to be asked.
     std::optional<MeterIdentity> identity_for(const MeterTarget &target) const;
     // The serial number the meter `target` addresses is known by: the one
     // addressed, or one read from this same meter; empty when unknown.

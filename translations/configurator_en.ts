@@ -1646,6 +1646,14 @@ With other port settings it will be lost from the line. Write?</translation>
         <source>Пок. обр. потока</source>
         <translation>Reverse flow</translation>
     </message>
+    <message>
+        <source>%1; время чтения %2</source>
+        <translation>%1; read at %2</translation>
+    </message>
+    <message>
+        <source>Архив: %1</source>
+        <translation>Archive: %1</translation>
+    </message>
 </context>
 <context>
     <name>collect</name>

@@ -70,6 +70,7 @@ ENGLISH = {
     'Месячный': 'Monthly', 'Сохранить архив': 'Save archive', 'Файлы CSV (*.csv)': 'CSV files (*.csv)',
     'ед.': 'units', 'м3': 'm3', 'Номер записи': 'Record', 'Событие': 'Event',
     'Нет данных': 'No data', 'Расход за интервал, %1': 'Consumption per interval, %1',
+    'Архив: %1': 'Archive: %1', '%1; время чтения %2': '%1; read at %2',
     # Meter values and Modbus exceptions
     'хол. воды': 'cold water', 'вода': 'water', 'гор. вод': 'hot water',
     'Неизвестная команда': 'Unknown command', 'Неизвестный адрес регистра': 'Unknown register address',

@@ -18,13 +18,14 @@
 #include <QLabel>
 #include <QSplitter>
 #include <QTableView>
+#include <QVBoxLayout>
 
 archive::archive(QWidget *parent)
     : QWidget(parent)
     , ui(new Ui::archive)
 {
     ui->setupUi(this);
-    setWindowTitle(tr("Архив"));
+    setWindowTitle(arc::window_title(QString(), QDateTime()));
     ui->tabWidget->setTabText(0, tr("Часовой"));
     ui->tabWidget->setTabText(1, tr("Суточный"));
     ui->tabWidget->setTabText(2, tr("Месячный"));
@@ -34,10 +35,17 @@ archive::archive(QWidget *parent)
         t->setModel(models[type - 1]);
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->verticalHeader()->hide();
-        // The number and the time as wide as they are; the values share the rest.
+        // The number and the time as wide as they are; the values share the
+        // rest (fit_columns).
+        QHeaderView *header = t->horizontalHeader();
         for (int c = 0; c < arc::column_count; ++c)
-            t->horizontalHeader()->setSectionResizeMode(c,
-                                                        c < 2 ? QHeaderView::ResizeToContents : QHeaderView::Stretch);
+            header->setSectionResizeMode(c, c < 2 ? QHeaderView::ResizeToContents : QHeaderView::Interactive);
+        connect(models[type - 1], &QAbstractItemModel::headerDataChanged, this, [this, type] { fit_columns(type); });
+        connect(header, &QHeaderView::sectionResized, this, [this, type](int section) {
+            if (section < 2)
+                fit_columns(type);
+        });
+        t->viewport()->installEventFilter(this);
     }
 
     // Beside the tables; the two share the width as the operator drags it.
@@ -51,7 +59,15 @@ archive::archive(QWidget *parent)
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     split->setChildrenCollapsible(false);
-    ui->gridLayout->addWidget(split, 0, 0);
+    // Whose archive this is, above the tables.
+    meter_label = new QLabel(this);
+    meter_label->setObjectName(QStringLiteral("arch_meter_label"));
+    meter_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *top = new QVBoxLayout;
+    top->addWidget(meter_label);
+    meter_label->hide();
+    top->addWidget(split, 1);
+    ui->gridLayout->addLayout(top, 0, 0);
 
     state_label = new QLabel(this);
     state_label->setObjectName(QStringLiteral("arch_state_label"));
@@ -121,12 +137,54 @@ void archive::add_archive(QList<QByteArray> frames, int type, bool whole)
 void archive::set_meter_serial(const QString &serial)
 {
     meter_serial = serial;
+    update_meter_line();
 }
 
 void archive::set_read_details(const QString &model, const QDateTime &read_at)
 {
     meter_model = model;
     this->read_at = read_at;
+    update_meter_line();
+}
+
+void archive::set_target(const MeterTarget &target)
+{
+    this->target = target;
+    by_serial = target.by_serial;
+    update_meter_line();
+}
+
+void archive::update_meter_line()
+{
+    const QString caption = target ? arc::meter_caption(meter_serial, *target, meter_model) : QString();
+    setWindowTitle(arc::window_title(caption, read_at));
+    meter_label->setText(caption.isEmpty() ? QString() : arc::meter_line(caption, read_at));
+    meter_label->setHidden(caption.isEmpty());
+}
+
+// The values share the width the number and the time leave, none narrower
+// than its title with its unit or its values: a narrow window scrolls rather
+// than cut one (a stretched column would shrink to nothing beside the time).
+void archive::fit_columns(int type)
+{
+    QTableView *t = table(type);
+    QHeaderView *header = t->horizontalHeader();
+    const int values = arc::column_count - 2;
+    const int share = (t->viewport()->width() - header->sectionSize(0) - header->sectionSize(1)) / values;
+    const QAbstractItemView *view = t;
+    for (int c = 2; c < arc::column_count; ++c)
+        header->resizeSection(c, qMax(share, qMax(header->sectionSizeHint(c), view->sizeHintForColumn(c))));
+}
+
+bool archive::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize) {
+        for (int type = 1; type <= 3; ++type) {
+            if (watched == table(type)->viewport())
+                fit_columns(type);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool archive::save_to(const QString &path, QString *error)

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 class QTableView;
 class ArchiveTableModel;
@@ -54,6 +55,10 @@ public:
     // (with the serial number and the version the read is made with).
     void set_read_details(const QString &model, const QDateTime &read_at);
 
+    // The meter as it was addressed: the title and the line above the tables
+    // name it with its serial number, model and the time of the read.
+    void set_target(const MeterTarget &target);
+
     // Records, time span and monthly consumption of archive type 1..3 as shown.
     arc::ArchiveSummary summary(int type) const;
     // The serial number the shown archives were read from.
@@ -62,12 +67,17 @@ public:
     // The three tables' models as they are shown, into one CSV file.
     bool save_to(const QString &path, QString *error);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private slots:
     void on_save_btn_clicked();
     void on_tabWidget_currentChanged(int index);
 
 private:
     void update_chart();
+    void update_meter_line();
+    void fit_columns(int type);
 
     Ui::archive *ui;
     int version = 0;
@@ -76,6 +86,8 @@ private:
     ArchiveTableModel *models[3] = {};
     consumption_chart *chart = nullptr;
     QLabel *state_label = nullptr;
+    QLabel *meter_label = nullptr;
+    std::optional<MeterTarget> target;
     QString meter_serial;
     QString meter_model;
     QDateTime read_at;

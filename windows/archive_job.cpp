@@ -51,7 +51,8 @@ void ArchiveJob::refused(const QString &status)
 void ArchiveJob::start(const MeterTarget &target)
 {
     // A meter the model knows is read by its version and scale; any other
-    // is asked for them first, so another meter's can never size or scale it.
+    // is asked for them (and its serial number) first, so another meter's
+    // can never size, scale or name it.
     const std::optional<MeterIdentity> known = c.meter->identity_for(target);
     run = known ? std::make_unique<ArchiveReader>(known->protocol_version, target)
                 : std::make_unique<ArchiveReader>(target, c.meter->model_table());
@@ -74,7 +75,8 @@ void ArchiveJob::start(const MeterTarget &target)
     c.line->run(run.get(), exchange_rules::archive(c.periods->periods()), [this](bool) { show(); });
 }
 
-// The meter has said its version and model: the read is sized and scaled by them.
+// The meter has said its version and model, and its serial number where it
+// was asked: the read is sized and scaled by them, and named by the number.
 void ArchiveJob::sized()
 {
     MeterIdentity meter = c.meter->archive().meter;
@@ -84,6 +86,8 @@ void ArchiveJob::sized()
         meter.model_text = quantity::model_name(quint16(meter.model_code), *model);
         meter.scale = VolumeScale::of(*model);
     }
+    if (const std::optional<SerialBytes> serial = run->serial())
+        meter.serial = quantity::serial_number(*serial);
     c.meter->archive_sized(meter);
     // The version field shows what the meter said when this is the meter it shows.
     if (same_meter(c.meter->poll_target(), run->target()) || !c.meter->polled_any())
@@ -103,7 +107,7 @@ void ArchiveJob::show()
         const ArchiveRead &read = c.meter->archive();
         window->clear_tables();
         window->set_version_scale(read.meter.protocol_version, read.meter.scale);
-        window->set_by_serial(read.by_serial);
+        window->set_target(read.meter.target);
         window->set_meter_serial(read.meter.serial);
         window->set_read_details(read.meter.model_text, read.read_at);
         window_ready = true;

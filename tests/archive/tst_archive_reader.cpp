@@ -3,6 +3,7 @@
 #include "archive/archive_geometry.h"
 #include "archive/archive_reader.h"
 #include "archive/records.h"
+#include "meter/register_map.h"
 #include "meter_device.h"
 
 #include <QtTest>
@@ -15,6 +16,8 @@ private slots:
     void reads_every_archive();
     void unknown_version_reads_nothing_data();
     void unknown_version_reads_nothing();
+    void asks_what_it_does_not_know_data();
+    void asks_what_it_does_not_know();
 };
 
 void tst_archive_reader::reads_every_archive_data()
@@ -90,6 +93,42 @@ void tst_archive_reader::unknown_version_reads_nothing()
     QVERIFY(!reader.complete());
     QCOMPARE(reader.failure().kind, RunOutcome::Kind::bad_answer);
     QVERIFY(reader.take_completed().isEmpty());
+}
+
+void tst_archive_reader::asks_what_it_does_not_know_data()
+{
+    QTest::addColumn<bool>("by_serial");
+    QTest::addColumn<QVector<int>>("registers"); // read before the first block
+    QTest::addColumn<bool>("serial_read");
+    // The version, the model, and the serial number that names the records.
+    QTest::newRow("by address") << false << QVector<int>{0x0009, 0x0008, 0x0004} << true;
+    // The serial addressing names the meter already.
+    QTest::newRow("by serial number") << true << QVector<int>{0x0009, 0x0008} << false;
+}
+
+void tst_archive_reader::asks_what_it_does_not_know()
+{
+    QFETCH(bool, by_serial);
+    QFETCH(QVector<int>, registers);
+    QFETCH(bool, serial_read);
+
+    QVector<sim::meter> meters{sim::builtin_meter()};
+    const SerialBytes serial{0x00, 0x12, 0x34, 0x56, 0x78, 0xab};
+    MeterTarget target;
+    target.by_serial = by_serial;
+    target.address = 1;
+    target.serial = serial;
+    ArchiveReader reader(target, {QStringLiteral("СВК-15 RS485,0C15,Ду 15 холодная вода,0.001")});
+    const QList<ExchangeRequest> sent = run_in_process(reader, meters);
+    QVERIFY(reader.complete());
+    QCOMPARE(sent.size(), registers.size() + 20 + 15 + 5);
+    const int at = modbus::address_part_length(by_serial);
+    for (int k = 0; k < registers.size(); ++k)
+        QCOMPARE(word_at(sent.at(k).frame, at), quint16(registers.at(k)));
+    QCOMPARE(reader.serial().has_value(), serial_read);
+    if (serial_read)
+        QCOMPARE(*reader.serial(), serial);
+    QVERIFY(reader.identified());
 }
 
 QTEST_MAIN(tst_archive_reader)

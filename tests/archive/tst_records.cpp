@@ -30,6 +30,8 @@ class tst_records : public QObject
 private slots:
     void lengths();
     void titles();
+    void meter_named_data();
+    void meter_named();
     void decode();
     void rows_data();
     void rows();
@@ -53,6 +55,46 @@ void tst_records::titles()
     // A model not in the table: the volumes are counts, and the titles say so.
     QCOMPARE(arc::column_titles(VolumeScale()),
              QStringList({"Номер записи", "Время", "Показания, ед.", "Событие", "Пок. обр. потока, ед."}));
+}
+
+void tst_records::meter_named_data()
+{
+    QTest::addColumn<bool>("by_serial");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("line");
+    const QString at = QStringLiteral("; время чтения 30.01.2024 15:04:05");
+    QTest::newRow("by address") << false << "0012345678ab"
+                                << "c15 СВК-15 RS485"
+                                << "Архив: с/н 0012345678ab, адрес 7, c15 СВК-15 RS485" + at
+                                << "с/н 0012345678ab, адрес 7, c15 СВК-15 RS485" + at;
+    // The serial addressing names the meter once.
+    QTest::newRow("by serial number") << true << "0012345678ab"
+                                      << "c15 СВК-15 RS485"
+                                      << "Архив: с/н 0012345678ab, c15 СВК-15 RS485" + at
+                                      << "с/н 0012345678ab, c15 СВК-15 RS485" + at;
+    QTest::newRow("number and model not known")
+        << false << QString() << QString() << "Архив: адрес 7" + at << "адрес 7" + at;
+}
+
+void tst_records::meter_named()
+{
+    QFETCH(bool, by_serial);
+    QFETCH(QString, serial);
+    QFETCH(QString, model);
+    QFETCH(QString, title);
+    QFETCH(QString, line);
+    MeterTarget target;
+    target.by_serial = by_serial;
+    target.address = 7;
+    target.serial = {0x00, 0x12, 0x34, 0x56, 0x78, 0xab};
+    const QDateTime read_at(QDate(2024, 1, 30), QTime(15, 4, 5));
+    const QString caption = arc::meter_caption(serial, target, model);
+    QCOMPARE(arc::window_title(caption, read_at), title);
+    QCOMPARE(arc::meter_line(caption, read_at), line);
+    // Before any read the window is the archive's alone.
+    QCOMPARE(arc::window_title(QString(), QDateTime()), QStringLiteral("Архив"));
 }
 
 void tst_records::decode()

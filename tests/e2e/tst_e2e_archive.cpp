@@ -7,12 +7,18 @@
 #include "windows/archive.h"
 #include "windows/consumption_chart.h"
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -44,6 +50,7 @@ private slots:
     void full_read_data();
     void full_read();
     void first_records_as_shown();
+    void unknown_meter_named_everywhere();
     void silent_meter();
     void garbled_block_is_asked_again_data();
     void garbled_block_is_asked_again();
@@ -138,6 +145,63 @@ void tst_e2e_archive::first_records_as_shown()
     QCOMPARE(cell_text(hourly, 5, 1), QStringLiteral("--")); // record 5 carries event 7
 }
 
+// No poll first, by address: the meter is asked its serial number with its
+// version and model, and the file, the name offered for it, the journal and
+// the window all name it.
+void tst_e2e_archive::unknown_meter_named_everywhere()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({}, "version = 3\n"), qPrintable(app.error()));
+    app.check("adr_click");
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle(120000));
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив прочитан"));
+    const QStringList sent = app.sent_frames();
+    QCOMPARE(sent.size(), 3 + 40);
+    QCOMPARE(sent.mid(0, 3),
+             (QStringList{"01 03 00 09 00 01 54 08", "01 03 00 08 00 01 05 c8", "01 03 00 04 00 03 44 0a"}));
+
+    archive *window = AppOnLine::archive_window();
+    QTemporaryDir dir;
+    QVERIFY(window->save_to(dir.filePath("a.csv"), nullptr));
+    QFile file(dir.filePath("a.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).remove(QChar(0xFEFF)).split("\r\n");
+    QCOMPARE(lines.value(0), QStringLiteral("Серийный номер;=\"0012345678ab\""));
+    const QString meter = QStringLiteral("с/н 0012345678ab, адрес 1, %1").arg(lines.value(1).section(';', 1));
+    QCOMPARE(window->windowTitle(), QString("Архив: %1; время чтения %2").arg(meter, lines.value(3).section(';', 1)));
+
+    // The name the save dialog offers.
+    QString offered;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            answer.stop();
+            offered = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+        }
+    });
+    answer.start(20);
+    window->findChild<QPushButton *>("save_btn")->click();
+    QVERIFY2(offered.startsWith("archive_0012345678ab_"), qPrintable(offered));
+
+    // Kept in the journal under that number.
+    QVERIFY(app.probe().journal()->wait_written(60000));
+    QCOMPARE(app.status(), QString());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+        db.setDatabaseName("readings.sqlite");
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec("SELECT DISTINCT serial FROM archive_records"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("0012345678ab"));
+        QVERIFY(!q.next());
+    }
+    QSqlDatabase::removeDatabase("check");
+}
+
 void tst_e2e_archive::silent_meter()
 {
     AppOnLine app;
@@ -167,8 +231,8 @@ void tst_e2e_archive::garbled_block_is_asked_again()
     QFETCH(QString, fault);
     AppOnLine app;
     QVERIFY2(app.start({}, "version = 3\n"), qPrintable(app.error()));
-    // The version and the model are asked first: the third block is garbled.
-    QVERIFY(app.line().command(QString("fault %1 count=1 after=4").arg(fault)).startsWith("ok"));
+    // The version, the model and the serial number are asked first: the third block is garbled.
+    QVERIFY(app.line().command(QString("fault %1 count=1 after=5").arg(fault)).startsWith("ok"));
     app.check("adr_click");
     app.click("arch_btn");
     QVERIFY(app.wait_idle(120000));
@@ -194,8 +258,8 @@ void tst_e2e_archive::failure_in_the_daily_archive()
 {
     AppOnLine app;
     QVERIFY2(app.start({}, "version = 3\n"), qPrintable(app.error()));
-    // After the version, the model and the 20 blocks of the hourly archive.
-    QVERIFY(app.line().command("fault silence after=22").startsWith("ok"));
+    // After the version, the model, the serial number and the 20 blocks of the hourly archive.
+    QVERIFY(app.line().command("fault silence after=23").startsWith("ok"));
     app.check("adr_click");
     app.click("arch_btn");
     QVERIFY(app.wait_idle());

@@ -2,13 +2,18 @@
 // twice the scale, 800 x 500 to the program. Each window opens as the program
 // opens it, its frame within the screen and every button of it on the window.
 #include "app_on_line.h"
+#include "windows/archive.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
 #include <QToolTip>
 #include <QtTest>
 
@@ -74,6 +79,7 @@ private slots:
     void window_fits_data();
     void window_fits();
     void long_status_keeps_the_width();
+    void archive_titles_whole();
 };
 
 void tst_e2e_screens::window_fits_data()
@@ -172,6 +178,40 @@ void tst_e2e_screens::long_status_keeps_the_width()
     app.probe().set_status(QStringLiteral("OK"));
     rest_on(label);
     QTRY_VERIFY(!QToolTip::isVisible());
+}
+
+// A read given up in the daily archive: on every tab each column title is
+// shown whole, its unit included, however the times widen their column.
+void tst_e2e_screens::archive_titles_whole()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({}, "version = 3\n"), qPrintable(app.error()));
+    // The version, the model, the serial number, the hourly archive's 20 blocks and 3 daily ones.
+    QVERIFY(app.line().command("fault silence after=26").startsWith("ok"));
+    app.address_meter(false);
+    app.window().show();
+    app.click("arch_btn");
+    QVERIFY(app.wait_idle());
+    QCOMPARE(app.text("arch_btn"), QStringLiteral("Архив не прочитан"));
+    app.click("open_btn");
+    archive *w = AppOnLine::archive_window();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    auto *tabs = w->findChild<QTabWidget *>();
+    for (int type = 1; type <= 3; ++type) {
+        tabs->setCurrentIndex(type - 1);
+        const QTableView *table = w->table(type);
+        QTRY_VERIFY(table->isVisible());
+        const QHeaderView *header = table->horizontalHeader();
+        const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int c = 0; c < header->count(); ++c) {
+            const QString title = table->model()->headerData(c, Qt::Horizontal).toString();
+            const int needed = header->fontMetrics().horizontalAdvance(title) + margins;
+            QTRY_VERIFY2(
+                header->sectionSize(c) >= needed,
+                qPrintable(QString("%1 %2: %3 < %4").arg(type).arg(title).arg(header->sectionSize(c)).arg(needed)));
+        }
+    }
+    QCOMPARE(w->table(2)->model()->rowCount(), 252);
 }
 
 int main(int argc, char *argv[])
