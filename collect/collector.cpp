@@ -3,6 +3,7 @@
 #include "collect/console.h"
 #include "journal/journal_place.h"
 #include "journal/journal_writer.h"
+#include "model/journal_texts.h"
 #include "model/quantity.h"
 #include "scan/line_readout.h"
 
@@ -111,13 +112,13 @@ void Collector::start_writer()
         journal_failed = true;
         tell_fault(fault, detail);
     });
-    connect(writer.get(), &journal::Writer::not_kept, this, [this](const QString &what) {
+    connect(writer.get(), &journal::Writer::not_kept, this, [this](const journal::WriteSubject &what) {
         journal_failed = true;
-        print(tr("Не записано в журнал: %1").arg(what));
+        print(tr("Не записано в журнал: %1").arg(journal::write_subject_words(what)));
     });
-    connect(writer.get(), &journal::Writer::dropped, this, [this](const QString &what) {
+    connect(writer.get(), &journal::Writer::dropped, this, [this](const journal::WriteSubject &what) {
         journal_failed = true;
-        print(tr("Журнал не успевает, не записано: %1").arg(what));
+        print(tr("Журнал не успевает, не записано: %1").arg(journal::write_subject_words(what)));
     });
     connect(writer.get(), &journal::Writer::server_lost, this, [this](const QString &detail) {
         print(tr("Сервер журнала %1 потерян (%2); чтения ждут его в очереди").arg(journal_place(connection), detail));
@@ -141,13 +142,21 @@ void Collector::tell_fault(journal::Fault fault, const QString &detail)
     print(journal_fault_text(fault, connection) + QStringLiteral(" (") + detail + QLatin1Char(')'));
 }
 
+void Collector::tell_unkept(const QList<journal::WriteSubject> &unkept)
+{
+    QStringList named;
+    for (const journal::WriteSubject &what : unkept)
+        named << journal::write_subject_words(what);
+    if (!named.isEmpty())
+        print(tr("Не записаны в журнал:\n  ") + named.join(QStringLiteral("\n  ")));
+}
+
 bool Collector::stop()
 {
     if (!writer)
         return true;
-    const QStringList unkept = writer->finish(journal_wait_ms);
-    if (!unkept.isEmpty())
-        print(tr("Не записаны в журнал:\n  ") + unkept.join(QStringLiteral("\n  ")));
+    const QList<journal::WriteSubject> unkept = writer->finish(journal_wait_ms);
+    tell_unkept(unkept);
     return unkept.isEmpty();
 }
 
@@ -424,7 +433,7 @@ void Collector::round_over()
     const QStringList unread = unread_meters(&total, &read, QString());
     // --once: what is queued is written before the end, within a bound, and
     // what never was is named.
-    QStringList unkept;
+    QList<journal::WriteSubject> unkept;
     const bool written = options.every_s > 0 ? writer->wait_written(journal_wait_ms)
                                              : (unkept = writer->finish(journal_wait_ms)).isEmpty();
     print(tr("Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с, запросов %6")
@@ -438,8 +447,7 @@ void Collector::round_over()
         print(tr("Не считаны:\n") + unread.join(QLatin1Char('\n')));
     if (!written)
         print(tr("Журнал не принял все чтения за %1 с").arg(journal_wait_ms / 1000));
-    if (!unkept.isEmpty())
-        print(tr("Не записаны в журнал:\n  ") + unkept.join(QStringLiteral("\n  ")));
+    tell_unkept(unkept);
     const bool whole = unread.isEmpty() && written && !journal_failed;
     if (options.every_s <= 0) {
         once_code = whole ? 0 : 1;

@@ -4,6 +4,7 @@
 #include "collect/line_round.h"
 #include "collect/lines_file.h"
 #include "journal/journal_store.h"
+#include "journal/journal_writer.h"
 
 #include <QElapsedTimer>
 #include <QLockFile>
@@ -77,6 +78,8 @@ private:
     void give_up_claims(const QString &why);
     QStringList unread_meters(int *total, int *read, const QString &pending) const;
     void tell_fault(journal::Fault fault, const QString &detail);
+    // Names each write the journal did not keep, after the round's lines.
+    void tell_unkept(const QList<journal::WriteSubject> &unkept);
     bool shared() const { return connection.backend == journal::Backend::postgresql; }
 
     Options options;

@@ -6,6 +6,7 @@
 #include "collect/lines_file.h"
 #include "journal/journal_place.h"
 #include "meter/model_table.h"
+#include "model/journal_texts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -63,9 +64,10 @@ int main(int argc, char *argv[])
     const std::optional<collect::Options> options = collect::parse_options(app.arguments().mid(1), &error);
     if (!options)
         return refuse(error + QLatin1Char('\n') + collect::usage());
-    std::optional<journal::Connection> journal = journal::parse_place(options->journal, &error);
+    journal::PlaceError why = journal::PlaceError::empty;
+    std::optional<journal::Connection> journal = journal::parse_place(options->journal, &why);
     if (!journal)
-        return refuse(error);
+        return refuse(journal::place_error_words(why, options->journal));
     if (journal->backend == journal::Backend::postgresql)
         journal->password = qEnvironmentVariable(journal::password_variable);
 

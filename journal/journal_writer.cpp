@@ -6,15 +6,6 @@
 
 namespace journal {
 
-namespace {
-
-QString when(const QDateTime &at)
-{
-    return quantity::computer_time(at.toLocalTime());
-}
-
-} // namespace
-
 WriterWorker::WriterWorker(const Connection &c)
     : connection(c)
 { }
@@ -90,9 +81,9 @@ void WriterWorker::drain()
     backoff_ms = 0;
 }
 
-QStringList WriterWorker::take_unkept()
+QList<WriteSubject> WriterWorker::take_unkept()
 {
-    QStringList unkept;
+    QList<WriteSubject> unkept;
     for (const JournalJob &job : jobs)
         unkept << job.what;
     waiting -= int(jobs.size());
@@ -104,6 +95,7 @@ Writer::Writer(const Connection &connection, int queue_limit)
     : limit(queue_limit)
 {
     qRegisterMetaType<journal::Fault>("journal::Fault");
+    qRegisterMetaType<journal::WriteSubject>("journal::WriteSubject");
     thread = new QThread;
     thread->setObjectName(QStringLiteral("journal"));
     worker = new WriterWorker(connection);
@@ -134,7 +126,7 @@ Writer::~Writer()
     // Otherwise the thread still runs a statement: both are left to the end of the process.
 }
 
-QStringList Writer::finish(int timeout_ms)
+QList<WriteSubject> Writer::finish(int timeout_ms)
 {
     if (finished)
         return {};
@@ -145,7 +137,7 @@ QStringList Writer::finish(int timeout_ms)
     clock.start();
     wait_written(timeout_ms);
     disconnect(worker, nullptr, this, nullptr);
-    auto unkept = std::make_shared<QStringList>();
+    auto unkept = std::make_shared<QList<WriteSubject>>();
     auto taken = std::make_shared<std::atomic<bool>>(false);
     WriterWorker *const w = worker;
     QMetaObject::invokeMethod(w, [w, unkept, taken] {
@@ -156,7 +148,7 @@ QStringList Writer::finish(int timeout_ms)
     while (!*taken && clock.elapsed() < timeout_ms + 1000)
         QThread::msleep(1);
     if (!*taken) // a statement still hangs
-        return {tr("%1 чтений в очереди журнала").arg(worker->waiting.load())};
+        return {WriteSubject{WriteSubject::Kind::queued, QString(), QDateTime(), worker->waiting.load()}};
     return *unkept;
 }
 
@@ -181,7 +173,8 @@ void Writer::queue_job(const JournalJob &job)
 
 void Writer::record_poll(const PollValues &values, const QDateTime &read_at, const MeterTarget &addressing)
 {
-    queue_job({tr("показания %1 от %2").arg(quantity::serial_number(values.serial), when(read_at)), true,
+    queue_job({{WriteSubject::Kind::reading, quantity::serial_number(values.serial), read_at},
+               true,
                [values, read_at, addressing](Store &store) {
                    return store.store_poll(values, read_at, addressing) ? 1 : -1;
                }});
@@ -189,20 +182,22 @@ void Writer::record_poll(const PollValues &values, const QDateTime &read_at, con
 
 void Writer::record_archive(const ArchiveBatch &batch)
 {
-    queue_job({tr("архив %1 от %2").arg(batch.serial, when(batch.read_at)), false,
-               [batch](Store &store) { return store.store_archive(batch); }});
+    queue_job({{WriteSubject::Kind::archive, batch.serial, batch.read_at}, false, [batch](Store &store) {
+                   return store.store_archive(batch);
+               }});
 }
 
 void Writer::record_label(const QString &serial, const QString &label, const QString &line)
 {
-    queue_job({tr("метка %1").arg(serial), false,
-               [serial, label, line](Store &store) { return store.store_label(serial, label, line) ? 0 : -1; }});
+    queue_job({{WriteSubject::Kind::label, serial, QDateTime()}, false, [serial, label, line](Store &store) {
+                   return store.store_label(serial, label, line) ? 0 : -1;
+               }});
 }
 
 void Writer::record_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
                                   std::optional<qint64> offset_after)
 {
-    queue_job({tr("установка времени %1 в %2").arg(serial, when(set_at)), false, [=](Store &store) {
+    queue_job({{WriteSubject::Kind::clock_setting, serial, set_at}, false, [=](Store &store) {
                    return store.store_clock_setting(serial, set_at, offset_before, offset_after) ? 0 : -1;
                }});
 }

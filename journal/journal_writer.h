@@ -2,6 +2,8 @@
 
 #include "journal/journal_store.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QThread>
 #include <atomic>
@@ -13,11 +15,22 @@ class QTimer;
 
 namespace journal {
 
+// What one write keeps, to name it when it is not kept (model/journal_texts
+// words it).
+struct WriteSubject
+{
+    enum class Kind { reading, archive, label, clock_setting, queued };
+    Kind kind = Kind::reading;
+    QString serial;
+    QDateTime at;  // UTC: when it was read or set; none for a label
+    int count = 0; // queued: how many writes a journal that hangs still holds
+};
+
 // One write waiting for the journal: what it is, for the operator, and the
 // statement that keeps it (-1 on failure, else the records it added).
 struct JournalJob
 {
-    QString what;
+    WriteSubject what;
     bool reading = false;
     std::function<int(Store &)> run;
 };
@@ -38,14 +51,14 @@ public:
     void add(const JournalJob &job);
     void give_up(Fault fault, const QString &detail);
     // What is still queued, for the report at the end; the queue is emptied.
-    QStringList take_unkept();
+    QList<WriteSubject> take_unkept();
 
 signals:
     void fault(journal::Fault fault, const QString &detail);
     void written(int readings, int records);
     void server_lost(const QString &detail);
     void server_back(int written);
-    void not_kept(const QString &what);
+    void not_kept(const journal::WriteSubject &what);
 
 private:
     void drain();
@@ -86,7 +99,7 @@ public:
     bool wait_written(int timeout_ms);
     // At the end: waits for the queue at most `timeout_ms`, then says what
     // was never kept (empty: everything was).
-    QStringList finish(int timeout_ms);
+    QList<WriteSubject> finish(int timeout_ms);
 
     static constexpr int max_backoff_ms = 30000;
 
@@ -94,9 +107,9 @@ signals:
     // Once, when the journal is given up; the file or server is left as it is.
     void fault(journal::Fault fault, const QString &detail);
     // A read was queued but not kept: the database is too far behind.
-    void dropped(const QString &what);
+    void dropped(const journal::WriteSubject &what);
     // A read was not kept: the journal is given up (see fault()).
-    void not_kept(const QString &what);
+    void not_kept(const journal::WriteSubject &what);
     // A read is in the journal: 1 reading, or the archive records it added.
     void written(int readings, int records);
     // The server went away: the reads wait for it. It is back: `written` of them kept.
@@ -115,3 +128,5 @@ private:
 } // namespace journal
 
 Q_DECLARE_METATYPE(journal::Fault)
+
+Q_DECLARE_METATYPE(journal::WriteSubject)

@@ -5,6 +5,7 @@
 #include "model/quantity.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace journal {
 
@@ -111,4 +112,72 @@ QList<QStringList> archive_record_texts(const QList<ArchiveRecordRow> &records, 
     return texts;
 }
 
+QString write_subject_words(const WriteSubject &what)
+{
+    const QString at = quantity::computer_time(what.at.toLocalTime());
+    switch (what.kind) {
+    case WriteSubject::Kind::reading:
+        return QCoreApplication::translate("journal::Writer", "показания %1 от %2").arg(what.serial, at);
+    case WriteSubject::Kind::archive:
+        return QCoreApplication::translate("journal::Writer", "архив %1 от %2").arg(what.serial, at);
+    case WriteSubject::Kind::label: return QCoreApplication::translate("journal::Writer", "метка %1").arg(what.serial);
+    case WriteSubject::Kind::clock_setting:
+        return QCoreApplication::translate("journal::Writer", "установка времени %1 в %2").arg(what.serial, at);
+    case WriteSubject::Kind::queued: break;
+    }
+    return QCoreApplication::translate("journal::Writer", "%1 чтений в очереди журнала").arg(what.count);
+}
+
+QString place_error_words(PlaceError why, const QString &text)
+{
+    switch (why) {
+    case PlaceError::empty: return QCoreApplication::translate("collect", "журнал не указан");
+    case PlaceError::not_a_server: break;
+    }
+    return QCoreApplication::translate("collect",
+                                       "%1: ожидается postgresql://пользователь@сервер:порт/база, пароль в %2")
+        .arg(text, QLatin1String(password_variable));
+}
+
 } // namespace journal
+
+QString journal_place(const journal::Connection &c)
+{
+    if (c.backend == journal::Backend::sqlite)
+        return QDir::toNativeSeparators(c.file);
+    return QStringLiteral("%1@%2:%3/%4").arg(c.user, c.host).arg(c.port).arg(c.database);
+}
+
+QString journal_fault_text(journal::Fault fault, const journal::Connection &c)
+{
+    const QString place = journal_place(c);
+    switch (fault) {
+    case journal::Fault::damaged:
+        return QCoreApplication::translate("MainWindow",
+                                           "Журнал %1 поврежден и оставлен как есть; показания не записываются")
+            .arg(place);
+    case journal::Fault::read_only:
+        return QCoreApplication::translate("MainWindow", "Журнал %1 только для чтения; показания не записываются")
+            .arg(place);
+    case journal::Fault::folder:
+        return QCoreApplication::translate("MainWindow", "Журнал %1 — папка, а не файл; показания не записываются")
+            .arg(place);
+    case journal::Fault::newer_schema:
+        return QCoreApplication::translate("MainWindow",
+                                           "Журнал %1 создан более новой версией программы; показания не записываются")
+            .arg(place);
+    case journal::Fault::locked:
+        return QCoreApplication::translate("MainWindow",
+                                           "Журнал %1 занят другой копией программы; показания не записываются")
+            .arg(place);
+    case journal::Fault::unreachable:
+        return QCoreApplication::translate("MainWindow", "Сервер журнала %1 недоступен; показания не записываются")
+            .arg(place);
+    case journal::Fault::refused:
+        return QCoreApplication::translate("MainWindow", "Сервер журнала %1 отклонил вход; показания не записываются")
+            .arg(place);
+    case journal::Fault::failed:
+    case journal::Fault::none: break;
+    }
+    return QCoreApplication::translate("MainWindow", "Ошибка журнала %1; показания больше не записываются").arg(place);
+}

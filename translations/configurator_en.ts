@@ -1538,29 +1538,6 @@ With other port settings it will be lost from the line. Write?</translation>
     </message>
 </context>
 <context>
-    <name>Writer</name>
-    <message>
-        <source>%1 чтений в очереди журнала</source>
-        <translation>%1 reads in the journal's queue</translation>
-    </message>
-    <message>
-        <source>показания %1 от %2</source>
-        <translation>reading %1 of %2</translation>
-    </message>
-    <message>
-        <source>архив %1 от %2</source>
-        <translation>archive %1 of %2</translation>
-    </message>
-    <message>
-        <source>метка %1</source>
-        <translation>label %1</translation>
-    </message>
-    <message>
-        <source>установка времени %1 в %2</source>
-        <translation>time setting %1 at %2</translation>
-    </message>
-</context>
-<context>
     <name>archive</name>
     <message>
         <source>Прочитано записей: %1 из %2</source>
@@ -2010,6 +1987,29 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>Расход за период</source>
         <translation>Consumption over a period</translation>
+    </message>
+</context>
+<context>
+    <name>journal::Writer</name>
+    <message>
+        <source>показания %1 от %2</source>
+        <translation>reading %1 of %2</translation>
+    </message>
+    <message>
+        <source>архив %1 от %2</source>
+        <translation>archive %1 of %2</translation>
+    </message>
+    <message>
+        <source>метка %1</source>
+        <translation>label %1</translation>
+    </message>
+    <message>
+        <source>установка времени %1 в %2</source>
+        <translation>time setting %1 at %2</translation>
+    </message>
+    <message>
+        <source>%1 чтений в очереди журнала</source>
+        <translation>%1 reads in the journal's queue</translation>
     </message>
 </context>
 <context>

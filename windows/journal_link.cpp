@@ -4,6 +4,7 @@
 
 #include "journal/journal_writer.h"
 #include "meter/poll.h"
+#include "model/journal_texts.h"
 #include "windows/mainwindow.h"
 
 #include <QDir>

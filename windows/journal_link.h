@@ -3,6 +3,7 @@
 #include "config/side_settings.h"
 #include "journal/journal_place.h"
 #include "journal/journal_store.h"
+#include "journal/journal_writer.h"
 
 #include <QObject>
 #include <QString>
@@ -42,7 +43,7 @@ signals:
     // The journal was given up: what happened, said once.
     void fault(const QString &text);
     // A read was not kept: the journal is too far behind; what it was.
-    void dropped(const QString &what);
+    void dropped(const journal::WriteSubject &what);
     // A server lost: the reads wait for it in the queue, said as a status text.
     void server_lost(const QString &text);
     void written();

@@ -4,6 +4,7 @@
 #include "collect/collect_options.h"
 #include "collect/line_round.h"
 #include "journal/journal_place.h"
+#include "model/journal_texts.h"
 
 #include <QtTest>
 
@@ -78,8 +79,8 @@ void tst_collect_parts::journal_place()
 {
     QFETCH(QString, text);
     QFETCH(QString, place);
-    QString error;
-    const std::optional<journal::Connection> c = journal::parse_place(text, &error);
+    journal::PlaceError why = journal::PlaceError::empty;
+    const std::optional<journal::Connection> c = journal::parse_place(text, &why);
     QCOMPARE(bool(c), !place.isEmpty());
     if (c)
         QCOMPARE(::journal_place(*c), place);
