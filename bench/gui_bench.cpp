@@ -10,8 +10,8 @@
 #include "app_on_line.h"
 #include "journal/journal_store.h"
 #include "journal/journal_writer.h"
-#include "windows/journal_window.h"
-#include "windows/scan_window.h"
+#include "windows/journal_windows/journal_window.h"
+#include "windows/line/scan_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -12,7 +12,7 @@
 // server on 127.0.0.1: no pty pair between the program and the meters.
 #include "app_on_line.h"
 #include "link/line_timing.h"
-#include "windows/scan_window.h"
+#include "windows/line/scan_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -12,7 +12,7 @@
 #include "link/answer_check.h"
 #include "link/line_timing.h"
 #include "riser.h"
-#include "windows/scan_window.h"
+#include "windows/line/scan_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 // the report's first page then goes through `pdftoppm -png -r 60 -f 1 -l 1`.
 #include "app_on_line.h"
 #include "config/interface_language.h"
-#include "windows/register_window.h"
-#include "windows/watch_window.h"
+#include "windows/service/register_window.h"
+#include "windows/service/watch_window.h"
 
 #include <QApplication>
 #include <QSpinBox>

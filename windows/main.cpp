@@ -1,5 +1,5 @@
 #include "config/interface_language.h"
-#include "windows/mainwindow.h"
+#include "windows/main_window/mainwindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 #include "model/archive_table_model.h"
 #include "model/archive_texts.h"
 #include "test_bytes.h"
-#include "windows/archive.h"
-#include "windows/consumption_chart.h"
+#include "windows/main_window/archive.h"
+#include "windows/widgets/consumption_chart.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "windows/consumption_chart.h"
+#include "windows/widgets/consumption_chart.h"
 
 #include <QImage>
 #include <QtTest>

@@ -2,8 +2,8 @@
 #include "journal/journal_store.h"
 #include "link/serial_number.h"
 #include "model/journal_tables.h"
-#include "windows/consumption_chart.h"
-#include "windows/journal_window.h"
+#include "windows/journal_windows/journal_window.h"
+#include "windows/widgets/consumption_chart.h"
 
 #include <QDateEdit>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "config/port_settings.h"
 #include "mainwindow_probe.h"
 #include "test_bytes.h"
-#include "windows/mainwindow.h"
-#include "windows/screen_fit.h"
+#include "windows/main_window/mainwindow.h"
+#include "windows/widgets/screen_fit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

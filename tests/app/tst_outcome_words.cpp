@@ -3,7 +3,7 @@
 // collector say outcome_words(); the status line, a clock setting and a
 // write add only what is theirs.
 #include "model/outcome_words.h"
-#include "windows/job_context.h"
+#include "windows/main_window/job_context.h"
 
 #include <QtTest>
 

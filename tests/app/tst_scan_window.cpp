@@ -1,7 +1,7 @@
 // The scan window on a main window without a line: how it opens and what it
 // refuses before anything is sent.
-#include "windows/mainwindow.h"
-#include "windows/scan_window.h"
+#include "windows/line/scan_window.h"
+#include "windows/main_window/mainwindow.h"
 
 #include <QCheckBox>
 #include <QLabel>

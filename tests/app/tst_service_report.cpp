@@ -1,7 +1,7 @@
 // The service report of the meter last polled, as its reader sees it.
 #include "link/serial_number.h"
 #include "model/meter_model.h"
-#include "windows/service_report.h"
+#include "windows/service/service_report.h"
 
 #include <QRegularExpression>
 #include <QTextDocument>

@@ -1,6 +1,6 @@
 // The watch's chart over a whole shift: as many points as it may keep, the
 // watch's first and latest among them.
-#include "windows/watch_window.h"
+#include "windows/service/watch_window.h"
 
 #include <QtTest>
 

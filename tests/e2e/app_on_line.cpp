@@ -1,6 +1,6 @@
 #include "app_on_line.h"
 
-#include "windows/archive.h"
+#include "windows/main_window/archive.h"
 
 #include <QDir>
 #include <QEventLoop>

@@ -5,7 +5,7 @@
 
 #include "mainwindow_probe.h"
 #include "sim_line.h"
-#include "windows/mainwindow.h"
+#include "windows/main_window/mainwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,7 +6,7 @@
 
 #include "app_on_line.h"
 #include "table_cells.h"
-#include "windows/scan_window.h"
+#include "windows/line/scan_window.h"
 
 #include <QItemSelectionModel>
 #include <QSpinBox>

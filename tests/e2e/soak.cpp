@@ -5,7 +5,7 @@
 #include "default_meter.h"
 #include "model/archive_texts.h"
 #include "table_cells.h"
-#include "windows/archive.h"
+#include "windows/main_window/archive.h"
 
 #include <QApplication>
 #include <QFile>

@@ -4,8 +4,8 @@
 #include "model/archive_texts.h"
 #include "riser.h"
 #include "table_cells.h"
-#include "windows/archive.h"
-#include "windows/consumption_chart.h"
+#include "windows/main_window/archive.h"
+#include "windows/widgets/consumption_chart.h"
 
 #include <QApplication>
 #include <QFileDialog>

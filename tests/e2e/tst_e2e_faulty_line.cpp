@@ -1,7 +1,7 @@
 // Adapters that echo, and an adapter pulled out in the middle of an exchange.
 #include "app_on_line.h"
 #include "table_cells.h"
-#include "windows/archive.h"
+#include "windows/main_window/archive.h"
 
 #include <QTableView>
 #include <QtTest>

@@ -5,11 +5,11 @@
 #include "app_on_line.h"
 #include "journal/journal_store.h"
 #include "table_cells.h"
-#include "windows/archive.h"
-#include "windows/consumption_chart.h"
-#include "windows/consumption_window.h"
-#include "windows/journal_window.h"
-#include "windows/scan_window.h"
+#include "windows/journal_windows/consumption_window.h"
+#include "windows/journal_windows/journal_window.h"
+#include "windows/line/scan_window.h"
+#include "windows/main_window/archive.h"
+#include "windows/widgets/consumption_chart.h"
 
 #include <QFile>
 #include <QSet>

@@ -3,8 +3,8 @@
 // shows one register alike.
 #include "app_on_line.h"
 #include "table_cells.h"
-#include "windows/archive.h"
-#include "windows/watch_window.h"
+#include "windows/main_window/archive.h"
+#include "windows/service/watch_window.h"
 
 #include <QPdfWriter>
 #include <QSpinBox>

@@ -4,7 +4,7 @@
 #include "app_on_line.h"
 #include "default_meter.h"
 #include "table_cells.h"
-#include "windows/archive.h"
+#include "windows/main_window/archive.h"
 
 #include <QComboBox>
 #include <QProgressBar>

@@ -11,8 +11,8 @@
 #include "model/quantity.h"
 #include "riser.h"
 #include "scan/line_readout.h"
-#include "windows/scan_window.h"
-#include "windows/watch_window.h"
+#include "windows/line/scan_window.h"
+#include "windows/service/watch_window.h"
 
 #include <QApplication>
 #include <QClipboard>

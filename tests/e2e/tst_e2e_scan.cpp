@@ -4,7 +4,7 @@
 #include "link/hex_line.h"
 #include "riser.h"
 #include "table_cells.h"
-#include "windows/scan_window.h"
+#include "windows/line/scan_window.h"
 
 #include <QApplication>
 #include <QCheckBox>

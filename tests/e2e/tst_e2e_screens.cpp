@@ -2,7 +2,7 @@
 // twice the scale, 800 x 500 to the program. Each window opens as the program
 // opens it, its frame within the screen and every button of it on the window.
 #include "app_on_line.h"
-#include "windows/archive.h"
+#include "windows/main_window/archive.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,8 +2,8 @@
 // addressing, a watched meter whose volume grows, and the service report.
 #include "app_on_line.h"
 #include "config/interface_language.h"
-#include "windows/register_window.h"
-#include "windows/watch_window.h"
+#include "windows/service/register_window.h"
+#include "windows/service/watch_window.h"
 
 #include <QLabel>
 #include <QLibraryInfo>

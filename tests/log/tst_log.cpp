@@ -1,5 +1,5 @@
 #include "link/hex_line.h"
-#include "windows/log_class.h"
+#include "windows/main_window/log_class.h"
 
 #include <QCheckBox>
 #include <QDir>

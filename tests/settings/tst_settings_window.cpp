@@ -1,6 +1,6 @@
 #include "config/network_settings.h"
 #include "config/port_settings.h"
-#include "windows/settings.h"
+#include "windows/main_window/settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -11,12 +11,12 @@
 #include "meter/write.h"
 #include "model/meter_model.h"
 #include "model/quantity.h"
-#include "windows/archive_job.h"
-#include "windows/journal_link.h"
-#include "windows/mainwindow.h"
-#include "windows/poll_job.h"
-#include "windows/service_report.h"
-#include "windows/write_job.h"
+#include "windows/main_window/archive_job.h"
+#include "windows/main_window/journal_link.h"
+#include "windows/main_window/mainwindow.h"
+#include "windows/main_window/poll_job.h"
+#include "windows/main_window/write_job.h"
+#include "windows/service/service_report.h"
 
 class MainWindowProbe
 {

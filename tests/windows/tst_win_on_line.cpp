@@ -4,7 +4,7 @@
 // driven and read the way an operator does: buttons, fields and the status
 // line, found by their object names.
 #include "table_cells.h"
-#include "windows/mainwindow.h"
+#include "windows/main_window/mainwindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
