@@ -6,15 +6,13 @@
 #include "journal/journal_writer.h"
 #include "link/answer_check.h"
 #include "link/exchanger.h"
-#include "link/io_port.h"
-#include "link/network_line.h"
+#include "link/line_session.h"
 #include "meter/exchange_rules.h"
 #include "model/outcome_words.h"
 #include "model/quantity.h"
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
-#include <QTcpSocket>
 
 namespace collect {
 
@@ -23,14 +21,6 @@ namespace {
 ExchangePeriods periods_of(const LineEntry &entry)
 {
     return {entry.ok_ms, entry.fail_ms, entry.archive_ok_ms, entry.archive_fail_ms};
-}
-
-NetworkEndpoint server_of(const LineEntry &entry)
-{
-    NetworkEndpoint server;
-    server.host = entry.host;
-    server.tcp_port = entry.tcp_port;
-    return server;
 }
 
 // Why a run fell short, by its last request: one that ended on an answer
@@ -67,12 +57,16 @@ LineRound::LineRound(const LineEntry &line, const QStringList &model_table, jour
     , writer(journal_writer)
     , newest(newest_records)
     , clock_limit_s(clock_limit)
-    , port(std::make_unique<io_port>())
+    , session(new LineSession(this))
 {
     meters.resize(size_t(entry.meters.size()));
     for (int i = 0; i < entry.meters.size(); ++i)
         turns.append(i);
-    exchanger = new Exchanger(port.get(), this);
+    exchanger = session->exchanger();
+    connect(session, &LineSession::opened, this, &LineRound::opened);
+    connect(session, &LineSession::failed, this, [this](LineFailure why) {
+        open_failed(line_failure_words(why, session->place(), LineSession::default_connect_ms));
+    });
     connect(exchanger, &Exchanger::concluded, this,
             [this](Sequence *, const ExchangeOutcome &outcome) { step_concluded(outcome); });
     connect(exchanger, &Exchanger::finished, this, &LineRound::run_finished);
@@ -80,8 +74,8 @@ LineRound::LineRound(const LineEntry &line, const QStringList &model_table, jour
 
 LineRound::~LineRound()
 {
-    delete exchanger;
-    port.reset();
+    // The exchanger goes before the sequences it may still be running.
+    delete session;
 }
 
 int LineRound::exchanges() const
@@ -91,36 +85,15 @@ int LineRound::exchanges() const
 
 void LineRound::start()
 {
-    if (!entry.networked()) {
-        SerialLine wanted;
-        wanted.port_name = entry.port;
-        wanted.baud_rate = entry.baud_rate;
-        wanted.parity = entry.parity;
-        wanted.stop_bits = entry.stop_bits;
-        SerialLine used;
-        if (port->open_port(wanted, &used))
-            opened();
-        else
-            open_failed(QStringLiteral("%1: %2").arg(entry.port, outcome_words(RunOutcome::Kind::port_lost)));
-        return;
-    }
-    network = new network_line(this);
-    connect(network, &network_line::connected, this, [this](int round_trip_ms) {
-        // The server carries the line at the rate and framing of its serial
-        // side; the answer waits are sized by them, plus the round trip.
-        LineTiming timing;
-        timing.baud_rate = entry.baud_rate;
-        timing.parity = entry.parity;
-        timing.stop_bits = entry.stop_bits;
-        timing.framed_by_server = true;
-        timing.round_trip_ms = round_trip_ms;
-        port->attach(network->socket(), timing);
-        opened();
-    });
-    connect(network, &network_line::failed, this, [this](ConnectFailure why) {
-        open_failed(connect_failure_words(why, server_of(entry), network_line::default_connect_ms));
-    });
-    network->connect_to(server_of(entry));
+    LinePlace place;
+    place.serial.port_name = entry.port;
+    place.serial.baud_rate = entry.baud_rate;
+    place.serial.parity = entry.parity;
+    place.serial.stop_bits = entry.stop_bits;
+    place.networked = entry.networked();
+    place.server.host = entry.host;
+    place.server.tcp_port = entry.tcp_port;
+    session->open(place);
 }
 
 void LineRound::opened()
@@ -277,9 +250,7 @@ void LineRound::turn_over(bool ok)
 void LineRound::finish()
 {
     poll.reset();
-    port->close_port();
-    if (network)
-        network->drop();
+    session->close();
     done = true;
     emit finished_round();
 }

@@ -16,8 +16,7 @@
 
 class ArchiveReader;
 class Exchanger;
-class io_port;
-class network_line;
+class LineSession;
 namespace journal {
 class Writer;
 }
@@ -87,9 +86,8 @@ private:
     journal::Writer *writer;
     NewestRecords newest;
     int clock_limit_s;
-    std::unique_ptr<io_port> port;
-    network_line *network = nullptr; // a line behind a server
-    Exchanger *exchanger = nullptr;
+    LineSession *session;
+    Exchanger *exchanger; // the session's
 
     enum class Stage { poll, archive, clock };
     Stage stage = Stage::poll;
