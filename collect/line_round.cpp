@@ -49,6 +49,30 @@ QVector<int> due_archives(const QHash<int, qint64> &newest, qint64 meter_clock)
     return due;
 }
 
+// The line pass one meter's turn at a time: the round reads a meter's
+// archives and sets its clock before the pass asks the next one.
+class PassTurn : public Sequence
+{
+public:
+    explicit PassTurn(scan::LineReadout &line_pass)
+        : pass(line_pass)
+    { }
+
+    void resume() { ended = false; }
+    bool finished() const override { return ended || pass.finished(); }
+    SequenceProgress progress() const override { return pass.progress(); }
+    ExchangeRequest next_request() override { return pass.next_request(); }
+    void conclude(const ExchangeOutcome &outcome) override
+    {
+        pass.conclude(outcome);
+        ended = pass.last_turn_ended();
+    }
+
+private:
+    scan::LineReadout &pass;
+    bool ended = false;
+};
+
 LineRound::LineRound(const LineEntry &line, const QStringList &model_table, journal::Writer *journal_writer,
                      const NewestRecords &newest_records, int clock_limit, QObject *parent)
     : QObject(parent)
@@ -60,8 +84,7 @@ LineRound::LineRound(const LineEntry &line, const QStringList &model_table, jour
     , session(new LineSession(this))
 {
     meters.resize(size_t(entry.meters.size()));
-    for (int i = 0; i < entry.meters.size(); ++i)
-        turns.append(i);
+    told_final.resize(size_t(entry.meters.size()), false);
     exchanger = session->exchanger();
     connect(session, &LineSession::opened, this, &LineRound::opened);
     connect(session, &LineSession::failed, this, [this](LineFailure why) {
@@ -98,6 +121,11 @@ void LineRound::start()
 
 void LineRound::opened()
 {
+    QVector<MeterTarget> targets;
+    for (const MeterEntry &meter : entry.meters)
+        targets.append(meter.target());
+    pass = std::make_unique<scan::LineReadout>(targets, models);
+    turn_run = std::make_unique<PassTurn>(*pass);
     next_turn();
 }
 
@@ -106,7 +134,7 @@ void LineRound::open_failed(const QString &why)
     for (int i = 0; i < int(meters.size()); ++i) {
         meters[size_t(i)].outcome = why;
         meters[size_t(i)].attempts = 1;
-        emit meter_done(i, true);
+        tell(i, true);
     }
     finish();
 }
@@ -119,27 +147,17 @@ ExchangeRules LineRound::rules(bool for_archive) const
 
 void LineRound::next_turn()
 {
-    ++turn;
-    if (turn >= turns.size()) {
+    if (pass->finished()) {
         finish();
         return;
     }
-    MeterReport &meter = meters[size_t(turns[turn])];
-    ++meter.attempts;
-    meter.values = PollValues();
-    meter.offset_s.reset();
-    meter.clock.clear();
-    meter.archive_records = -1;
-    clock_read_at = QDateTime();
-    poll = std::make_unique<PollEngine>(entry.meters.at(turns[turn]).target(), models);
     stage = Stage::poll;
-    exchanger->run(poll.get(), rules(false));
+    turn_run->resume();
+    exchanger->run(turn_run.get(), rules(false));
 }
 
 void LineRound::step_concluded(const ExchangeOutcome &outcome)
 {
-    if (stage == Stage::poll && poll && outcome.answered() && poll->step() == scan::clock_step)
-        clock_read_at = QDateTime::currentDateTime();
     last_outcome = outcome;
 }
 
@@ -154,27 +172,38 @@ void LineRound::run_finished()
 
 void LineRound::poll_over()
 {
-    const int index = turns[turn];
-    MeterReport &meter = meters[size_t(index)];
-    const MeterEntry &listed = entry.meters[index];
-    meter.values = poll->values();
-    if (!poll->complete()) {
-        meter.outcome = failure_text(last_outcome);
-        turn_over(false);
+    current = pass->last_meter();
+    const scan::MeterReadout &read = pass->meters()[size_t(current)];
+    MeterReport &meter = meters[size_t(current)];
+    const MeterEntry &listed = entry.meters[current];
+    // Counted here: the pass may already have begun the meter's next turn
+    // (a failed meter last in line is asked again at once).
+    ++meter.attempts;
+    meter.values = read.values;
+    meter.offset_s.reset();
+    meter.clock.clear();
+    meter.archive_records = -1;
+    if (pass->stopped() || pass->port_lost()) {
+        line_lost(read.outcome);
+        return;
+    }
+    if (!read.outcome.ok()) {
+        meter.outcome = outcome_words(read.outcome);
+        // The pass asks a meter that failed once more after all the others.
+        turn_over(meter.attempts > 1);
         return;
     }
     meter.read = true;
     meter.outcome = outcome_words(RunOutcome::Kind::ok);
+    meter.offset_s = read.clock_offset_s;
     const PollValues &v = meter.values;
     const QString serial = quantity::serial_number(v.serial);
-    if (v.clock_seconds && clock_read_at.isValid())
-        meter.offset_s = scan::clock_offset_s(*v.clock_seconds, clock_read_at);
-    writer->record_poll(v, QDateTime::currentDateTimeUtc(), poll->target());
+    writer->record_poll(v, QDateTime::currentDateTimeUtc(), read.target);
     writer->record_label(serial, listed.label, entry.name);
 
     const QVector<int> due = v.clock_seconds ? due_archives(newest.value(serial), *v.clock_seconds) : QVector<int>();
     if (!due.isEmpty()) {
-        archive = std::make_unique<ArchiveReader>(v.protocol_version.value_or(0), poll->target(), due);
+        archive = std::make_unique<ArchiveReader>(v.protocol_version.value_or(0), read.target, due);
         stage = Stage::archive;
         exchanger->run(archive.get(), rules(true));
         return;
@@ -186,8 +215,8 @@ void LineRound::poll_over()
 // records it lacks.
 void LineRound::archive_over()
 {
-    const int index = turns[turn];
-    MeterReport &meter = meters[size_t(index)];
+    MeterReport &meter = meters[size_t(current)];
+    const MeterTarget &target = pass->meters()[size_t(current)].target;
     const PollValues &v = meter.values;
     if (archive) {
         journal::ArchiveBatch batch;
@@ -196,10 +225,9 @@ void LineRound::archive_over()
         batch.factor = v.scale().factor;
         batch.decimals = v.scale().decimals;
         batch.read_at = QDateTime::currentDateTimeUtc();
-        const bool by_serial = poll->target().by_serial;
         for (const ReadArchive &a : archive->take_completed()) {
-            const QList<QByteArray> records = arc::split_records(a.frames, modbus::archive_header_length(by_serial),
-                                                                 arc::record_length(batch.protocol_version));
+            const QList<QByteArray> records = arc::split_records(
+                a.frames, modbus::archive_header_length(target.by_serial), arc::record_length(batch.protocol_version));
             batch.records
                 += journal::archive_rows(records, a.type, batch.protocol_version, batch.factor, batch.decimals);
         }
@@ -211,7 +239,7 @@ void LineRound::archive_over()
         archive.reset();
     }
     if (clock_limit_s >= 0 && meter.offset_s && qAbs(*meter.offset_s) > clock_limit_s) {
-        clock = std::make_unique<scan::ClockSync>(QVector<MeterTarget>{poll->target()});
+        clock = std::make_unique<scan::ClockSync>(QVector<MeterTarget>{target});
         stage = Stage::clock;
         exchanger->run(clock.get(), exchange_rules::write(periods_of(entry)));
         return;
@@ -221,7 +249,7 @@ void LineRound::archive_over()
 
 void LineRound::clock_over()
 {
-    MeterReport &meter = meters[size_t(turns[turn])];
+    MeterReport &meter = meters[size_t(current)];
     const scan::ClockSetting &set = clock->meters().front();
     if (set.outcome.ok()) {
         meter.clock = set.clock_offset_s
@@ -236,20 +264,36 @@ void LineRound::clock_over()
     turn_over(true);
 }
 
-void LineRound::turn_over(bool ok)
+void LineRound::turn_over(bool final)
 {
-    const int index = turns[turn];
-    const bool retry = !ok && meters[size_t(index)].attempts == 1;
-    if (retry)
-        turns.append(index);
-    emit meter_done(index, !retry);
+    tell(current, final);
     // The next run starts once the exchanger has left this one's signal.
     QMetaObject::invokeMethod(this, &LineRound::next_turn, Qt::QueuedConnection);
 }
 
+// Nothing more goes on the line: every meter not yet told keeps why, in the
+// order the pass would have asked them again.
+void LineRound::line_lost(const RunOutcome &why)
+{
+    for (int i = 0; i < int(meters.size()); ++i) {
+        if (told_final[size_t(i)])
+            continue;
+        meters[size_t(i)].outcome = outcome_words(why);
+        meters[size_t(i)].attempts = qMax(meters[size_t(i)].attempts, 1);
+        tell(i, true);
+    }
+    finish();
+}
+
+void LineRound::tell(int meter, bool final)
+{
+    if (final)
+        told_final[size_t(meter)] = true;
+    emit meter_done(meter, final);
+}
+
 void LineRound::finish()
 {
-    poll.reset();
     session->close();
     done = true;
     emit finished_round();

@@ -3,6 +3,7 @@
 #include "collect/lines_file.h"
 #include "link/exchange.h"
 #include "link/network_endpoint.h"
+#include "link/run_outcome.h"
 #include "meter/poll.h"
 
 #include <QDateTime>
@@ -22,9 +23,12 @@ class Writer;
 }
 namespace scan {
 class ClockSync;
-}
+class LineReadout;
+} // namespace scan
 
 namespace collect {
+
+class PassTurn;
 
 // What the round made of one meter.
 struct MeterReport
@@ -46,8 +50,9 @@ using NewestRecords = QHash<QString, QHash<int, qint64>>;
 QVector<int> due_archives(const QHash<int, qint64> &newest, qint64 meter_clock);
 
 // One line's part of a round, on a line of its own: every meter polled whole
-// into the journal, its due archives read, its clock set when it is off by
-// more than the limit; a meter that fails is asked once more at the end.
+// into the journal by the line pass (scan::LineReadout, which asks a meter
+// that fails once more at the end), and, before the next meter's turn, its
+// due archives read and its clock set when it is off by more than the limit.
 // Each request gets its wait, one resend and then a give-up.
 class LineRound : public QObject
 {
@@ -77,7 +82,9 @@ private:
     void poll_over();
     void archive_over();
     void clock_over();
-    void turn_over(bool ok);
+    void turn_over(bool final);
+    void line_lost(const RunOutcome &why);
+    void tell(int meter, bool final);
     void finish();
     ExchangeRules rules(bool archive) const;
 
@@ -92,12 +99,12 @@ private:
     enum class Stage { poll, archive, clock };
     Stage stage = Stage::poll;
     std::vector<MeterReport> meters;
-    QVector<int> turns; // the first round, then the retries
-    int turn = -1;
-    std::unique_ptr<PollEngine> poll;
+    std::vector<bool> told_final; // the meter keeps its outcome for the round
+    std::unique_ptr<scan::LineReadout> pass;
+    std::unique_ptr<PassTurn> turn_run;
+    int current = -1; // the meter whose turn it is
     std::unique_ptr<ArchiveReader> archive;
     std::unique_ptr<scan::ClockSync> clock;
-    QDateTime clock_read_at;
     ExchangeOutcome last_outcome;
     bool done = false;
 };
