@@ -6,15 +6,13 @@
 #include "journal/journal_writer.h"
 #include "link/answer_check.h"
 #include "link/exchanger.h"
-#include "link/io_port.h"
-#include "link/network_line.h"
+#include "link/line_session.h"
 #include "meter/exchange_rules.h"
 #include "model/outcome_words.h"
 #include "model/quantity.h"
 #include "scan/line_readout.h"
 
 #include <QCoreApplication>
-#include <QTcpSocket>
 
 namespace collect {
 
@@ -23,14 +21,6 @@ namespace {
 ExchangePeriods periods_of(const LineEntry &entry)
 {
     return {entry.ok_ms, entry.fail_ms, entry.archive_ok_ms, entry.archive_fail_ms};
-}
-
-NetworkEndpoint server_of(const LineEntry &entry)
-{
-    NetworkEndpoint server;
-    server.host = entry.host;
-    server.tcp_port = entry.tcp_port;
-    return server;
 }
 
 // Why a run fell short, by its last request: one that ended on an answer
@@ -59,6 +49,30 @@ QVector<int> due_archives(const QHash<int, qint64> &newest, qint64 meter_clock)
     return due;
 }
 
+// The line pass one meter's turn at a time: the round reads a meter's
+// archives and sets its clock before the pass asks the next one.
+class PassTurn : public Sequence
+{
+public:
+    explicit PassTurn(scan::LineReadout &line_pass)
+        : pass(line_pass)
+    { }
+
+    void resume() { ended = false; }
+    bool finished() const override { return ended || pass.finished(); }
+    SequenceProgress progress() const override { return pass.progress(); }
+    ExchangeRequest next_request() override { return pass.next_request(); }
+    void conclude(const ExchangeOutcome &outcome) override
+    {
+        pass.conclude(outcome);
+        ended = pass.last_turn_ended();
+    }
+
+private:
+    scan::LineReadout &pass;
+    bool ended = false;
+};
+
 LineRound::LineRound(const LineEntry &line, const QStringList &model_table, journal::Writer *journal_writer,
                      const NewestRecords &newest_records, int clock_limit, QObject *parent)
     : QObject(parent)
@@ -67,12 +81,15 @@ LineRound::LineRound(const LineEntry &line, const QStringList &model_table, jour
     , writer(journal_writer)
     , newest(newest_records)
     , clock_limit_s(clock_limit)
-    , port(std::make_unique<io_port>())
+    , session(new LineSession(this))
 {
     meters.resize(size_t(entry.meters.size()));
-    for (int i = 0; i < entry.meters.size(); ++i)
-        turns.append(i);
-    exchanger = new Exchanger(port.get(), this);
+    told_final.resize(size_t(entry.meters.size()), false);
+    exchanger = session->exchanger();
+    connect(session, &LineSession::opened, this, &LineRound::opened);
+    connect(session, &LineSession::failed, this, [this](LineFailure why) {
+        open_failed(line_failure_words(why, session->place(), LineSession::default_connect_ms));
+    });
     connect(exchanger, &Exchanger::concluded, this,
             [this](Sequence *, const ExchangeOutcome &outcome) { step_concluded(outcome); });
     connect(exchanger, &Exchanger::finished, this, &LineRound::run_finished);
@@ -80,8 +97,8 @@ LineRound::LineRound(const LineEntry &line, const QStringList &model_table, jour
 
 LineRound::~LineRound()
 {
-    delete exchanger;
-    port.reset();
+    // The exchanger goes before the sequences it may still be running.
+    delete session;
 }
 
 int LineRound::exchanges() const
@@ -91,40 +108,24 @@ int LineRound::exchanges() const
 
 void LineRound::start()
 {
-    if (!entry.networked()) {
-        SerialLine wanted;
-        wanted.port_name = entry.port;
-        wanted.baud_rate = entry.baud_rate;
-        wanted.parity = entry.parity;
-        wanted.stop_bits = entry.stop_bits;
-        SerialLine used;
-        if (port->open_port(wanted, &used))
-            opened();
-        else
-            open_failed(QStringLiteral("%1: %2").arg(entry.port, outcome_words(RunOutcome::Kind::port_lost)));
-        return;
-    }
-    network = new network_line(this);
-    connect(network, &network_line::connected, this, [this](int round_trip_ms) {
-        // The server carries the line at the rate and framing of its serial
-        // side; the answer waits are sized by them, plus the round trip.
-        LineTiming timing;
-        timing.baud_rate = entry.baud_rate;
-        timing.parity = entry.parity;
-        timing.stop_bits = entry.stop_bits;
-        timing.framed_by_server = true;
-        timing.round_trip_ms = round_trip_ms;
-        port->attach(network->socket(), timing);
-        opened();
-    });
-    connect(network, &network_line::failed, this, [this](ConnectFailure why) {
-        open_failed(connect_failure_words(why, server_of(entry), network_line::default_connect_ms));
-    });
-    network->connect_to(server_of(entry));
+    LinePlace place;
+    place.serial.port_name = entry.port;
+    place.serial.baud_rate = entry.baud_rate;
+    place.serial.parity = entry.parity;
+    place.serial.stop_bits = entry.stop_bits;
+    place.networked = entry.networked();
+    place.server.host = entry.host;
+    place.server.tcp_port = entry.tcp_port;
+    session->open(place);
 }
 
 void LineRound::opened()
 {
+    QVector<MeterTarget> targets;
+    for (const MeterEntry &meter : entry.meters)
+        targets.append(meter.target());
+    pass = std::make_unique<scan::LineReadout>(targets, models);
+    turn_run = std::make_unique<PassTurn>(*pass);
     next_turn();
 }
 
@@ -133,7 +134,7 @@ void LineRound::open_failed(const QString &why)
     for (int i = 0; i < int(meters.size()); ++i) {
         meters[size_t(i)].outcome = why;
         meters[size_t(i)].attempts = 1;
-        emit meter_done(i, true);
+        tell(i, true);
     }
     finish();
 }
@@ -146,27 +147,17 @@ ExchangeRules LineRound::rules(bool for_archive) const
 
 void LineRound::next_turn()
 {
-    ++turn;
-    if (turn >= turns.size()) {
+    if (pass->finished()) {
         finish();
         return;
     }
-    MeterReport &meter = meters[size_t(turns[turn])];
-    ++meter.attempts;
-    meter.values = PollValues();
-    meter.offset_s.reset();
-    meter.clock.clear();
-    meter.archive_records = -1;
-    clock_read_at = QDateTime();
-    poll = std::make_unique<PollEngine>(entry.meters.at(turns[turn]).target(), models);
     stage = Stage::poll;
-    exchanger->run(poll.get(), rules(false));
+    turn_run->resume();
+    exchanger->run(turn_run.get(), rules(false));
 }
 
 void LineRound::step_concluded(const ExchangeOutcome &outcome)
 {
-    if (stage == Stage::poll && poll && outcome.answered() && poll->step() == scan::clock_step)
-        clock_read_at = QDateTime::currentDateTime();
     last_outcome = outcome;
 }
 
@@ -181,27 +172,38 @@ void LineRound::run_finished()
 
 void LineRound::poll_over()
 {
-    const int index = turns[turn];
-    MeterReport &meter = meters[size_t(index)];
-    const MeterEntry &listed = entry.meters[index];
-    meter.values = poll->values();
-    if (!poll->complete()) {
-        meter.outcome = failure_text(last_outcome);
-        turn_over(false);
+    current = pass->last_meter();
+    const scan::MeterReadout &read = pass->meters()[size_t(current)];
+    MeterReport &meter = meters[size_t(current)];
+    const MeterEntry &listed = entry.meters[current];
+    // Counted here: the pass may already have begun the meter's next turn
+    // (a failed meter last in line is asked again at once).
+    ++meter.attempts;
+    meter.values = read.values;
+    meter.offset_s.reset();
+    meter.clock.clear();
+    meter.archive_records = -1;
+    if (pass->stopped() || pass->port_lost()) {
+        line_lost(read.outcome);
+        return;
+    }
+    if (!read.outcome.ok()) {
+        meter.outcome = outcome_words(read.outcome);
+        // The pass asks a meter that failed once more after all the others.
+        turn_over(meter.attempts > 1);
         return;
     }
     meter.read = true;
     meter.outcome = outcome_words(RunOutcome::Kind::ok);
+    meter.offset_s = read.clock_offset_s;
     const PollValues &v = meter.values;
     const QString serial = quantity::serial_number(v.serial);
-    if (v.clock_seconds && clock_read_at.isValid())
-        meter.offset_s = scan::clock_offset_s(*v.clock_seconds, clock_read_at);
-    writer->record_poll(v, QDateTime::currentDateTimeUtc(), poll->target());
+    writer->record_poll(v, QDateTime::currentDateTimeUtc(), read.target);
     writer->record_label(serial, listed.label, entry.name);
 
     const QVector<int> due = v.clock_seconds ? due_archives(newest.value(serial), *v.clock_seconds) : QVector<int>();
     if (!due.isEmpty()) {
-        archive = std::make_unique<ArchiveReader>(v.protocol_version.value_or(0), poll->target(), due);
+        archive = std::make_unique<ArchiveReader>(v.protocol_version.value_or(0), read.target, due);
         stage = Stage::archive;
         exchanger->run(archive.get(), rules(true));
         return;
@@ -213,8 +215,8 @@ void LineRound::poll_over()
 // records it lacks.
 void LineRound::archive_over()
 {
-    const int index = turns[turn];
-    MeterReport &meter = meters[size_t(index)];
+    MeterReport &meter = meters[size_t(current)];
+    const MeterTarget &target = pass->meters()[size_t(current)].target;
     const PollValues &v = meter.values;
     if (archive) {
         journal::ArchiveBatch batch;
@@ -223,10 +225,9 @@ void LineRound::archive_over()
         batch.factor = v.scale().factor;
         batch.decimals = v.scale().decimals;
         batch.read_at = QDateTime::currentDateTimeUtc();
-        const bool by_serial = poll->target().by_serial;
         for (const ReadArchive &a : archive->take_completed()) {
-            const QList<QByteArray> records = arc::split_records(a.frames, modbus::archive_header_length(by_serial),
-                                                                 arc::record_length(batch.protocol_version));
+            const QList<QByteArray> records = arc::split_records(
+                a.frames, modbus::archive_header_length(target.by_serial), arc::record_length(batch.protocol_version));
             batch.records
                 += journal::archive_rows(records, a.type, batch.protocol_version, batch.factor, batch.decimals);
         }
@@ -238,7 +239,7 @@ void LineRound::archive_over()
         archive.reset();
     }
     if (clock_limit_s >= 0 && meter.offset_s && qAbs(*meter.offset_s) > clock_limit_s) {
-        clock = std::make_unique<scan::ClockSync>(QVector<MeterTarget>{poll->target()});
+        clock = std::make_unique<scan::ClockSync>(QVector<MeterTarget>{target});
         stage = Stage::clock;
         exchanger->run(clock.get(), exchange_rules::write(periods_of(entry)));
         return;
@@ -248,7 +249,7 @@ void LineRound::archive_over()
 
 void LineRound::clock_over()
 {
-    MeterReport &meter = meters[size_t(turns[turn])];
+    MeterReport &meter = meters[size_t(current)];
     const scan::ClockSetting &set = clock->meters().front();
     if (set.outcome.ok()) {
         meter.clock = set.clock_offset_s
@@ -263,23 +264,37 @@ void LineRound::clock_over()
     turn_over(true);
 }
 
-void LineRound::turn_over(bool ok)
+void LineRound::turn_over(bool final)
 {
-    const int index = turns[turn];
-    const bool retry = !ok && meters[size_t(index)].attempts == 1;
-    if (retry)
-        turns.append(index);
-    emit meter_done(index, !retry);
+    tell(current, final);
     // The next run starts once the exchanger has left this one's signal.
     QMetaObject::invokeMethod(this, &LineRound::next_turn, Qt::QueuedConnection);
 }
 
+// Nothing more goes on the line: every meter not yet told keeps why, in the
+// order the pass would have asked them again.
+void LineRound::line_lost(const RunOutcome &why)
+{
+    for (int i = 0; i < int(meters.size()); ++i) {
+        if (told_final[size_t(i)])
+            continue;
+        meters[size_t(i)].outcome = outcome_words(why);
+        meters[size_t(i)].attempts = qMax(meters[size_t(i)].attempts, 1);
+        tell(i, true);
+    }
+    finish();
+}
+
+void LineRound::tell(int meter, bool final)
+{
+    if (final)
+        told_final[size_t(meter)] = true;
+    emit meter_done(meter, final);
+}
+
 void LineRound::finish()
 {
-    poll.reset();
-    port->close_port();
-    if (network)
-        network->drop();
+    session->close();
     done = true;
     emit finished_round();
 }

@@ -3,6 +3,7 @@
 #include "collect/lines_file.h"
 #include "link/exchange.h"
 #include "link/network_endpoint.h"
+#include "link/run_outcome.h"
 #include "meter/poll.h"
 
 #include <QDateTime>
@@ -16,16 +17,18 @@
 
 class ArchiveReader;
 class Exchanger;
-class io_port;
-class network_line;
+class LineSession;
 namespace journal {
 class Writer;
 }
 namespace scan {
 class ClockSync;
-}
+class LineReadout;
+} // namespace scan
 
 namespace collect {
+
+class PassTurn;
 
 // What the round made of one meter.
 struct MeterReport
@@ -47,8 +50,9 @@ using NewestRecords = QHash<QString, QHash<int, qint64>>;
 QVector<int> due_archives(const QHash<int, qint64> &newest, qint64 meter_clock);
 
 // One line's part of a round, on a line of its own: every meter polled whole
-// into the journal, its due archives read, its clock set when it is off by
-// more than the limit; a meter that fails is asked once more at the end.
+// into the journal by the line pass (scan::LineReadout, which asks a meter
+// that fails once more at the end), and, before the next meter's turn, its
+// due archives read and its clock set when it is off by more than the limit.
 // Each request gets its wait, one resend and then a give-up.
 class LineRound : public QObject
 {
@@ -78,7 +82,9 @@ private:
     void poll_over();
     void archive_over();
     void clock_over();
-    void turn_over(bool ok);
+    void turn_over(bool final);
+    void line_lost(const RunOutcome &why);
+    void tell(int meter, bool final);
     void finish();
     ExchangeRules rules(bool archive) const;
 
@@ -87,19 +93,18 @@ private:
     journal::Writer *writer;
     NewestRecords newest;
     int clock_limit_s;
-    std::unique_ptr<io_port> port;
-    network_line *network = nullptr; // a line behind a server
-    Exchanger *exchanger = nullptr;
+    LineSession *session;
+    Exchanger *exchanger; // the session's
 
     enum class Stage { poll, archive, clock };
     Stage stage = Stage::poll;
     std::vector<MeterReport> meters;
-    QVector<int> turns; // the first round, then the retries
-    int turn = -1;
-    std::unique_ptr<PollEngine> poll;
+    std::vector<bool> told_final; // the meter keeps its outcome for the round
+    std::unique_ptr<scan::LineReadout> pass;
+    std::unique_ptr<PassTurn> turn_run;
+    int current = -1; // the meter whose turn it is
     std::unique_ptr<ArchiveReader> archive;
     std::unique_ptr<scan::ClockSync> clock;
-    QDateTime clock_read_at;
     ExchangeOutcome last_outcome;
     bool done = false;
 };

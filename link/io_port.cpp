@@ -86,7 +86,14 @@ bool io_port::open_port(const SerialLine &wanted, SerialLine *used)
     line.parity = (wanted.parity == 1 || wanted.parity == 2) ? wanted.parity : 0;
     line.stop_bits = wanted.stop_bits == 2 ? 2 : 1;
 
-    serial->open(QIODevice::ReadWrite);
+    open_failure = OpenError::none;
+    if (!serial->open(QIODevice::ReadWrite)) {
+        switch (serial->error()) {
+        case QSerialPort::DeviceNotFoundError: open_failure = OpenError::not_found; break;
+        case QSerialPort::PermissionError: open_failure = OpenError::busy; break; // held by another program
+        default: open_failure = OpenError::other; break;
+        }
+    }
     connect(serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
             QMetaObject::invokeMethod(this, "port_failed", Qt::QueuedConnection);

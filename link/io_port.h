@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/line_place.h"
 #include "link/line_timing.h"
 
 #include <QByteArray>
@@ -11,15 +12,6 @@
 
 class QIODevice;
 class QTimer;
-
-// The line parameters of a serial port as asked for, and as used once open.
-struct SerialLine
-{
-    QString port_name;
-    int baud_rate = 9600;
-    int stop_bits = 1;
-    int parity = 0; // 0 none, 1 odd, 2 even
-};
 
 // Names of the serial ports that can be opened right now, in the system's
 // order; absent and busy ports are passed over.
@@ -44,6 +36,9 @@ public:
     // Opens the serial port with the line parameters and writes back into
     // `used` the values actually used (port name, baud rate, stop bits).
     bool open_port(const SerialLine &wanted, SerialLine *used);
+    // Why the last open_port() failed.
+    enum class OpenError { none, not_found, busy, other };
+    OpenError open_error() const { return open_failure; }
     // Takes over an open device (not owned) as the line, timed as `timing` says.
     void attach(QIODevice *device, const LineTiming &timing);
     void close_port();
@@ -96,6 +91,7 @@ private:
     QIODevice *device = nullptr;
     QIODevice *owned = nullptr; // the serial port this object opened
     bool opened = false;
+    OpenError open_failure = OpenError::none;
     QList<QByteArray> queue;
     int queued_size = 0;
 

@@ -43,24 +43,29 @@ QString write_words(const RunOutcome &outcome, const QString &next_exchange)
     return text;
 }
 
-QString connect_failure_words(ConnectFailure why, const NetworkEndpoint &server, int connect_ms)
+QString line_failure_words(LineFailure why, const LinePlace &place, int connect_ms)
 {
+    const NetworkEndpoint &server = place.server;
     const QString where = QStringLiteral("%1:%2").arg(server.host).arg(server.tcp_port);
     switch (why) {
-    case ConnectFailure::name_not_found:
+    case LineFailure::port_not_found:
+    case LineFailure::port_busy:
+    case LineFailure::port_failed:
+        return QStringLiteral("%1: %2").arg(place.serial.port_name, outcome_words(RunOutcome::Kind::port_lost));
+    case LineFailure::name_not_found:
         return QCoreApplication::translate("outcome", "Имя %1 не найдено: проверьте адрес сервера").arg(server.host);
-    case ConnectFailure::refused:
+    case LineFailure::refused:
         return QCoreApplication::translate("outcome",
                                            "%1 отказал в соединении: проверьте TCP порт и что сервер включен")
             .arg(where);
-    case ConnectFailure::timed_out:
+    case LineFailure::timed_out:
         return QCoreApplication::translate("outcome", "%1 не ответил за %2 с: проверьте адрес и сеть")
             .arg(where)
             .arg(connect_ms / 1000);
-    case ConnectFailure::network_unreachable:
+    case LineFailure::network_unreachable:
         return QCoreApplication::translate("outcome", "Сеть до %1 недоступна: проверьте подключение").arg(where);
-    case ConnectFailure::none:
-    case ConnectFailure::other: break;
+    case LineFailure::none:
+    case LineFailure::connect_failed: break;
     }
     return QCoreApplication::translate("outcome", "Нет соединения с %1").arg(where);
 }

@@ -6,7 +6,7 @@
 // adds something of its own (a port name, a count of missed polls) adds it
 // around these words.
 
-#include "link/network_endpoint.h"
+#include "link/line_place.h"
 #include "link/run_outcome.h"
 #include "meter/write.h"
 
@@ -30,6 +30,7 @@ QString next_exchange_text(int item, quint32 value);
 // A write item's result in words: write_words() with what the next exchange needs.
 QString write_words(const WriteItemResult &result, int item);
 
-// Why the serial device server of a network line was not reached, with what to
-// check; `connect_ms`: how long the attempt was given.
-QString connect_failure_words(ConnectFailure why, const NetworkEndpoint &server, int connect_ms);
+// Why a line did not open, with what to check: a serial port "COM3: Порт не
+// открыт", a serial device server why it was not reached; `connect_ms`: how
+// long the connection was given.
+QString line_failure_words(LineFailure why, const LinePlace &place, int connect_ms);

@@ -35,8 +35,8 @@ private slots:
     void words();
     void last_request_names_the_outcome_data();
     void last_request_names_the_outcome();
-    void server_not_reached_data();
-    void server_not_reached();
+    void line_not_opened_data();
+    void line_not_opened();
 };
 
 void tst_outcome_words::words_data()
@@ -145,31 +145,38 @@ void tst_outcome_words::last_request_names_the_outcome()
     QCOMPARE(outcome_words(run_outcome(last)), words);
 }
 
-// The status line and the collector's output say why a line's server was not
-// reached alike.
-void tst_outcome_words::server_not_reached_data()
+// The status line and the collector's output say why a line did not open
+// alike: a serial port by its name, a server with what to check.
+void tst_outcome_words::line_not_opened_data()
 {
+    QTest::addColumn<bool>("networked");
     QTest::addColumn<int>("why");
     QTest::addColumn<QString>("words");
-    QTest::newRow("name") << int(ConnectFailure::name_not_found)
+    QTest::newRow("port missing") << false << int(LineFailure::port_not_found) << "COM7: Порт не открыт";
+    QTest::newRow("port busy") << false << int(LineFailure::port_busy) << "COM7: Порт не открыт";
+    QTest::newRow("port refused") << false << int(LineFailure::port_failed) << "COM7: Порт не открыт";
+    QTest::newRow("name") << true << int(LineFailure::name_not_found)
                           << "Имя riser-7.local не найдено: проверьте адрес сервера";
-    QTest::newRow("refused") << int(ConnectFailure::refused)
+    QTest::newRow("refused") << true << int(LineFailure::refused)
                              << "riser-7.local:4001 отказал в соединении: проверьте TCP порт и что сервер включен";
-    QTest::newRow("timed out") << int(ConnectFailure::timed_out)
+    QTest::newRow("timed out") << true << int(LineFailure::timed_out)
                                << "riser-7.local:4001 не ответил за 5 с: проверьте адрес и сеть";
-    QTest::newRow("unreachable") << int(ConnectFailure::network_unreachable)
+    QTest::newRow("unreachable") << true << int(LineFailure::network_unreachable)
                                  << "Сеть до riser-7.local:4001 недоступна: проверьте подключение";
-    QTest::newRow("other") << int(ConnectFailure::other) << "Нет соединения с riser-7.local:4001";
+    QTest::newRow("other") << true << int(LineFailure::connect_failed) << "Нет соединения с riser-7.local:4001";
 }
 
-void tst_outcome_words::server_not_reached()
+void tst_outcome_words::line_not_opened()
 {
+    QFETCH(bool, networked);
     QFETCH(int, why);
     QFETCH(QString, words);
-    NetworkEndpoint server;
-    server.host = "riser-7.local";
-    server.tcp_port = 4001;
-    QCOMPARE(connect_failure_words(ConnectFailure(why), server, 5000), words);
+    LinePlace place;
+    place.serial.port_name = "COM7";
+    place.networked = networked;
+    place.server.host = "riser-7.local";
+    place.server.tcp_port = 4001;
+    QCOMPARE(line_failure_words(LineFailure(why), place, 5000), words);
 }
 
 QTEST_MAIN(tst_outcome_words)

@@ -7,6 +7,7 @@
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
+#include "link/line_session.h"
 #include "meter/poll.h"
 #include "meter/write.h"
 #include "model/meter_model.h"
@@ -35,7 +36,7 @@ public:
     // The poll step whose outcome came last; 0 before the first.
     int poll_step() const { return w.poll->engine() ? w.poll->engine()->step() : 0; }
     // Waits, resends and give-ups on the line since the window was made.
-    const LineStats &line_stats() const { return w.line.exchanger->stats(); }
+    const LineStats &line_stats() const { return w.line.session->exchanger()->stats(); }
     const MeterModel &meter() const { return *w.meter; }
     double volume_factor() const { return w.meter->poll().scale().factor; }
     int factor_decimals() const { return w.meter->poll().scale().decimals; }
@@ -68,7 +69,10 @@ public:
     }
 
 private:
-    bool runs(const Sequence *sequence) const { return sequence && w.line.exchanger->sequence() == sequence; }
+    bool runs(const Sequence *sequence) const
+    {
+        return sequence && w.line.session->exchanger()->sequence() == sequence;
+    }
 
     MainWindow &w;
 };

@@ -5,7 +5,7 @@
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
-#include "link/network_line.h"
+#include "link/line_session.h"
 #include "meter/model_table.h"
 #include "model/meter_model.h"
 #include "ui_mainwindow.h"
@@ -100,17 +100,16 @@ MainWindow::MainWindow(QWidget *parent)
         time->setMinimumWidth(time->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 12);
 
     windows.setup = std::make_unique<settings>(nullptr);
-    line.port = std::make_unique<io_port>(nullptr);
-    line.exchanger = std::make_unique<Exchanger>(line.port.get());
+    line.session = std::make_unique<LineSession>(nullptr);
     meter = std::make_unique<MeterModel>();
-    meter->set_line(line.exchanger.get());
-    connect(line.exchanger.get(), &Exchanger::traffic, this, &MainWindow::log_line);
-    connect(line.exchanger.get(), &Exchanger::started, this, &MainWindow::show_progress);
-    connect(line.exchanger.get(), &Exchanger::concluded, this, &MainWindow::show_progress);
-    connect(line.exchanger.get(), &Exchanger::finished, this, &MainWindow::run_over);
-    connect(line.exchanger.get(), &Exchanger::quiet_wait, this, &MainWindow::show_quiet_wait);
+    meter->set_line(line.session->exchanger());
+    connect(line.session->exchanger(), &Exchanger::traffic, this, &MainWindow::log_line);
+    connect(line.session->exchanger(), &Exchanger::started, this, &MainWindow::show_progress);
+    connect(line.session->exchanger(), &Exchanger::concluded, this, &MainWindow::show_progress);
+    connect(line.session->exchanger(), &Exchanger::finished, this, &MainWindow::run_over);
+    connect(line.session->exchanger(), &Exchanger::quiet_wait, this, &MainWindow::show_quiet_wait);
     // An adapter pulled out: the button must not go on saying all is well.
-    connect(line.port.get(), &io_port::port_lost, this, [this] { ui->start_btn->setText(tr("Нет соединения")); });
+    connect(line.session.get(), &LineSession::lost, this, [this] { ui->start_btn->setText(tr("Нет соединения")); });
 
     // Any run shows how far it is, and can be stopped at once.
     progress.bar = new QProgressBar(this);
@@ -122,7 +121,7 @@ MainWindow::MainWindow(QWidget *parent)
     progress.stop = new QPushButton(tr("Остановить"), this);
     progress.stop->setObjectName(QStringLiteral("stop_btn"));
     progress.stop->setEnabled(false);
-    connect(progress.stop, &QPushButton::clicked, line.exchanger.get(), &Exchanger::stop);
+    connect(progress.stop, &QPushButton::clicked, line.session->exchanger(), &Exchanger::stop);
     // The line in use, whatever the status line says.
     line.caption = new QLabel(this);
     line.caption->setObjectName(QStringLiteral("line_label"));
@@ -163,9 +162,8 @@ MainWindow::MainWindow(QWidget *parent)
     windows.setup->load_network(network_settings);
     windows.setup->attach_network(&network_settings);
     show_line();
-    line.network = std::make_unique<network_line>(nullptr);
-    connect(line.network.get(), &network_line::connected, this, &MainWindow::network_connected);
-    connect(line.network.get(), &network_line::failed, this, &MainWindow::network_failed);
+    connect(line.session.get(), &LineSession::opened, this, &MainWindow::line_opened);
+    connect(line.session.get(), &LineSession::failed, this, &MainWindow::line_failed);
 
     windows.archives = std::make_unique<archive>(nullptr);
 
@@ -190,7 +188,7 @@ MainWindow::MainWindow(QWidget *parent)
     start_journal();
     JobContext jobs;
     jobs.ui = ui;
-    jobs.line = line.exchanger.get();
+    jobs.line = line.session->exchanger();
     jobs.meter = meter.get();
     jobs.periods = &port_settings;
     jobs.journal = journal.get();
@@ -213,10 +211,9 @@ MainWindow::~MainWindow()
     save_settings();
     save_addressing();
     if (line.started)
-        line.port->close_port();
-    line.network->drop();
+        line.session->close();
     // The jobs' runs end with the exchanger; nothing of them outlives the form.
-    line.exchanger->stop();
+    line.session->exchanger()->stop();
     delete ui;
 }
 
@@ -280,8 +277,8 @@ void MainWindow::settings_accepted()
     show_line();
     // An open port takes the new parameters at once; a run in progress
     // finishes on the old ones first.
-    if (line.started && line.port->is_open()) {
-        if (line.exchanger->busy())
+    if (line.started && line.session->port()->is_open()) {
+        if (line.session->exchanger()->busy())
             progress.reopen_after_run = true;
         else
             on_start_btn_clicked();

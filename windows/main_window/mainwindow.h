@@ -3,7 +3,7 @@
 #include "config/network_settings.h"
 #include "config/port_settings.h"
 #include "link/frames.h"
-#include "link/network_endpoint.h"
+#include "link/line_place.h"
 #include "windows/service/service_report.h"
 
 #include <QDeadlineTimer>
@@ -23,8 +23,7 @@ class MainWindow;
 }
 QT_END_NAMESPACE
 
-class io_port;
-class network_line;
+class LineSession;
 class settings;
 class archive;
 class LOG_class;
@@ -116,12 +115,12 @@ private:
     void run_over();
     void log_line(const QString &line);
 
-    // The network line (windows/main_window/port_start.cpp).
+    // The line opened by "Запуск порта" (windows/main_window/port_start.cpp).
     void start_network_line();
-    void network_connected(int round_trip_ms);
-    void network_failed(ConnectFailure why);
+    void line_opened();
+    void line_failed(LineFailure why);
     void start_journal();
-    // The service tools (windows/service/service_commands.cpp): the meter as the form
+    // The service tools (windows/main_window/service_commands.cpp): the meter as the form
     // addresses it, or why a run cannot start now.
     std::optional<MeterTarget> service_target(QString *why);
     bool watching() const;
@@ -137,12 +136,10 @@ private:
     // exchanger that runs every job on it.
     struct Line
     {
-        std::unique_ptr<io_port> port;
-        std::unique_ptr<Exchanger> exchanger;
-        std::unique_ptr<network_line> network;
-        bool started = false;      // "Запуск порта" was pressed at least once
-        bool opened = false;       // result of the last open
-        QLabel *caption = nullptr; // "COM3 9600 8N1" in the status bar
+        std::unique_ptr<LineSession> session; // the port and the exchanger on it
+        bool started = false;                 // "Запуск порта" was pressed at least once
+        bool opened = false;                  // result of the last open
+        QLabel *caption = nullptr;            // "COM3 9600 8N1" in the status bar
     };
     // The auxiliary windows: those always there, and the child windows made
     // at their first opening (deleted with this one).

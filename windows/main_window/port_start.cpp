@@ -2,38 +2,43 @@
 // to the serial device server of a network line.
 #include "windows/main_window/mainwindow.h"
 
-#include "link/exchanger.h"
-#include "link/io_port.h"
-#include "link/network_line.h"
+#include "link/line_session.h"
 #include "model/outcome_words.h"
 #include "ui_mainwindow.h"
 
-#include <QTcpSocket>
+namespace {
+
+LinePlace place_of(const PortSettings &port, const NetworkSettings &network)
+{
+    LinePlace place;
+    place.serial.port_name = port.port_name;
+    place.serial.baud_rate = port.baud_rate;
+    place.serial.stop_bits = port.stop_bits;
+    place.serial.parity = port.parity;
+    place.networked = network.chosen;
+    place.server.host = network.host;
+    place.server.tcp_port = network.tcp_port;
+    return place;
+}
+
+} // namespace
 
 void MainWindow::on_start_btn_clicked()
 {
     if (line.started)
-        line.port->close_port();
+        line.session->close();
     line.started = true;
-    line.exchanger->reset_line(); // another port, or an adapter plugged in anew
-    line.network->drop();
     if (network_settings.chosen) {
         show_line();
         start_network_line();
         return;
     }
-    SerialLine wanted;
-    wanted.port_name = port_settings.port_name;
-    wanted.baud_rate = port_settings.baud_rate;
-    wanted.stop_bits = port_settings.stop_bits;
-    wanted.parity = port_settings.parity;
-    SerialLine used;
-    line.opened = line.port->open_port(wanted, &used);
-    port_settings.port_name = used.port_name;
-    port_settings.baud_rate = used.baud_rate;
-    port_settings.stop_bits = used.stop_bits;
+    // A serial port opens at once: the button is set before this returns.
+    line.session->open(place_of(port_settings, network_settings));
+    port_settings.port_name = line.session->used().port_name;
+    port_settings.baud_rate = line.session->used().baud_rate;
+    port_settings.stop_bits = line.session->used().stop_bits;
     show_line();
-    ui->start_btn->setText(line.opened ? tr("Соединение установлено") : tr("Нет соединения"));
 }
 
 // The connection takes a moment (a name to look up, a handshake over the
@@ -42,42 +47,33 @@ void MainWindow::on_start_btn_clicked()
 void MainWindow::start_network_line()
 {
     line.opened = false;
-    NetworkEndpoint endpoint;
-    endpoint.host = network_settings.host;
-    endpoint.tcp_port = network_settings.tcp_port;
-    if (check_host(endpoint.host) != EndpointProblem::none || endpoint.tcp_port <= 0) {
+    const LinePlace place = place_of(port_settings, network_settings);
+    if (check_host(place.server.host) != EndpointProblem::none || place.server.tcp_port <= 0) {
         ui->start_btn->setText(tr("Нет соединения"));
         set_status(tr("Сервер линии не задан: укажите адрес и TCP порт в \"Настройка порта\""), "QLabel {color:red;}");
         return;
     }
     ui->start_btn->setText(tr("Подключение..."));
-    set_status(tr("Подключение к %1:%2").arg(endpoint.host).arg(endpoint.tcp_port), "QLabel {color:black;}");
-    line.network->connect_to(endpoint);
+    set_status(tr("Подключение к %1:%2").arg(place.server.host).arg(place.server.tcp_port), "QLabel {color:black;}");
+    line.session->open(place);
 }
 
-void MainWindow::network_connected(int round_trip_ms)
+void MainWindow::line_opened()
 {
-    // The server carries the line at the rate and framing configured for its
-    // serial side; the answer waits are sized by them, plus the round trip.
-    LineTiming timing;
-    timing.baud_rate = port_settings.baud_rate;
-    timing.parity = port_settings.parity;
-    timing.stop_bits = port_settings.stop_bits;
-    timing.framed_by_server = true;
-    timing.round_trip_ms = round_trip_ms;
-    line.port->attach(line.network->socket(), timing);
-    line.opened = line.port->is_open();
-    ui->start_btn->setText(line.opened ? tr("Соединение установлено") : tr("Нет соединения"));
-    set_status(tr("Подключено к %1:%2").arg(network_settings.host).arg(network_settings.tcp_port),
-               "QLabel {color:black;}");
+    line.opened = true;
+    ui->start_btn->setText(tr("Соединение установлено"));
+    const LinePlace &place = line.session->place();
+    if (place.networked)
+        set_status(tr("Подключено к %1:%2").arg(place.server.host).arg(place.server.tcp_port), "QLabel {color:black;}");
 }
 
-void MainWindow::network_failed(ConnectFailure why)
+// A serial port that does not open is told by the button alone, as it always
+// was; a server not reached is told with what to check.
+void MainWindow::line_failed(LineFailure why)
 {
     line.opened = false;
     ui->start_btn->setText(tr("Нет соединения"));
-    NetworkEndpoint server;
-    server.host = network_settings.host;
-    server.tcp_port = network_settings.tcp_port;
-    set_status(connect_failure_words(why, server, network_line::default_connect_ms), "QLabel {color:red;}");
+    if (line.session->place().networked)
+        set_status(line_failure_words(why, line.session->place(), LineSession::default_connect_ms),
+                   "QLabel {color:red;}");
 }

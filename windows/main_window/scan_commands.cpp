@@ -4,6 +4,7 @@
 #include "journal/journal_writer.h"
 #include "link/exchanger.h"
 #include "link/io_port.h"
+#include "link/line_session.h"
 #include "model/meter_model.h"
 #include "ui_mainwindow.h"
 #include "windows/line/scan_window.h"
@@ -14,7 +15,7 @@
 void MainWindow::on_scan_btn_clicked()
 {
     if (!windows.scan) {
-        windows.scan = new ScanWindow(line.exchanger.get(), this);
+        windows.scan = new ScanWindow(line.session->exchanger(), this);
         connect(windows.scan, &ScanWindow::start_requested, this, &MainWindow::start_scan);
         connect(windows.scan, &ScanWindow::meter_chosen, this, &MainWindow::choose_meter);
         connect(windows.scan, &ScanWindow::read_all_requested, this, &MainWindow::start_read_all);
@@ -52,7 +53,7 @@ void MainWindow::on_scan_btn_clicked()
             wanted.baud_rate = setting ? setting->baud_rate : port_settings.baud_rate;
             wanted.parity = setting ? setting->parity : port_settings.parity;
             wanted.stop_bits = port_settings.stop_bits;
-            return line.port->set_line(wanted);
+            return line.session->port()->set_line(wanted);
         });
     }
     const bool first_showing = !windows.scan->isVisible();
@@ -71,7 +72,7 @@ void MainWindow::start_scan()
         windows.scan->refuse(ScanWindow::Refusal::line_busy);
         return;
     }
-    if (!line.started || !line.port->is_open()) {
+    if (!line.started || !line.session->port()->is_open()) {
         windows.scan->refuse(ScanWindow::Refusal::port_closed);
         return;
     }
@@ -101,7 +102,7 @@ bool MainWindow::scan_may_run()
         windows.scan->refuse(ScanWindow::Refusal::line_busy);
         return false;
     }
-    if (!line.started || !line.port->is_open()) {
+    if (!line.started || !line.session->port()->is_open()) {
         windows.scan->refuse(ScanWindow::Refusal::port_closed);
         return false;
     }
@@ -131,9 +132,9 @@ void MainWindow::choose_line_setting(int baud_rate, int parity)
     if (!save_settings())
         set_status(tr("Настройки не сохранены"), "QLabel {color:red;}");
     show_line();
-    if (!line.started || !line.port->is_open())
+    if (!line.started || !line.session->port()->is_open())
         return;
-    if (line.exchanger->busy()) {
+    if (line.session->exchanger()->busy()) {
         progress.reopen_after_run = true;
         return;
     }
@@ -141,6 +142,6 @@ void MainWindow::choose_line_setting(int baud_rate, int parity)
     wanted.baud_rate = baud_rate;
     wanted.parity = parity;
     wanted.stop_bits = port_settings.stop_bits;
-    if (!line.port->set_line(wanted))
+    if (!line.session->port()->set_line(wanted))
         on_start_btn_clicked();
 }

@@ -5,6 +5,7 @@
 #include "windows/service/watch_window.h"
 
 #include "link/exchanger.h"
+#include "link/line_session.h"
 #include "link/serial_number.h"
 #include "model/outcome_words.h"
 #include "ui_mainwindow.h"
@@ -28,7 +29,7 @@ bool MainWindow::line_busy()
         set_status(tr("Идёт наблюдение: остановите его"), red_label);
         return true;
     }
-    if (!line.exchanger->busy())
+    if (!line.session->exchanger()->busy())
         return false;
     set_status(tr("Дождитесь окончания обмена"), red_label);
     return true;

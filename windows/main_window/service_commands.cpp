@@ -4,6 +4,7 @@
 #include "windows/main_window/mainwindow.h"
 
 #include "link/exchanger.h"
+#include "link/line_session.h"
 #include "link/serial_number.h"
 #include "meter/poll.h"
 #include "meter/register_map.h"
@@ -21,7 +22,7 @@
 
 std::optional<MeterTarget> MainWindow::service_target(QString *why)
 {
-    if (line.exchanger->busy()) {
+    if (line.session->exchanger()->busy()) {
         *why = tr("Дождитесь окончания обмена");
         return std::nullopt;
     }
@@ -61,7 +62,7 @@ void MainWindow::on_registers_btn_clicked()
 {
     if (!windows.registers) {
         windows.registers = new RegisterWindow(
-            line.exchanger.get(),
+            line.session->exchanger(),
             [this](QString *why) -> std::optional<MeterTarget> {
                 if (watching()) {
                     *why = tr("Идёт наблюдение: остановите его");
@@ -82,7 +83,7 @@ void MainWindow::on_watch_btn_clicked()
 {
     if (!windows.watch) {
         windows.watch = new WatchWindow(
-            line.exchanger.get(), [this](QString *why) { return service_target(why); },
+            line.session->exchanger(), [this](QString *why) { return service_target(why); },
             [this] { return exchange_rules::watch(port_settings.periods()); }, meter->model_table(), this);
         connect(windows.watch, &WatchWindow::watching_changed, this,
                 [this](bool on) { ui->watch_btn->setText(on ? tr("Стоп наблюдения") : tr("Наблюдение")); });
