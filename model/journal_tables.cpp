@@ -8,13 +8,15 @@
 
 namespace {
 
-// A reading kept in counts (its model unknown when read) says so.
-QString units_text(const std::optional<qint64> &units, double factor, int decimals)
+// A polled reading as the main window shows it (the one formatter: a current
+// volume or reverse flow never below 0); one kept in counts (its model
+// unknown when read) says so.
+QString units_text(quantity::Kind kind, const std::optional<qint64> &units, double factor, int decimals)
 {
     const VolumeScale scale{factor, decimals};
     if (!units)
         return QStringLiteral("--");
-    const QString text = quantity::volume(*units, scale);
+    const QString text = quantity::text(kind, *units, scale);
     return scale.known() ? text : quantity::with_unit(text, scale);
 }
 
@@ -96,7 +98,7 @@ QVariant JournalMetersModel::data(const QModelIndex &index, int role) const
     case 1: return m.model_code >= 0 ? quantity::model_text(quint16(m.model_code), m.model_name) : QString();
     case 2: return m.protocol_version >= 0 ? QString::number(m.protocol_version) : QString();
     case 3: return m.address;
-    case 4: return units_text(m.last_volume_units, m.factor, m.decimals);
+    case 4: return units_text(quantity::Kind::volume, m.last_volume_units, m.factor, m.decimals);
     case 5: return local_time_text(m.last_read_at);
     case 6: return m.label;
     case 7: return m.line;
@@ -157,8 +159,8 @@ QVariant JournalReadingsModel::data(const QModelIndex &index, int role) const
     switch (index.column()) {
     case 0: return local_time_text(row.read_at);
     case 1: return row.meter_clock ? quantity::clock(qint32(*row.meter_clock)) : QString();
-    case 2: return units_text(row.volume_units, row.factor, row.decimals);
-    case 3: return units_text(row.reverse_units, row.factor, row.decimals);
+    case 2: return units_text(quantity::Kind::volume, row.volume_units, row.factor, row.decimals);
+    case 3: return units_text(quantity::Kind::reverse_volume, row.reverse_units, row.factor, row.decimals);
     case 4: return row.event >= 0 ? QString::number(row.event) : QString();
     case 5: return row.address;
     }

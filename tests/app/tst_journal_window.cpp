@@ -34,6 +34,7 @@ void keep_meter(Store &store, const QString &serial, const QString &label, const
     v.device_address = 5;
     v.clock_seconds = qint32(clock.toSecsSinceEpoch());
     v.volume_units = 1000;
+    v.reverse_units = -5;                    // the main window shows 0.000
     v.model.end = ModelLookup::End::matched; // a model in m3, three decimals
     v.model.factor = 0.001;
     v.model.factor_has_point = true;
@@ -138,6 +139,10 @@ void tst_journal_window::meter_with_a_wrong_clock_shows_its_records()
         QVERIFY(settled(w));
         QCOMPARE(shown_rows(w.archive_table()), 5);
         QCOMPARE(shown_rows(w.readings_table()), 1);
+        // The reading shown as the main window shows it.
+        const QAbstractItemModel *readings = w.readings_table()->model();
+        QCOMPARE(readings->index(0, 2).data().toString(), QStringLiteral("1.000"));
+        QCOMPARE(readings->index(0, 3).data().toString(), QStringLiteral("0.000"));
         QCOMPARE(w.chart()->points().size(), 4);
     }
     QCOMPARE(w.findChild<QDateEdit *>(QStringLiteral("journal_from"))->date(), QDate(2019, 3, 4));
