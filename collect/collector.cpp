@@ -46,6 +46,8 @@ QString meter_line(const LineEntry &line, const MeterEntry &meter, const MeterRe
         outcome += QStringLiteral("; ") + report.clock;
     if (report.archive_records >= 0)
         outcome += QStringLiteral("; ") + tr("архив: %1 записей").arg(report.archive_records);
+    if (report.archive_slots_empty > 0)
+        outcome += tr(", пустых ячеек без времени не записано: %1").arg(report.archive_slots_empty);
     const QString offset = report.offset_s ? quantity::offset(*report.offset_s) + tr(" с") : QString();
     return QStringList{line.name, meter.label, meter.id_text(), reading, offset, outcome}.join(QLatin1Char('\t'));
 }

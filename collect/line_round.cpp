@@ -183,6 +183,7 @@ void LineRound::poll_over()
     meter.offset_s.reset();
     meter.clock.clear();
     meter.archive_records = -1;
+    meter.archive_slots_empty = 0;
     if (pass->stopped() || pass->port_lost()) {
         line_lost(read.outcome);
         return;
@@ -231,7 +232,9 @@ void LineRound::archive_over()
             batch.records
                 += journal::archive_rows(records, a.type, batch.protocol_version, batch.factor, batch.decimals);
         }
-        meter.archive_records = archive->records_read();
+        // A slot the meter never wrote has no time to keep it by: counted apart.
+        meter.archive_records = int(batch.records.size());
+        meter.archive_slots_empty = archive->records_read() - int(batch.records.size());
         if (!archive->complete())
             meter.clock = tr("архив прочитан не весь: %1").arg(failure_text(last_outcome));
         if (!batch.records.isEmpty())

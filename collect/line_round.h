@@ -38,7 +38,8 @@ struct MeterReport
     PollValues values;
     std::optional<qint64> offset_s; // meter minus computer, as polled
     QString clock;                  // the clock setting's outcome, if one was made
-    int archive_records = -1;       // records read; -1: no archive was due or none came
+    int archive_records = -1;       // records kept; -1: no archive was due or none came
+    int archive_slots_empty = 0;    // records read that the meter never wrote (no time): not kept
     int attempts = 0;
 };
 

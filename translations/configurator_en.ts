@@ -1808,6 +1808,10 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
         <source>ошибка %1</source>
         <translation>error %1</translation>
     </message>
+    <message>
+        <source>, пустых ячеек без времени не записано: %1</source>
+        <translation>, empty slots without a time not kept: %1</translation>
+    </message>
 </context>
 <context>
     <name>collect::Reader</name>

@@ -343,6 +343,7 @@ ENGLISH = {
     'Назначить адрес': 'Assign addresses', '1..31': '1..31', 'Записать выбранным': 'Write to selected',
     'Свободных адресов не осталось': 'No free address left',
     # The collector's words for a lines file it cannot read
+    ', пустых ячеек без времени не записано: %1': ', empty slots without a time not kept: %1',
     'файл не найден': 'file not found', 'это папка, а не файл': 'a folder, not a file',
     'файл не читается: нет прав на чтение или он занят': 'cannot be read: no permission to read it, or it is in use',
     'объект не закрыт скобкой }': 'object not closed by }', 'после имени нет двоеточия': 'no colon after the name',
