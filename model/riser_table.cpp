@@ -4,10 +4,9 @@
 #include "meter/register_map.h"
 #include "model/outcome_words.h"
 #include "model/quantity.h"
+#include "model/spreadsheet_copy.h"
 
 #include <QColor>
-#include <QMap>
-#include <QSet>
 #include <algorithm>
 
 RiserTable::RiserTable(QObject *parent)
@@ -159,22 +158,7 @@ QByteArray RiserTable::csv(const QDateTime &read_at, const QString &result) cons
 
 QString RiserTable::spreadsheet_text(const QModelIndexList &cells) const
 {
-    QMap<int, QSet<int>> picked;
-    QSet<int> columns;
-    for (const QModelIndex &cell : cells) {
-        picked[cell.row()].insert(cell.column());
-        columns.insert(cell.column());
-    }
-    QList<int> ordered = columns.values();
-    std::sort(ordered.begin(), ordered.end());
-    QList<QStringList> lines;
-    for (auto it = picked.cbegin(); it != picked.cend(); ++it) {
-        QStringList values;
-        for (int c : qAsConst(ordered))
-            values << (it.value().contains(c) ? file_value(it.key(), c) : QString());
-        lines << values;
-    }
-    return arc::tab_separated(lines);
+    return ::spreadsheet_text(cells, [this](int r, int c) { return file_value(r, c); });
 }
 
 int RiserTable::rowCount(const QModelIndex &parent) const

@@ -3,10 +3,9 @@
 #include "archive/archive_export.h"
 #include "model/outcome_words.h"
 #include "model/scan_rows.h"
+#include "model/spreadsheet_copy.h"
 
 #include <QColor>
-#include <QMap>
-#include <QSet>
 #include <algorithm>
 
 ScanTable::ScanTable(QObject *parent)
@@ -146,27 +145,12 @@ QStringList ScanTable::titles() const
 
 QString ScanTable::spreadsheet_text(const QModelIndexList &cells) const
 {
-    QMap<int, QSet<int>> picked;
-    QSet<int> columns;
-    for (const QModelIndex &cell : cells) {
-        picked[cell.row()].insert(cell.column());
-        columns.insert(cell.column());
-    }
-    QList<int> ordered = columns.values();
-    std::sort(ordered.begin(), ordered.end());
-    QList<QStringList> lines;
-    for (auto it = picked.cbegin(); it != picked.cend(); ++it) {
-        QStringList values;
-        for (int c : qAsConst(ordered)) {
-            const QString shown = it.value().contains(c) ? text(it.key(), c) : QString();
-            // "1.05" would be read as a date, the serial number as a number without its zeros.
-            const bool as_text
-                = (c == serial || c == software_version) && !shown.isEmpty() && shown != QLatin1String("?");
-            values << (as_text ? QStringLiteral("=\"%1\"").arg(shown) : shown);
-        }
-        lines << values;
-    }
-    return arc::tab_separated(lines);
+    return ::spreadsheet_text(cells, [this](int r, int c) {
+        const QString shown = text(r, c);
+        // "1.05" would be read as a date, the serial number as a number without its zeros.
+        const bool as_text = (c == serial || c == software_version) && !shown.isEmpty() && shown != QLatin1String("?");
+        return as_text ? QStringLiteral("=\"%1\"").arg(shown) : shown;
+    });
 }
 
 int ScanTable::rowCount(const QModelIndex &parent) const
