@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows build under Wine, headless: tools/test-windows.sh [BUILD_DIR]
 # (default build-win, as left by tools/build-windows.sh).
+# One test program alone, with its own arguments after its name:
+#   tools/test-windows.sh BUILD_DIR tst_archive_window values_share_the_width
+# Start a test program under Wine this way, never with a plain `wine`: that
+# one runs outside the mask below and maps COM1 to this machine's console.
 #
 # 1. The unit tests, each Qt Test program of the cross build.
 # 2. End to end: the main window of the Windows program on a COM port that
@@ -20,6 +24,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$root/build-win}
 build=$(cd "$build" && pwd)
+only=${2:-}
 
 log() { printf 'test-windows: %s\n' "$*" >&2; }
 
@@ -75,6 +80,16 @@ wineserver -p 120 # one server for every program of the run
 # it does not (only matters where a display is used).
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 remove_com_mappings
+
+if [ -n "$only" ]; then
+    exe=$(find "$build/tests" -name "$only.exe" | head -n 1)
+    [ -n "$exe" ] || { log "no $only.exe in $build/tests"; exit 1; }
+    remove_com_mappings
+    rc=0
+    (cd "$work" && timeout 600 wine "$exe" "${@:3}" -o "$(winepath -w "$work/$only.txt")",txt >>"$work/wine.log" 2>&1) || rc=$?
+    cat "$work/$only.txt" 2>/dev/null || log "$only wrote no log (exit $rc)"
+    exit "$rc"
+fi
 
 failed_programs=()
 passed=0
