@@ -175,7 +175,8 @@ QVariant RiserTable::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return QVariant();
-    if (role == Qt::DisplayRole)
+    // A text cut to its column's width is whole in its tooltip.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return text(index.row(), index.column());
     if (role == Qt::ForegroundRole && index.column() == outcome && rows.at(index.row()).meter)
         return QColor(failed(index.row()) ? Qt::red : Qt::black);

@@ -1,7 +1,10 @@
 // Every window on a small screen at a large scale: 1600 x 1000 pixels at
 // twice the scale, 800 x 500 to the program. Each window opens as the program
 // opens it, its frame within the screen and every button of it on the window.
+// METER_SCREEN_SCALE=1 runs the same screen at its own scale.
 #include "app_on_line.h"
+#include "riser.h"
+#include "windows/line/scan_window.h"
 #include "windows/main_window/archive.h"
 
 #include <QAbstractButton>
@@ -24,6 +27,7 @@ namespace {
 // narrower.
 void place_on_small_screen(const QString &folder)
 {
+    const bool unscaled = qgetenv("METER_SCREEN_SCALE") == "1";
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
     const QString config = QDir(folder).filePath(QStringLiteral("screen.json"));
     QFile file(config);
@@ -31,11 +35,11 @@ void place_on_small_screen(const QString &folder)
         file.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1600, "height": 1000,
                        "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
-    qputenv("QT_SCALE_FACTOR", "2");
+    qputenv("QT_SCALE_FACTOR", unscaled ? "1" : "2");
 #else
     Q_UNUSED(folder)
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_SCALE_FACTOR", "1.2");
+    qputenv("QT_SCALE_FACTOR", unscaled ? "1" : "1.2");
 #endif
 }
 
@@ -80,6 +84,7 @@ private slots:
     void window_fits();
     void long_status_keeps_the_width();
     void archive_titles_whole();
+    void line_table_fits();
 };
 
 void tst_e2e_screens::window_fits_data()
@@ -212,6 +217,46 @@ void tst_e2e_screens::archive_titles_whole()
         }
     }
     QCOMPARE(w->table(2)->model()->rowCount(), 252);
+}
+
+// "Считать все" over a line, at the search window's first size: each title
+// whole, the meter's address, serial number and outcome on screen, and every
+// column when the titles leave room for them.
+void tst_e2e_screens::line_table_fits()
+{
+    AppOnLine app;
+    QVERIFY2(app.start({}, riser), qPrintable(app.error()));
+    app.window().show();
+    app.click("scan_btn");
+    auto *window = app.window().findChild<ScanWindow *>();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    app.window().findChild<QSpinBox *>("scan_to_box")->setValue(20);
+    app.window().findChild<QSpinBox *>("scan_wait_box")->setValue(100);
+    app.click("scan_start_btn");
+    QVERIFY(app.wait_for([&] { return !window->running(); }, 120000));
+    QVERIFY(app.line().command("meter 1 fault silence").startsWith("ok"));
+    app.click("read_all_btn");
+    QVERIFY(app.wait_for([&] { return app.text("riser_status").startsWith("Считано"); }, 120000));
+    auto *table = window->findChild<QTableView *>("riser_table");
+    QCOMPARE(table->model()->rowCount(), 2);
+    const QHeaderView *header = table->horizontalHeader();
+    const int room = table->viewport()->width();
+    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    int titles = 0;
+    for (int c = 0; c < header->count(); ++c)
+        titles += header->sectionSizeHint(c);
+    const auto on_screen = [&](int c) {
+        const int left = header->sectionViewportPosition(c);
+        return left >= 0 && left + header->sectionSize(c) <= room;
+    };
+    for (int c = 0; c < header->count(); ++c) {
+        const QString title = table->model()->headerData(c, Qt::Horizontal).toString();
+        const bool needed = titles <= room || title == "Адрес" || title == "Серийный\nномер" || title == "Результат";
+        QVERIFY2(!needed || on_screen(c),
+                 qPrintable(QString("%1 at %2 of %3").arg(title).arg(header->sectionViewportPosition(c)).arg(room)));
+        QTRY_VERIFY2(header->sectionSize(c) >= header->fontMetrics().size(0, title).width() + margins,
+                     qPrintable(title));
+    }
 }
 
 int main(int argc, char *argv[])

@@ -7,6 +7,7 @@
 #include "model/quantity.h"
 #include "model/riser_table.h"
 #include "windows/widgets/save_dialog.h"
+#include "windows/widgets/table_fit.h"
 
 #include <QClipboard>
 #include <QGridLayout>
@@ -27,8 +28,12 @@ RiserReadout::RiserReadout(const Widgets &widgets, Exchanger *exchanger, QObject
     table = new RiserTable(this);
     ui.table->setModel(table);
     ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ui.table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    ui.table->horizontalHeader()->setStretchLastSection(true);
+    fit_columns(
+        ui.table,
+        {RiserTable::model, RiserTable::address, RiserTable::meter_clock, RiserTable::label, RiserTable::outcome});
+    // What became of each meter is seen beside it, however narrow the window;
+    // the file and the clipboard keep their order of columns.
+    ui.table->horizontalHeader()->moveSection(RiserTable::outcome, RiserTable::model);
     // Beside the other buttons of the pass; the search window's form is left as it is.
     export_btn = new QPushButton(tr("Сохранить в CSV"), ui.read_all_btn->parentWidget());
     export_btn->setObjectName(QStringLiteral("riser_export_btn"));
