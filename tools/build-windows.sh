@@ -39,6 +39,8 @@ packages=(
     qtbase5-dev libqt5serialport5-dev socat unzip xvfb xauth
     # tools/test-windows.sh: wrestool lists the icon and version resources
     icoutils
+    # tools/test-windows.sh: the collector in a Russian console
+    locales
 )
 
 install_packages() {

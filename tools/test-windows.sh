@@ -241,6 +241,40 @@ else
     log "package check in $(( $(date +%s) - t )) s"
 fi
 
+# 4. The collector in a Russian command prompt: Wine gives a ru_RU session
+# the console code page 866, as Windows does. Its words reach the terminal
+# as the console shows them, not as UTF-8 bytes read in code page 866.
+t=$(date +%s)
+collect_exe=$(find "$work/package" -name configurator-collect.exe 2>/dev/null | head -n 1 || true)
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf-\?8' && [ "$(id -u)" = 0 ]; then
+    localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 2>/dev/null || true
+fi
+if [ -z "$collect_exe" ]; then
+    log "skip the collector's console: no package"
+    skipped=$((skipped + 1))
+elif ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf-\?8'; then
+    log "skip the collector's console: no ru_RU.UTF-8 locale (Debian package locales, then localedef)"
+    skipped=$((skipped + 1))
+else
+    console=$work/console
+    rm -rf "$console" && mkdir -p "$console"
+    # script(1) gives Wine a terminal: its console, not a pipe.
+    (cd "$console" && LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 timeout 120 script -qec \
+        "wine cmd /c chcp; wine '$collect_exe' нет.json --once --journal j.sqlite" "$console/typescript" \
+        >/dev/null 2>&1) || true
+    shown=$(tr -d '\r' <"$console/typescript" | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g')
+    if grep -q 'кодовая страница: 866' <<<"$shown" && grep -qx 'нет.json: файл не найден' <<<"$shown"; then
+        log "ok   configurator-collect.exe speaks Russian in a code page 866 console"
+        passed=$((passed + 1))
+    else
+        log "FAIL configurator-collect.exe in a code page 866 console showed:"
+        printf '%s\n' "$shown" | head -n 8 >&2
+        failed_programs+=("collector console")
+        failed=$((failed + 1))
+    fi
+fi
+log "console check in $(( $(date +%s) - t )) s"
+
 log "done in $(( $(date +%s) - t_start )) s"
 if [ ${#failed_programs[@]} -gt 0 ]; then
     log "failed: ${failed_programs[*]}"
