@@ -220,18 +220,9 @@ void LineRound::archive_over()
     const MeterTarget &target = pass->meters()[size_t(current)].target;
     const PollValues &v = meter.values;
     if (archive) {
-        journal::ArchiveBatch batch;
-        batch.serial = quantity::serial_number(v.serial);
-        batch.protocol_version = archive->version();
-        batch.factor = v.scale().factor;
-        batch.decimals = v.scale().decimals;
-        batch.read_at = QDateTime::currentDateTimeUtc();
-        for (const ReadArchive &a : archive->take_completed()) {
-            const QList<QByteArray> records = arc::split_records(
-                a.frames, modbus::archive_header_length(target.by_serial), arc::record_length(batch.protocol_version));
-            batch.records
-                += journal::archive_rows(records, a.type, batch.protocol_version, batch.factor, batch.decimals);
-        }
+        const journal::ArchiveBatch batch
+            = journal::archive_batch(quantity::serial_number(v.serial), archive->version(), v.scale(),
+                                     QDateTime::currentDateTimeUtc(), target.by_serial, archive->take_completed());
         // A slot the meter never wrote has no time to keep it by: counted apart.
         meter.archive_records = int(batch.records.size());
         meter.archive_slots_empty = archive->records_read() - int(batch.records.size());

@@ -48,6 +48,23 @@ QVector<ArchiveRecordRow> archive_rows(const QList<QByteArray> &records, int typ
     return rows;
 }
 
+ArchiveBatch archive_batch(const QString &serial, int version, const VolumeScale &scale, const QDateTime &read_at,
+                           bool by_serial, const QVector<ReadArchive> &archives)
+{
+    ArchiveBatch batch;
+    batch.serial = serial;
+    batch.protocol_version = version;
+    batch.factor = scale.factor;
+    batch.decimals = scale.decimals;
+    batch.read_at = read_at;
+    for (const ReadArchive &a : archives) {
+        const QList<QByteArray> records
+            = arc::split_records(a.frames, modbus::archive_header_length(by_serial), arc::record_length(version));
+        batch.records += archive_rows(records, a.type, version, scale.factor, scale.decimals);
+    }
+    return batch;
+}
+
 double volume_of(qint64 units, double factor)
 {
     return factor == 0.0 ? double(units) : double(units) * factor;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/archive_chart_data.h"
+#include "archive/archive_reader.h"
 #include "archive/records.h"
 #include "link/frames.h"
 #include "meter/poll.h"
@@ -114,6 +115,11 @@ struct ArchiveBatch
 // written left out; records with the event 7 kept, as the archive shows them.
 QVector<ArchiveRecordRow> archive_rows(const QList<QByteArray> &records, int type, int version, double factor,
                                        int decimals);
+
+// One archive read as the journal keeps it: the records of every archive
+// read, whole or cut short, scaled as the meter was when read. `read_at` in UTC.
+ArchiveBatch archive_batch(const QString &serial, int version, const VolumeScale &scale, const QDateTime &read_at,
+                           bool by_serial, const QVector<ReadArchive> &archives);
 
 // Counted units as the meter's volume: raw counts while no factor is known.
 double volume_of(qint64 units, double factor);

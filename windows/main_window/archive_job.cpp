@@ -138,17 +138,9 @@ void ArchiveJob::show()
 void ArchiveJob::journal_read()
 {
     const ArchiveRead &read = c.meter->archive();
-    journal::ArchiveBatch batch;
-    batch.serial = read.meter.serial;
-    batch.protocol_version = read.meter.protocol_version;
-    batch.factor = read.meter.scale.factor;
-    batch.decimals = read.meter.scale.decimals;
-    batch.read_at = read.read_at.toUTC();
-    for (const ReadArchive &a : read.archives) {
-        const QList<QByteArray> records = arc::split_records(a.frames, modbus::archive_header_length(read.by_serial),
-                                                             arc::record_length(batch.protocol_version));
-        batch.records += journal::archive_rows(records, a.type, batch.protocol_version, batch.factor, batch.decimals);
-    }
+    const journal::ArchiveBatch batch
+        = journal::archive_batch(read.meter.serial, read.meter.protocol_version, read.meter.scale, read.read_at.toUTC(),
+                                 read.by_serial, read.archives);
     if (batch.records.isEmpty())
         return;
     if (batch.serial.isEmpty())
