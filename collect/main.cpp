@@ -50,11 +50,6 @@ void quit_on_signals(QCoreApplication *app, collect::Collector *collector)
 }
 #endif
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("collect", text);
-}
-
 // Under systemd: the rounds' progress for the watchdog and a status line;
 // with --status, the figures of every round for monitoring.
 void watch_rounds(collect::Collector *collector, collect::ServiceNotify *notify, const collect::Options &options)
@@ -64,27 +59,32 @@ void watch_rounds(collect::Collector *collector, collect::ServiceNotify *notify,
     QObject::connect(collector, &collect::Collector::next_round_at, notify, &collect::ServiceNotify::waiting_until);
     const QString status_file = options.status;
     auto status_said = std::make_shared<bool>(false);
-    QObject::connect(collector, &collect::Collector::round_ended, notify,
-                     [notify, status_file, status_said](const collect::RoundFigures &f) {
-                         int read = 0;
-                         int total = 0;
-                         for (const collect::LineFigures &line : f.lines) {
-                             read += line.read;
-                             total += line.read + line.not_read;
-                         }
-                         notify->status(tr("Круг %1: считано %2 из %3 счетчиков").arg(f.number).arg(read).arg(total));
-                         if (status_file.isEmpty())
-                             return;
-                         QString error;
-                         if (collect::write_status_file(status_file, collect::prometheus_text(f), &error)) {
-                             *status_said = false;
-                         } else if (!*status_said) {
-                             // Said once until it can be written again, not every round.
-                             *status_said = true;
-                             collect::print_line(stdout,
-                                                 tr("Файл состояния %1 не записан: %2").arg(status_file, error));
-                         }
-                     });
+    QObject::connect(
+        collector, &collect::Collector::round_ended, notify,
+        [notify, status_file, status_said](const collect::RoundFigures &f) {
+            int read = 0;
+            int total = 0;
+            for (const collect::LineFigures &line : f.lines) {
+                read += line.read;
+                total += line.read + line.not_read;
+            }
+            notify->status(QCoreApplication::translate("collect", "Круг %1: считано %2 из %3 счетчиков")
+                               .arg(f.number)
+                               .arg(read)
+                               .arg(total));
+            if (status_file.isEmpty())
+                return;
+            QString error;
+            if (collect::write_status_file(status_file, collect::prometheus_text(f), &error)) {
+                *status_said = false;
+            } else if (!*status_said) {
+                // Said once until it can be written again, not every round.
+                *status_said = true;
+                collect::print_line(
+                    stdout,
+                    QCoreApplication::translate("collect", "Файл состояния %1 не записан: %2").arg(status_file, error));
+            }
+        });
 }
 
 // Ready once the lines file is read and the journal opened or its fault said.
@@ -94,10 +94,12 @@ void tell_ready(collect::Collector *collector, collect::ServiceNotify *notify, c
     int meters = 0;
     for (const collect::LineEntry &line : lines.lines)
         meters += line.meters.size();
-    QString ready
-        = tr("Линий %1, счетчиков %2, журнал %3").arg(lines.lines.size()).arg(meters).arg(journal_place(journal));
+    QString ready = QCoreApplication::translate("collect", "Линий %1, счетчиков %2, журнал %3")
+                        .arg(lines.lines.size())
+                        .arg(meters)
+                        .arg(journal_place(journal));
     if (!collector->journal_available())
-        ready += tr(" не ведется");
+        ready += QCoreApplication::translate("collect", " не ведется");
     // After the journal's fault, if any, is said: it is queued from the writer's thread.
     QMetaObject::invokeMethod(
         notify, [notify, ready] { notify->ready(ready); }, Qt::QueuedConnection);
