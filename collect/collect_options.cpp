@@ -24,6 +24,11 @@ QDateTime moment(const QString &text)
     return QDateTime();
 }
 
+QString status_help()
+{
+    return tr("--status ФАЙЛ: файл для мониторинга (формат Prometheus), переписывается после каждого круга.");
+}
+
 } // namespace
 
 QString usage()
@@ -33,7 +38,8 @@ QString usage()
               "  configurator-collect --consumption С ПО --journal ЖУРНАЛ [--out ФАЙЛ.csv]\n"
               "ЖУРНАЛ: файл SQLite или postgresql://пользователь@сервер:порт/база (пароль в"
               " METER_JOURNAL_PASSWORD).\n"
-              "С, ПО: ГГГГ-ММ-ДД [ЧЧ:ММ[:СС]], местное время.\n");
+              "С, ПО: ГГГГ-ММ-ДД [ЧЧ:ММ[:СС]], местное время.\n")
+        + status_help() + QLatin1Char('\n');
 }
 
 std::optional<Options> parse_options(const QStringList &arguments, QString *error)
@@ -47,18 +53,20 @@ std::optional<Options> parse_options(const QStringList &arguments, QString *erro
     const QCommandLineOption clock_over(QStringLiteral("set-clock-over"), QString(), QStringLiteral("seconds"));
     const QCommandLineOption journal(QStringLiteral("journal"), QString(), QStringLiteral("journal"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("file"));
+    const QCommandLineOption status(QStringLiteral("status"), status_help(), QStringLiteral("file"));
     const QList<QPair<QCommandLineOption, QString>> valued{
         {every, tr("--every: ожидается число секунд больше 0")},
         {clock_over, tr("--set-clock-over: ожидается число секунд")},
         {journal, tr("--journal: ожидается файл или postgresql://...")},
         {out, tr("--out: ожидается имя файла")},
+        {status, tr("--status: ожидается имя файла")},
     };
     const QCommandLineOption once(QStringLiteral("once"));
     const QCommandLineOption consumption(QStringLiteral("consumption"));
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({every, clock_over, journal, out, once, consumption});
+    parser.addOptions({every, clock_over, journal, out, status, once, consumption});
     // The parser wants the program's name first.
     if (!parser.parse(QStringList{QStringLiteral("configurator-collect")} + arguments)) {
         if (!parser.unknownOptionNames().isEmpty()) {
@@ -96,6 +104,7 @@ std::optional<Options> parse_options(const QStringList &arguments, QString *erro
     }
     o.journal = parser.value(journal);
     o.out = parser.value(out);
+    o.status = parser.value(status);
     o.consumption = parser.isSet(consumption);
     QStringList positional = parser.positionalArguments();
     if (o.consumption) {
@@ -116,7 +125,7 @@ std::optional<Options> parse_options(const QStringList &arguments, QString *erro
     if (o.journal.isEmpty())
         return fail(tr("не указан журнал (--journal)"));
     if (o.consumption) {
-        if (once_set || o.every_s > 0 || o.clock_limit_s >= 0)
+        if (once_set || o.every_s > 0 || o.clock_limit_s >= 0 || !o.status.isEmpty())
             return fail(tr("--consumption берет только --journal и --out"));
         return o;
     }

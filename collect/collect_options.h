@@ -18,6 +18,7 @@ struct Options
     bool consumption = false;
     QDateTime from, to; // --consumption, local time
     QString out;        // --consumption: the CSV file; empty: the table on stdout
+    QString status;     // --status: the monitoring file rewritten after every round; empty: none
 };
 
 // `arguments` without the program's name. No value, and `error` says why,

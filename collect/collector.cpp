@@ -116,10 +116,12 @@ void Collector::start_writer()
     });
     connect(writer.get(), &journal::Writer::not_kept, this, [this](const journal::WriteSubject &what) {
         journal_failed = true;
+        ++journal_unkept;
         print(tr("Не записано в журнал: %1").arg(journal::write_subject_words(what)));
     });
     connect(writer.get(), &journal::Writer::dropped, this, [this](const journal::WriteSubject &what) {
         journal_failed = true;
+        ++journal_unkept;
         print(tr("Журнал не успевает, не записано: %1").arg(journal::write_subject_words(what)));
     });
     connect(writer.get(), &journal::Writer::server_lost, this, [this](const QString &detail) {
@@ -173,6 +175,8 @@ void Collector::start_round()
     }
     ++round_number;
     round_clock.start();
+    round_started_ms = QDateTime::currentMSecsSinceEpoch();
+    emit round_started(round_number);
     round_exchanges = 0;
     rounds.clear();
     unmarked.clear();
@@ -209,6 +213,7 @@ void Collector::start_line(int index)
         = std::make_unique<LineRound>(lines.lines.at(index), models, writer.get(), newest, options.clock_limit_s);
     connect(round.get(), &LineRound::meter_done, this,
             [this, index](int meter, bool final) { meter_done(index, meter, final); });
+    connect(round.get(), &LineRound::progress, this, &Collector::progress);
     connect(
         round.get(), &LineRound::finished_round, this, [this, index] { line_finished(index); }, Qt::QueuedConnection);
     LineRound *started = round.get();
@@ -222,6 +227,7 @@ void Collector::claim_more()
 {
     if (!round_active || claims_given_up)
         return;
+    emit progress(); // waiting for other collectors' lines, or for the server, is not hanging
     if (!claims) {
         claims = std::make_unique<journal::Store>(connection);
         QStringList names;
@@ -451,6 +457,19 @@ void Collector::round_over()
         print(tr("Журнал не принял все чтения за %1 с").arg(journal_wait_ms / 1000));
     tell_unkept(unkept);
     const bool whole = unread.isEmpty() && written && !journal_failed;
+    for (const journal::WriteSubject &what : qAsConst(unkept))
+        journal_unkept += what.kind == journal::WriteSubject::Kind::queued ? what.count : 1;
+    if (whole)
+        last_complete_s = round_started_ms / 1000;
+    RoundFigures figures;
+    figures.lines = line_figures();
+    figures.number = round_number;
+    figures.started_s = round_started_ms / 1000;
+    figures.duration_s = seconds;
+    figures.journal_queued = writer->queued();
+    figures.journal_unkept = journal_unkept;
+    figures.last_complete_s = last_complete_s;
+    emit round_ended(figures);
     if (options.every_s <= 0) {
         once_code = whole ? 0 : 1;
         emit done(once_code);
@@ -460,6 +479,28 @@ void Collector::round_over()
     const qint64 next_ms = round_key + qint64(options.every_s) * 1000;
     const qint64 wait_ms = qMax<qint64>(0, next_ms - QDateTime::currentMSecsSinceEpoch());
     QTimer::singleShot(int(wait_ms), this, &Collector::start_round);
+    emit next_round_at(QDateTime::currentMSecsSinceEpoch() + wait_ms);
+}
+
+// Per line read here, or given up with the claims: its meters read and not.
+QVector<LineFigures> Collector::line_figures() const
+{
+    QVector<LineFigures> figures;
+    for (int i = 0; i < lines.lines.size(); ++i) {
+        const LineEntry &line = lines.lines.at(i);
+        const auto found = rounds.find(i);
+        if (found == rounds.end() && !claims_given_up)
+            continue;
+        LineFigures f{line.name, 0, 0};
+        if (found == rounds.end()) {
+            f.not_read = line.meters.size();
+        } else {
+            for (const MeterReport &report : found->second->reports())
+                ++(report.read ? f.read : f.not_read);
+        }
+        figures.append(f);
+    }
+    return figures;
 }
 
 } // namespace collect

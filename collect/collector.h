@@ -3,6 +3,7 @@
 #include "collect/collect_options.h"
 #include "collect/line_round.h"
 #include "collect/lines_file.h"
+#include "collect/round_status.h"
 #include "journal/journal_store.h"
 #include "journal/journal_writer.h"
 
@@ -54,10 +55,17 @@ public:
     bool stop();
     // Every exchange of the last round, resends included.
     int exchanges() const { return round_exchanges; }
+    // False when the journal was given up (its fault said).
+    bool journal_available() const { return writer && writer->available(); }
 
 signals:
     // --once: the round is over and the journal written; 0 every meter read, 1 not.
     void done(int exit_code);
+    // For the service's watchdog and monitoring: the rounds go on.
+    void round_started(int number);
+    void progress(); // an exchange ended, a meter finished, the claims were asked
+    void round_ended(const collect::RoundFigures &figures);
+    void next_round_at(qint64 due_ms);
 
 public:
     // A line's claim lasts this long unless renewed: a collector that dies
@@ -77,6 +85,7 @@ private:
     void round_over();
     void give_up_claims(const QString &why);
     QStringList unread_meters(int *total, int *read, const QString &pending) const;
+    QVector<LineFigures> line_figures() const;
     void tell_fault(journal::Fault fault, const QString &detail);
     // Names each write the journal did not keep, after the round's lines.
     void tell_unkept(const QList<journal::WriteSubject> &unkept);
@@ -110,6 +119,9 @@ private:
     QSet<int> faults_told;              // journal::Fault: each said once
     int once_code = 0;                  // --once: the exit code of the round over
     int journal_limit = 64;
+    qint64 round_started_ms = 0;
+    qint64 journal_unkept = 0;  // writes left out of the journal since start
+    qint64 last_complete_s = 0; // the last round whole: read and kept
 };
 
 // The output line of one meter: line, label, address or serial, reading,

@@ -159,6 +159,7 @@ void LineRound::next_turn()
 void LineRound::step_concluded(const ExchangeOutcome &outcome)
 {
     last_outcome = outcome;
+    emit progress();
 }
 
 void LineRound::run_finished()
@@ -284,6 +285,7 @@ void LineRound::tell(int meter, bool final)
     if (final)
         told_final[size_t(meter)] = true;
     emit meter_done(meter, final);
+    emit progress();
 }
 
 void LineRound::finish()

@@ -73,6 +73,8 @@ signals:
     // A meter's turn is over; with `final` it keeps its outcome for the round.
     void meter_done(int meter, bool final);
     void finished_round();
+    // An exchange ended (answered or not) or a meter's turn did: the line goes on.
+    void progress();
 
 private:
     void opened();

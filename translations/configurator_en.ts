@@ -1812,6 +1812,30 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
         <source>, пустых ячеек без времени не записано: %1</source>
         <translation>, empty slots without a time not kept: %1</translation>
     </message>
+    <message>
+        <source>--status ФАЙЛ: файл для мониторинга (формат Prometheus), переписывается после каждого круга.</source>
+        <translation>--status FILE: a file for monitoring (Prometheus format), written anew after every round.</translation>
+    </message>
+    <message>
+        <source>--status: ожидается имя файла</source>
+        <translation>--status: a file name expected</translation>
+    </message>
+    <message>
+        <source>Круг %1: считано %2 из %3 счетчиков</source>
+        <translation>Round %1: %2 of %3 meters read</translation>
+    </message>
+    <message>
+        <source>Файл состояния %1 не записан: %2</source>
+        <translation>The status file %1 was not written: %2</translation>
+    </message>
+    <message>
+        <source>Линий %1, счетчиков %2, журнал %3</source>
+        <translation>%1 lines, %2 meters, journal %3</translation>
+    </message>
+    <message>
+        <source> не ведется</source>
+        <translation> not kept</translation>
+    </message>
 </context>
 <context>
     <name>collect::Reader</name>

@@ -225,6 +225,13 @@ ENGLISH = {
     '--consumption берет только --journal и --out': '--consumption takes only --journal and --out',
     '--out только с --consumption': '--out only with --consumption', 'не указан файл линий': 'no lines file given',
     'нужен один из --once и --every': 'one of --once and --every is needed',
+    '--status ФАЙЛ: файл для мониторинга (формат Prometheus), переписывается после каждого круга.':
+        '--status FILE: a file for monitoring (Prometheus format), written anew after every round.',
+    '--status: ожидается имя файла': '--status: a file name expected',
+    'Круг %1: считано %2 из %3 счетчиков': 'Round %1: %2 of %3 meters read',
+    'Файл состояния %1 не записан: %2': 'The status file %1 was not written: %2',
+    'Линий %1, счетчиков %2, журнал %3': '%1 lines, %2 meters, journal %3',
+    ' не ведется': ' not kept',
     ' ед.': ' units', ' м3': ' m3', ' с': ' s', ', со второго раза': ', at the second attempt',
     'архив: %1 записей': 'archive: %1 records', 'Расход %1 счетчиков записан в %2': 'Consumption of %1 meters written to %2',
     'имя сервера линии не найдено': 'the line server\'s name was not found',
