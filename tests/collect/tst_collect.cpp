@@ -3,6 +3,7 @@
 #include "journal/journal_store.h"
 #include "meter/write_values.h"
 #include "sim_line.h"
+#include "sqlite_column.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -45,26 +46,6 @@ bool write_file(const QString &path, const QByteArray &text)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
-}
-
-QStringList column(const QString &db_file, const QString &statement)
-{
-    QStringList values;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
-        db.setDatabaseName(db_file);
-        // The collector's last checkpoint may still hold the file a moment.
-        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
-        QSqlQuery q(db);
-        if (!db.open())
-            values << "not opened: " + db.lastError().text(); // shown by the comparison that fails
-        else if (!q.exec(statement))
-            values << "refused: " + q.lastError().text();
-        while (q.next())
-            values << q.value(0).toString();
-    }
-    QSqlDatabase::removeDatabase("check");
-    return values;
 }
 
 // Meter 2, asked by its serial number, loses two answers far apart: counted

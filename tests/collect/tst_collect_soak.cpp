@@ -7,6 +7,7 @@
 // METER_SOAK_SPOILED the share of answers spoiled, in percent (the long soak,
 // tools/soak.sh collect: 100 rounds of 10 lines, a quarter spoiled).
 #include "sim_line.h"
+#include "sqlite_column.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -47,25 +48,6 @@ QStringList spoiled_answers(QRandomGenerator &random, int percent)
             faults << QString("%1 count=1 after=%2").arg(kinds[random.bounded(8)]).arg(after);
     }
     return faults;
-}
-
-QStringList column(const QString &db_file, const QString &statement)
-{
-    QStringList values;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
-        db.setDatabaseName(db_file);
-        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
-        QSqlQuery q(db);
-        if (!db.open())
-            values << "not opened: " + db.lastError().text();
-        else if (!q.exec(statement))
-            values << "refused: " + q.lastError().text();
-        while (q.next())
-            values << q.value(0).toString();
-    }
-    QSqlDatabase::removeDatabase("check");
-    return values;
 }
 
 } // namespace
