@@ -11,12 +11,15 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSslConfiguration>
-#include <QSslSocket>
 #include <QStringList>
 #include <QTcpSocket>
 #include <QVariant>
+#include <QtNetwork/qtnetworkglobal.h>
 #include <limits>
+#if QT_CONFIG(ssl)
+#include <QSslConfiguration>
+#include <QSslSocket>
+#endif
 
 namespace journal {
 
@@ -178,7 +181,7 @@ bool Store::tls_refused() const
     const int require = sslmodes().indexOf(QStringLiteral("require"));
     if (mode < require)
         return false;
-#ifdef QT_NO_SSL
+#if !QT_CONFIG(ssl)
     return false;
 #else
     if (!QSslSocket::supportsSsl())
@@ -195,10 +198,13 @@ bool Store::tls_refused() const
         return true;
     if (answer != "S" || mode == require)
         return false;
-    // libpq's own CA file when none is named.
-    const QString ca_file = !settings.sslrootcert.isEmpty()
-        ? settings.sslrootcert
-        : QDir::home().filePath(QStringLiteral(".postgresql/root.crt"));
+        // libpq's own CA file when none is named.
+#ifdef Q_OS_WIN
+    const QString own_ca = qEnvironmentVariable("APPDATA") + QStringLiteral("/postgresql/root.crt");
+#else
+    const QString own_ca = QDir::home().filePath(QStringLiteral(".postgresql/root.crt"));
+#endif
+    const QString ca_file = settings.sslrootcert.isEmpty() ? own_ca : settings.sslrootcert;
     const QList<QSslCertificate> authorities = QSslCertificate::fromPath(ca_file);
     if (authorities.isEmpty())
         return true;
