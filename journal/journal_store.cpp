@@ -92,6 +92,18 @@ QString server_options(const Connection &c)
     return options.join(QLatin1Char(';'));
 }
 
+#if QT_CONFIG(ssl)
+// The CA file libpq reads when none is named.
+QString libpq_own_ca()
+{
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("APPDATA") + QStringLiteral("/postgresql/root.crt");
+#else
+    return QDir::home().filePath(QStringLiteral(".postgresql/root.crt"));
+#endif
+}
+#endif
+
 } // namespace
 
 Store::Store(const Connection &connection)
@@ -198,13 +210,7 @@ bool Store::tls_refused() const
         return true;
     if (answer != "S" || mode == require)
         return false;
-        // libpq's own CA file when none is named.
-#ifdef Q_OS_WIN
-    const QString own_ca = qEnvironmentVariable("APPDATA") + QStringLiteral("/postgresql/root.crt");
-#else
-    const QString own_ca = QDir::home().filePath(QStringLiteral(".postgresql/root.crt"));
-#endif
-    const QString ca_file = settings.sslrootcert.isEmpty() ? own_ca : settings.sslrootcert;
+    const QString ca_file = settings.sslrootcert.isEmpty() ? libpq_own_ca() : settings.sslrootcert;
     const QList<QSslCertificate> authorities = QSslCertificate::fromPath(ca_file);
     if (authorities.isEmpty())
         return true;

@@ -131,9 +131,10 @@ QString write_subject_words(const WriteSubject &what)
 
 QString place_error_words(PlaceError why, const QString &text)
 {
-    // A password put in by mistake is not said back: the words go to a log.
+    // A password put in by mistake is not said back, whatever it holds: the
+    // words go to a log.
     QString shown = text;
-    shown.replace(QRegularExpression(QStringLiteral("^([a-zA-Z]+://[^:@/?]*):[^@/?]*@")), QStringLiteral("\\1:***@"));
+    shown.replace(QRegularExpression(QStringLiteral("^([a-zA-Z]+://[^:@/?]*):.*@")), QStringLiteral("\\1:***@"));
     const QPair<QString, QString> item = refused_item(text);
     switch (why) {
     case PlaceError::empty: return QCoreApplication::translate("collect", "журнал не указан");
