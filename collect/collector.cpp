@@ -241,7 +241,8 @@ void Collector::claim_more()
                 tell_fault(fault, claims->detail());
                 claims.reset();
                 give_up_claims(fault == journal::Fault::refused ? tr("сервер журнала отклонил вход")
-                                                                : tr("журнал не ведется"));
+                                   : fault == journal::Fault::untrusted ? tr("сертификат сервера журнала не принят")
+                                                                        : tr("журнал не ведется"));
                 return;
             }
             claims_lost(); // asked again in a second

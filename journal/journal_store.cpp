@@ -3,7 +3,10 @@
 // shared rounds in journal_claims.cpp.
 #include "journal/journal_store.h"
 
+#include "journal/journal_place.h"
+
 #include <QAtomicInt>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -11,7 +14,12 @@
 #include <QStringList>
 #include <QTcpSocket>
 #include <QVariant>
+#include <QtNetwork/qtnetworkglobal.h>
 #include <limits>
+#if QT_CONFIG(ssl)
+#include <QSslConfiguration>
+#include <QSslSocket>
+#endif
 
 namespace journal {
 
@@ -62,6 +70,39 @@ enum : int {
     sqlite_cantopen = 14,
     sqlite_notadb = 26
 };
+
+// A value as a libpq connection string takes it: quoted, so that a path
+// with spaces stays one value.
+QString conninfo_value(QString value)
+{
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+// libpq's keys beside host, port, database and login; the driver takes them
+// separated by ';'. A server that does not answer is given up soon; the line
+// never waits for it.
+QString server_options(const Connection &c)
+{
+    QStringList options{QStringLiteral("connect_timeout=3")};
+    if (!c.sslmode.isEmpty())
+        options << QStringLiteral("sslmode=") + c.sslmode;
+    if (!c.sslrootcert.isEmpty())
+        options << QStringLiteral("sslrootcert=") + conninfo_value(c.sslrootcert);
+    return options.join(QLatin1Char(';'));
+}
+
+#if QT_CONFIG(ssl)
+// The CA file libpq reads when none is named.
+QString libpq_own_ca()
+{
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("APPDATA") + QStringLiteral("/postgresql/root.crt");
+#else
+    return QDir::home().filePath(QStringLiteral(".postgresql/root.crt"));
+#endif
+}
+#endif
 
 } // namespace
 
@@ -119,6 +160,8 @@ bool Store::fail_with(const QSqlError &error)
         // connection's trouble. A failed connect to a server that speaks
         // turned the login away; anything else lost the server.
         const bool connecting = error.type() == QSqlError::ConnectionError || !db.isOpen();
+        if (connecting && tls_refused())
+            return fail(Fault::untrusted, text);
         return fail(connecting && server_speaks() ? Fault::refused : Fault::unreachable, text);
     }
     return fail(Fault::failed, text);
@@ -137,6 +180,62 @@ bool Store::server_speaks() const
         return false;
     const QByteArray answer = probe.read(1);
     return answer == "S" || answer == "N";
+}
+
+// Whether the TLS the settings ask for cannot be made with this server: it
+// offers none, or its certificate is not signed by the CA file or does not
+// name the host. Asked after a failed connect, by a handshake of our own that
+// sends no login, since libpq says why only in words of the client's
+// language. Not known (false) without a TLS library.
+bool Store::tls_refused() const
+{
+    const int mode = sslmodes().indexOf(settings.sslmode);
+    const int require = sslmodes().indexOf(QStringLiteral("require"));
+    if (mode < require)
+        return false;
+#if !QT_CONFIG(ssl)
+    return false;
+#else
+    if (!QSslSocket::supportsSsl())
+        return false;
+    QSslSocket probe;
+    probe.connectToHost(settings.host, quint16(settings.port));
+    if (!probe.waitForConnected(3000))
+        return false;
+    probe.write(QByteArray::fromHex("0000000804d2162f"));
+    if (!probe.waitForReadyRead(3000))
+        return false;
+    const QByteArray answer = probe.read(1);
+    if (answer == "N")
+        return true;
+    if (answer != "S" || mode == require)
+        return false;
+    const QString ca_file = settings.sslrootcert.isEmpty() ? libpq_own_ca() : settings.sslrootcert;
+    const QList<QSslCertificate> authorities = QSslCertificate::fromPath(ca_file);
+    if (authorities.isEmpty())
+        return true;
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setCaCertificates(authorities);
+    tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    probe.setSslConfiguration(tls);
+    probe.setPeerVerifyName(settings.host);
+    bool rejected = false;
+    QObject::connect(&probe, qOverload<const QList<QSslError> &>(&QSslSocket::sslErrors), &probe,
+                     [&](const QList<QSslError> &errors) {
+                         for (const QSslError &e : errors) {
+                             // verify-ca checks the signature, not the name.
+                             if (e.error() == QSslError::HostNameMismatch
+                                 && settings.sslmode == QLatin1String("verify-ca"))
+                                 continue;
+                             rejected = true;
+                         }
+                         if (!rejected)
+                             probe.ignoreSslErrors(errors);
+                     });
+    probe.startClientEncryption();
+    probe.waitForEncrypted(3000);
+    return rejected;
+#endif
 }
 
 bool Store::run(const QString &statement)
@@ -190,6 +289,9 @@ bool Store::open()
     if (!QSqlDatabase::isDriverAvailable(driver))
         return fail(settings.backend == Backend::sqlite ? Fault::failed : Fault::unreachable,
                     QStringLiteral("no Qt SQL driver %1").arg(driver));
+    if (settings.backend == Backend::postgresql && !settings.sslmode.isEmpty()
+        && !sslmodes().contains(settings.sslmode))
+        return fail(Fault::untrusted, QStringLiteral("sslmode=%1: %2").arg(settings.sslmode, sslmodes().join(", ")));
     db = QSqlDatabase::addDatabase(driver, name);
     if (settings.backend == Backend::sqlite) {
         db.setDatabaseName(settings.file);
@@ -200,8 +302,7 @@ bool Store::open()
         db.setDatabaseName(settings.database);
         db.setUserName(settings.user);
         db.setPassword(settings.password);
-        // A server that does not answer is given up soon; the line never waits for it.
-        db.setConnectOptions(QStringLiteral("connect_timeout=3"));
+        db.setConnectOptions(server_options(settings));
     }
     if (!db.open())
         return fail_with(db.lastError());

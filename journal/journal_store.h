@@ -32,7 +32,9 @@ struct Connection
     int port = 5432;
     QString database;
     QString user;
-    QString password; // never saved; from the environment or a prompt
+    QString password;    // never saved; from the environment or a prompt
+    QString sslmode;     // libpq's: disable … verify-full; empty: libpq's default
+    QString sslrootcert; // the CA file the server's certificate is checked against
 };
 
 // Why the journal is not kept. The file or server is left as it is.
@@ -45,6 +47,7 @@ enum class Fault {
     locked,       // another copy of the program holds the file
     unreachable,  // no server, or no driver for it
     refused,      // the server turned the login away
+    untrusted,    // TLS asked for and not made: the server's certificate not accepted, or no TLS
     failed,       // any other error of a statement
 };
 
@@ -190,6 +193,7 @@ private:
     bool fail(Fault fault, const QString &text);
     bool fail_with(const class QSqlError &error);
     bool server_speaks() const;
+    bool tls_refused() const;
     bool run(const QString &statement);
     bool begin_write();
     bool create_or_migrate(int found);

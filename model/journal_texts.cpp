@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QRegularExpression>
 
 namespace journal {
 
@@ -130,13 +131,31 @@ QString write_subject_words(const WriteSubject &what)
 
 QString place_error_words(PlaceError why, const QString &text)
 {
+    // A password put in by mistake is not said back, whatever it holds: the
+    // words go to a log.
+    QString shown = text;
+    shown.replace(QRegularExpression(QStringLiteral("^([a-zA-Z]+://[^:@/?]*):.*@")), QStringLiteral("\\1:***@"));
+    const QPair<QString, QString> item = refused_item(text);
     switch (why) {
     case PlaceError::empty: return QCoreApplication::translate("collect", "журнал не указан");
+    case PlaceError::unknown_key:
+        return QCoreApplication::translate("collect",
+                                           "%1: параметр %2 не принимается; допустимы sslmode и sslrootcert, "
+                                           "каждый один раз")
+            .arg(shown, item.first);
+    case PlaceError::bad_value:
+        if (item.first == QLatin1String("sslrootcert"))
+            return QCoreApplication::translate("collect",
+                                               "%1: в sslrootcert ожидается файл сертификата центра "
+                                               "сертификации")
+                .arg(shown);
+        return QCoreApplication::translate("collect", "%1: sslmode=%2 не принимается; допустимы %3")
+            .arg(shown, item.second, sslmodes().join(QStringLiteral(", ")));
     case PlaceError::not_a_server: break;
     }
     return QCoreApplication::translate("collect",
                                        "%1: ожидается postgresql://пользователь@сервер:порт/база, пароль в %2")
-        .arg(text, QLatin1String(password_variable));
+        .arg(shown, QLatin1String(password_variable));
 }
 
 } // namespace journal
@@ -175,6 +194,13 @@ QString journal_fault_text(journal::Fault fault, const journal::Connection &c)
             .arg(place);
     case journal::Fault::refused:
         return QCoreApplication::translate("MainWindow", "Сервер журнала %1 отклонил вход; показания не записываются")
+            .arg(place);
+    case journal::Fault::untrusted:
+        return QCoreApplication::translate("MainWindow",
+                                           "Соединение TLS с сервером журнала %1 не установлено: сертификат сервера не "
+                                           "принят или сервер не предлагает TLS; проверьте файл центра сертификации "
+                                           "(sslrootcert), имя сервера в сертификате и sslmode; показания не "
+                                           "записываются")
             .arg(place);
     case journal::Fault::failed:
     case journal::Fault::none: break;

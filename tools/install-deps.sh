@@ -31,7 +31,7 @@ apt-get install -y --no-install-recommends \
     build-essential cmake \
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools qttranslations5-l10n \
     socat mbpoll poppler-utils \
-    libqt5sql5-sqlite libqt5sql5-psql postgresql libsystemd-dev \
+    libqt5sql5-sqlite libqt5sql5-psql postgresql openssl libsystemd-dev \
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n \
     libqt6sql6-sqlite libqt6sql6-psql libgl-dev \
     clang-14 libclang-rt-14-dev clang-format-14

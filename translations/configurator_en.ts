@@ -101,6 +101,10 @@
         <source>Круг %1 остановлен: считано %2 из %3 счетчиков</source>
         <translation>Round %1 stopped: %2 of %3 meters read</translation>
     </message>
+    <message>
+        <source>сертификат сервера журнала не принят</source>
+        <translation>the journal server's certificate was not accepted</translation>
+    </message>
 </context>
 <context>
     <name>Commissioning</name>
@@ -845,6 +849,10 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
     <message>
         <source>Журнал %1 — папка, а не файл; показания не записываются</source>
         <translation>The journal %1 is a folder, not a file; readings are not kept</translation>
+    </message>
+    <message>
+        <source>Соединение TLS с сервером журнала %1 не установлено: сертификат сервера не принят или сервер не предлагает TLS; проверьте файл центра сертификации (sslrootcert), имя сервера в сертификате и sslmode; показания не записываются</source>
+        <translation>No TLS connection to the journal server %1: the server's certificate was not accepted or the server offers no TLS; check the CA file (sslrootcert), the server name in the certificate and sslmode; readings are not kept</translation>
     </message>
 </context>
 <context>
@@ -1811,6 +1819,18 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source>, пустых ячеек без времени не записано: %1</source>
         <translation>, empty slots without a time not kept: %1</translation>
+    </message>
+    <message>
+        <source>%1: параметр %2 не принимается; допустимы sslmode и sslrootcert, каждый один раз</source>
+        <translation>%1: the key %2 is not accepted; sslmode and sslrootcert are, each once</translation>
+    </message>
+    <message>
+        <source>%1: в sslrootcert ожидается файл сертификата центра сертификации</source>
+        <translation>%1: sslrootcert must name the CA's certificate file</translation>
+    </message>
+    <message>
+        <source>%1: sslmode=%2 не принимается; допустимы %3</source>
+        <translation>%1: sslmode=%2 is not accepted; allowed: %3</translation>
     </message>
     <message>
         <source>--status ФАЙЛ: файл для мониторинга (формат Prometheus), переписывается после каждого круга.</source>

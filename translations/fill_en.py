@@ -293,6 +293,16 @@ ENGLISH = {
     'сбор остановлен': 'collection stopped', 'линия не роздана: %1': 'line not handed out: %1',
     'сервер журнала отклонил вход': 'the journal server turned the login away',
     'журнал не ведется': 'the journal is not kept', 'нет связи с журналом': 'no connection to the journal',
+    'сертификат сервера журнала не принят': 'the journal server\'s certificate was not accepted',
+    'Соединение TLS с сервером журнала %1 не установлено: сертификат сервера не принят или сервер не предлагает TLS; '
+    'проверьте файл центра сертификации (sslrootcert), имя сервера в сертификате и sslmode; показания не записываются':
+        'No TLS connection to the journal server %1: the server\'s certificate was not accepted or the server offers '
+        'no TLS; check the CA file (sslrootcert), the server name in the certificate and sslmode; readings are not kept',
+    '%1: параметр %2 не принимается; допустимы sslmode и sslrootcert, каждый один раз':
+        '%1: the key %2 is not accepted; sslmode and sslrootcert are, each once',
+    '%1: в sslrootcert ожидается файл сертификата центра сертификации':
+        '%1: sslrootcert must name the CA\'s certificate file',
+    '%1: sslmode=%2 не принимается; допустимы %3': '%1: sslmode=%2 is not accepted; allowed: %3',
     '%1: ожидается postgresql://пользователь@сервер:порт/база, пароль в %2':
         '%1: postgresql://user@host:port/database expected, the password in %2',
     # Guarded writes

@@ -2,10 +2,13 @@
 #include "journal/journal_store.h"
 #include "link/serial_number.h"
 #include "model/journal_tables.h"
+#include "model/journal_texts.h"
 #include "windows/journal_windows/journal_window.h"
+#include "windows/main_window/journal_link.h"
 #include "windows/widgets/consumption_chart.h"
 
 #include <QDateEdit>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -75,6 +78,8 @@ private slots:
     void typed_range_data();
     void typed_range();
     void range_the_wrong_way_round_is_not_shown();
+    void server_from_addressing_data();
+    void server_from_addressing();
 
 private:
     QTemporaryDir dir;
@@ -251,6 +256,32 @@ void tst_journal_window::range_the_wrong_way_round_is_not_shown()
     QVERIFY(settled(w));
     QCOMPARE(w.range_text(), QString());
     QCOMPARE(shown_rows(w.archive_table()), 0);
+}
+
+// addressing.txt's journal keys as the connection the windows make; a
+// relative CA file lies beside settings.txt.
+void tst_journal_window::server_from_addressing_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QString>("server"); // "place sslmode sslrootcert"
+    const QByteArray server = "journal=postgresql\r\njournal_host=db.local\r\njournal_user=meter\r\n";
+    const QString elsewhere = QDir::temp().absoluteFilePath("office-ca.crt");
+    QTest::newRow("plain") << server << "meter@db.local:5432/readings  ";
+    QTest::newRow("TLS, CA beside the settings")
+        << server + "journal_sslmode=verify-full\r\njournal_sslrootcert=ca.crt\r\n"
+        << "meter@db.local:5432/readings verify-full " + QDir::current().absoluteFilePath("ca.crt");
+    QTest::newRow("CA elsewhere") << server + "journal_sslmode=verify-ca\njournal_sslrootcert=" + elsewhere.toUtf8()
+            + "\n"
+                                  << "meter@db.local:5432/readings verify-ca " + elsewhere;
+}
+
+void tst_journal_window::server_from_addressing()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(QString, server);
+    const journal::Connection c
+        = journal_connection(parse_side_settings(lines), QDir::current().absoluteFilePath("readings.sqlite"));
+    QCOMPARE(journal_place(c) + ' ' + c.sslmode + ' ' + c.sslrootcert, server);
 }
 
 QTEST_MAIN(tst_journal_window)

@@ -8,6 +8,7 @@
 #include "windows/main_window/mainwindow.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 
@@ -24,6 +25,11 @@ journal::Connection journal_connection(const SideSettings &side, const QString &
     c.port = ok && port > 0 && port < 65536 ? port : 5432;
     c.database = side.value(QStringLiteral("journal_database"), QStringLiteral("readings")).trimmed();
     c.user = side.value(QStringLiteral("journal_user")).trimmed();
+    c.sslmode = side.value(QStringLiteral("journal_sslmode")).trimmed();
+    // A relative CA file lies beside the settings, as the journal's file does.
+    const QString ca = side.value(QStringLiteral("journal_sslrootcert")).trimmed();
+    if (!ca.isEmpty())
+        c.sslrootcert = QFileInfo(sqlite_file).absoluteDir().absoluteFilePath(ca);
     return c;
 }
 

@@ -16,8 +16,10 @@ class Writer;
 
 // Where the journal lives, from addressing.txt: "journal=postgresql" with
 // journal_host, journal_port, journal_database and journal_user sends it to a
-// server; anything else keeps it in readings.sqlite beside settings.txt. The
-// password is never in the file: the caller puts it in.
+// server (over TLS with journal_sslmode and journal_sslrootcert, a CA file
+// beside settings.txt when relative); anything else keeps it in
+// readings.sqlite beside settings.txt. The password is never in the file: the
+// caller puts it in.
 constexpr const char *journal_file = "readings.sqlite";
 constexpr const char *journal_password_variable = journal::password_variable;
 
