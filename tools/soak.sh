@@ -12,7 +12,7 @@ if [ "${1:-}" = collect ]; then
     cmake --build "$build" -j"$(nproc)" --target tst_collect_soak configurator-collect meter_sim || exit 1
     cd "$build/tests/collect"
     exec env METER_SIM="$build/sim/meter_sim" METER_COLLECT="$build/configurator-collect" \
-        METER_SOAK_ROUNDS="${2:-100}" METER_SOAK_SEED="${3:-1}" METER_SOAK_SPOILED=25 ./tst_collect_soak
+        METER_SOAK_ROUNDS="${2:-100}" METER_SOAK_SEED="${3:-1}" METER_SOAK_SPOILED=25 QTEST_FUNCTION_TIMEOUT=36000000 ./tst_collect_soak
 fi
 cmake --build "$build" -j"$(nproc)" --target soak meter_sim || exit 1
 cd "$build"

@@ -119,6 +119,8 @@ void tst_collect_soak::only_what_the_meter_holds_is_kept()
             ++read;
             QVERIFY2(fields[3] == QString("12.346 м3"), qPrintable(line));
         }
+        if ((round + 1) % 10 == 0)
+            qInfo("round %d: %d meters read so far", round + 1, read);
     }
     const auto reference = [&](const QString &of) {
         return QString("SELECT count(*) FROM %1 WHERE serial <> '000000000010' AND NOT EXISTS (SELECT 1 FROM %1 r"
