@@ -8,6 +8,19 @@
 
 namespace journal {
 
+namespace {
+
+// The server's clock in milliseconds, read as the statement runs (not as its
+// transaction began); SQLite, one collector, has the computer's.
+QString clock_ms(Backend backend)
+{
+    return backend == Backend::postgresql
+        ? QStringLiteral("(extract(epoch from clock_timestamp()) * 1000)::bigint")
+        : QStringLiteral("CAST((julianday('now') - 2440587.5) * 86400000 AS INTEGER)");
+}
+
+} // namespace
+
 bool Store::add_lines(const QStringList &lines)
 {
     if (!ready && !open())
@@ -23,17 +36,17 @@ bool Store::add_lines(const QStringList &lines)
     return true;
 }
 
-std::optional<QString> Store::claim_line(qint64 round, const QString &holder, qint64 now_ms, qint64 lease_until_ms)
+std::optional<QString> Store::claim_line(qint64 round, const QString &holder, qint64 lease_ms)
 {
     if ((!ready && !open()) || !begin_write())
         return std::nullopt;
     // Another collector's claim in progress is passed over, not waited for.
     QSqlQuery pick(db);
     pick.prepare(QStringLiteral("SELECT line FROM line_claims WHERE round < ? OR (round = ? AND done = 0"
-                                " AND lease_until < ?) ORDER BY line LIMIT 1 FOR UPDATE SKIP LOCKED"));
+                                " AND lease_until < %1) ORDER BY line LIMIT 1 FOR UPDATE SKIP LOCKED")
+                     .arg(clock_ms(settings.backend)));
     pick.bindValue(0, round);
     pick.bindValue(1, round);
-    pick.bindValue(2, now_ms);
     if (!pick.exec()) {
         fail_with(pick.lastError());
         return std::nullopt;
@@ -42,11 +55,12 @@ std::optional<QString> Store::claim_line(qint64 round, const QString &holder, qi
     if (pick.next()) {
         line = pick.value(0).toString();
         QSqlQuery take(db);
-        take.prepare(QStringLiteral("UPDATE line_claims SET round = ?, holder = ?, lease_until = ?, done = 0"
-                                    " WHERE line = ?"));
+        take.prepare(QStringLiteral("UPDATE line_claims SET round = ?, holder = ?, lease_until = %1 + ?, done = 0"
+                                    " WHERE line = ?")
+                         .arg(clock_ms(settings.backend)));
         take.bindValue(0, round);
         take.bindValue(1, holder);
-        take.bindValue(2, lease_until_ms);
+        take.bindValue(2, lease_ms);
         take.bindValue(3, line);
         if (!take.exec()) {
             fail_with(take.lastError());
@@ -60,13 +74,15 @@ std::optional<QString> Store::claim_line(qint64 round, const QString &holder, qi
     return line;
 }
 
-bool Store::renew_claims(qint64 round, const QString &holder, qint64 lease_until_ms)
+bool Store::renew_claims(qint64 round, const QString &holder, qint64 lease_ms)
 {
     if (!ready && !open())
         return false;
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("UPDATE line_claims SET lease_until = ? WHERE round = ? AND holder = ? AND done = 0"));
-    query.bindValue(0, lease_until_ms);
+    query.prepare(
+        QStringLiteral("UPDATE line_claims SET lease_until = %1 + ? WHERE round = ? AND holder = ? AND done = 0")
+            .arg(clock_ms(settings.backend)));
+    query.bindValue(0, lease_ms);
     query.bindValue(1, round);
     query.bindValue(2, holder);
     if (!query.exec())
@@ -117,6 +133,20 @@ int Store::lines_read_in(qint64 round)
         return -1;
     }
     return query.value(0).toInt();
+}
+
+qint64 Store::server_time_ms()
+{
+    if (settings.backend == Backend::sqlite)
+        return QDateTime::currentMSecsSinceEpoch();
+    if (!ready && !open())
+        return -1;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT ") + clock_ms(settings.backend)) || !query.next()) {
+        fail_with(query.lastError());
+        return -1;
+    }
+    return query.value(0).toLongLong();
 }
 
 } // namespace journal
