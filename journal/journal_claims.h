@@ -33,7 +33,6 @@ class ClaimsWorker : public QObject
 public:
     explicit ClaimsWorker(const Connection &connection);
     void add(quint64 id, const Statements &run);
-    void close() { store.reset(); }
 
 signals:
     void answered(quint64 id, const journal::Answer &answer);

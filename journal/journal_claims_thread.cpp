@@ -61,6 +61,8 @@ Claims::Claims(const Connection &connection)
     thread->setObjectName(QStringLiteral("claims"));
     worker = new ClaimsWorker(connection);
     worker->moveToThread(thread);
+    // Its connection is closed on its own thread, as the thread ends.
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
     connect(worker, &ClaimsWorker::answered, this, &Claims::answered);
     thread->start();
 }
@@ -68,14 +70,10 @@ Claims::Claims(const Connection &connection)
 Claims::~Claims()
 {
     disconnect(worker, nullptr, this, nullptr);
-    ClaimsWorker *const w = worker;
-    QMetaObject::invokeMethod(w, [w] { w->close(); });
     thread->quit();
-    if (thread->wait(2000)) {
-        delete worker;
+    if (thread->wait(2000))
         delete thread;
-    }
-    // Otherwise a statement still hangs: both are left to the end of the process.
+    // Otherwise a statement still hangs: the thread is left to the end of the process.
 }
 
 void Claims::ask(const Statements &run, const Done &done)

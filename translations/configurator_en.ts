@@ -86,10 +86,6 @@
         <translation>the journal is not kept</translation>
     </message>
     <message>
-        <source>нет связи с журналом</source>
-        <translation>no connection to the journal</translation>
-    </message>
-    <message>
         <source>линия не роздана: %1</source>
         <translation>line not handed out: %1</translation>
     </message>
@@ -100,6 +96,22 @@
     <message>
         <source>Круг %1 остановлен: считано %2 из %3 счетчиков</source>
         <translation>Round %1 stopped: %2 of %3 meters read</translation>
+    </message>
+    <message>
+        <source>Нет ответа от журнала %1: круг %2 читает все линии без раздачи</source>
+        <translation>No answer from the journal %1: round %2 reads every line without handing them out</translation>
+    </message>
+    <message>
+        <source>Нет ответа от журнала %1: круг %2 читает без раздачи линии прошлого круга этого сборщика: %3</source>
+        <translation>No answer from the journal %1: round %2 reads, without handing them out, the lines this collector read in its last round: %3</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>нет ответа %1 с</source>
+        <translation>no answer for %1 s</translation>
     </message>
 </context>
 <context>

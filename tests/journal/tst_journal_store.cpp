@@ -113,6 +113,8 @@ void exec_all(const Connection &c, const QStringList &statements)
 
 } // namespace
 
+Q_DECLARE_METATYPE(journal::StateKind)
+
 class tst_journal_store : public QObject
 {
     Q_OBJECT
@@ -132,6 +134,8 @@ private slots:
     void file_faults_leave_the_file_as_it_was();
     void server_faults_data();
     void server_faults();
+    void sqlstate_kinds_data();
+    void sqlstate_kinds();
     void server_lost_and_back_loses_nothing();
     void writer_says_once_and_keeps_going();
 
@@ -486,6 +490,31 @@ void tst_journal_store::writer_says_once_and_keeps_going()
 
 // The server stopped with reads on their way and started again: the reads
 // wait in the queue and are all written once it is back.
+// A lost race or a full server is tried again; only a statement the journal
+// refuses for good gives it up.
+void tst_journal_store::sqlstate_kinds_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<journal::StateKind>("kind");
+    QTest::newRow("serialization failure") << "40001" << journal::StateKind::retry;
+    QTest::newRow("deadlock") << "40P01" << journal::StateKind::retry;
+    QTest::newRow("too many connections") << "53300" << journal::StateKind::retry;
+    QTest::newRow("statement timeout") << "57014" << journal::StateKind::retry;
+    QTest::newRow("connection broken") << "08006" << journal::StateKind::unreachable;
+    QTest::newRow("server shutting down") << "57P01" << journal::StateKind::unreachable;
+    QTest::newRow("wrong password") << "28P01" << journal::StateKind::refused;
+    QTest::newRow("no such database") << "3D000" << journal::StateKind::refused;
+    QTest::newRow("disk full") << "53100" << journal::StateKind::give_up;
+    QTest::newRow("no such table") << "42P01" << journal::StateKind::give_up;
+}
+
+void tst_journal_store::sqlstate_kinds()
+{
+    QFETCH(QString, state);
+    QFETCH(journal::StateKind, kind);
+    QCOMPARE(journal::sqlstate_kind(state), kind);
+}
+
 void tst_journal_store::server_lost_and_back_loses_nothing()
 {
     if (!pg.up)
