@@ -31,7 +31,7 @@ void print(const QString &text)
 // hangs is not waited for past this.
 constexpr int journal_wait_ms = 60000;
 
-// A round's start that the journal has not answered in this long goes on without it.
+// A question the journal has not answered in this long: the operator is told.
 constexpr int answer_wait_ms = 5000;
 
 int jittered_ms_of(int backoff_ms)
@@ -75,8 +75,9 @@ Collector::~Collector() = default;
 // What the journal says as a round starts.
 struct RoundStart
 {
-    qint64 now_ms = -1; // the server's clock
-    qint64 key = 0;     // the round's number
+    qint64 now_ms = -1;  // the server's clock
+    qint64 local_ms = 0; // this computer's as it was read (the answer may come late)
+    qint64 key = 0;      // the round's number
     NewestRecords newest;
 };
 
@@ -207,6 +208,7 @@ void Collector::start_round()
     round_away = false;
     claims_given_up = false;
     left_asked = false;
+    start_asked.invalidate();
     watch_timer->start();
     if (writer_open)
         ask_round_start();
@@ -220,6 +222,8 @@ void Collector::ask_round_start()
 {
     if (!round_active || round_begun)
         return;
+    if (!start_asked.isValid())
+        start_asked.start();
     const int round = round_number;
     const qint64 period = period_ms();
     // A timer that fires a little early still starts the next round.
@@ -233,6 +237,7 @@ void Collector::ask_round_start()
     claims->ask(
         [found, period, previous, once, with_claims, names](journal::Store &store) {
             found->now_ms = store.server_time_ms();
+            found->local_ms = QDateTime::currentMSecsSinceEpoch();
             if (found->now_ms < 0)
                 return false;
             found->key = qMax(found->now_ms / period * period, previous);
@@ -283,7 +288,7 @@ void Collector::round_started(int round, const RoundStart &found, const journal:
         return;
     }
     journal_answered();
-    clock_offset_ms = found.now_ms - QDateTime::currentMSecsSinceEpoch();
+    clock_offset_ms = found.now_ms - found.local_ms;
     round_key = found.key;
     newest = found.newest;
     round_begun = true;
@@ -351,8 +356,9 @@ void Collector::read_without_claims()
 }
 
 // Twice a second while a round runs: a journal that has not answered a
-// round's start for a few seconds, or, past half the period, has been silent
-// longer than a lease, is no longer waited for.
+// round's start for as long as a lease, or, past half the period, has been
+// silent that long, is no longer waited for. (A new connection on a busy
+// server may well take a few seconds: the rounds are not shared for less.)
 void Collector::watch()
 {
     if (!round_active)
@@ -363,7 +369,7 @@ void Collector::watch()
     if (round_away || claims_given_up)
         return;
     if (!round_begun) {
-        if (round_clock.elapsed() >= answer_wait_ms)
+        if (start_asked.isValid() && start_asked.elapsed() >= lease_ms)
             read_without_claims();
         return;
     }

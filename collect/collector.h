@@ -44,8 +44,8 @@ struct RoundStart;
 // minute's start, so that collectors whose clocks differ agree on them; a
 // --once that finds that round's lines read already starts a round of its
 // own, numbered by its own moment. A journal that does not answer a round's
-// start within a few seconds (or, past half the period, for longer than a
-// lease) does not stop it: the round reads the lines this collector read in
+// start within a lease (or, past half the period, is silent that long) does
+// not stop it: the round reads the lines this collector read in
 // its last round (every line while it has never seen another collector),
 // says so, and ends when they are read; the readings wait in the writer's
 // queue. An SQLite journal has one collector: a second one finds the lock
@@ -134,6 +134,7 @@ private:
     QSet<int> held_last;               // the lines read here in the last round
     bool seen_other = false;           // a round was shared with another collector
     QElapsedTimer round_clock;
+    QElapsedTimer start_asked; // the round's start asked of the journal
     int round_number = 0;
     int round_exchanges = 0;
     bool journal_failed = false;
