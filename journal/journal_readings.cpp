@@ -94,12 +94,13 @@ bool Store::upsert_meter(const QString &serial, int model_code, const QString &m
                          const QString &address, double factor, int decimals)
 {
     QSqlQuery query(db);
-    query.prepare(QStringLiteral(
-        "INSERT INTO meters (serial, model_code, model_name, protocol_version, address, factor, decimals)"
-        " VALUES (:serial, :code, :name, :version, :address, :factor, :decimals)"
-        " ON CONFLICT (serial) DO UPDATE SET model_code = excluded.model_code, model_name = excluded.model_name,"
-        " protocol_version = excluded.protocol_version, address = excluded.address, factor = excluded.factor,"
-        " decimals = excluded.decimals"));
+    if (!query.prepare(QStringLiteral(
+            "INSERT INTO meters (serial, model_code, model_name, protocol_version, address, factor, decimals)"
+            " VALUES (:serial, :code, :name, :version, :address, :factor, :decimals)"
+            " ON CONFLICT (serial) DO UPDATE SET model_code = excluded.model_code, model_name = excluded.model_name,"
+            " protocol_version = excluded.protocol_version, address = excluded.address, factor = excluded.factor,"
+            " decimals = excluded.decimals")))
+        return fail_with(query.lastError());
     query.bindValue(QStringLiteral(":serial"), serial);
     query.bindValue(QStringLiteral(":code"), model_code);
     query.bindValue(QStringLiteral(":name"), model_name);
@@ -131,10 +132,11 @@ bool Store::store_poll(const PollValues &values, const QDateTime &read_at, const
                       scale.decimals))
         return false;
     QSqlQuery query(db);
-    query.prepare(QStringLiteral(
-        "INSERT INTO readings (serial, read_at, meter_clock, volume_units, reverse_units, event, factor, decimals,"
-        " address, by_serial) VALUES (:serial, :at, :clock, :volume, :reverse, :event, :factor, :decimals,"
-        " :address, :by_serial) ON CONFLICT (serial, read_at) DO NOTHING"));
+    if (!query.prepare(QStringLiteral(
+            "INSERT INTO readings (serial, read_at, meter_clock, volume_units, reverse_units, event, factor, decimals,"
+            " address, by_serial) VALUES (:serial, :at, :clock, :volume, :reverse, :event, :factor, :decimals,"
+            " :address, :by_serial) ON CONFLICT (serial, read_at) DO NOTHING")))
+        return fail_with(query.lastError());
     query.bindValue(QStringLiteral(":serial"), serial);
     query.bindValue(QStringLiteral(":at"), at);
     query.bindValue(QStringLiteral(":clock"), optional_value(values.clock_seconds));
@@ -161,8 +163,12 @@ int Store::store_archive(const ArchiveBatch &batch)
     if (!begin_write())
         return -1;
     QSqlQuery meter(db);
-    meter.prepare(QStringLiteral("INSERT INTO meters (serial, protocol_version, factor, decimals)"
-                                 " VALUES (:serial, :version, :factor, :decimals) ON CONFLICT (serial) DO NOTHING"));
+    if (!meter.prepare(
+            QStringLiteral("INSERT INTO meters (serial, protocol_version, factor, decimals)"
+                           " VALUES (:serial, :version, :factor, :decimals) ON CONFLICT (serial) DO NOTHING"))) {
+        fail_with(meter.lastError());
+        return -1;
+    }
     meter.bindValue(QStringLiteral(":serial"), batch.serial);
     meter.bindValue(QStringLiteral(":version"), batch.protocol_version);
     meter.bindValue(QStringLiteral(":factor"), batch.factor);
@@ -230,8 +236,10 @@ bool Store::store_label(const QString &serial, const QString &label, const QStri
     if (serial.isEmpty())
         return true;
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT INTO meters (serial, label, line) VALUES (?, ?, ?)"
-                                 " ON CONFLICT (serial) DO UPDATE SET label = excluded.label, line = excluded.line"));
+    if (!query.prepare(
+            QStringLiteral("INSERT INTO meters (serial, label, line) VALUES (?, ?, ?)"
+                           " ON CONFLICT (serial) DO UPDATE SET label = excluded.label, line = excluded.line")))
+        return fail_with(query.lastError());
     query.bindValue(0, serial);
     query.bindValue(1, label);
     query.bindValue(2, line);
@@ -246,8 +254,9 @@ bool Store::store_clock_setting(const QString &serial, const QDateTime &set_at, 
     if (!ready && !open())
         return false;
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT INTO clock_settings (serial, set_at, offset_before, offset_after)"
-                                 " VALUES (?, ?, ?, ?) ON CONFLICT (serial, set_at) DO NOTHING"));
+    if (!query.prepare(QStringLiteral("INSERT INTO clock_settings (serial, set_at, offset_before, offset_after)"
+                                      " VALUES (?, ?, ?, ?) ON CONFLICT (serial, set_at) DO NOTHING")))
+        return fail_with(query.lastError());
     query.bindValue(0, serial);
     query.bindValue(1, set_at.toMSecsSinceEpoch());
     query.bindValue(2, offset_before);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -81,10 +82,13 @@ QString conninfo_value(QString value)
 
 // libpq's keys beside host, port, database and login; the driver takes them
 // separated by ';'. A server that does not answer is given up soon; the line
-// never waits for it.
+// never waits for it. Keepalives find a connection whose server vanished
+// without a word.
 QString server_options(const Connection &c)
 {
-    QStringList options{QStringLiteral("connect_timeout=3")};
+    QStringList options{QStringLiteral("connect_timeout=3"), QStringLiteral("keepalives=1"),
+                        QStringLiteral("keepalives_idle=10"), QStringLiteral("keepalives_interval=5"),
+                        QStringLiteral("keepalives_count=3")};
     if (!c.sslmode.isEmpty())
         options << QStringLiteral("sslmode=") + c.sslmode;
     if (!c.sslrootcert.isEmpty())
@@ -106,6 +110,31 @@ QString libpq_own_ca()
 
 } // namespace
 
+StateKind sqlstate_kind(const QString &state)
+{
+    // Class 40: the transaction lost a race and may simply run again; 53300:
+    // a connection slot frees up; 57014: the statement outran its timeout.
+    if (state == QLatin1String("40001") || state == QLatin1String("40P01") || state == QLatin1String("53300")
+        || state == QLatin1String("57014"))
+        return StateKind::retry;
+    if (state.startsWith(QLatin1String("28")) || state == QLatin1String("3D000"))
+        return StateKind::refused; // login or database refused
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
+        return StateKind::unreachable; // the connection broke, the server shut down
+    return StateKind::give_up;
+}
+
+int next_backoff_ms(int previous_ms)
+{
+    return previous_ms <= 0 ? 500 : qMin(2 * previous_ms, 30000);
+}
+
+int jittered_ms(int ms)
+{
+    const int spread = ms / 4;
+    return spread > 0 ? ms - spread + int(QRandomGenerator::global()->bounded(2 * spread + 1)) : ms;
+}
+
 Store::Store(const Connection &connection)
     : settings(connection)
     , name(QStringLiteral("journal_%1").arg(connection_count.fetchAndAddRelaxed(1)))
@@ -119,11 +148,21 @@ Store::~Store()
     QSqlDatabase::removeDatabase(name);
 }
 
+void Store::clear_failure()
+{
+    if (!ready)
+        return;
+    why = Fault::none;
+    why_text.clear();
+    retry_state = false;
+}
+
 bool Store::fail(Fault fault, const QString &text)
 {
     why = fault;
     why_text = text;
     ready = false;
+    retry_state = false;
     if (db.isOpen()) {
         // A transaction left open would hold the file's lock.
         db.rollback();
@@ -151,10 +190,21 @@ bool Store::fail_with(const QSqlError &error)
     // By SQLSTATE and the driver's kind of error, never by the words: a
     // server set up in Russian says them in Russian.
     const QString state = error.nativeErrorCode();
-    if (state.startsWith(QLatin1String("28")) || state == QLatin1String("3D000"))
-        return fail(Fault::refused, text); // login or database refused
-    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
-        return fail(Fault::unreachable, text); // the connection broke, the server shut down
+    switch (state.isEmpty() ? StateKind::give_up : sqlstate_kind(state)) {
+    case StateKind::retry:
+        // Neither the journal nor the connection is at fault: the caller runs it again.
+        if (db.isOpen() && ready)
+            db.rollback();
+        else
+            db.close();
+        why = Fault::failed;
+        why_text = text;
+        retry_state = true;
+        return false;
+    case StateKind::refused: return fail(Fault::refused, text);
+    case StateKind::unreachable: return fail(Fault::unreachable, text);
+    case StateKind::give_up: break;
+    }
     if (state.isEmpty()) {
         // No SQLSTATE: not the server's refusal of a statement but the
         // connection's trouble. A failed connect to a server that speaks
@@ -261,8 +311,10 @@ bool Store::open()
 {
     if (ready)
         return true;
-    if (why != Fault::none)
+    if (why != Fault::none && !retry_state)
         return false; // a store given up stays so; a new one tries again
+    why = Fault::none;
+    retry_state = false;
     if (settings.backend == Backend::sqlite) {
         const QFileInfo file(settings.file);
         if (file.isDir())
@@ -292,7 +344,8 @@ bool Store::open()
     if (settings.backend == Backend::postgresql && !settings.sslmode.isEmpty()
         && !sslmodes().contains(settings.sslmode))
         return fail(Fault::untrusted, QStringLiteral("sslmode=%1: %2").arg(settings.sslmode, sslmodes().join(", ")));
-    db = QSqlDatabase::addDatabase(driver, name);
+    if (!db.isValid()) // opened again after a failure worth retrying: the same connection's name
+        db = QSqlDatabase::addDatabase(driver, name);
     if (settings.backend == Backend::sqlite) {
         db.setDatabaseName(settings.file);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
@@ -306,6 +359,9 @@ bool Store::open()
     }
     if (!db.open())
         return fail_with(db.lastError());
+    // No statement holds its thread past this; a cancelled one is run again.
+    if (settings.backend == Backend::postgresql && !run(QStringLiteral("SET statement_timeout = 15000")))
+        return false;
 
     if (settings.backend == Backend::sqlite) {
         // Broken pages are found now, not half-way through a table shown as if whole.

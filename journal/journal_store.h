@@ -53,6 +53,19 @@ enum class Fault {
 
 constexpr int schema_version = 3;
 
+// What a PostgreSQL error's SQLSTATE asks of the program: the same statement
+// or transaction again (a serialization failure, a deadlock, too many
+// connections, a statement cancelled by its timeout), the server waited for
+// as away, the login refused, or the journal given up.
+enum class StateKind { retry, unreachable, refused, give_up };
+StateKind sqlstate_kind(const QString &sqlstate);
+
+// The pause before asking a server again: 0.5 s doubling to 30 s.
+int next_backoff_ms(int previous_ms);
+// A pause spread by +-25 %, so that collectors that lost the server together
+// do not all come back in the same instant.
+int jittered_ms(int ms);
+
 struct MeterRow
 {
     QString serial;
@@ -148,6 +161,12 @@ public:
     bool is_open() const { return ready; }
     Fault fault() const { return why; }
     QString detail() const { return why_text; }
+    // The last failure is worth trying again as it is (sqlstate_kind retry):
+    // its transaction was rolled back, the connection kept.
+    bool retryable() const { return retry_state; }
+    // Forgets the last failure of an open store before the next statement,
+    // so that what it says after one is that statement's.
+    void clear_failure();
 
     // One complete poll, in one transaction. The serial number keys the meter.
     bool store_poll(const PollValues &values, const QDateTime &read_at, const MeterTarget &addressing);
@@ -168,16 +187,21 @@ public:
     // is claimed by one of them with a lease it renews while reading; a line
     // whose lease ran out (its collector died) is claimed again in the same
     // round. PostgreSQL only.
+    // Leases are counted by the server's clock, so that collectors whose
+    // clocks differ agree on them.
     bool add_lines(const QStringList &lines);
-    // A line of `round` nobody holds, now held by `holder` until `lease_until_ms`;
+    // A line of `round` nobody holds, now held by `holder` for `lease_ms`;
     // empty when there is none, no value on failure.
-    std::optional<QString> claim_line(qint64 round, const QString &holder, qint64 now_ms, qint64 lease_until_ms);
-    bool renew_claims(qint64 round, const QString &holder, qint64 lease_until_ms);
+    std::optional<QString> claim_line(qint64 round, const QString &holder, qint64 lease_ms);
+    bool renew_claims(qint64 round, const QString &holder, qint64 lease_ms);
     bool finish_line(qint64 round, const QString &line, const QString &holder);
     // Lines not yet read whole in `round`; -1 on failure.
     int lines_left(qint64 round);
     // Lines read whole in `round` or claimed for a later one; -1 on failure.
     int lines_read_in(qint64 round);
+    // The server's clock in milliseconds since the epoch (SQLite: this
+    // computer's); -1 on failure.
+    qint64 server_time_ms();
 
     QList<MeterRow> meters();
     // Readings and records within [from, to); an invalid bound is open.
@@ -204,6 +228,7 @@ private:
     QString name;
     QSqlDatabase db;
     bool ready = false;
+    bool retry_state = false;
     Fault why = Fault::none;
     QString why_text;
 };

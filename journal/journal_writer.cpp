@@ -1,7 +1,7 @@
 #include "journal/journal_writer.h"
 #include "model/quantity.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 namespace journal {
@@ -10,12 +10,22 @@ WriterWorker::WriterWorker(const Connection &c)
     : connection(c)
 { }
 
+void WriterWorker::written_off(int count)
+{
+    if ((waiting -= count) <= 0) {
+        QMutexLocker locked(&lock);
+        idle.wakeAll();
+    }
+}
+
 void WriterWorker::open()
 {
     retry = new QTimer(this);
     retry->setSingleShot(true);
     connect(retry, &QTimer::timeout, this, [this] {
-        store = std::make_unique<Store>(connection);
+        // A statement worth retrying runs again on its connection; a server lost gets a new one.
+        if (!store->retryable())
+            store = std::make_unique<Store>(connection);
         drain();
     });
     store = std::make_unique<Store>(connection);
@@ -46,11 +56,13 @@ void WriterWorker::drain()
             // Each read left out is named: the operator must not take it for kept.
             for (const JournalJob &left : jobs)
                 emit not_kept(left.what);
-            waiting -= int(jobs.size());
+            const int left = int(jobs.size());
             jobs.clear();
+            written_off(left);
             return;
         }
         const JournalJob &job = jobs.front();
+        store->clear_failure();
         const int added = job.run(*store);
         if (added >= 0) {
             ever_open = true;
@@ -58,8 +70,14 @@ void WriterWorker::drain()
                 ++written_while_away;
             emit written(job.reading ? 1 : 0, job.reading ? 0 : added);
             jobs.pop_front();
-            --waiting;
+            written_off(1);
             continue;
+        }
+        // A lost race or a server briefly full is no reason to give the journal up.
+        if (store->retryable()) {
+            backoff_ms = next_backoff_ms(backoff_ms);
+            retry->start(jittered_ms(backoff_ms));
+            return;
         }
         // A server that was there and is gone is waited for, and so is one
         // that turns the login away while it starts again; anything else (a
@@ -70,8 +88,8 @@ void WriterWorker::drain()
                 written_while_away = 0;
                 emit server_lost(store->detail());
             }
-            backoff_ms = backoff_ms == 0 ? 500 : qMin(2 * backoff_ms, Writer::max_backoff_ms);
-            retry->start(backoff_ms);
+            backoff_ms = next_backoff_ms(backoff_ms);
+            retry->start(jittered_ms(backoff_ms));
             return;
         }
         give_up(store->fault(), store->detail());
@@ -86,8 +104,9 @@ QList<WriteSubject> WriterWorker::take_unkept()
     QList<WriteSubject> unkept;
     for (const JournalJob &job : jobs)
         unkept << job.what;
-    waiting -= int(jobs.size());
+    const int left = int(jobs.size());
     jobs.clear();
+    written_off(left);
     return unkept;
 }
 
@@ -100,6 +119,7 @@ Writer::Writer(const Connection &connection, int queue_limit)
     thread->setObjectName(QStringLiteral("journal"));
     worker = new WriterWorker(connection);
     worker->moveToThread(thread);
+    connect(worker, &WriterWorker::opened, this, &Writer::opened);
     connect(worker, &WriterWorker::fault, this, &Writer::fault);
     connect(worker, &WriterWorker::written, this, &Writer::written);
     connect(worker, &WriterWorker::server_lost, this, &Writer::server_lost);
@@ -110,7 +130,8 @@ Writer::Writer(const Connection &connection, int queue_limit)
     WriterWorker *const w = worker;
     QMetaObject::invokeMethod(w, [w] {
         w->open();
-        --w->waiting;
+        emit w->opened();
+        w->written_off(1);
     });
 }
 
@@ -133,20 +154,25 @@ QList<WriteSubject> Writer::finish(int timeout_ms)
     finished = true;
     // What is queued is written before the program ends; a server that hangs
     // or is away is not waited for past the bound.
-    QElapsedTimer clock;
-    clock.start();
+    const QDeadlineTimer deadline(timeout_ms + 1000);
     wait_written(timeout_ms);
     disconnect(worker, nullptr, this, nullptr);
     auto unkept = std::make_shared<QList<WriteSubject>>();
-    auto taken = std::make_shared<std::atomic<bool>>(false);
+    auto taken = std::make_shared<bool>(false);
     WriterWorker *const w = worker;
     QMetaObject::invokeMethod(w, [w, unkept, taken] {
-        *unkept = w->take_unkept();
+        QList<WriteSubject> left = w->take_unkept();
         w->store.reset();
+        QMutexLocker locked(&w->lock);
+        *unkept = left;
         *taken = true;
+        w->idle.wakeAll();
     });
-    while (!*taken && clock.elapsed() < timeout_ms + 1000)
-        QThread::msleep(1);
+    QMutexLocker locked(&worker->lock);
+    while (!*taken) {
+        if (!worker->idle.wait(&worker->lock, deadline))
+            break;
+    }
     if (!*taken) // a statement still hangs
         return {WriteSubject{WriteSubject::Kind::queued, QString(), QDateTime(), worker->waiting.load()}};
     return *unkept;
@@ -204,12 +230,11 @@ void Writer::record_clock_setting(const QString &serial, const QDateTime &set_at
 
 bool Writer::wait_written(int timeout_ms)
 {
-    QElapsedTimer clock;
-    clock.start();
+    const QDeadlineTimer deadline(timeout_ms);
+    QMutexLocker locked(&worker->lock);
     while (worker->waiting.load() > 0) {
-        if (clock.elapsed() > timeout_ms)
-            return false;
-        QThread::msleep(1);
+        if (!worker->idle.wait(&worker->lock, deadline))
+            return worker->waiting.load() <= 0;
     }
     return true;
 }

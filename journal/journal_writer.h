@@ -4,8 +4,10 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QThread>
+#include <QWaitCondition>
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -44,6 +46,10 @@ public:
 
     std::unique_ptr<Store> store;
     std::atomic<int> waiting{0};
+    // Woken as `waiting` comes down to none, and as the end's request is done.
+    QMutex lock;
+    QWaitCondition idle;
+    void written_off(int count);
     std::atomic<bool> given_up{false};
     std::atomic<bool> server_away{false};
 
@@ -54,6 +60,7 @@ public:
     QList<WriteSubject> take_unkept();
 
 signals:
+    void opened();
     void fault(journal::Fault fault, const QString &detail);
     void written(int readings, int records);
     void server_lost(const QString &detail);
@@ -92,7 +99,8 @@ public:
     void record_clock_setting(const QString &serial, const QDateTime &set_at, qint64 offset_before,
                               std::optional<qint64> offset_after);
 
-    // False once the journal is given up (see fault()).
+    // False once the journal is given up (see fault()). The connection is
+    // tried first (opened()), before anything queued.
     bool available() const { return !worker->given_up.load(); }
     int queued() const { return worker->waiting.load(); }
     // Waits until everything queued is written or given up (tests, benchmark).
@@ -104,6 +112,8 @@ public:
     static constexpr int max_backoff_ms = 30000;
 
 signals:
+    // The connection tried, reached or not: another may now make its own.
+    void opened();
     // Once, when the journal is given up; the file or server is left as it is.
     void fault(journal::Fault fault, const QString &detail);
     // A read was queued but not kept: the database is too far behind.

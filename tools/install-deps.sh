@@ -30,7 +30,7 @@ apt-get update
 apt-get install -y --no-install-recommends \
     build-essential cmake \
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools qttranslations5-l10n \
-    socat mbpoll poppler-utils \
+    socat mbpoll poppler-utils faketime \
     libqt5sql5-sqlite libqt5sql5-psql postgresql openssl libsystemd-dev \
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n \
     libqt6sql6-sqlite libqt6sql6-psql libgl-dev \

@@ -86,10 +86,6 @@
         <translation>the journal is not kept</translation>
     </message>
     <message>
-        <source>нет связи с журналом</source>
-        <translation>no connection to the journal</translation>
-    </message>
-    <message>
         <source>линия не роздана: %1</source>
         <translation>line not handed out: %1</translation>
     </message>
@@ -100,6 +96,22 @@
     <message>
         <source>Круг %1 остановлен: считано %2 из %3 счетчиков</source>
         <translation>Round %1 stopped: %2 of %3 meters read</translation>
+    </message>
+    <message>
+        <source>Нет ответа от журнала %1: круг %2 читает все линии без раздачи</source>
+        <translation>No answer from the journal %1: round %2 reads every line without handing them out</translation>
+    </message>
+    <message>
+        <source>Нет ответа от журнала %1: круг %2 читает без раздачи линии прошлого круга этого сборщика: %3</source>
+        <translation>No answer from the journal %1: round %2 reads, without handing them out, the lines this collector read in its last round: %3</translation>
+    </message>
+    <message>
+        <source>нет</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>нет ответа %1 с</source>
+        <translation>no answer for %1 s</translation>
     </message>
     <message>
         <source>сертификат сервера журнала не принят</source>
@@ -1821,18 +1833,6 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
         <translation>, empty slots without a time not kept: %1</translation>
     </message>
     <message>
-        <source>%1: параметр %2 не принимается; допустимы sslmode и sslrootcert, каждый один раз</source>
-        <translation>%1: the key %2 is not accepted; sslmode and sslrootcert are, each once</translation>
-    </message>
-    <message>
-        <source>%1: в sslrootcert ожидается файл сертификата центра сертификации</source>
-        <translation>%1: sslrootcert must name the CA's certificate file</translation>
-    </message>
-    <message>
-        <source>%1: sslmode=%2 не принимается; допустимы %3</source>
-        <translation>%1: sslmode=%2 is not accepted; allowed: %3</translation>
-    </message>
-    <message>
         <source>--status ФАЙЛ: файл для мониторинга (формат Prometheus), переписывается после каждого круга.</source>
         <translation>--status FILE: a file for monitoring (Prometheus format), written anew after every round.</translation>
     </message>
@@ -1855,6 +1855,18 @@ FROM, TO: YYYY-MM-DD [HH:MM[:SS]], local time.
     <message>
         <source> не ведется</source>
         <translation> not kept</translation>
+    </message>
+    <message>
+        <source>%1: параметр %2 не принимается; допустимы sslmode и sslrootcert, каждый один раз</source>
+        <translation>%1: the key %2 is not accepted; sslmode and sslrootcert are, each once</translation>
+    </message>
+    <message>
+        <source>%1: в sslrootcert ожидается файл сертификата центра сертификации</source>
+        <translation>%1: sslrootcert must name the CA's certificate file</translation>
+    </message>
+    <message>
+        <source>%1: sslmode=%2 не принимается; допустимы %3</source>
+        <translation>%1: sslmode=%2 is not accepted; allowed: %3</translation>
     </message>
 </context>
 <context>

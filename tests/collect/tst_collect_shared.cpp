@@ -2,9 +2,11 @@
 // tests/journal/pg_server.sh) over twelve lines of stand-ins on 127.0.0.1:
 // each line read once a round, a collector killed mid-round leaves its lines
 // to the others in the same round, and the server restarted mid-round loses
-// nothing they read.
+// nothing they read. Two collectors whose clocks are 90 s apart agree on the
+// rounds and the leases all the same.
 #include "sim_line.h"
 
+#include <QDirIterator>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSqlDatabase>
@@ -35,6 +37,7 @@ class tst_collect_shared : public QObject
     Q_OBJECT
 private slots:
     void three_collectors_share_the_rounds();
+    void clocks_apart_share_the_rounds();
     void once_ends_data();
     void once_ends();
 
@@ -196,6 +199,129 @@ void tst_collect_shared::three_collectors_share_the_rounds()
     int extra = 0;
     for (int count : readings_in(second))
         extra += count - 1;
+    QVERIFY2(extra <= 2 * held.size(), qPrintable(held.join(", ")));
+}
+
+// One collector's clock 90 s ahead (libfaketime, preloaded into that
+// process alone): rounds and leases go by the server's clock, so no meter is
+// read twice in a round and a killed collector's lines are read by the
+// other in the same round, whichever of the two is killed.
+void tst_collect_shared::clocks_apart_share_the_rounds()
+{
+    server = server_info();
+    if (server.size() < 5 || server[0] == "skip")
+        QSKIP(qPrintable("no PostgreSQL: " + server.mid(1).join(' ')));
+    QString faketime;
+    for (const QString &root : {QStringLiteral("/usr/lib"), QStringLiteral("/usr/local/lib")}) {
+        QDirIterator found(root, {"libfaketimeMT.so.1"}, QDir::Files, QDirIterator::Subdirectories);
+        if (faketime.isEmpty() && found.hasNext())
+            faketime = found.next();
+    }
+    if (faketime.isEmpty())
+        QSKIP("faketime is not installed (tools/install-deps.sh installs it)");
+    values("DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims");
+
+    constexpr int lines_n = 4;
+    constexpr int every_s = 30;
+    std::vector<std::unique_ptr<SimLine>> sims;
+    QStringList lines;
+    for (int i = 1; i <= lines_n; ++i) {
+        sims.push_back(std::make_unique<SimLine>());
+        const QString meters = QString("address = 1\nserial = %1\n[meter]\naddress = 2\nserial = %2\n")
+                                   .arg(2 * i, 12, 10, QLatin1Char('0'))
+                                   .arg(2 * i + 1, 12, 10, QLatin1Char('0'));
+        QVERIFY2(sims.back()->start_tcp({"--turnaround", "100"}, meters), qPrintable(sims.back()->error()));
+        lines << QString(R"({"name": "Линия %1", "host": "127.0.0.1", "tcp_port": %2,
+                         "meters": [{"address": 1}, {"address": 2}]})")
+                     .arg(i)
+                     .arg(sims.back()->tcp_port());
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath("lines.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QString("{\"lines\": [%1]}").arg(lines.join(",\n")).toUtf8());
+    file.close();
+
+    QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentSecsSinceEpoch() % every_s < 2, (every_s + 5) * 1000);
+    const qint64 first = QDateTime::currentSecsSinceEpoch() / every_s * every_s * 1000;
+    std::vector<std::unique_ptr<QProcess>> collectors;
+    for (const bool ahead : {false, true}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("METER_JOURNAL_PASSWORD", server[4]);
+        if (ahead) {
+            env.insert("LD_PRELOAD", faketime);
+            env.insert("FAKETIME", "+90s");
+            env.insert("FAKETIME_DONT_FAKE_MONOTONIC", "1"); // timers and timeouts run as usual
+        }
+        collectors.push_back(std::make_unique<QProcess>());
+        collectors.back()->setProcessEnvironment(env);
+        collectors.back()->setWorkingDirectory(dir.path());
+        collectors.back()->start(qEnvironmentVariable("METER_COLLECT"),
+                                 {"lines.json", "--every", QString::number(every_s), "--journal",
+                                  QString("postgresql://%1@%2:%3/%4").arg(server[3], server[0], server[1], server[2])});
+    }
+    const auto cleanup = qScopeGuard([&] {
+        for (auto &p : collectors) {
+            p->kill();
+            p->waitForFinished();
+        }
+    });
+    const auto lines_done = [&](qint64 round) {
+        return values(
+                   QString("SELECT count(*) FROM line_claims WHERE round > %1 OR (round = %1 AND done = 1)").arg(round))
+            .value(0)
+            .toInt();
+    };
+    // Readings by serial, whichever clock stamped them.
+    const auto readings = [&] {
+        QVector<int> counts;
+        for (const QVariant &v : values("SELECT count(*) FROM readings GROUP BY serial ORDER BY serial"))
+            counts << v.toInt();
+        return counts;
+    };
+    for (int round = 1; round <= 2; ++round) {
+        QTRY_COMPARE_WITH_TIMEOUT(lines_done(first + (round - 1) * every_s * 1000), lines_n, 2 * every_s * 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(readings(), QVector<int>(2 * lines_n, round), 20000);
+    }
+
+    // The third round: the collector holding a line not yet read is killed;
+    // its lines are read by the other once the lease has run out.
+    const qint64 third = first + 2 * every_s * 1000;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        values(QString("SELECT count(*) FROM line_claims WHERE round = %1 AND done = 0").arg(third)).value(0).toInt()
+            > 0,
+        2 * every_s * 1000);
+    const QString victim
+        = values(QString("SELECT holder FROM line_claims WHERE round = %1 AND done = 0 LIMIT 1").arg(third))
+              .value(0)
+              .toString();
+    QStringList held;
+    for (const QVariant &v :
+         values(QString("SELECT line FROM line_claims WHERE holder = '%1' AND round = %2 AND done = 0")
+                    .arg(victim)
+                    .arg(third)))
+        held << v.toString();
+    bool killed = false;
+    for (auto &p : collectors) {
+        if (victim.endsWith(":" + QString::number(p->processId()))) {
+            p->kill();
+            QVERIFY(p->waitForFinished());
+            killed = true;
+        }
+    }
+    QVERIFY2(killed, qPrintable(victim));
+    // Within a lease (10 s) of its last renewal, and the time to read a line.
+    QTRY_COMPARE_WITH_TIMEOUT(lines_done(third), lines_n, 25000);
+    // Every meter read a third time; only those of a line the victim had begun twice.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            const QVector<int> counts = readings();
+            return counts.size() == 2 * lines_n && *std::min_element(counts.begin(), counts.end()) >= 3;
+        }(),
+        20000);
+    int extra = 0;
+    for (int count : readings())
+        extra += count - 3;
     QVERIFY2(extra <= 2 * held.size(), qPrintable(held.join(", ")));
 }
 

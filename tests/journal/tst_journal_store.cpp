@@ -113,6 +113,8 @@ void exec_all(const Connection &c, const QStringList &statements)
 
 } // namespace
 
+Q_DECLARE_METATYPE(journal::StateKind)
+
 class tst_journal_store : public QObject
 {
     Q_OBJECT
@@ -132,7 +134,10 @@ private slots:
     void file_faults_leave_the_file_as_it_was();
     void server_faults_data();
     void server_faults();
+    void sqlstate_kinds_data();
+    void sqlstate_kinds();
     void server_lost_and_back_loses_nothing();
+    void cancelled_statement_runs_again();
     void writer_says_once_and_keeps_going();
 
 private:
@@ -486,6 +491,31 @@ void tst_journal_store::writer_says_once_and_keeps_going()
 
 // The server stopped with reads on their way and started again: the reads
 // wait in the queue and are all written once it is back.
+// A lost race or a full server is tried again; only a statement the journal
+// refuses for good gives it up.
+void tst_journal_store::sqlstate_kinds_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<journal::StateKind>("kind");
+    QTest::newRow("serialization failure") << "40001" << journal::StateKind::retry;
+    QTest::newRow("deadlock") << "40P01" << journal::StateKind::retry;
+    QTest::newRow("too many connections") << "53300" << journal::StateKind::retry;
+    QTest::newRow("statement timeout") << "57014" << journal::StateKind::retry;
+    QTest::newRow("connection broken") << "08006" << journal::StateKind::unreachable;
+    QTest::newRow("server shutting down") << "57P01" << journal::StateKind::unreachable;
+    QTest::newRow("wrong password") << "28P01" << journal::StateKind::refused;
+    QTest::newRow("no such database") << "3D000" << journal::StateKind::refused;
+    QTest::newRow("disk full") << "53100" << journal::StateKind::give_up;
+    QTest::newRow("no such table") << "42P01" << journal::StateKind::give_up;
+}
+
+void tst_journal_store::sqlstate_kinds()
+{
+    QFETCH(QString, state);
+    QFETCH(journal::StateKind, kind);
+    QCOMPARE(journal::sqlstate_kind(state), kind);
+}
+
 void tst_journal_store::server_lost_and_back_loses_nothing()
 {
     if (!pg.up)
@@ -510,6 +540,63 @@ void tst_journal_store::server_lost_and_back_loses_nothing()
     QVERIFY(writer.available());
     Store store(pg.connection);
     QCOMPARE(store.readings(QStringLiteral("00a1b2c3d4e5"), QDateTime(), QDateTime()).size(), 4);
+}
+
+// A statement cancelled by the server's statement timeout (here: a table
+// another session holds locked) is run again, never a reason to give the
+// journal up; the reading is kept once the lock is let go.
+void tst_journal_store::cancelled_statement_runs_again()
+{
+    if (!pg.up)
+        QSKIP(qPrintable(pg.reason));
+    const auto open_as = [&](const QString &name) {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", name);
+        db.setDatabaseName(pg.connection.database);
+        db.setHostName(pg.connection.host);
+        db.setPort(pg.connection.port);
+        db.setUserName(pg.connection.user);
+        db.setPassword(pg.connection.password);
+        return db.open();
+    };
+    // When the writer's insert, waiting for the lock, began (0: none waits).
+    const auto waiting_since = [&] {
+        double since = 0;
+        {
+            if (open_as("watch")) {
+                QSqlQuery q(QSqlDatabase::database("watch"));
+                if (q.exec(
+                        "SELECT extract(epoch FROM query_start) FROM pg_stat_activity WHERE wait_event_type = 'Lock'")
+                    && q.next())
+                    since = q.value(0).toDouble();
+            }
+        }
+        QSqlDatabase::removeDatabase("watch");
+        return since;
+    };
+    Writer writer(pg.connection);
+    QSignalSpy fault(&writer, &Writer::fault);
+    QSignalSpy not_kept(&writer, &Writer::not_kept);
+    const QDateTime t0 = QDateTime::currentDateTimeUtc();
+    writer.record_poll(sample_poll(3, true), t0, MeterTarget{});
+    QVERIFY(writer.wait_written(30000));
+    {
+        QVERIFY(open_as("locker"));
+        QSqlDatabase locker = QSqlDatabase::database("locker");
+        QVERIFY(locker.transaction());
+        QVERIFY(QSqlQuery(locker).exec("LOCK TABLE readings IN ACCESS EXCLUSIVE MODE"));
+        writer.record_poll(sample_poll(3, true), t0.addSecs(1), MeterTarget{});
+        double first = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((first = waiting_since()) > 0, 10000);
+        // Cancelled after the timeout, and asked again.
+        QTRY_VERIFY_WITH_TIMEOUT(waiting_since() > first, 40000);
+        QVERIFY(locker.rollback());
+        locker.close();
+    }
+    QSqlDatabase::removeDatabase("locker");
+    QVERIFY(writer.wait_written(30000));
+    QVERIFY2(fault.isEmpty() && not_kept.isEmpty(), "the journal was given up");
+    Store store(pg.connection);
+    QCOMPARE(store.readings(QStringLiteral("00a1b2c3d4e5"), t0, QDateTime()).size(), 2);
 }
 
 QTEST_GUILESS_MAIN(tst_journal_store)
