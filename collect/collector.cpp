@@ -262,10 +262,10 @@ void Collector::ask_round_start()
             found->newest = store.newest_records();
             return store.fault() == journal::Fault::none;
         },
-        [this, round, found](const journal::Answer &answer) { round_started(round, *found, answer); });
+        [this, round, found](const journal::Answer &answer) { round_start_answered(round, *found, answer); });
 }
 
-void Collector::round_started(int round, const RoundStart &found, const journal::Answer &answer)
+void Collector::round_start_answered(int round, const RoundStart &found, const journal::Answer &answer)
 {
     if (round != round_number || !round_active || round_begun)
         return; // the round went on without it

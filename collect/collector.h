@@ -90,7 +90,7 @@ private:
     void start_writer();
     void start_round();
     void ask_round_start();
-    void round_started(int round, const RoundStart &found, const journal::Answer &answer);
+    void round_start_answered(int round, const RoundStart &found, const journal::Answer &answer);
     void read_without_claims();
     void watch();
     void start_line(int index);
