@@ -3,6 +3,7 @@
 // byte for 40 s half a second into a round: the lines go on being read
 // meanwhile, and every reading of that round and of the two begun during the
 // hang is kept once the journal answers again.
+#include "pg_journal.h"
 #include "sim_line.h"
 
 #include <QProcess>
@@ -22,13 +23,6 @@ constexpr int line_count = 3;
 constexpr int meters_per_line = 3;
 constexpr int period_s = 15;
 constexpr int hang_ms = 40000;
-
-QStringList server_info()
-{
-    QFile info(qEnvironmentVariable("METER_PG_INFO"));
-    return info.open(QIODevice::ReadOnly) ? QString::fromUtf8(info.readAll()).trimmed().split(' ')
-                                          : QStringList{"skip", "no PostgreSQL server started for this run"};
-}
 
 // Passes bytes both ways between the collector and the server, or holds
 // them all (a journal that hangs: the connections stay up, nothing answers)
@@ -97,38 +91,16 @@ private slots:
     void lines_read_while_the_journal_hangs();
 
 private:
-    QVariantList values(const QString &statement);
+    QVariantList values(const QString &statement) { return pg_values(server, statement); }
     QStringList server;
 };
 
-QVariantList tst_collect_journal_hang::values(const QString &statement)
-{
-    QVariantList found;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "check");
-        db.setHostName(server[0]);
-        db.setPort(server[1].toInt());
-        db.setDatabaseName(server[2]);
-        db.setUserName(server[3]);
-        db.setPassword(server[4]);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(statement)) {
-                while (q.next())
-                    found << q.value(0);
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase("check");
-    return found;
-}
-
 void tst_collect_journal_hang::lines_read_while_the_journal_hangs()
 {
-    server = server_info();
-    if (server.size() < 5 || server[0] == "skip")
+    server = pg_server_info();
+    if (pg_skipped(server))
         QSKIP(qPrintable("no PostgreSQL: " + server.mid(1).join(' ')));
-    values("DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims");
+    pg_empty_journal(server);
     Proxy proxy(quint16(server[1].toInt()));
     QVERIFY(proxy.listen());
 

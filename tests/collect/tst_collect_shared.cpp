@@ -4,6 +4,7 @@
 // to the others in the same round, and the server restarted mid-round loses
 // nothing they read. Two collectors whose clocks are 90 s apart agree on the
 // rounds and the leases all the same.
+#include "pg_journal.h"
 #include "sim_line.h"
 
 #include <QDirIterator>
@@ -21,13 +22,28 @@ namespace {
 constexpr int line_count = 12;
 constexpr int period_s = 60;
 
-QStringList server_info()
+// TCP lines of two meters, each answer 100 ms after its request, and the
+// lines file that names them.
+bool start_lines(std::vector<std::unique_ptr<SimLine>> *sims, int count, const QString &path)
 {
-    QFile info(qEnvironmentVariable("METER_PG_INFO"));
-    const QStringList fields = info.open(QIODevice::ReadOnly)
-        ? QString::fromUtf8(info.readAll()).trimmed().split(' ')
-        : QStringList{"skip", "no PostgreSQL server started for this run"};
-    return fields;
+    QStringList lines;
+    for (int i = 1; i <= count; ++i) {
+        sims->push_back(std::make_unique<SimLine>());
+        const QString meters = QString("address = 1\nserial = %1\n[meter]\naddress = 2\nserial = %2\n")
+                                   .arg(2 * i, 12, 10, QLatin1Char('0'))
+                                   .arg(2 * i + 1, 12, 10, QLatin1Char('0'));
+        if (!sims->back()->start_tcp({"--turnaround", "100"}, meters)) {
+            qWarning("%s", qPrintable(sims->back()->error()));
+            return false;
+        }
+        lines << QString(R"({"name": "Линия %1", "host": "127.0.0.1", "tcp_port": %2,
+                         "meters": [{"address": 1}, {"address": 2}]})")
+                     .arg(i)
+                     .arg(sims->back()->tcp_port());
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly)
+        && file.write(QString("{\"lines\": [%1]}").arg(lines.join(",\n")).toUtf8()) > 0;
 }
 
 } // namespace
@@ -42,59 +58,22 @@ private slots:
     void once_ends();
 
 private:
-    QVariantList values(const QString &statement);
+    QVariantList values(const QString &statement) { return pg_values(server, statement); }
     QStringList server;
 };
 
-QVariantList tst_collect_shared::values(const QString &statement)
-{
-    QVariantList found;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "check");
-        db.setHostName(server[0]);
-        db.setPort(server[1].toInt());
-        db.setDatabaseName(server[2]);
-        db.setUserName(server[3]);
-        db.setPassword(server[4]);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(statement)) {
-                while (q.next())
-                    found << q.value(0);
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase("check");
-    return found;
-}
-
 void tst_collect_shared::three_collectors_share_the_rounds()
 {
-    server = server_info();
-    if (server.size() < 5 || server[0] == "skip")
+    server = pg_server_info();
+    if (pg_skipped(server))
         QSKIP(qPrintable("no PostgreSQL: " + server.mid(1).join(' ')));
-    values("DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims");
+    pg_empty_journal(server);
 
     // Two meters a line, each answer 100 ms after its request: a line takes
     // seconds, long enough to be caught mid-round.
     std::vector<std::unique_ptr<SimLine>> sims;
-    QStringList lines;
-    for (int i = 1; i <= line_count; ++i) {
-        sims.push_back(std::make_unique<SimLine>());
-        const QString meters = QString("address = 1\nserial = %1\n[meter]\naddress = 2\nserial = %2\n")
-                                   .arg(2 * i, 12, 10, QLatin1Char('0'))
-                                   .arg(2 * i + 1, 12, 10, QLatin1Char('0'));
-        QVERIFY2(sims.back()->start_tcp({"--turnaround", "100"}, meters), qPrintable(sims.back()->error()));
-        lines << QString(R"({"name": "Линия %1", "host": "127.0.0.1", "tcp_port": %2,
-                         "meters": [{"address": 1}, {"address": 2}]})")
-                     .arg(i)
-                     .arg(sims.back()->tcp_port());
-    }
     QTemporaryDir dir;
-    QFile file(dir.filePath("lines.json"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QString("{\"lines\": [%1]}").arg(lines.join(",\n")).toUtf8());
-    file.close();
+    QVERIFY(start_lines(&sims, line_count, dir.filePath("lines.json")));
 
     const QString journal = QString("postgresql://%1@%2:%3/%4").arg(server[3], server[0], server[1], server[2]);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -208,8 +187,8 @@ void tst_collect_shared::three_collectors_share_the_rounds()
 // other in the same round, whichever of the two is killed.
 void tst_collect_shared::clocks_apart_share_the_rounds()
 {
-    server = server_info();
-    if (server.size() < 5 || server[0] == "skip")
+    server = pg_server_info();
+    if (pg_skipped(server))
         QSKIP(qPrintable("no PostgreSQL: " + server.mid(1).join(' ')));
     QString faketime;
     for (const QString &root : {QStringLiteral("/usr/lib"), QStringLiteral("/usr/local/lib")}) {
@@ -219,28 +198,13 @@ void tst_collect_shared::clocks_apart_share_the_rounds()
     }
     if (faketime.isEmpty())
         QSKIP("faketime is not installed (tools/install-deps.sh installs it)");
-    values("DROP TABLE IF EXISTS journal_meta, meters, readings, archive_records, clock_settings, line_claims");
+    pg_empty_journal(server);
 
     constexpr int lines_n = 4;
     constexpr int every_s = 30;
     std::vector<std::unique_ptr<SimLine>> sims;
-    QStringList lines;
-    for (int i = 1; i <= lines_n; ++i) {
-        sims.push_back(std::make_unique<SimLine>());
-        const QString meters = QString("address = 1\nserial = %1\n[meter]\naddress = 2\nserial = %2\n")
-                                   .arg(2 * i, 12, 10, QLatin1Char('0'))
-                                   .arg(2 * i + 1, 12, 10, QLatin1Char('0'));
-        QVERIFY2(sims.back()->start_tcp({"--turnaround", "100"}, meters), qPrintable(sims.back()->error()));
-        lines << QString(R"({"name": "Линия %1", "host": "127.0.0.1", "tcp_port": %2,
-                         "meters": [{"address": 1}, {"address": 2}]})")
-                     .arg(i)
-                     .arg(sims.back()->tcp_port());
-    }
     QTemporaryDir dir;
-    QFile file(dir.filePath("lines.json"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QString("{\"lines\": [%1]}").arg(lines.join(",\n")).toUtf8());
-    file.close();
+    QVERIFY(start_lines(&sims, lines_n, dir.filePath("lines.json")));
 
     QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentSecsSinceEpoch() % every_s < 2, (every_s + 5) * 1000);
     const qint64 first = QDateTime::currentSecsSinceEpoch() / every_s * every_s * 1000;
@@ -341,8 +305,8 @@ void tst_collect_shared::once_ends()
     QFETCH(bool, password_right);
     QFETCH(int, code);
     QFETCH(QString, said);
-    server = server_info();
-    if (server.size() < 5 || server[0] == "skip")
+    server = pg_server_info();
+    if (pg_skipped(server))
         QSKIP(qPrintable("no PostgreSQL: " + server.mid(1).join(' ')));
     SimLine sim;
     QVERIFY2(sim.start_tcp(), qPrintable(sim.error()));
