@@ -96,6 +96,19 @@ QString server_options(const Connection &c)
     return options.join(QLatin1Char(';'));
 }
 
+// The server's one-byte answer to a request for encryption ("S" or "N"),
+// empty when none comes; the socket stays connected for a handshake.
+QByteArray ask_for_encryption(QTcpSocket *probe, const Connection &c)
+{
+    probe->connectToHost(c.host, quint16(c.port));
+    if (!probe->waitForConnected(3000))
+        return QByteArray();
+    probe->write(QByteArray::fromHex("0000000804d2162f"));
+    if (!probe->waitForReadyRead(3000))
+        return QByteArray();
+    return probe->read(1);
+}
+
 #if QT_CONFIG(ssl)
 // The CA file libpq reads when none is named.
 QString libpq_own_ca()
@@ -222,13 +235,7 @@ bool Store::fail_with(const QSqlError &error)
 bool Store::server_speaks() const
 {
     QTcpSocket probe;
-    probe.connectToHost(settings.host, quint16(settings.port));
-    if (!probe.waitForConnected(3000))
-        return false;
-    probe.write(QByteArray::fromHex("0000000804d2162f"));
-    if (!probe.waitForReadyRead(3000))
-        return false;
-    const QByteArray answer = probe.read(1);
+    const QByteArray answer = ask_for_encryption(&probe, settings);
     return answer == "S" || answer == "N";
 }
 
@@ -249,13 +256,7 @@ bool Store::tls_refused() const
     if (!QSslSocket::supportsSsl())
         return false;
     QSslSocket probe;
-    probe.connectToHost(settings.host, quint16(settings.port));
-    if (!probe.waitForConnected(3000))
-        return false;
-    probe.write(QByteArray::fromHex("0000000804d2162f"));
-    if (!probe.waitForReadyRead(3000))
-        return false;
-    const QByteArray answer = probe.read(1);
+    const QByteArray answer = ask_for_encryption(&probe, settings);
     if (answer == "N")
         return true;
     if (answer != "S" || mode == require)
