@@ -279,6 +279,13 @@ void Collector::round_start_answered(int round, const RoundStart &found, const j
                                                                            : tr("журнал не ведется"));
             return;
         }
+        // --every: a server that turns this collector away answers all the
+        // same; the lines are read now, and the journal asked afresh next round.
+        if (shared() && (answer.fault == journal::Fault::refused || answer.fault == journal::Fault::untrusted)) {
+            tell_fault(answer.fault, answer.detail);
+            read_without_claims(true);
+            return;
+        }
         journal_trouble(answer);
         if (!shared()) {
             // The file says why through the writer; the lines are read all the same.
@@ -320,7 +327,7 @@ void Collector::round_start_answered(int round, const RoundStart &found, const j
 // was seen: it may be the only one), without claims, and ends when they are
 // read; another collector cut off too reads its own. The readings wait in
 // the writer's queue.
-void Collector::read_without_claims()
+void Collector::read_without_claims(bool turned_away)
 {
     if (round_away || !round_active)
         return;
@@ -339,16 +346,16 @@ void Collector::read_without_claims()
             chosen << i;
     }
     if (shared()) {
+        const QString why = (turned_away ? tr("Журнал %1 не принял вход") : tr("Нет ответа от журнала %1"))
+                                .arg(journal_place(connection));
         if (!seen_other) {
-            print(tr("Нет ответа от журнала %1: круг %2 читает все линии без раздачи")
-                      .arg(journal_place(connection))
-                      .arg(round_number));
+            print(tr("%1: круг %2 читает все линии без раздачи").arg(why).arg(round_number));
         } else {
             QStringList names;
             for (int i : qAsConst(chosen))
                 names << lines.lines.at(i).name;
-            print(tr("Нет ответа от журнала %1: круг %2 читает без раздачи линии прошлого круга этого сборщика: %3")
-                      .arg(journal_place(connection))
+            print(tr("%1: круг %2 читает без раздачи линии прошлого круга этого сборщика: %3")
+                      .arg(why)
                       .arg(round_number)
                       .arg(names.isEmpty() ? tr("нет") : names.join(QStringLiteral(", "))));
         }
@@ -476,7 +483,12 @@ void Collector::renew()
 void Collector::journal_trouble(const journal::Answer &answer)
 {
     backoff_ms = journal::next_backoff_ms(backoff_ms);
-    if (shared())
+    if (!shared())
+        return;
+    // A server that turns this collector away is there: said as such, once, not as lost.
+    if (answer.fault == journal::Fault::refused || answer.fault == journal::Fault::untrusted)
+        tell_fault(answer.fault, answer.detail);
+    else
         journal_lost(answer.detail);
 }
 

@@ -91,7 +91,7 @@ private:
     void start_round();
     void ask_round_start();
     void round_start_answered(int round, const RoundStart &found, const journal::Answer &answer);
-    void read_without_claims();
+    void read_without_claims(bool turned_away = false);
     void watch();
     void start_line(int index);
     void claim_more();

@@ -98,14 +98,6 @@
         <translation>Round %1 stopped: %2 of %3 meters read</translation>
     </message>
     <message>
-        <source>Нет ответа от журнала %1: круг %2 читает все линии без раздачи</source>
-        <translation>No answer from the journal %1: round %2 reads every line without handing them out</translation>
-    </message>
-    <message>
-        <source>Нет ответа от журнала %1: круг %2 читает без раздачи линии прошлого круга этого сборщика: %3</source>
-        <translation>No answer from the journal %1: round %2 reads, without handing them out, the lines this collector read in its last round: %3</translation>
-    </message>
-    <message>
         <source>нет</source>
         <translation>none</translation>
     </message>
@@ -116,6 +108,22 @@
     <message>
         <source>сертификат сервера журнала не принят</source>
         <translation>the journal server's certificate was not accepted</translation>
+    </message>
+    <message>
+        <source>Журнал %1 не принял вход</source>
+        <translation>The journal %1 turned the login away</translation>
+    </message>
+    <message>
+        <source>Нет ответа от журнала %1</source>
+        <translation>No answer from the journal %1</translation>
+    </message>
+    <message>
+        <source>%1: круг %2 читает все линии без раздачи</source>
+        <translation>%1: round %2 reads every line without handing them out</translation>
+    </message>
+    <message>
+        <source>%1: круг %2 читает без раздачи линии прошлого круга этого сборщика: %3</source>
+        <translation>%1: round %2 reads, without handing them out, the lines this collector read in its last round: %3</translation>
     </message>
 </context>
 <context>

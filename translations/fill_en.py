@@ -276,11 +276,11 @@ ENGLISH = {
         'The journal server %1 is lost (%2); the round\'s lines wait for it',
     'Сервер журнала %1 снова доступен; линии круга раздаются дальше':
         'The journal server %1 is back; the round\'s lines are handed out again',
-    'Нет ответа от журнала %1: круг %2 читает все линии без раздачи':
-        'No answer from the journal %1: round %2 reads every line without handing them out',
-    'Нет ответа от журнала %1: круг %2 читает без раздачи линии прошлого круга этого сборщика: %3':
-        'No answer from the journal %1: round %2 reads, without handing them out, the lines this collector read'
-        ' in its last round: %3',
+    'Нет ответа от журнала %1': 'No answer from the journal %1',
+    'Журнал %1 не принял вход': 'The journal %1 turned the login away',
+    '%1: круг %2 читает все линии без раздачи': '%1: round %2 reads every line without handing them out',
+    '%1: круг %2 читает без раздачи линии прошлого круга этого сборщика: %3':
+        '%1: round %2 reads, without handing them out, the lines this collector read in its last round: %3',
     'нет ответа %1 с': 'no answer for %1 s',
     'Сервер журнала %1 снова доступен; записано из очереди: %2': 'The journal server %1 is back; written from the queue: %2',
     'Круг %1: считано %2 из %3 счетчиков на %4 линиях за %5 с, запросов %6':

@@ -294,15 +294,20 @@ void tst_collect_shared::clocks_apart_share_the_rounds()
 void tst_collect_shared::once_ends_data()
 {
     QTest::addColumn<bool>("password_right");
+    QTest::addColumn<bool>("every");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("said");
-    QTest::newRow("second within the minute") << true << 0 << "Круг 1: считано 1 из 1 счетчиков на 1 линиях";
-    QTest::newRow("login refused") << false << 1 << "отклонил вход";
+    QTest::newRow("second within the minute") << true << false << 0 << "Круг 1: считано 1 из 1 счетчиков на 1 линиях";
+    QTest::newRow("login refused") << false << false << 1 << "отклонил вход";
+    // A service turned away reads its lines all the same, stopped after its first round.
+    QTest::newRow("login refused, every round")
+        << false << true << 0 << "не принял вход: круг 1 читает все линии без раздачи";
 }
 
 void tst_collect_shared::once_ends()
 {
     QFETCH(bool, password_right);
+    QFETCH(bool, every);
     QFETCH(int, code);
     QFETCH(QString, said);
     server = pg_server_info();
@@ -325,20 +330,24 @@ void tst_collect_shared::once_ends()
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(dir.path());
         p.start(qEnvironmentVariable("METER_COLLECT"),
-                {"lines.json", "--once", "--journal",
-                 QString("postgresql://%1@%2:%3/%4").arg(server[3], server[0], server[1], server[2])});
+                QStringList{"lines.json", "--journal",
+                            QString("postgresql://%1@%2:%3/%4").arg(server[3], server[0], server[1], server[2])}
+                    + (every ? QStringList{"--every", "600"} : QStringList{"--once"}));
         // The stand-in's log is read meanwhile: a full pipe would stop it answering.
         QDeadlineTimer deadline(120000);
         while (p.state() != QProcess::NotRunning && !deadline.hasExpired()) {
             p.waitForFinished(20);
             QCoreApplication::processEvents();
+            *out += p.readAllStandardOutput();
+            if (every && out->contains("Круг 1:"))
+                p.terminate();
         }
         if (p.state() != QProcess::NotRunning) {
             p.kill();
             p.waitForFinished();
             return -1;
         }
-        *out = p.readAllStandardOutput();
+        *out += p.readAllStandardOutput();
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
     QByteArray out;
@@ -346,9 +355,11 @@ void tst_collect_shared::once_ends()
         // Both runs in one minute: the first marks the minute's round read.
         QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentSecsSinceEpoch() % 60 < 30, 40000);
         QCOMPARE(run(&out), 0);
+        out.clear();
     }
     QCOMPARE(run(&out), code);
     QVERIFY2(out.contains(said.toUtf8()), out.constData());
+    QVERIFY2(!out.contains("потерян"), out.constData()); // a server that answers is not lost
 }
 
 QTEST_MAIN(tst_collect_shared)
