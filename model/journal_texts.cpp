@@ -196,11 +196,10 @@ QString journal_fault_text(journal::Fault fault, const journal::Connection &c)
         return QCoreApplication::translate("MainWindow", "Сервер журнала %1 отклонил вход; показания не записываются")
             .arg(place);
     case journal::Fault::untrusted:
-        return QCoreApplication::translate("MainWindow",
-                                           "Соединение TLS с сервером журнала %1 не установлено: сертификат сервера не "
-                                           "принят или сервер не предлагает TLS; проверьте файл центра сертификации "
-                                           "(sslrootcert), имя сервера в сертификате и sslmode; показания не "
-                                           "записываются")
+        return QCoreApplication::translate(
+                   "MainWindow",
+                   "TLS с сервером журнала %1 не установлено: сертификат сервера не принят или TLS не предлагается; "
+                   "проверьте sslrootcert, имя сервера и sslmode; показания не записываются")
             .arg(place);
     case journal::Fault::failed:
     case journal::Fault::none: break;

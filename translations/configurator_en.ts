@@ -871,8 +871,8 @@ Licences: Qt and Qt Serial Port — GNU LGPL 3 (www.qt.io/licensing), their text
         <translation>The journal %1 is a folder, not a file; readings are not kept</translation>
     </message>
     <message>
-        <source>Соединение TLS с сервером журнала %1 не установлено: сертификат сервера не принят или сервер не предлагает TLS; проверьте файл центра сертификации (sslrootcert), имя сервера в сертификате и sslmode; показания не записываются</source>
-        <translation>No TLS connection to the journal server %1: the server's certificate was not accepted or the server offers no TLS; check the CA file (sslrootcert), the server name in the certificate and sslmode; readings are not kept</translation>
+        <source>TLS с сервером журнала %1 не установлено: сертификат сервера не принят или TLS не предлагается; проверьте sslrootcert, имя сервера и sslmode; показания не записываются</source>
+        <translation>No TLS with the journal server %1: the server's certificate was not accepted or no TLS is offered; check sslrootcert, the server name and sslmode; readings are not kept</translation>
     </message>
 </context>
 <context>

@@ -300,10 +300,8 @@ ENGLISH = {
     'сервер журнала отклонил вход': 'the journal server turned the login away',
     'журнал не ведется': 'the journal is not kept', 'нет связи с журналом': 'no connection to the journal',
     'сертификат сервера журнала не принят': 'the journal server\'s certificate was not accepted',
-    'Соединение TLS с сервером журнала %1 не установлено: сертификат сервера не принят или сервер не предлагает TLS; '
-    'проверьте файл центра сертификации (sslrootcert), имя сервера в сертификате и sslmode; показания не записываются':
-        'No TLS connection to the journal server %1: the server\'s certificate was not accepted or the server offers '
-        'no TLS; check the CA file (sslrootcert), the server name in the certificate and sslmode; readings are not kept',
+    'TLS с сервером журнала %1 не установлено: сертификат сервера не принят или TLS не предлагается; проверьте sslrootcert, имя сервера и sslmode; показания не записываются':
+        'No TLS with the journal server %1: the server\'s certificate was not accepted or no TLS is offered; check sslrootcert, the server name and sslmode; readings are not kept',
     '%1: параметр %2 не принимается; допустимы sslmode и sslrootcert, каждый один раз':
         '%1: the key %2 is not accepted; sslmode and sslrootcert are, each once',
     '%1: в sslrootcert ожидается файл сертификата центра сертификации':

@@ -479,6 +479,11 @@ void tst_mainwindow::status_read_whole_at_first_size_data()
     QTest::newRow("no line server") << QStringLiteral(
         "Сервер линии не задан: укажите адрес и TCP порт в \"Настройка порта\"")
                                     << true;
+    QTest::newRow("journal's certificate")
+        << QStringLiteral("TLS с сервером журнала meter@db.local:5432/readings не установлено: сертификат сервера не "
+                          "принят или TLS не предлагается; "
+                          "проверьте sslrootcert, имя сервера и sslmode; показания не записываются")
+        << true;
     // Past two lines the rest is cut, and shown whole in the tooltip.
     QTest::newRow("three lines' worth") << QStringLiteral("Слишком длинное сообщение ").repeated(12) << false;
 }
