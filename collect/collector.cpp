@@ -136,13 +136,22 @@ void Collector::start_writer()
     });
     connect(writer.get(), &journal::Writer::not_kept, this, [this](const journal::WriteSubject &what) {
         journal_failed = true;
+        complete_pending_s = 0;
         ++journal_unkept;
         print(tr("Не записано в журнал: %1").arg(journal::write_subject_words(what)));
     });
     connect(writer.get(), &journal::Writer::dropped, this, [this](const journal::WriteSubject &what) {
         journal_failed = true;
+        complete_pending_s = 0;
         ++journal_unkept;
         print(tr("Журнал не успевает, не записано: %1").arg(journal::write_subject_words(what)));
+    });
+    // A round read whole is complete once the journal holds all of it.
+    connect(writer.get(), &journal::Writer::written, this, [this] {
+        if (complete_pending_s > 0 && writer->queued() == 0) {
+            last_complete_s = complete_pending_s;
+            complete_pending_s = 0;
+        }
     });
     connect(writer.get(), &journal::Writer::server_lost, this, [this](const QString &detail) {
         print(tr("Сервер журнала %1 потерян (%2); чтения ждут его в очереди").arg(journal_place(connection), detail));
@@ -704,8 +713,12 @@ void Collector::round_over()
     const bool whole = unread.isEmpty() && written && !journal_failed;
     for (const journal::WriteSubject &what : qAsConst(unkept))
         journal_unkept += what.kind == journal::WriteSubject::Kind::queued ? what.count : 1;
-    if (whole)
+    // With --every the last readings may still wait for the journal: the
+    // round counts as complete once they are written.
+    if (whole && writer->queued() == 0)
         last_complete_s = round_started_ms / 1000;
+    else if (whole)
+        complete_pending_s = round_started_ms / 1000;
     RoundFigures figures;
     figures.lines = line_figures();
     figures.number = round_number;

@@ -157,8 +157,9 @@ private:
     int once_code = 0;                  // --once: the exit code of the round over
     int journal_limit = 64;
     qint64 round_started_ms = 0;
-    qint64 journal_unkept = 0;  // writes left out of the journal since start
-    qint64 last_complete_s = 0; // the last round whole: read and kept
+    qint64 journal_unkept = 0;     // writes left out of the journal since start
+    qint64 last_complete_s = 0;    // the last round whole: read and kept
+    qint64 complete_pending_s = 0; // a round read whole whose readings still wait for the journal
 };
 
 // The output line of one meter: line, label, address or serial, reading,
