@@ -1,6 +1,7 @@
 #include "model/meter_model.h"
 
 #include "meter/register_map.h"
+#include "meter/write_values.h"
 #include "model/quantity.h"
 
 void MeterModel::poll_started(const MeterTarget &target)
@@ -112,4 +113,18 @@ QList<arc::Record> MeterModel::archive_records(int type) const
             records += arc::archive_records(a.frames, archive_read.by_serial, archive_read.meter.protocol_version);
     }
     return records;
+}
+
+SessionWrite session_write(const MeterTarget &target, const QString &what, const QString &value, const QString &outcome)
+{
+    return {QDateTime::currentDateTime(), target, quantity::addressing(target), what, value, outcome};
+}
+
+QString written_value_text(int item, quint32 value)
+{
+    switch (item) {
+    case write_item::parity: return QStringLiteral("0x%1").arg(value, 4, 16, QLatin1Char('0'));
+    case write_item::clock: return quantity::clock(qint32(value));
+    default: return QString::number(value);
+    }
 }

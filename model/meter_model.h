@@ -25,6 +25,12 @@ struct SessionWrite
     QString outcome;
 };
 
+// A write that left for the meter just now, addressed as `target`.
+SessionWrite session_write(const MeterTarget &target, const QString &what, const QString &value,
+                           const QString &outcome);
+// The value of one item of the write form as the session's report shows it.
+QString written_value_text(int item, quint32 value);
+
 // What tells the meter apart and how its answers are read: learnt by a poll
 // or by an archive read, under one addressing.
 struct MeterIdentity

@@ -253,18 +253,10 @@ void Commissioning::record_writes()
     for (const scan::MeterWriteResult &meter : writes->meters()) {
         if (!meter.sent)
             continue;
-        SessionWrite write;
-        write.at = QDateTime::currentDateTime();
-        write.target = meter.target;
-        write.meter = quantity::addressing(meter.target);
-        write.what = what;
-        switch (writes->item()) {
-        case write_item::parity: write.value = QStringLiteral("0x%1").arg(meter.value, 4, 16, QLatin1Char('0')); break;
-        case write_item::clock: write.value = quantity::clock(qint32(meter.value)); break;
-        default: write.value = QString::number(meter.value); break;
-        }
-        write.outcome = meter.outcome.ok() ? QCoreApplication::translate("WriteJob", "подтверждено")
-                                           : outcome_words(meter.outcome);
+        const SessionWrite write
+            = session_write(meter.target, what, written_value_text(writes->item(), meter.value),
+                            meter.outcome.ok() ? QCoreApplication::translate("WriteJob", "подтверждено")
+                                               : outcome_words(meter.outcome));
         emit written(write);
     }
 }

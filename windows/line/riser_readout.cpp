@@ -169,13 +169,9 @@ void RiserReadout::record_writes()
     for (const scan::ClockSetting &meter : sync->meters()) {
         if (!meter.sent)
             continue;
-        SessionWrite write;
-        write.at = QDateTime::currentDateTime();
-        write.target = meter.target;
-        write.meter = quantity::addressing(meter.target);
-        write.what = tr("Время");
-        write.value = quantity::clock(qint32(*meter.sent));
-        write.outcome = meter.outcome.ok() ? tr("подтверждено") : outcome_words(meter.outcome);
+        const SessionWrite write
+            = session_write(meter.target, tr("Время"), quantity::clock(qint32(*meter.sent)),
+                            meter.outcome.ok() ? tr("подтверждено") : outcome_words(meter.outcome));
         emit clock_written(write);
     }
 }

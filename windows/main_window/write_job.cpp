@@ -175,19 +175,9 @@ void WriteJob::record_results()
         const WriteItemResult result = run->item_result(item);
         if (result.kind == WriteItemResult::Kind::not_sent)
             continue;
-        SessionWrite write;
-        write.at = QDateTime::currentDateTime();
-        write.target = target;
-        write.meter = quantity::addressing(target);
-        write.what = tr(names[item]);
-        const quint32 value = run->item_value(item);
-        switch (item) {
-        case write_item::parity: write.value = QStringLiteral("0x%1").arg(value, 4, 16, QLatin1Char('0')); break;
-        case write_item::clock: write.value = quantity::clock(qint32(value)); break;
-        default: write.value = QString::number(value); break;
-        }
-        write.outcome
-            = result.kind == WriteItemResult::Kind::confirmed ? tr("подтверждено") : outcome_words(result.outcome);
+        const SessionWrite write = session_write(
+            target, tr(names[item]), written_value_text(item, run->item_value(item)),
+            result.kind == WriteItemResult::Kind::confirmed ? tr("подтверждено") : outcome_words(result.outcome));
         c.meter->add_write(write);
     }
 }

@@ -230,12 +230,8 @@ void RegisterWindow::run_over()
         error = false;
     }
     say(outcome.left(1).toUpper() + outcome.mid(1), error);
-    SessionWrite write;
-    write.at = QDateTime::currentDateTime();
-    write.target = run->target();
-    write.meter = quantity::addressing(run->target());
-    write.what = tr("регистры с %1").arg(registers::hex_text(run->first_register()));
-    write.value = values_text(run->values_written());
-    write.outcome = outcome;
+    const SessionWrite write
+        = session_write(run->target(), tr("регистры с %1").arg(registers::hex_text(run->first_register())),
+                        values_text(run->values_written()), outcome);
     emit write_concluded(write);
 }
